@@ -1,0 +1,23 @@
+#pragma once
+// The state one run owns for its whole length: settings, the two discovery queues, the
+// request flags, and the output names the engine records. One instance per process,
+// handed to the driver, discovery and the engine by reference.
+#include <string>
+
+#include "run/keyed_queue.hpp"
+#include "run/run_settings.hpp"
+#include "run/status_board.hpp"
+
+namespace ferrowick {
+
+struct RunState {
+    RunSettings Settings;
+    KeyedQueue MessageQueue;
+    KeyedQueue FolderQueue;
+    RequestFlags Flags;
+    std::u16string OutputPstPath;  // read by the status window's Open Folder
+    std::u16string StoreEntryID;
+    std::u16string OutputFolder;
+};
+
+}  // namespace ferrowick

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs, from Debian 12's archive, whatever the build, the tests and the validators need
+# and the machine lacks. Runs apt-get through sudo when not root.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev
+  qt6-base-dev fonts-dejavu-core
+  clang libclang-rt-14-dev
+  pff-tools pst-utils python3-pypff python3-olefile libolecf-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
