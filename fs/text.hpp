@@ -1,0 +1,23 @@
+#pragma once
+// Text in the core is UTF-16. File names on Linux are bytes, usually UTF-8: a byte that is
+// not part of valid UTF-8 becomes a lone low surrogate U+DC80..U+DCFF and back again, so
+// every name survives the round trip to UTF-16 and the same file opens again.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ferrowick {
+
+// Bytes (UTF-8, possibly invalid) to UTF-16; invalid bytes are escaped losslessly.
+std::u16string FromNative(std::string_view bytes);
+// UTF-16 to bytes; escaped bytes come back as they were, other lone surrogates as U+FFFD.
+std::string ToNative(std::u16string_view text);
+
+// For display and for text that is not a file name.
+inline std::string ToUtf8(std::u16string_view text) { return ToNative(text); }
+inline std::u16string FromUtf8(std::string_view text) { return FromNative(text); }
+
+// Decimal text of a number, as the status texts write counts.
+std::u16string DecimalText(std::int64_t value);
+
+}  // namespace ferrowick

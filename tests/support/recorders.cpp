@@ -1,0 +1,2 @@
+// The recorders are header-only; this unit keeps the support library a real archive.
+#include "recorders.hpp"
