@@ -1,0 +1,78 @@
+#pragma once
+// The node database of a Unicode .pst [MS-PST 2.2.2 NDB layer]: nodes, each a data stream
+// split into data blocks plus a tree of sub-nodes, found through the node B-tree; blocks
+// found through the block B-tree; free space kept in the allocation map pages.
+//
+// Changes (PutNode, RemoveNode, AllocateNodeId) become durable at Commit(): everything new
+// goes to free space first and the header is rewritten last, so the file always shows the
+// state of the last Commit() whatever happens in between.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "pst/ndb/ids.hpp"
+#include "pst/node_data.hpp"
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+
+// bCryptMethod of the header [MS-PST 2.2.2.6]: how data blocks are encoded.
+enum class CryptMethod : std::uint8_t { None = 0x00, Permute = 0x01 };
+
+enum class OpenMode { ReadOnly, ReadWrite };
+
+struct CreateOptions {
+    CryptMethod crypt = CryptMethod::Permute;  // what Outlook writes
+};
+
+// One leaf entry of the node B-tree [MS-PST 2.2.2.7.7.4 NBTENTRY].
+struct NodeEntry {
+    NodeId nid;
+    NodeId parent;      // nidParent; zero when the node has none
+    BlockId data;       // bidData; null for a node without data
+    BlockId subnodes;   // bidSub; null for a node without sub-nodes
+};
+
+class NodeDatabase {
+public:
+    // A new, empty Unicode file at `path` (replaced if it exists), already committed.
+    static NodeDatabase Create(const std::filesystem::path& path, CreateOptions options = CreateOptions());
+    // Throws PstError for ANSI files, files that are no .pst and damaged ones.
+    static NodeDatabase Open(const std::filesystem::path& path, OpenMode mode = OpenMode::ReadOnly);
+
+    NodeDatabase(NodeDatabase&&) noexcept;
+    NodeDatabase& operator=(NodeDatabase&&) noexcept;
+    ~NodeDatabase();  // does not commit: uncommitted changes are dropped
+
+    // A fresh NID of the given type from the header's rgnid counters [MS-PST 2.2.2.6].
+    NodeId AllocateNodeId(NidType type);
+
+    // Inserts or replaces a top-level node; replacing releases the blocks of the old content.
+    void PutNode(NodeId nid, NodeId parent, const NodeData& data);
+    void RemoveNode(NodeId nid);
+    bool Contains(NodeId nid) const;
+    std::optional<NodeEntry> FindNode(NodeId nid) const;
+    NodeData ReadNode(NodeId nid) const;
+
+    // Every node entry in NID order.
+    std::vector<NodeEntry> Nodes() const;
+    void ForEachNode(const std::function<void(const NodeEntry&)>& visit) const;
+
+    // Makes every change since the last Commit() durable (see the top of this file).
+    void Commit();
+
+    CryptMethod Crypt() const;
+    const std::filesystem::path& Path() const;
+    std::uint64_t FileSize() const;  // ibFileEof of the state in memory
+
+    struct Impl;
+
+private:
+    explicit NodeDatabase(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace ferrowick::pst
