@@ -1,0 +1,31 @@
+#pragma once
+// Listing a folder item by item into a FileEntry. FindFirstEntry takes a folder followed by
+// a pattern ("/home/me/Mail/*"), reads the whole folder at once and hands out the matching
+// items in listing order (listing_order.hpp), "." and ".." included, one per step.
+// Nothing here throws or reports; results and the entry's Failed/ErrorCode tell.
+#include <cstdint>
+#include <string_view>
+
+#include "fs/file_entry.hpp"
+
+namespace ferrowick::fs {
+
+// kNoSearch when nothing matched or the folder could not be read (Failed and ErrorCode
+// set; a pattern without matches reports ENOENT); kSearchEnded (0) for an ftp path, where
+// no search is made; otherwise the open search, with the first item filled in.
+SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry);
+
+// True with the next item filled in. False at the end (Failed false, ErrorCode 0) or on
+// an error (Failed true); either way the search is then closed and Handle is kSearchEnded.
+bool FindNextEntry(FileEntry& entry);
+
+// Closes a search that is still open; with none open it closes nothing and returns true.
+bool CloseFind(FileEntry& entry);
+
+// Closes a search by its handle alone; false when there is no such open search.
+bool CloseSearchHandle(SearchHandle handle);
+
+// The compressed size of a compressed file. POSIX file systems report none: Size.
+std::uint64_t GetSizeOnDisk(const FileEntry& entry);
+
+}  // namespace ferrowick::fs
