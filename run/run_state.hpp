@@ -4,6 +4,7 @@
 // handed to the driver, discovery and the engine by reference.
 #include <string>
 
+#include "run/conversion_report.hpp"
 #include "run/keyed_queue.hpp"
 #include "run/run_settings.hpp"
 #include "run/status_board.hpp"
@@ -18,6 +19,8 @@ struct RunState {
     std::u16string OutputPstPath;  // read by the status window's Open Folder
     std::u16string StoreEntryID;
     std::u16string OutputFolder;
+    ConversionReport Report;       // files not converted, per folder; reset at run start
+    bool RunInProgress = false;    // set by the driver for the length of a run
 };
 
 }  // namespace ferrowick

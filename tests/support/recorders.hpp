@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fs/text.hpp"
+#include "run/clock.hpp"
 #include "run/prompts.hpp"
 #include "run/selection_inputs.hpp"
 #include "run/status_board.hpp"
@@ -99,6 +100,13 @@ public:
         return p;
     }
     void CloseSingleFolderWindow() override { ++singleWindowCloses; }
+};
+
+// A clock that always reads the time it was given (6 December 2026, 21:05:09 by default).
+class FixedClock : public Clock {
+public:
+    LocalDateTime now{2026, 12, 6, 21, 5, 9};
+    LocalDateTime Now() const override { return now; }
 };
 
 // A selection held in plain fields; rows are 1-based as the list counts them.

@@ -1,0 +1,36 @@
+#include "engine/migration_call.hpp"
+#include "engine/path_names.hpp"
+#include "fs/existence.hpp"
+
+namespace ferrowick {
+
+// The discovered sub-folders as a sorted list of store paths, each once. A folder that
+// has vanished since discovery repeats the entry before it, which the de-duplication
+// removes again.
+void MigrationCall::BuildFolderList() {
+    const auto& folders = state_.FolderQueue.Entries();
+    FolderIndex = 0;
+    FolderList.assign(folders.size() + 1, std::u16string());
+
+    std::u16string current;
+    for (const auto& item : folders) {
+        seams_.yielder.Yield();
+        if (fs::FolderExists(item.path)) current = item.path;
+        current = StoreRelativePath(current, SourceRoot);
+        if (!current.empty()) {
+            std::u16string entry = current;
+            if (entry.back() == kStoreSeparator) entry.pop_back();
+            FolderList[FolderIndex] = entry;
+            ++FolderIndex;
+        }
+        seams_.board.SetCurrentDbx(u"Reading Folder(s)... " + current);
+    }
+
+    QuickSortStrings(FolderList, 0, static_cast<std::int64_t>(FolderList.size()) - 1, seams_.yielder);
+    seams_.yielder.Yield();
+    RemoveAdjacentDuplicates(FolderList, seams_.yielder);
+    seams_.yielder.Yield();
+    seams_.board.SetCurrentDbx(u"Creating Outlook Folders...");
+}
+
+}  // namespace ferrowick

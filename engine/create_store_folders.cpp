@@ -1,0 +1,184 @@
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/ignoring_failures.hpp"
+#include "engine/migration_call.hpp"
+#include "engine/path_names.hpp"
+
+namespace ferrowick {
+namespace {
+
+// Entries ending like this are never created below the top: Outlook keeps folders of
+// these kinds itself. "\Inbox" counts only as the whole entry.
+constexpr std::u16string_view kDefaultFolderSuffixes[] = {
+    u"\\Calendar", u"\\Contacts", u"\\Emailed Contacts", u"\\Tasks",
+    u"\\Sent",     u"\\Notebook", u"\\Conversations",
+};
+
+bool IsDefaultFolderEntry(const std::u16string& entry) {
+    if (entry == u"\\Inbox") return true;
+    for (const auto suffix : kDefaultFolderSuffixes)
+        if (entry.ends_with(suffix)) return true;
+    return false;
+}
+
+std::vector<std::u16string> SplitAtStoreSeparator(const std::u16string& text) {
+    std::vector<std::u16string> parts(1);
+    for (const char16_t c : text) {
+        if (c == kStoreSeparator) parts.emplace_back();
+        else parts.back() += c;
+    }
+    return parts;
+}
+
+// The text after the first marker, up to a second marker if there is one.
+std::u16string TextAfterFirst(const std::u16string& text, std::u16string_view marker) {
+    const auto first = text.find(marker);
+    if (first == std::u16string::npos) return text;
+    const auto start = first + marker.size();
+    const auto second = text.find(marker, start);
+    return text.substr(start, second == std::u16string::npos ? std::u16string::npos : second - start);
+}
+
+// The X of the store's "Folder "X" does not exist"; nothing for any other failure.
+std::optional<std::u16string> MissingFolderName(const std::u16string& description) {
+    constexpr std::u16string_view prefix = u"Folder \"";
+    constexpr std::u16string_view suffix = u"\" does not exist";
+    if (description.size() < prefix.size() + suffix.size() || !description.starts_with(prefix) ||
+        !description.ends_with(suffix))
+        return std::nullopt;
+    return description.substr(prefix.size(), description.size() - prefix.size() - suffix.size());
+}
+
+}  // namespace
+
+// "\\" + store name + the store path (a leading "\" already separates it, or one is added).
+std::u16string MigrationCall::FullStorePath(const std::u16string& path) const {
+    if (!path.empty() && path.front() == kStoreSeparator) return u"\\\\" + StoreDisplayName + path;
+    return u"\\\\" + StoreDisplayName + u"\\" + path;
+}
+
+// One store folder per entry of the folder list, parents first (the list is sorted).
+// Each store call may fail on its own: the entry is then simply not created.
+void MigrationCall::CreateStoreFolders() {
+    const std::size_t upper = FolderList.size() - 1;
+    for (std::size_t index = 0; index <= upper; ++index) {
+        FolderIndex = static_cast<std::int32_t>(index);
+        std::u16string& entry = FolderList[index];
+        if (entry.empty() || entry.find(u'!') != std::u16string::npos) continue;
+        seams_.yielder.Yield();
+        // A path that kept its drive because the source root did not match loses it here.
+        if (entry.find(u":\\") != std::u16string::npos) entry = TextAfterFirst(entry, u":\\");
+        if (entry.find(kStoreSeparator) == std::u16string::npos) CreateTopLevelFolder(entry);
+        else CreateNestedFolder(entry);
+    }
+}
+
+void MigrationCall::CreateTopLevelFolder(std::u16string& entry) {
+    std::shared_ptr<MessageStore> store;
+    Attempt([&] { store = Held(session_->Stores()).GetStoreFromID(StoreEntryID); });
+    std::u16string found;
+    if (entry == u"Inbox") entry = InboxName;
+    if (entry == u"Sent") entry = SentItemsName;
+
+    std::shared_ptr<StoreFolders> topFolders;
+    Attempt([&] { topFolders = Held(Held(store).IPMRootFolder()).Folders(); });
+    std::size_t count = 0;
+    Attempt([&] { count = Held(topFolders).Count(); });
+    for (std::size_t i = 0; i < count; ++i) {
+        seams_.yielder.Yield();
+        Attempt([&] {
+            const std::u16string name = Held(Held(topFolders).Item(i)).Name();
+            if (name == entry) found = name;
+        });
+    }
+
+    if (found.empty() && entry != u"Emailed Contacts") {
+        if (entry != u"Sent" && entry != u"Inbox")
+            Attempt([&] { Held(topFolders).Add(entry, kMailFolderType); });
+        seams_.board.SetCurrentDbx(u"Creating Outlook Folders... " + entry);
+    }
+    seams_.yielder.Yield();
+}
+
+void MigrationCall::CreateNestedFolder(const std::u16string& entry) {
+    if (IsDefaultFolderEntry(entry)) return;
+    const auto parts = SplitAtStoreSeparator(entry);
+    const std::u16string LeafName = parts.back();
+    const std::u16string parentName = parts[parts.size() - 2];
+    const std::u16string prefix = entry.substr(0, entry.size() - LeafName.size() - 1);
+
+    std::u16string parentPath;
+    if (parentName == u"Inbox") {
+        Attempt([&] { parentPath = DefaultFolderName(kDefaultFolderInbox); });
+    } else {
+        seams_.yielder.Yield();
+        parentPath = prefix;
+    }
+    if (parentPath == u"Sent" || parentPath.starts_with(u"Sent\\")) {
+        if (parentPath == u"Sent")
+            Attempt([&] { parentPath = DefaultFolderName(kDefaultFolderSentItems); });
+        else
+            parentPath = SentItemsName + u"\\" + parentPath.substr(5);
+    } else {
+        seams_.yielder.Yield();
+        parentPath = prefix;
+        if (parentPath == u"Inbox") parentPath = InboxName;
+        if (parentPath == u"Sent") parentPath = SentItemsName;
+    }
+    if (parentPath.find(u"\\Inbox\\") != std::u16string::npos)
+        parentPath = InboxName + u"\\" + TextAfterFirst(parentPath, u"\\Inbox\\");
+
+    std::shared_ptr<StoreFolder> parent;
+    const auto lookupFailure =
+        Attempt([&] { parent = session_->GetFolderFromPath(FullStorePath(parentPath)); });
+    if (lookupFailure) parent = CreateMissingParents(parentPath, *lookupFailure);
+
+    seams_.yielder.Yield();
+    Attempt([&] { Held(Held(parent).Folders()).Add(LeafName, kMailFolderType); });
+    seams_.yielder.Yield();
+    seams_.board.SetCurrentDbx(u"Creating Outlook Folders... " + LeafName);
+}
+
+// Creates the folders missing above an entry, one per round: the first at the store's
+// top, each further one inside the folder named in the round before. A round that finds
+// a folder missing that an earlier round already tried to create makes no progress, so
+// the entry is left uncreated; so is one whose lookup failed for another reason. The
+// rounds are bounded by the number of folders on the path.
+std::shared_ptr<StoreFolder> MigrationCall::CreateMissingParents(const std::u16string& parentPath,
+                                                                 std::u16string failure) {
+    std::unordered_set<std::u16string> triedNames;
+    std::u16string previousPath;
+    const std::size_t maxRounds = SplitAtStoreSeparator(parentPath).size() + 1;
+    for (std::size_t round = 0; round < maxRounds; ++round) {
+        const bool firstRound = round == 0;
+        const auto missing = MissingFolderName(failure);
+        if (!missing || !triedNames.insert(*missing).second) return nullptr;
+        seams_.yielder.Yield();
+
+        std::optional<std::u16string> latestFailure;
+        const auto note = [&](std::optional<std::u16string> f) {
+            if (f) latestFailure = std::move(f);
+        };
+        std::shared_ptr<StoreFolder> base;
+        note(Attempt([&] {
+            base = session_->GetFolderFromPath(u"\\\\" +
+                                                    (firstRound ? StoreDisplayName : previousPath));
+        }));
+        note(Attempt([&] { Held(Held(base).Folders()).Add(*missing, kMailFolderType); }));
+        std::shared_ptr<StoreFolder> parent;
+        note(Attempt([&] {
+            parent = session_->GetFolderFromPath(
+                missing->empty() ? u"\\\\" + StoreDisplayName + u"\\" : FullStorePath(parentPath));
+        }));
+        if (parent) return parent;  // found, even if adding reported a failure
+
+        previousPath = StoreDisplayName + u"\\" + *missing;
+        failure = *latestFailure;
+    }
+    return nullptr;
+}
+
+}  // namespace ferrowick

@@ -1,0 +1,28 @@
+#include "engine/migration_call.hpp"
+#include "engine/path_names.hpp"
+#include "engine/trim_blanks.hpp"
+
+namespace ferrowick {
+namespace {
+
+void ReplaceEvery(std::u16string& text, std::u16string_view from, const std::u16string& to) {
+    for (auto at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+std::u16string MigrationCall::MessageTargetPath(const std::u16string& item) const {
+    std::u16string t = StoreRelativePath(ParentFolderOf(item), SourceRoot);
+    if (const auto bang = t.find(u'!'); bang != std::u16string::npos)
+        t = TrimBlanks(t.substr(0, bang)) + u"\\";
+    // Only a path without a leading "\" (a source root ending in its separator) can name
+    // the store's Inbox or Sent Items here.
+    if (t.starts_with(u"Inbox\\")) ReplaceEvery(t, u"Inbox", InboxName);
+    if (t.starts_with(u"Sent\\") && t.size() > 5) t = SentItemsName + t.substr(t.find(u'\\'));
+    if (t == u"Sent\\") t = SentItemsName + u"\\";
+    if (t.starts_with(u"\\")) t.erase(0, 1);
+    return t;
+}
+
+}  // namespace ferrowick

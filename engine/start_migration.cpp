@@ -1,0 +1,128 @@
+#include "engine/start_migration.hpp"
+
+#include "engine/creation_stamp.hpp"
+#include "engine/ignoring_failures.hpp"
+#include "engine/migration_call.hpp"
+#include "engine/path_names.hpp"
+#include "engine/trim_blanks.hpp"
+
+namespace ferrowick {
+namespace {
+
+constexpr char16_t kPstFilter[] = u"Outlook Data File(s) (*.pst)|*.pst";
+
+}  // namespace
+
+void StartMigration(RunState& state, RunSeams& seams, const std::u16string& FolderName,
+                    const std::u16string& FolderPath) {
+    MigrationCall(state, seams).Run(FolderName, FolderPath);
+}
+
+MigrationCall::MigrationCall(RunState& state, RunSeams& seams) : state_(state), seams_(seams) {}
+
+void MigrationCall::Run(const std::u16string& FolderName, const std::u16string& FolderPath) {
+    CreationStamp = ferrowick::CreationStamp(seams_.clock.Now());
+    if (!ChooseOutputPath(FolderName)) return;
+
+    seams_.yielder.Yield();
+    PrepareBoard();
+    seams_.yielder.Yield();
+
+    state_.Report.folders.push_back(FolderReport{FolderName, FolderPath, state_.OutputPstPath, {}, {}});
+    report_ = &state_.Report.folders.back();
+
+    try {
+        OpenOutputStore(FolderName);
+        seams_.board.SetCurrentDbx(u"Reading Folder(s)...");
+        SourceRoot = FolderPath;
+        BuildFolderList();
+    } catch (const StoreFailure& failure) {
+        OutlookErrorReport(failure.Description());
+        ReportFolderNotConverted(u"the output store could not be opened: " + failure.Description());
+        return;
+    }
+
+    CreateStoreFolders();
+    if (ImportMessages() == ImportEnd::Stopped) {
+        LogoffAndRelease();  // saved messages reach the disk; the queues stay as they are
+        return;
+    }
+    CloseOutputStore();
+}
+
+bool MigrationCall::ChooseOutputPath(const std::u16string& FolderName) {
+    state_.OutputPstPath.clear();
+    if (seams_.selection.OptSingle()) {
+        const auto chosen = seams_.prompts.AskSavePath(kPstFilter, FolderName + CreationStamp + u".pst");
+        if (!chosen) {
+            seams_.prompts.CloseSingleFolderWindow();
+            return false;
+        }
+        state_.OutputPstPath = *chosen;
+    } else {
+        state_.OutputFolder = TrimBlanks(seams_.selection.OutputFolder());
+        state_.OutputPstPath = state_.OutputFolder + kPathSeparator + FolderName + u".pst";
+    }
+    return !state_.OutputPstPath.empty();
+}
+
+void MigrationCall::PrepareBoard() {
+    seams_.board.SetProgressRange(0, 100);
+    seams_.board.SetLocateEnabled(true);
+    seams_.board.SetStopVisible(true);
+    seams_.board.SetStopEnabled(true);
+    seams_.board.SetSkipEnabled(true);
+}
+
+// Any StoreFailure here ends the call through the "Outlook Error" box (see Run).
+void MigrationCall::OpenOutputStore(const std::u16string& FolderName) {
+    session_ = seams_.store.CreateSession();
+    if (!session_) throw StoreFailure(u"The message-store session could not be created.");
+    seams_.board.SetCurrentDbx(u"Outlook Session Created...");
+
+    StoreDisplayName = FolderName + u" : Created - " + CreationStamp;
+    store_ = session_->LogonPstStore(TrimBlanks(state_.OutputPstPath), kUnicodePstFormat,
+                                          StoreDisplayName);
+    if (!store_) throw StoreFailure(u"The output store could not be created.");
+
+    StoreEntryID = store_->EntryID();
+    state_.StoreEntryID = StoreEntryID;
+    store_->ValidateIPMTree();
+
+    InboxName = DefaultFolderName(kDefaultFolderInbox);
+    SentItemsName = DefaultFolderName(kDefaultFolderSentItems);
+}
+
+// The display name of one of the store's default folders, looking the store up by its id.
+std::u16string MigrationCall::DefaultFolderName(int which) const {
+    const auto store = session_->GetStoreFromID(StoreEntryID);
+    if (!store) throw StoreFailure(u"The output store could not be found by its id.");
+    const auto folder = store->GetDefaultFolder(which);
+    if (!folder) throw StoreFailure(u"A default folder of the output store is missing.");
+    return folder->Name();
+}
+
+void MigrationCall::CloseOutputStore() {
+    state_.MessageQueue.Drop();
+    state_.FolderQueue.Drop();
+    SourceRoot.clear();
+    seams_.yielder.Yield();
+    LogoffAndRelease();
+}
+
+// Logging off commits the store file: after a confirmed Stop this keeps the messages
+// saved so far. If the store cannot be written, none of this folder's messages arrived.
+void MigrationCall::LogoffAndRelease() {
+    if (session_) {
+        if (const auto failure = Attempt([&] { session_->Logoff(); })) {
+            for (auto& path : report_->converted)
+                report_->notConverted.push_back(
+                    NotConvertedFile{path, u"the output store could not be written: " + *failure});
+            report_->converted.clear();
+        }
+    }
+    store_.reset();
+    session_.reset();
+}
+
+}  // namespace ferrowick

@@ -1,0 +1,14 @@
+#pragma once
+// The conversion engine: one call turns one discovered source folder tree into one output
+// store. The driver calls it after discovery has filled the queues and MessageCount.
+#include <string>
+
+#include "run/run_seams.hpp"
+#include "run/run_state.hpp"
+
+namespace ferrowick {
+
+void StartMigration(RunState& state, RunSeams& seams, const std::u16string& FolderName,
+                    const std::u16string& FolderPath);
+
+}  // namespace ferrowick

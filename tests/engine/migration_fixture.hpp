@@ -1,0 +1,90 @@
+#pragma once
+// A temporary source tree on disk, the recorders of every seam, the in-memory store and
+// one run state: what an engine or driver test needs to run a conversion end to end.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "engine/start_migration.hpp"
+#include "support/fake_store_service.hpp"
+#include "fs/text.hpp"
+#include "support/recorders.hpp"
+#include "run/run_seams.hpp"
+#include "run/run_state.hpp"
+
+namespace ferrowick::testing {
+
+class TempTree {
+public:
+    TempTree() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "ferrowick-engine-XXXXXX").string();
+        root_ = mkdtemp(pattern.data());
+    }
+    ~TempTree() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    // Full paths in the core's text form, without a trailing separator.
+    std::u16string Path(const std::string& relative = "") const {
+        return FromNative((relative.empty() ? root_ : root_ / relative).string());
+    }
+    std::u16string Folder(const std::string& relative) const {
+        std::filesystem::create_directories(root_ / relative);
+        return Path(relative);
+    }
+    std::u16string File(const std::string& relative, const std::string& content = "msg") const {
+        const auto path = root_ / relative;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+        return Path(relative);
+    }
+
+private:
+    std::filesystem::path root_;
+};
+
+class MigrationTest : public ::testing::Test {
+protected:
+    RecordingBoard board;
+    RecordingYielder yielder;
+    ScriptedPrompts prompts;
+    FakeSelection selection;
+    FakeStoreService store;
+    FixedClock clock;
+    RunState state;
+    RunSeams seams{board, yielder, prompts, selection, store, clock};
+    TempTree tree;
+
+    MigrationTest() {
+        selection.single = false;  // no save prompt unless a test asks for one
+        selection.outputFolder = tree.Folder("out");
+    }
+
+    // Queues as discovery leaves them: folders (parents first) and files, in order.
+    void Queue(std::initializer_list<std::u16string> folders, std::initializer_list<std::u16string> files) {
+        state.FolderQueue.Drop();
+        state.MessageQueue.Drop();
+        int number = 0;
+        for (const auto& f : folders) state.FolderQueue.Add(DecimalText(number++) + u"Z", f);
+        number = 1;
+        for (const auto& f : files) state.MessageQueue.Add(DecimalText(number++) + u"K", f);
+        state.Settings.MessageCount = number - 1;
+    }
+
+    void Migrate(const std::u16string& name, const std::u16string& path) {
+        StartMigration(state, seams, name, path);
+    }
+
+    FakeStoreFile& Out() { return store.Store(0); }
+    static std::string U8(const std::u16string& t) { return ToUtf8(t); }
+};
+
+}  // namespace ferrowick::testing

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "engine/path_names.hpp"
+
+namespace ferrowick {
+namespace {
+
+TEST(PathNames, WindowsFormExamples) {
+    EXPECT_EQ(ParentFolderOf(u"C:\\a\\b.msg", u'\\'), u"C:\\a\\");
+    EXPECT_EQ(ParentFolderOf(u"b.msg", u'\\'), u"");
+    EXPECT_EQ(ParentFolderOf(u"C:\\a\\", u'\\'), u"C:\\a\\");
+    EXPECT_EQ(FileNameOf(u"C:\\a\\", u'\\'), u"");
+    EXPECT_EQ(FileNameOf(u"C:\\a\\b.msg", u'\\'), u"b.msg");
+    EXPECT_EQ(FileNameOf(u"b.msg", u'\\'), u"b.msg");
+    EXPECT_EQ(FileNameOf(u"C:\\Mail", u'\\'), u"Mail");
+}
+
+TEST(PathNames, PlatformSeparatorByDefault) {
+    EXPECT_EQ(FileNameOf(u"/home/me/Mail"), u"Mail");
+    EXPECT_EQ(FileNameOf(u"/"), u"");
+    EXPECT_EQ(ParentFolderOf(u"/home/me/a.msg"), u"/home/me/");
+    // A backslash is an ordinary character of a Linux file name.
+    EXPECT_EQ(FileNameOf(u"/m/a\\b.msg"), u"a\\b.msg");
+}
+
+TEST(StoreRelativePath, TakesTheRootOffTheFrontAndUsesBackslashes) {
+    EXPECT_EQ(StoreRelativePath(u"/src/Projects/2014", u"/src"), u"\\Projects\\2014");
+    EXPECT_EQ(StoreRelativePath(u"/src/Projects/2014/", u"/src/"), u"Projects\\2014\\");
+    EXPECT_EQ(StoreRelativePath(u"/src", u"/src"), u"");
+}
+
+TEST(StoreRelativePath, ARootOfSlashLeavesTheOtherSeparators) {
+    EXPECT_EQ(StoreRelativePath(u"/Inbox/Old", u"/"), u"Inbox\\Old");
+}
+
+TEST(StoreRelativePath, RootTextDeeperDownStays) {
+    EXPECT_EQ(StoreRelativePath(u"/m/src/x/m/src/y", u"/m/src"), u"\\x\\m\\src\\y");
+}
+
+TEST(StoreRelativePath, APathOutsideTheRootKeepsItsText) {
+    EXPECT_EQ(StoreRelativePath(u"/m/srcX/a", u"/m/src"), u"\\m\\srcX\\a");
+    EXPECT_EQ(StoreRelativePath(u"/M/src/a", u"/m/src"), u"\\M\\src\\a");
+}
+
+TEST(StoreRelativePath, WindowsFormWithExplicitSeparator) {
+    EXPECT_EQ(StoreRelativePath(u"C:\\Src\\Inbox", u"C:\\Src", u'\\'), u"\\Inbox");
+    EXPECT_EQ(StoreRelativePath(u"D:\\Sent\\2014", u"D:\\", u'\\'), u"Sent\\2014");
+}
+
+}  // namespace
+}  // namespace ferrowick
