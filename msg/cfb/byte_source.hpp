@@ -1,0 +1,24 @@
+#pragma once
+// Where a compound file's bytes come from: an open file read with positioned reads (so a
+// stream costs only the sectors it touches), or bytes already in memory.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace ferrowick::msg::cfb {
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Fills `out` from `offset`; throws CfbError when the range is not wholly inside.
+    virtual void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
+};
+
+// Throws CfbError when the file cannot be opened.
+std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path);
+std::unique_ptr<ByteSource> MemorySource(std::vector<std::uint8_t> bytes);
+
+}  // namespace ferrowick::msg::cfb

@@ -1,0 +1,57 @@
+// [MS-CFB 2.6.1] Compound File Directory Entry.
+#include "msg/cfb/directory_entry.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "msg/cfb/cfb_error.hpp"
+#include "msg/cfb/entry_name.hpp"
+#include "msg/cfb/little_endian.hpp"
+
+namespace ferrowick::msg::cfb {
+
+DirectoryEntry DirectoryEntry::Parse(std::span<const std::uint8_t> b, std::uint16_t majorVersion) {
+    if (b.size() < kSize) throw CfbError("directory entry shorter than 128 bytes");
+    DirectoryEntry e;
+    const std::size_t nameBytes = std::min<std::size_t>(LoadU16(&b[0x40]), 64);
+    for (std::size_t i = 0; i + 1 < nameBytes; i += 2) {
+        const char16_t c = LoadU16(&b[i]);
+        if (c == 0) break;
+        e.name.push_back(c);
+    }
+    const std::uint8_t type = b[0x42];
+    e.knownType = type == 0 || type == 1 || type == 2 || type == 5;
+    e.type = e.knownType ? static_cast<ObjectType>(type) : ObjectType::Unallocated;
+    e.color = b[0x43] == 0 ? NodeColor::Red : NodeColor::Black;
+    e.left = DirectoryEntryId{LoadU32(&b[0x44])};
+    e.right = DirectoryEntryId{LoadU32(&b[0x48])};
+    e.child = DirectoryEntryId{LoadU32(&b[0x4C])};
+    std::memcpy(e.clsid.data(), &b[0x50], 16);
+    e.stateBits = LoadU32(&b[0x60]);
+    e.creationTime = LoadU64(&b[0x64]);
+    e.modifiedTime = LoadU64(&b[0x6C]);
+    e.startSector = SectorId{LoadU32(&b[0x74])};
+    e.size = majorVersion == 3 ? LoadU32(&b[0x78]) : LoadU64(&b[0x78]);
+    return e;
+}
+
+void DirectoryEntry::SerializeTo(std::span<std::uint8_t> b) const {
+    if (b.size() < kSize) throw CfbError("directory entry buffer shorter than 128 bytes");
+    if (name.size() > kMaxEntryNameLength) throw CfbError("directory entry name longer than 31 characters");
+    std::fill(b.begin(), b.begin() + kSize, 0);
+    for (std::size_t i = 0; i < name.size(); ++i) StoreU16(&b[2 * i], name[i]);
+    StoreU16(&b[0x40], static_cast<std::uint16_t>(type == ObjectType::Unallocated ? 0 : 2 * (name.size() + 1)));
+    b[0x42] = static_cast<std::uint8_t>(type);
+    b[0x43] = static_cast<std::uint8_t>(color);
+    StoreU32(&b[0x44], left.value);
+    StoreU32(&b[0x48], right.value);
+    StoreU32(&b[0x4C], child.value);
+    std::memcpy(&b[0x50], clsid.data(), 16);
+    StoreU32(&b[0x60], stateBits);
+    StoreU64(&b[0x64], creationTime);
+    StoreU64(&b[0x6C], modifiedTime);
+    StoreU32(&b[0x74], startSector.value);
+    StoreU64(&b[0x78], size);
+}
+
+}  // namespace ferrowick::msg::cfb

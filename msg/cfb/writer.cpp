@@ -1,0 +1,206 @@
+// [MS-CFB 2.2 header, 2.3 FAT, 2.4 mini FAT, 2.5 DIFAT, 2.6 directory, 2.6.4 red-black tree]
+// Compound file writer.
+#include "msg/cfb/writer.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <fstream>
+
+#include "msg/cfb/cfb_error.hpp"
+#include "msg/cfb/difat.hpp"
+#include "msg/cfb/directory_entry.hpp"
+#include "msg/cfb/entry_name.hpp"
+#include "msg/cfb/header.hpp"
+#include "msg/cfb/little_endian.hpp"
+
+namespace ferrowick::msg::cfb {
+namespace {
+
+constexpr std::uint32_t kSectorSize = 512;
+constexpr std::uint32_t kEntriesPerSector = kSectorSize / 4;
+
+std::uint32_t SectorsFor(std::uint64_t bytes, std::uint32_t sectorSize) {
+    return static_cast<std::uint32_t>((bytes + sectorSize - 1) / sectorSize);
+}
+
+// Lays sorted siblings out as a balanced binary search tree. Nodes on the deepest level of a
+// tree of two or more are red, the rest black: every path then passes the same number of
+// black nodes and no red node has a red child.
+DirectoryEntryId BuildTree(std::vector<DirectoryEntry>& entries, const std::vector<std::uint32_t>& sorted,
+                           std::ptrdiff_t lo, std::ptrdiff_t hi, int depth, int deepest) {
+    if (lo > hi) return DirectoryEntryId::None();
+    const std::ptrdiff_t mid = lo + (hi - lo) / 2;
+    DirectoryEntry& e = entries[sorted[mid]];
+    e.color = depth == deepest && depth > 0 ? NodeColor::Red : NodeColor::Black;
+    const DirectoryEntryId left = BuildTree(entries, sorted, lo, mid - 1, depth + 1, deepest);
+    const DirectoryEntryId right = BuildTree(entries, sorted, mid + 1, hi, depth + 1, deepest);
+    entries[sorted[mid]].left = left;
+    entries[sorted[mid]].right = right;
+    return DirectoryEntryId{sorted[mid]};
+}
+
+}  // namespace
+
+CompoundFileWriter::CompoundFileWriter() {
+    Node root;
+    root.name = u"Root Entry";
+    root.storage = true;
+    nodes_.push_back(std::move(root));
+}
+
+CompoundFileWriter::NodeId CompoundFileWriter::Add(NodeId parent, std::u16string name, bool storage,
+                                                   std::vector<std::uint8_t> data) {
+    if (parent >= nodes_.size() || !nodes_[parent].storage) throw CfbError("parent is not a storage");
+    if (name.empty() || name.size() > kMaxEntryNameLength)
+        throw CfbError("entry name must have 1 to 31 characters");
+    if (name.find_first_of(u"/\\:!") != std::u16string::npos) throw CfbError("entry name holds / \\ : or !");
+    for (NodeId sibling : nodes_[parent].children)
+        if (CompareEntryNames(nodes_[sibling].name, name) == 0) throw CfbError("two entries of one storage share a name");
+    if (data.size() > 0x7FFFFFFF) throw CfbError("stream larger than a version 3 file allows");
+    const NodeId id = nodes_.size();
+    nodes_.push_back(Node{std::move(name), storage, std::move(data), {}});
+    nodes_[parent].children.push_back(id);
+    return id;
+}
+
+CompoundFileWriter::NodeId CompoundFileWriter::AddStorage(NodeId parent, std::u16string name) {
+    return Add(parent, std::move(name), true, {});
+}
+
+void CompoundFileWriter::AddStream(NodeId parent, std::u16string name, std::vector<std::uint8_t> data) {
+    Add(parent, std::move(name), false, std::move(data));
+}
+
+std::vector<std::uint8_t> CompoundFileWriter::Finish() const {
+    // Directory entry numbers follow the order nodes were added; the root is entry 0.
+    const auto entryCount = static_cast<std::uint32_t>(nodes_.size());
+    std::vector<DirectoryEntry> entries(entryCount);
+    for (std::uint32_t i = 0; i < entryCount; ++i) {
+        entries[i].name = nodes_[i].name;
+        entries[i].type = i == 0 ? ObjectType::Root : nodes_[i].storage ? ObjectType::Storage : ObjectType::Stream;
+        entries[i].startSector = nodes_[i].storage && i != 0 ? SectorId{0} : SectorId::EndOfChain();
+    }
+
+    // Small streams go to the mini stream, each on its own run of 64-byte sectors.
+    std::vector<std::uint8_t> miniStream;
+    std::vector<SectorId> miniFat;
+    std::vector<std::uint32_t> bigStreams;
+    for (std::uint32_t i = 1; i < entryCount; ++i) {
+        const Node& n = nodes_[i];
+        if (n.storage) continue;
+        entries[i].size = n.data.size();
+        if (n.data.empty()) continue;
+        if (n.data.size() >= Header::kMiniStreamCutoff) {
+            bigStreams.push_back(i);
+            continue;
+        }
+        const auto first = static_cast<std::uint32_t>(miniFat.size());
+        const std::uint32_t count = SectorsFor(n.data.size(), Header::kMiniSectorSize);
+        for (std::uint32_t k = 0; k < count; ++k)
+            miniFat.push_back(k + 1 < count ? SectorId{first + k + 1} : SectorId::EndOfChain());
+        entries[i].startSector = SectorId{first};
+        miniStream.insert(miniStream.end(), n.data.begin(), n.data.end());
+        miniStream.resize(static_cast<std::size_t>(first + count) * Header::kMiniSectorSize, 0);
+    }
+
+    const std::uint32_t directorySectors = SectorsFor(entryCount * DirectoryEntry::kSize, kSectorSize);
+    const std::uint32_t miniFatSectors = SectorsFor(miniFat.size() * 4, kSectorSize);
+    const std::uint32_t miniStreamSectors = SectorsFor(miniStream.size(), kSectorSize);
+    std::uint32_t bigSectors = 0;
+    for (std::uint32_t i : bigStreams) bigSectors += SectorsFor(nodes_[i].data.size(), kSectorSize);
+    const std::uint32_t dataSectors = directorySectors + miniFatSectors + miniStreamSectors + bigSectors;
+
+    // The FAT must also cover its own sectors and the DIFAT's.
+    std::uint32_t fatSectors = 1, difatSectors = 0;
+    for (;;) {
+        difatSectors = DifatSectorsNeeded(fatSectors, kSectorSize);
+        const std::uint32_t needed = SectorsFor(
+            static_cast<std::uint64_t>(dataSectors + fatSectors + difatSectors) * 4, kSectorSize);
+        if (needed <= fatSectors) break;
+        fatSectors = needed;
+    }
+    const std::uint32_t totalSectors = fatSectors + difatSectors + dataSectors;
+
+    std::vector<SectorId> fat(static_cast<std::size_t>(fatSectors) * kEntriesPerSector, SectorId::Free());
+    std::uint32_t cursor = 0;
+    for (std::uint32_t k = 0; k < fatSectors; ++k) fat[cursor++] = SectorId{SectorId::kFat};
+    const std::uint32_t firstDifat = cursor;
+    for (std::uint32_t k = 0; k < difatSectors; ++k) fat[cursor++] = SectorId{SectorId::kDifat};
+    auto chain = [&](std::uint32_t count) {
+        const std::uint32_t first = cursor;
+        for (std::uint32_t k = 0; k < count; ++k, ++cursor)
+            fat[cursor] = k + 1 < count ? SectorId{cursor + 1} : SectorId::EndOfChain();
+        return SectorId{first};
+    };
+    const SectorId directoryStart = chain(directorySectors);
+    const SectorId miniFatStart = miniFatSectors ? chain(miniFatSectors) : SectorId::EndOfChain();
+    const SectorId miniStreamStart = miniStreamSectors ? chain(miniStreamSectors) : SectorId::EndOfChain();
+    for (std::uint32_t i : bigStreams) entries[i].startSector = chain(SectorsFor(nodes_[i].data.size(), kSectorSize));
+    entries[0].startSector = miniStreamStart;
+    entries[0].size = miniStream.size();
+
+    for (std::uint32_t i = 0; i < entryCount; ++i) {
+        const Node& n = nodes_[i];
+        if (!n.storage || n.children.empty()) continue;
+        std::vector<std::uint32_t> sorted(n.children.begin(), n.children.end());
+        std::sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return CompareEntryNames(nodes_[a].name, nodes_[b].name) < 0;
+        });
+        const int deepest = std::bit_width(sorted.size()) - 1;
+        entries[i].child = BuildTree(entries, sorted, 0, static_cast<std::ptrdiff_t>(sorted.size()) - 1, 0, deepest);
+    }
+
+    Header header;
+    header.fatSectorCount = fatSectors;
+    header.firstDirectorySector = directoryStart;
+    header.firstMiniFatSector = miniFatStart;
+    header.miniFatSectorCount = miniFatSectors;
+    header.firstDifatSector = difatSectors ? SectorId{firstDifat} : SectorId::EndOfChain();
+    header.difatSectorCount = difatSectors;
+    for (std::uint32_t k = 0; k < fatSectors && k < Header::kDifatEntries; ++k) header.difat[k] = SectorId{k};
+
+    std::vector<std::uint8_t> out = header.Serialize();
+    out.resize(static_cast<std::size_t>(totalSectors + 1) * kSectorSize, 0);
+    auto sectorAt = [&](std::uint32_t sector) { return out.data() + static_cast<std::size_t>(sector + 1) * kSectorSize; };
+
+    for (std::size_t k = 0; k < fat.size(); ++k) StoreU32(sectorAt(0) + 4 * k, fat[k].value);
+    for (std::uint32_t d = 0; d < difatSectors; ++d) {
+        std::uint8_t* p = sectorAt(firstDifat + d);
+        for (std::uint32_t k = 0; k < kEntriesPerSector - 1; ++k) {
+            const std::uint64_t fatIndex = Header::kDifatEntries + static_cast<std::uint64_t>(d) * (kEntriesPerSector - 1) + k;
+            StoreU32(p + 4 * k, fatIndex < fatSectors ? static_cast<std::uint32_t>(fatIndex) : SectorId::kFree);
+        }
+        StoreU32(p + 4 * (kEntriesPerSector - 1), d + 1 < difatSectors ? firstDifat + d + 1 : SectorId::kEndOfChain);
+    }
+    const std::size_t perDirectorySector = kSectorSize / DirectoryEntry::kSize;
+    for (std::uint32_t s = 0; s < directorySectors; ++s) {
+        for (std::size_t k = 0; k < perDirectorySector; ++k) {
+            const std::size_t index = s * perDirectorySector + k;
+            DirectoryEntry unused;
+            unused.startSector = SectorId{0};
+            const DirectoryEntry& e = index < entries.size() ? entries[index] : unused;
+            e.SerializeTo(std::span<std::uint8_t>(sectorAt(directoryStart.value + s) + k * DirectoryEntry::kSize,
+                                                  DirectoryEntry::kSize));
+        }
+    }
+    if (miniFatSectors) {
+        std::uint8_t* p = sectorAt(miniFatStart.value);
+        const std::size_t slots = static_cast<std::size_t>(miniFatSectors) * kEntriesPerSector;
+        for (std::size_t k = 0; k < slots; ++k) StoreU32(p + 4 * k, k < miniFat.size() ? miniFat[k].value : SectorId::kFree);
+    }
+    if (miniStreamSectors) std::memcpy(sectorAt(miniStreamStart.value), miniStream.data(), miniStream.size());
+    for (std::uint32_t i : bigStreams)
+        std::memcpy(sectorAt(entries[i].startSector.value), nodes_[i].data.data(), nodes_[i].data.size());
+    return out;
+}
+
+void CompoundFileWriter::WriteTo(const std::filesystem::path& path) const {
+    const std::vector<std::uint8_t> bytes = Finish();
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) throw CfbError("cannot write " + path.string());
+}
+
+}  // namespace ferrowick::msg::cfb

@@ -1,0 +1,235 @@
+// [MS-OXMSG 2.1 Properties, 2.2 Storages, 2.4 Property Stream] .msg reader.
+#include "msg/msg_reader.hpp"
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "msg/cfb/entry_name.hpp"
+#include "msg/cfb/little_endian.hpp"
+#include "msg/code_page.hpp"
+#include "msg/known_properties.hpp"
+#include "msg/msg_error.hpp"
+#include "msg/named_property_storage.hpp"
+#include "msg/property_codec.hpp"
+#include "msg/property_stream.hpp"
+#include "msg/stream_names.hpp"
+
+namespace ferrowick::msg {
+namespace {
+
+using cfb::CompoundFile;
+using cfb::DirectoryEntryId;
+
+std::u16string UpperName(std::u16string_view name) {
+    std::u16string out(name);
+    for (char16_t& c : out) c = cfb::UpperCaseForNames(c);
+    return out;
+}
+
+// The children of one storage by upper-cased name, looked up once per storage.
+class StorageIndex {
+public:
+    StorageIndex(const CompoundFile& file, DirectoryEntryId storage) : file_(file) {
+        for (DirectoryEntryId id : file.Children(storage)) byName_.emplace(UpperName(file.Entry(id).name), id);
+    }
+    std::optional<DirectoryEntryId> Stream(std::u16string_view name) const { return Find(name, false); }
+    std::optional<DirectoryEntryId> Storage(std::u16string_view name) const { return Find(name, true); }
+    std::vector<std::uint8_t> Read(DirectoryEntryId id) const { return file_.OpenStream(id).ReadAll(); }
+    std::size_t Count() const { return byName_.size(); }
+    const std::multimap<std::u16string, DirectoryEntryId>& All() const { return byName_; }
+
+private:
+    std::optional<DirectoryEntryId> Find(std::u16string_view name, bool storage) const {
+        auto [lo, hi] = byName_.equal_range(UpperName(name));
+        for (auto it = lo; it != hi; ++it)
+            if (file_.Entry(it->second).IsStorage() == storage) return it->second;
+        return std::nullopt;
+    }
+    const CompoundFile& file_;
+    std::multimap<std::u16string, DirectoryEntryId> byName_;
+};
+
+class Reader {
+public:
+    explicit Reader(const CompoundFile& file) : file_(file) {}
+
+    Message Read() {
+        Message m = ReadMessageAt(file_.Root(), PropertyStreamKind::TopLevelMessage, 0, kFallbackCodePage);
+        StorageIndex root(file_, file_.Root());
+        if (auto nameid = root.Storage(names::kNamedPropertyStorage)) {
+            StorageIndex index(file_, *nameid);
+            NamedPropertyStreams streams;
+            if (auto s = index.Stream(names::kGuidStream)) streams.guids = index.Read(*s);
+            if (auto s = index.Stream(names::kEntryStream)) streams.entries = index.Read(*s);
+            if (auto s = index.Stream(names::kStringStream)) streams.strings = index.Read(*s);
+            m.namedProperties = streams.Decode();
+        }
+        return m;
+    }
+
+private:
+    Message ReadMessageAt(DirectoryEntryId storage, PropertyStreamKind kind, int depth, std::uint32_t inheritedCodePage) {
+        if (depth > kMaxEmbeddingDepth)
+            throw MsgError("embedded messages nest deeper than " + std::to_string(kMaxEmbeddingDepth) + " levels");
+        StorageIndex index(file_, storage);
+        const auto streamId = index.Stream(names::kPropertyStream);
+        if (!streamId) throw MsgError("no property stream: not a .msg file, or a damaged one");
+        const PropertyStream stream = PropertyStream::Parse(index.Read(*streamId), kind);
+        const std::uint32_t codePage = CodePageOf(FixedValues(stream), inheritedCodePage);
+
+        Message m;
+        m.properties = ReadProperties(index, stream, codePage);
+        std::vector<std::pair<std::uint32_t, DirectoryEntryId>> recipients, attachments;
+        for (const auto& [name, id] : index.All()) {
+            if (!file_.Entry(id).IsStorage()) continue;
+            std::uint32_t number = 0;
+            if (names::ParseIndexedName(name, names::kRecipientPrefix, number)) recipients.emplace_back(number, id);
+            else if (names::ParseIndexedName(name, names::kAttachmentPrefix, number)) attachments.emplace_back(number, id);
+        }
+        std::sort(recipients.begin(), recipients.end());
+        std::sort(attachments.begin(), attachments.end());
+        for (const auto& [number, id] : recipients) m.recipients.push_back(Recipient{ReadSubObject(id, codePage)});
+        for (const auto& [number, id] : attachments) m.attachments.push_back(ReadAttachment(id, depth, codePage));
+        return m;
+    }
+
+    PropertySet ReadSubObject(DirectoryEntryId storage, std::uint32_t codePage) {
+        StorageIndex index(file_, storage);
+        const auto streamId = index.Stream(names::kPropertyStream);
+        if (!streamId) return {};
+        const PropertyStream stream = PropertyStream::Parse(index.Read(*streamId), PropertyStreamKind::RecipientOrAttachment);
+        return ReadProperties(index, stream, codePage);
+    }
+
+    Attachment ReadAttachment(DirectoryEntryId storage, int depth, std::uint32_t codePage) {
+        Attachment a;
+        a.properties = ReadSubObject(storage, codePage);
+        StorageIndex index(file_, storage);
+        const auto object = index.Storage(names::kEmbeddedMessageStorage);
+        if (!object) return a;
+        const std::int32_t* method = a.properties.Get<std::int32_t>(tags::kAttachMethod);
+        const bool looksLikeMessage = StorageIndex(file_, *object).Stream(names::kPropertyStream).has_value();
+        if ((method && *method == tags::kAttachEmbeddedMessage) || (!method && looksLikeMessage)) {
+            a.embedded = std::make_shared<Message>(
+                ReadMessageAt(*object, PropertyStreamKind::EmbeddedMessage, depth + 1, codePage));
+        }
+        return a;
+    }
+
+    // Only the fixed-size values, enough to find the code page before strings are decoded.
+    static PropertySet FixedValues(const PropertyStream& stream) {
+        PropertySet set;
+        for (const PropertyEntry& e : stream.entries)
+            if (auto v = DecodeFixed(e.tag.type, e.value)) set.Set(e.tag, std::move(*v));
+        return set;
+    }
+
+    void ReadValue(const StorageIndex& index, PropertyTag tag, std::uint32_t codePage, PropertySet& out) {
+        const PropertyType type = tag.type;
+        if (type == PropertyType::Object) return;  // storages: embedded messages are read apart
+        const auto stream = index.Stream(names::ValueStream(tag));
+        if (!stream) return;
+        const std::vector<std::uint8_t> bytes = index.Read(*stream);
+        switch (type) {
+            case PropertyType::String: out.Set(tag, DecodeUtf16(bytes)); return;
+            case PropertyType::String8:
+                SetDecoded(out, PropertyTag(tag.id.value, PropertyType::String), Decode8(bytes, codePage));
+                return;
+            case PropertyType::Binary: out.Set(tag, Binary{bytes}); return;
+            case PropertyType::Guid:
+                if (bytes.size() >= 16) out.Set(tag, *DecodeFixedGuid(bytes));
+                return;
+            case PropertyType::MultipleString:
+            case PropertyType::MultipleString8:
+            case PropertyType::MultipleBinary: ReadMultiVariable(index, tag, bytes, codePage, out); return;
+            default:
+                if (auto v = DecodeMultiFixed(type, bytes)) out.Set(tag, std::move(*v));
+                return;
+        }
+    }
+
+    static std::optional<Guid> DecodeFixedGuid(const std::vector<std::uint8_t>& bytes) {
+        Guid g;
+        std::copy(bytes.begin(), bytes.begin() + 16, g.bytes.begin());
+        return g;
+    }
+
+    static std::u16string Decode8(const std::vector<std::uint8_t>& bytes, std::uint32_t codePage) {
+        std::size_t n = bytes.size();
+        while (n > 0 && bytes[n - 1] == 0) --n;
+        return DecodeCodePage(std::string_view(reinterpret_cast<const char*>(bytes.data()), n), codePage);
+    }
+
+    // A Unicode value of the same id wins over one decoded from 8-bit text.
+    static void SetDecoded(PropertySet& out, PropertyTag tag, PropertyValue value) {
+        if (!out.Find(tag)) out.Set(tag, std::move(value));
+    }
+
+    // [MS-OXMSG 2.1.4.2] A length stream, then one stream per element.
+    void ReadMultiVariable(const StorageIndex& index, PropertyTag tag, const std::vector<std::uint8_t>& lengths,
+                           std::uint32_t codePage, PropertySet& out) {
+        const bool binary = tag.type == PropertyType::MultipleBinary;
+        const std::size_t count = lengths.size() / (binary ? 8 : 4);
+        if (count > index.Count()) return;  // each element needs a stream of its own
+        std::vector<std::vector<std::uint8_t>> elements;
+        elements.reserve(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const auto element = index.Stream(names::ElementStream(tag, i));
+            elements.push_back(element ? index.Read(*element) : std::vector<std::uint8_t>{});
+        }
+        if (binary) {
+            std::vector<Binary> values;
+            for (auto& e : elements) values.push_back(Binary{std::move(e)});
+            out.Set(tag, std::move(values));
+            return;
+        }
+        std::vector<std::u16string> values;
+        for (const auto& e : elements) values.push_back(tag.type == PropertyType::MultipleString ? DecodeUtf16(e) : Decode8(e, codePage));
+        if (tag.type == PropertyType::MultipleString) out.Set(tag, std::move(values));
+        else SetDecoded(out, PropertyTag(tag.id.value, PropertyType::MultipleString), std::move(values));
+    }
+
+    PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, std::uint32_t codePage) {
+        PropertySet set;
+        std::vector<PropertyTag> listed;
+        for (const PropertyEntry& e : stream.entries) {
+            listed.push_back(e.tag);
+            if (auto v = DecodeFixed(e.tag.type, e.value)) set.Set(e.tag, std::move(*v));
+            else ReadValue(index, e.tag, codePage, set);
+        }
+        // Some writers leave variable-size properties out of the property stream; their
+        // value streams still say what they are.
+        for (const auto& [name, id] : index.All()) {
+            PropertyTag tag;
+            if (!file_.Entry(id).IsStream() || !names::ParseValueStreamName(name, tag)) continue;
+            const PropertyType t = tag.type;
+            if (t != PropertyType::String && t != PropertyType::String8 && t != PropertyType::Binary) continue;
+            if (std::find(listed.begin(), listed.end(), tag) != listed.end()) continue;
+            ReadValue(index, tag, codePage, set);
+        }
+        return set;
+    }
+
+    const CompoundFile& file_;
+};
+
+}  // namespace
+
+std::uint32_t CodePageOf(const PropertySet& raw, std::uint32_t inherited) {
+    for (PropertyTag tag : {tags::kMessageCodepage, tags::kInternetCodepage}) {
+        if (const std::int32_t* cp = raw.Get<std::int32_t>(tag)) {
+            const auto value = static_cast<std::uint32_t>(*cp);
+            if (value != 0 && value != 1200 && IsKnownCodePage(value)) return value;
+        }
+    }
+    return inherited;
+}
+
+Message ReadMessage(const cfb::CompoundFile& file) { return Reader(file).Read(); }
+
+Message ReadMessage(const std::filesystem::path& path) { return ReadMessage(CompoundFile::Open(path)); }
+
+Message ReadMessage(std::vector<std::uint8_t> bytes) { return ReadMessage(CompoundFile::FromBytes(std::move(bytes))); }
+
+}  // namespace ferrowick::msg

@@ -1,0 +1,25 @@
+#pragma once
+// [MS-OXMSG 2] Reads a .msg file into a Message. 8-bit strings come back as Unicode strings
+// (their tags turned to PtypString / PtypMultipleString), decoded by the message's code
+// page: PidTagMessageCodepage, else PidTagInternetCodepage, else Windows-1252.
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "msg/cfb/compound_file.hpp"
+#include "msg/message.hpp"
+
+namespace ferrowick::msg {
+
+// Embedded messages nest at most this deep; a deeper file is refused as hostile.
+inline constexpr int kMaxEmbeddingDepth = 64;
+
+// All throw MsgError (CfbError included) for a file that is not a readable .msg.
+Message ReadMessage(const std::filesystem::path& path);
+Message ReadMessage(std::vector<std::uint8_t> bytes);
+Message ReadMessage(const cfb::CompoundFile& file);
+
+// The code page 8-bit strings of a message with these properties are decoded by.
+std::uint32_t CodePageOf(const PropertySet& raw, std::uint32_t inherited);
+
+}  // namespace ferrowick::msg

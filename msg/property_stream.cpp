@@ -1,0 +1,73 @@
+// [MS-OXMSG 2.4 Property Stream, 2.4.1 Header, 2.4.2 Data]
+#include "msg/property_stream.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "msg/cfb/little_endian.hpp"
+#include "msg/msg_error.hpp"
+
+namespace ferrowick::msg {
+
+using cfb::AppendU32;
+using cfb::LoadU32;
+
+std::size_t HeaderSize(PropertyStreamKind kind) {
+    switch (kind) {
+        case PropertyStreamKind::TopLevelMessage: return 32;
+        case PropertyStreamKind::EmbeddedMessage: return 24;
+        case PropertyStreamKind::RecipientOrAttachment: return 8;
+    }
+    return 8;
+}
+
+PropertyStream PropertyStream::Parse(std::span<const std::uint8_t> b, PropertyStreamKind kind) {
+    const std::size_t header = HeaderSize(kind);
+    if (b.size() < header)
+        throw MsgError("property stream of " + std::to_string(b.size()) + " bytes is shorter than its " +
+                       std::to_string(header) + "-byte header");
+    PropertyStream s;
+    s.kind = kind;
+    if (kind != PropertyStreamKind::RecipientOrAttachment) {
+        s.nextRecipientId = LoadU32(&b[8]);
+        s.nextAttachmentId = LoadU32(&b[12]);
+        s.recipientCount = LoadU32(&b[16]);
+        s.attachmentCount = LoadU32(&b[20]);
+    }
+    const std::size_t count = (b.size() - header) / PropertyEntry::kSize;
+    s.entries.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* p = &b[header + i * PropertyEntry::kSize];
+        PropertyEntry e;
+        e.tag = PropertyTag::FromU32(LoadU32(p));
+        e.flags = LoadU32(p + 4);
+        std::copy(p + 8, p + 16, e.value.begin());
+        s.entries.push_back(e);
+    }
+    return s;
+}
+
+std::vector<std::uint8_t> PropertyStream::Serialize() const {
+    std::vector<std::uint8_t> out;
+    out.reserve(HeaderSize(kind) + entries.size() * PropertyEntry::kSize);
+    AppendU32(out, 0);
+    AppendU32(out, 0);
+    if (kind != PropertyStreamKind::RecipientOrAttachment) {
+        AppendU32(out, nextRecipientId);
+        AppendU32(out, nextAttachmentId);
+        AppendU32(out, recipientCount);
+        AppendU32(out, attachmentCount);
+    }
+    if (kind == PropertyStreamKind::TopLevelMessage) {
+        AppendU32(out, 0);
+        AppendU32(out, 0);
+    }
+    for (const PropertyEntry& e : entries) {
+        AppendU32(out, e.tag.ToU32());
+        AppendU32(out, e.flags);
+        out.insert(out.end(), e.value.begin(), e.value.end());
+    }
+    return out;
+}
+
+}  // namespace ferrowick::msg

@@ -1,0 +1,113 @@
+#include "msg_fixtures.hpp"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "msg/msg_writer.hpp"
+
+namespace ferrowick::testing {
+
+using namespace ferrowick::msg;
+
+ScratchDir::ScratchDir(const std::string& label) {
+    static std::atomic<int> counter{0};
+    path_ = std::filesystem::temp_directory_path() /
+            ("ferrowick-" + label + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+Message PlainMessage(const std::u16string& subject, const std::u16string& body) {
+    return MessageBuilder()
+        .Subject(subject)
+        .Body(body)
+        .Sender(u"Ann Archer", u"ann@example.com")
+        .To(u"Bob Baker", u"bob@example.com")
+        .Dates(FileTimeFromUtc(2014, 3, 1, 9, 30, 0), FileTimeFromUtc(2014, 3, 1, 9, 31, 5))
+        .Build();
+}
+
+Message RichMessage(const std::u16string& subject) {
+    std::vector<std::uint8_t> data(5000);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    return MessageBuilder()
+        .Subject(subject)
+        .Body(u"See the attached files.")
+        .Html("<html><body><p>See the <b>attached</b> files.</p></body></html>")
+        .Sender(u"Ann Archer", u"ann@example.com")
+        .To(u"Bob Baker", u"bob@example.com")
+        .Cc(u"Cleo Carter", u"cleo@example.com")
+        .Bcc(u"Dan Drake", u"dan@example.com")
+        .Dates(FileTimeFromUtc(2014, 5, 2, 14, 0, 0), FileTimeFromUtc(2014, 5, 2, 14, 2, 0))
+        .AttachFile(u"numbers.bin", data)
+        .AttachMessage(PlainMessage(u"The original"), u"The original")
+        .Named(NamedProperty{PsPublicStrings(), std::u16string(u"Keywords")},
+               std::vector<std::u16string>{u"red", u"blue"})
+        .Build();
+}
+
+std::filesystem::path WriteMsgFile(const std::filesystem::path& dir, const std::string& fileName,
+                                   const Message& message) {
+    const auto path = dir / fileName;
+    WriteMessageFile(message, path);
+    return path;
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+PythonRun RunPython(const std::string& program, const std::vector<std::string>& args) {
+    PythonRun run;
+    if (::access("/usr/bin/python3", X_OK) != 0) return run;
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return run;
+    const pid_t pid = ::fork();
+    if (pid < 0) return run;
+    if (pid == 0) {
+        ::dup2(pipeFds[1], 1);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        std::vector<char*> argv{const_cast<char*>("/usr/bin/python3"), const_cast<char*>("-c"),
+                                const_cast<char*>(program.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv("/usr/bin/python3", argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool OlefileAvailable() {
+    static const bool available = RunPython("import olefile").exitCode == 0;
+    return available;
+}
+
+}  // namespace ferrowick::testing
