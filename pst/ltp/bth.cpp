@@ -1,0 +1,157 @@
+// BTree-on-Heap [MS-PST 2.3.2].
+#include "pst/ltp/bth.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+constexpr unsigned kMaxIndexLevels = 8;  // far beyond what 65,535 heap blocks can hold
+
+std::string HidText(HeapId hid) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", hid.value);
+    return text;
+}
+
+}  // namespace
+
+int CompareBthKeys(const std::uint8_t* a, const std::uint8_t* b, std::size_t size) {
+    for (std::size_t i = size; i-- > 0;)
+        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    return 0;
+}
+
+BthHeader BthHeader::Parse(le::ByteView bytes) {
+    if (bytes.size() != kBthHeaderSize)
+        throw PstError("BTH: header is " + std::to_string(bytes.size()) + " bytes, not 8");
+    if (bytes[0] != kBthSignature) throw PstError("BTH: header signature is not 0xB5");
+    BthHeader h;
+    h.key_size = bytes[1];
+    h.data_size = bytes[2];
+    h.index_levels = bytes[3];
+    h.root = HeapId(le::U32(bytes.data() + 4));
+    if (h.key_size != 2 && h.key_size != 4 && h.key_size != 8 && h.key_size != 16)
+        throw PstError("BTH: key size " + std::to_string(h.key_size) + " is not 2, 4, 8 or 16");
+    if (h.data_size == 0 || h.data_size > 32)
+        throw PstError("BTH: record data size " + std::to_string(h.data_size) + " is not 1 to 32");
+    if (h.index_levels > kMaxIndexLevels)
+        throw PstError("BTH: " + std::to_string(h.index_levels) + " index levels");
+    if (h.root.IsNull() && h.index_levels != 0) throw PstError("BTH: empty tree with index levels");
+    return h;
+}
+
+le::Bytes BthHeader::Serialize() const {
+    le::Bytes out(kBthHeaderSize);
+    out[0] = kBthSignature;
+    out[1] = key_size;
+    out[2] = data_size;
+    out[3] = index_levels;
+    le::Put32(out.data() + 4, root.value);
+    return out;
+}
+
+BthReader::BthReader(const HeapReader& heap, HeapId header_hid) {
+    header_ = BthHeader::Parse(heap.Item(header_hid));
+    if (header_.root.IsNull()) return;
+    std::unordered_set<std::uint32_t> seen;
+    Walk(heap, header_.root, header_.index_levels, nullptr, nullptr, seen);
+}
+
+// Visits the node at `hid`, whose keys must lie in [low, high) (null: unbounded), appending
+// leaf records in order.
+void BthReader::Walk(const HeapReader& heap, HeapId hid, unsigned level, const std::uint8_t* low,
+                     const std::uint8_t* high, std::unordered_set<std::uint32_t>& seen) {
+    if (!seen.insert(hid.value).second) throw PstError("BTH: node " + HidText(hid) + " is reached twice");
+    const le::ByteView node = heap.Item(hid);
+    const std::size_t key = header_.key_size;
+    const std::size_t entry = key + (level == 0 ? header_.data_size : 4);
+    if (node.empty() || node.size() % entry != 0)
+        throw PstError("BTH: node " + HidText(hid) + " of " + std::to_string(node.size()) +
+                       " bytes is not a whole number of " + std::to_string(entry) + "-byte records");
+    const std::size_t count = node.size() / entry;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* k = node.data() + i * entry;
+        if (i > 0 && CompareBthKeys(node.data() + (i - 1) * entry, k, key) >= 0)
+            throw PstError("BTH: keys out of order in node " + HidText(hid));
+        if ((low && CompareBthKeys(k, low, key) < 0) || (high && CompareBthKeys(k, high, key) >= 0))
+            throw PstError("BTH: a key of node " + HidText(hid) + " lies outside the range its parent gives");
+    }
+    if (level == 0) {
+        if (!records_.empty() && CompareBthKeys(records_.data() + records_.size() - entry, node.data(), key) >= 0)
+            throw PstError("BTH: leaf " + HidText(hid) + " breaks the key order");
+        records_.insert(records_.end(), node.begin(), node.end());
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* k = node.data() + i * entry;
+        const std::uint8_t* next = i + 1 < count ? node.data() + (i + 1) * entry : high;
+        Walk(heap, HeapId(le::U32(k + key)), level - 1, k, next, seen);
+    }
+}
+
+std::optional<std::size_t> BthReader::Find(le::ByteView key) const {
+    if (key.size() != header_.key_size) return std::nullopt;
+    std::size_t lo = 0, hi = Count();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        const int c = CompareBthKeys(records_.data() + mid * RecordSize(), key.data(), key.size());
+        if (c == 0) return mid;
+        if (c < 0) lo = mid + 1; else hi = mid;
+    }
+    return std::nullopt;
+}
+
+HeapId WriteBth(HeapWriter& heap, std::uint8_t key_size, std::uint8_t data_size, le::ByteView records,
+                HeapId header_hid) {
+    BthHeader header;
+    header.key_size = key_size;
+    header.data_size = data_size;
+    const std::size_t record = std::size_t{key_size} + data_size;
+    if (records.size() % record != 0) throw PstError("BTH: records are not a whole number of entries");
+    for (std::size_t i = record; i < records.size(); i += record)
+        if (CompareBthKeys(records.data() + i - record, records.data() + i, key_size) >= 0)
+            throw PstError("BTH: records to write are not sorted by unique keys");
+    if (header_hid.IsNull()) header_hid = heap.Allocate(header.Serialize());
+    if (records.empty()) {
+        if (heap.Replace(header_hid, header.Serialize()) != header_hid) throw PstError("BTH: header moved");
+        return header_hid;
+    }
+
+    // Pack each level into nodes as full as a heap item allows, then index them.
+    std::vector<std::pair<le::Bytes, HeapId>> level;  // first key, node
+    const std::size_t per_leaf = kMaxHeapAllocation / record;
+    for (std::size_t at = 0; at < records.size(); at += per_leaf * record) {
+        const std::size_t n = std::min(records.size() - at, per_leaf * record);
+        level.emplace_back(le::Bytes(records.begin() + at, records.begin() + at + key_size),
+                           heap.Allocate(records.subspan(at, n)));
+    }
+    std::uint8_t levels = 0;
+    const std::size_t per_index = kMaxHeapAllocation / (key_size + 4u);
+    while (level.size() > 1) {
+        std::vector<std::pair<le::Bytes, HeapId>> upper;
+        for (std::size_t at = 0; at < level.size(); at += per_index) {
+            le::Bytes node;
+            const std::size_t end = std::min(level.size(), at + per_index);
+            node.reserve((end - at) * (key_size + 4u));
+            for (std::size_t i = at; i < end; ++i) {
+                node.insert(node.end(), level[i].first.begin(), level[i].first.end());
+                le::Append32(node, level[i].second.value);
+            }
+            upper.emplace_back(level[at].first, heap.Allocate(std::move(node)));
+        }
+        level = std::move(upper);
+        ++levels;
+    }
+    header.index_levels = levels;
+    header.root = level.front().second;
+    const le::Bytes bytes = header.Serialize();
+    if (heap.Replace(header_hid, bytes) != header_hid) throw PstError("BTH: header moved");
+    return header_hid;
+}
+
+}  // namespace ferrowick::pst

@@ -1,0 +1,244 @@
+// Heap-on-node [MS-PST 2.3.1].
+#include "pst/ltp/heap.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+[[noreturn]] void Fail(std::size_t block, const std::string& what) {
+    throw PstError("heap block " + std::to_string(block) + ": " + what);
+}
+
+constexpr std::size_t PageMapSize(std::size_t items) { return 4 + 2 * (items + 1); }  // cAlloc, cFree, rgibAlloc
+constexpr std::size_t AlignTwo(std::size_t n) { return (n + 1) & ~std::size_t{1}; }
+
+}  // namespace
+
+std::uint8_t FillLevelFor(std::size_t free_bytes) {
+    static constexpr std::size_t kFloors[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768, 512, 256, 128, 64, 32, 16, 8};
+    for (std::uint8_t level = 0; level < 15; ++level)
+        if (free_bytes >= kFloors[level]) return level;
+    return 15;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+HeapReader::HeapReader(const NodeData& node) {
+    if (node.pieces.empty()) throw PstError("heap: the node has no data");
+    if (node.pieces.size() > 0xFFFF) throw PstError("heap: more blocks than a HID can name");
+    blocks_.reserve(node.pieces.size());
+    for (std::size_t b = 0; b < node.pieces.size(); ++b) {
+        const auto& piece = node.pieces[b];
+        const std::size_t header = HeapBlockHeaderSize(b);
+        if (piece.size() < header + 2) Fail(b, "only " + std::to_string(piece.size()) + " bytes, too short for its header");
+        Block block;
+        block.data = piece.data();
+        block.size = piece.size();
+        const std::size_t ib_hnpm = le::U16(piece.data());
+        if (b == 0) {
+            if (piece[2] != kHeapSignature) Fail(b, "signature is not 0xEC (not a heap-on-node)");
+            client_signature_ = piece[3];
+            user_root_ = HeapId(le::U32(piece.data() + 4));
+            for (std::size_t i = 0; i < 4; ++i) {
+                fill_levels_.push_back(piece[8 + i] & 0x0F);
+                fill_levels_.push_back(piece[8 + i] >> 4);
+            }
+        } else if (HeapBlockKindOf(b) == HeapBlockKind::Bitmap) {
+            fill_levels_.resize(b);
+            for (std::size_t i = 0; i < 64; ++i) {
+                fill_levels_.push_back(piece[2 + i] & 0x0F);
+                fill_levels_.push_back(piece[2 + i] >> 4);
+            }
+        }
+        if (ib_hnpm < header || ib_hnpm + 4 > piece.size())
+            Fail(b, "page map offset " + std::to_string(ib_hnpm) + " outside the block of " + std::to_string(piece.size()) + " bytes");
+        const std::size_t alloc_count = le::U16(piece.data() + ib_hnpm);
+        block.free_count = le::U16(piece.data() + ib_hnpm + 2);
+        if (ib_hnpm + PageMapSize(alloc_count) > piece.size())
+            Fail(b, "page map of " + std::to_string(alloc_count) + " allocations runs past the block's end");
+        if (alloc_count > kMaxItemsPerHeapBlock) Fail(b, std::to_string(alloc_count) + " allocations, more than a HID can name");
+        if (block.free_count > alloc_count) Fail(b, "cFree " + std::to_string(block.free_count) + " exceeds cAlloc " + std::to_string(alloc_count));
+        block.offsets.resize(alloc_count + 1);
+        for (std::size_t i = 0; i <= alloc_count; ++i) block.offsets[i] = le::U16(piece.data() + ib_hnpm + 4 + 2 * i);
+        if (block.offsets[0] < header) Fail(b, "first allocation at " + std::to_string(block.offsets[0]) + " overlaps the block header");
+        for (std::size_t i = 0; i < alloc_count; ++i)
+            if (block.offsets[i + 1] < block.offsets[i])
+                Fail(b, "page map out of order at allocation " + std::to_string(i + 1));
+        if (block.offsets[alloc_count] > ib_hnpm) Fail(b, "allocations overlap the page map");
+        blocks_.push_back(std::move(block));
+    }
+    fill_levels_.resize(blocks_.size());
+}
+
+bool HeapReader::Contains(HeapId hid) const {
+    if (!hid.HasHidType() || hid.Index() == 0 || hid.BlockIndex() >= blocks_.size()) return false;
+    return hid.Index() < blocks_[hid.BlockIndex()].offsets.size();
+}
+
+le::ByteView HeapReader::Item(HeapId hid) const {
+    if (!Contains(hid)) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%08X", hid.value);
+        throw PstError(std::string("heap: HID ") + text + " names no allocation");
+    }
+    return ItemAt(hid.BlockIndex(), hid.Index() - 1);
+}
+
+HeapReader::BlockSummary HeapReader::Summary(std::size_t index) const {
+    const Block& b = blocks_.at(index);
+    BlockSummary s;
+    s.size = b.size;
+    s.alloc_count = static_cast<std::uint16_t>(b.offsets.size() - 1);
+    s.free_count = b.free_count;
+    for (std::size_t i = 0; i + 1 < b.offsets.size(); ++i)
+        if (b.offsets[i] == b.offsets[i + 1]) ++s.empty_items;
+    s.recorded_fill_level = fill_levels_[index];
+    return s;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+HeapWriter::HeapWriter(std::uint8_t client_signature) : client_signature_(client_signature) { blocks_.emplace_back(); }
+
+HeapWriter HeapWriter::From(const HeapReader& reader) {
+    HeapWriter writer(reader.ClientSignature());
+    writer.blocks_.assign(reader.BlockCount(), Block());
+    reader.ForEachItem([&](HeapId hid, le::ByteView bytes) {
+        Block& block = writer.blocks_[hid.BlockIndex()];
+        block.items.emplace_back(bytes.begin(), bytes.end());
+        block.item_bytes += bytes.size();
+        if (bytes.empty()) block.free_slots.push_back(hid.Index());
+    });
+    writer.user_root_ = reader.UserRoot();
+    return writer;
+}
+
+std::size_t HeapWriter::BlockSize(std::size_t index, std::size_t extra_bytes, std::size_t extra_items) const {
+    const Block& b = blocks_[index];
+    return AlignTwo(HeapBlockHeaderSize(index) + b.item_bytes + extra_bytes) + PageMapSize(b.items.size() + extra_items);
+}
+
+bool HeapWriter::Fits(std::size_t block, std::size_t size, bool new_slot) const {
+    if (new_slot && blocks_[block].items.size() >= kMaxItemsPerHeapBlock) return false;
+    return BlockSize(block, size, new_slot ? 1 : 0) <= kMaxDataBlockPayload;
+}
+
+HeapId HeapWriter::Place(le::Bytes&& bytes) {
+    if (bytes.size() > kMaxHeapAllocation)
+        throw PstError("heap: an item of " + std::to_string(bytes.size()) + " bytes exceeds the " +
+                       std::to_string(kMaxHeapAllocation) + "-byte limit");
+    std::size_t index = blocks_.size() - 1;
+    Block* block = &blocks_[index];
+    const bool reuse = !block->free_slots.empty();
+    if (!Fits(index, bytes.size(), !reuse)) {
+        if (blocks_.size() >= 0xFFFF) throw PstError("heap: full (65,535 blocks)");
+        blocks_.emplace_back();
+        index = blocks_.size() - 1;
+        block = &blocks_[index];
+    }
+    block->item_bytes += bytes.size();
+    std::uint16_t slot;
+    if (!block->free_slots.empty()) {
+        slot = block->free_slots.back();
+        block->free_slots.pop_back();
+        block->items[slot - 1] = std::move(bytes);
+    } else {
+        block->items.push_back(std::move(bytes));
+        slot = static_cast<std::uint16_t>(block->items.size());
+    }
+    return HeapId::Make(static_cast<std::uint16_t>(index), slot);
+}
+
+HeapId HeapWriter::Allocate(le::ByteView bytes) { return Place(le::Bytes(bytes.begin(), bytes.end())); }
+HeapId HeapWriter::Allocate(le::Bytes&& bytes) { return Place(std::move(bytes)); }
+
+HeapWriter::Block& HeapWriter::BlockOf(HeapId hid) {
+    return const_cast<Block&>(static_cast<const HeapWriter*>(this)->BlockOf(hid));
+}
+
+const HeapWriter::Block& HeapWriter::BlockOf(HeapId hid) const {
+    if (!hid.HasHidType() || hid.BlockIndex() >= blocks_.size() || hid.Index() == 0 ||
+        hid.Index() > blocks_[hid.BlockIndex()].items.size())
+        throw PstError("heap: HID " + std::to_string(hid.value) + " names no allocation");
+    return blocks_[hid.BlockIndex()];
+}
+
+le::ByteView HeapWriter::Item(HeapId hid) const { return BlockOf(hid).items[hid.Index() - 1]; }
+
+void HeapWriter::Free(HeapId hid) {
+    Block& block = BlockOf(hid);
+    le::Bytes& item = block.items[hid.Index() - 1];
+    if (item.empty() && std::find(block.free_slots.begin(), block.free_slots.end(), hid.Index()) != block.free_slots.end())
+        return;
+    block.item_bytes -= item.size();
+    le::Bytes().swap(item);
+    block.free_slots.push_back(hid.Index());
+}
+
+HeapId HeapWriter::Replace(HeapId hid, le::ByteView bytes) {
+    if (bytes.size() > kMaxHeapAllocation)
+        throw PstError("heap: an item of " + std::to_string(bytes.size()) + " bytes exceeds the " +
+                       std::to_string(kMaxHeapAllocation) + "-byte limit");
+    Block& block = BlockOf(hid);
+    le::Bytes& item = block.items[hid.Index() - 1];
+    const std::size_t old_size = item.size();
+    if (bytes.size() <= old_size || Fits(hid.BlockIndex(), bytes.size() - old_size, false)) {
+        block.item_bytes = block.item_bytes - old_size + bytes.size();
+        item.assign(bytes.begin(), bytes.end());
+        return hid;
+    }
+    le::Bytes copy(bytes.begin(), bytes.end());
+    Free(hid);
+    return Place(std::move(copy));
+}
+
+std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
+    std::vector<std::vector<std::uint8_t>> pieces(blocks_.size());
+    std::vector<std::uint8_t> fill_levels(blocks_.size());
+    for (std::size_t b = 0; b < blocks_.size(); ++b)
+        fill_levels[b] = FillLevelFor(kMaxDataBlockPayload - BlockSize(b, 0, 0));
+    auto pack_levels = [&](std::uint8_t* out, std::size_t first, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t b = first + i;
+            const std::uint8_t level = b < blocks_.size() ? fill_levels[b] : 0;
+            out[i / 2] |= static_cast<std::uint8_t>(i % 2 == 0 ? level : level << 4);
+        }
+    };
+    for (std::size_t b = 0; b < blocks_.size(); ++b) {
+        const Block& block = blocks_[b];
+        const std::size_t header = HeapBlockHeaderSize(b);
+        const std::size_t ib_hnpm = AlignTwo(header + block.item_bytes);
+        auto& out = pieces[b];
+        out.assign(ib_hnpm + PageMapSize(block.items.size()), 0);
+        le::Put16(out.data(), static_cast<std::uint16_t>(ib_hnpm));
+        switch (HeapBlockKindOf(b)) {
+            case HeapBlockKind::First:
+                out[2] = kHeapSignature;
+                out[3] = client_signature_;
+                le::Put32(out.data() + 4, user_root_.value);
+                pack_levels(out.data() + 8, 0, 8);
+                break;
+            case HeapBlockKind::Bitmap: pack_levels(out.data() + 2, b, 128); break;
+            case HeapBlockKind::Page: break;
+        }
+        std::uint8_t* map = out.data() + ib_hnpm;
+        le::Put16(map, static_cast<std::uint16_t>(block.items.size()));
+        le::Put16(map + 2, static_cast<std::uint16_t>(block.free_slots.size()));
+        std::size_t offset = header;
+        for (std::size_t i = 0; i < block.items.size(); ++i) {
+            le::Put16(map + 4 + 2 * i, static_cast<std::uint16_t>(offset));
+            if (!block.items[i].empty()) std::memcpy(out.data() + offset, block.items[i].data(), block.items[i].size());
+            offset += block.items[i].size();
+        }
+        le::Put16(map + 4 + 2 * block.items.size(), static_cast<std::uint16_t>(offset));
+    }
+    return pieces;
+}
+
+}  // namespace ferrowick::pst

@@ -1,0 +1,105 @@
+// Property context [MS-PST 2.3.3].
+#include "pst/ltp/property_context.hpp"
+
+#include <cstring>
+#include <string>
+
+#include "pst/ltp/bth.hpp"
+#include "pst/ltp/heap.hpp"
+#include "pst/ltp/value_storage.hpp"
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+constexpr std::size_t kKeySize = 2;   // wPropId
+constexpr std::size_t kDataSize = 6;  // wPropType, dwValueHnid
+
+std::string PropText(std::uint16_t id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", id);
+    return text;
+}
+
+}  // namespace
+
+const PropertyValue* PropertyBag::Find(std::uint16_t id) const {
+    const auto it = values_.find(id);
+    return it == values_.end() ? nullptr : &it->second;
+}
+
+const PropertyValue* PropertyBag::Find(PropertyTag tag) const {
+    const PropertyValue* v = Find(tag.id);
+    return v && v->Type() == tag.type ? v : nullptr;
+}
+
+PropertyBag ReadPropertyContext(const NodeData& node) {
+    const HeapReader heap(node);
+    if (heap.ClientSignature() != static_cast<std::uint8_t>(HeapClient::PropertyContext))
+        throw PstError("property context: heap client signature is not 0xBC");
+    const BthReader bth(heap, heap.UserRoot());
+    if (bth.Header().key_size != kKeySize || bth.Header().data_size != kDataSize)
+        throw PstError("property context: BTH records are not 2-byte keys with 6-byte data");
+    PropertyBag bag;
+    for (std::size_t i = 0; i < bth.Count(); ++i) {
+        const std::uint16_t id = le::U16(bth.Key(i).data());
+        const std::uint8_t* data = bth.Data(i).data();
+        const std::uint16_t raw_type = le::U16(data);
+        if (!IsKnownPropertyType(raw_type)) {
+            char text[16];
+            std::snprintf(text, sizeof text, "0x%04X", raw_type);
+            throw PstError("property context: property " + PropText(id) + " has unknown type " + text);
+        }
+        const PropertyType type = static_cast<PropertyType>(raw_type);
+        try {
+            if (StoredInlineInPropertyContext(type)) {
+                bag.Set(id, PropertyValue::Decode(type, le::ByteView(data + 2, FixedSizeOf(type))));
+                continue;
+            }
+            const HeapOrNodeId hnid(le::U32(data + 2));
+            if (hnid.IsNull() && FixedSizeOf(type) != 0 && !IsMultiValued(type))
+                throw PstError("no value for a fixed-size type");
+            const StoredValue stored = LoadValue(heap, node, hnid);
+            bag.Set(id, PropertyValue::Decode(type, stored.view));
+        } catch (const PstError& e) {
+            throw PstError("property context: property " + PropText(id) + ": " + e.what());
+        }
+    }
+    return bag;
+}
+
+NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes) {
+    HeapWriter heap(HeapClient::PropertyContext);
+    const HeapId header = heap.Allocate(le::Bytes(kBthHeaderSize));  // the BTH header comes first
+    ValueStore values(heap, subnodes);
+    le::Bytes records;
+    records.reserve(bag.Size() * (kKeySize + kDataSize));
+    le::Bytes scratch;
+    for (const auto& [id, value] : bag) {
+        le::Append16(records, id);
+        le::Append16(records, static_cast<std::uint16_t>(value.Type()));
+        if (StoredInlineInPropertyContext(value.Type())) {
+            scratch.clear();
+            value.EncodeTo(scratch);
+            scratch.resize(4, 0);
+            records.insert(records.end(), scratch.begin(), scratch.end());
+            continue;
+        }
+        HeapOrNodeId hnid;
+        if (value.HasRawBytes()) {
+            hnid = values.Store(value.RawBytes());
+        } else {
+            scratch.clear();
+            value.EncodeTo(scratch);
+            hnid = values.Store(scratch);
+        }
+        le::Append32(records, hnid.value);
+    }
+    heap.SetUserRoot(WriteBth(heap, kKeySize, kDataSize, records, header));
+    NodeData node;
+    node.pieces = heap.Finish();
+    node.subnodes = std::move(subnodes);
+    return node;
+}
+
+}  // namespace ferrowick::pst

@@ -1,0 +1,73 @@
+#pragma once
+// Table context [MS-PST 2.3.4]: a heap (client signature 0x7C) whose user root is TCINFO
+// [2.3.4.1] with its column descriptors TCOLDESC [2.3.4.2], a row index BTH of dwRowID to
+// dwRowIndex [2.3.4.3] and a row matrix [2.3.4.4]: fixed-size rows of 8/4-byte, 2-byte and
+// 1-byte cells followed by the cell existence bitmap, in a heap item or, when larger, in a
+// sub-node whose blocks each hold whole rows. Cells too large for their slot hold an HNID.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "pst/ltp/property_types.hpp"
+#include "pst/node_data.hpp"
+
+namespace ferrowick::pst {
+
+inline constexpr PropertyTag kLtpRowIdTag{0x67F2, PropertyType::Integer32};   // PidTagLtpRowId
+inline constexpr PropertyTag kLtpRowVersionTag{0x67F3, PropertyType::Integer32};  // PidTagLtpRowVer
+
+// TCOLDESC: where a column's cell lies in a row and which existence bit it has.
+struct TableColumn {
+    PropertyTag tag;
+    std::uint16_t offset = 0;  // ibData
+    std::uint8_t size = 0;     // cbData
+    std::uint8_t bit = 0;      // iBit
+    bool operator==(const TableColumn&) const = default;
+};
+
+// The four group ends of a row, TCINFO.rgib [TCI_4b, TCI_2b, TCI_1b, TCI_bm].
+struct RowLayout {
+    std::uint16_t end_4b = 0, end_2b = 0, end_1b = 0, row_size = 0;
+};
+
+class TableContext {
+public:
+    using Cells = std::vector<std::optional<PropertyValue>>;  // one per column, in Columns() order
+    struct Row {
+        std::uint32_t id = 0;
+        Cells cells;
+    };
+
+    // The columns are the caller's set plus the row ID and row version columns, sorted by tag.
+    explicit TableContext(std::vector<PropertyTag> columns);
+
+    const std::vector<TableColumn>& Columns() const { return columns_; }
+    const RowLayout& Layout() const { return layout_; }
+    std::optional<std::size_t> ColumnIndex(PropertyTag tag) const;
+
+    // Adds a row or replaces the row with that ID. The row ID cell is always the row's ID;
+    // every other value must have its column's type.
+    void PutRow(std::uint32_t row_id, Cells cells);
+    void PutRow(std::uint32_t row_id, const std::vector<std::pair<PropertyTag, PropertyValue>>& values);
+    bool RemoveRow(std::uint32_t row_id);
+    const Row* FindRow(std::uint32_t row_id) const;
+    const std::vector<Row>& Rows() const { return rows_; }  // in row-matrix order
+    std::size_t RowCount() const { return rows_.size(); }
+
+    // Reads a TC, checking that its row index and row matrix agree; PstError on damage.
+    static TableContext Read(const NodeData& node);
+    // `subnodes` are the node's other sub-nodes; the row matrix and large cells are added.
+    NodeData Write(std::map<NodeId, NodeData> subnodes = {}) const;
+
+private:
+    TableContext() = default;
+    void CheckCells(const Cells& cells) const;
+    std::vector<TableColumn> columns_;
+    RowLayout layout_;
+    std::vector<Row> rows_;
+    std::unordered_map<std::uint32_t, std::size_t> position_;  // row ID -> index in rows_
+};
+
+}  // namespace ferrowick::pst

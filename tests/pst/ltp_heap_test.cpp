@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "pst/ltp/heap.hpp"
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+le::Bytes Pattern(std::size_t size, std::uint32_t seed) {
+    le::Bytes b(size);
+    for (std::size_t i = 0; i < size; ++i) b[i] = static_cast<std::uint8_t>((i * 131 + seed * 7) >> 2);
+    return b;
+}
+
+NodeData Finish(const HeapWriter& writer) {
+    NodeData node;
+    node.pieces = writer.Finish();
+    return node;
+}
+
+TEST(Heap, ItemsSpreadOverManyBlocksReadBackAtTheirHids) {
+    HeapWriter writer(HeapClient::PropertyContext);
+    std::mt19937 random(7);
+    std::vector<std::pair<HeapId, le::Bytes>> items;
+    while (writer.BlockCount() < 300) {  // past the bitmap headers of blocks 8 and 136 and 264
+        const std::size_t size = std::uniform_int_distribution<std::size_t>(0, kMaxHeapAllocation)(random);
+        le::Bytes bytes = Pattern(size, static_cast<std::uint32_t>(items.size()));
+        items.emplace_back(writer.Allocate(bytes), bytes);
+    }
+    writer.SetUserRoot(items[3].first);
+    const NodeData node = Finish(writer);
+    ASSERT_EQ(node.pieces.size(), writer.BlockCount());
+    for (const auto& piece : node.pieces) EXPECT_LE(piece.size(), kMaxDataBlockPayload);
+    for (std::size_t b = 0; b < node.pieces.size(); ++b) {
+        const std::size_t ib_hnpm = le::U16(node.pieces[b].data());
+        EXPECT_EQ(ib_hnpm % 2, 0u) << "page maps start 2-byte aligned";
+        EXPECT_GE(ib_hnpm, HeapBlockHeaderSize(b));
+    }
+    EXPECT_EQ(HeapBlockKindOf(8), HeapBlockKind::Bitmap);
+    EXPECT_EQ(HeapBlockKindOf(136), HeapBlockKind::Bitmap);
+    EXPECT_EQ(HeapBlockKindOf(9), HeapBlockKind::Page);
+
+    const HeapReader reader(node);
+    EXPECT_EQ(reader.ClientSignature(), 0xBC);
+    EXPECT_EQ(reader.UserRoot(), items[3].first);
+    for (const auto& [hid, bytes] : items) {
+        const le::ByteView got = reader.Item(hid);
+        ASSERT_EQ(le::Bytes(got.begin(), got.end()), bytes) << hid.value;
+    }
+    // Fill levels recorded in HNHDR and the bitmap headers match each block's free space.
+    for (std::size_t b = 0; b < reader.BlockCount(); ++b)
+        EXPECT_EQ(reader.Summary(b).recorded_fill_level, FillLevelFor(kMaxDataBlockPayload - node.pieces[b].size())) << b;
+}
+
+TEST(Heap, FreeAndReplace) {
+    HeapWriter writer(HeapClient::Bth);
+    const HeapId a = writer.Allocate(Pattern(100, 1));
+    const HeapId b = writer.Allocate(Pattern(200, 2));
+    writer.Free(a);
+    EXPECT_EQ(writer.Replace(b, Pattern(300, 3)), b) << "room in the block: the item stays";
+    const HeapId c = writer.Allocate(Pattern(50, 4));
+    EXPECT_EQ(c, a) << "a freed slot is reused";
+    const HeapId d = writer.Allocate(Pattern(10, 5));
+    writer.Free(d);
+
+    const NodeData node = Finish(writer);
+    const HeapReader reader(node);
+    EXPECT_EQ(reader.Item(d).size(), 0u);
+    EXPECT_EQ(reader.Summary(0).free_count, 1);
+    EXPECT_EQ(le::Bytes(reader.Item(b).begin(), reader.Item(b).end()), Pattern(300, 3));
+
+    // Taking over a written heap keeps every HID.
+    HeapWriter again = HeapWriter::From(reader);
+    EXPECT_EQ(le::Bytes(again.Item(c).begin(), again.Item(c).end()), Pattern(50, 4));
+    EXPECT_EQ(again.Allocate(Pattern(1, 6)), d);
+}
+
+TEST(Heap, ReplaceMovesAnItemThatNoLongerFits) {
+    HeapWriter writer(HeapClient::PropertyContext);
+    writer.Allocate(Pattern(3000, 1));
+    writer.Allocate(Pattern(3000, 2));
+    const HeapId first = writer.Allocate(Pattern(1500, 3));
+    const HeapId moved = writer.Replace(first, Pattern(2500, 4));
+    EXPECT_NE(moved, first);
+    EXPECT_EQ(moved.BlockIndex(), 1);
+    const NodeData node = Finish(writer);
+    const HeapReader reader(node);
+    EXPECT_EQ(reader.Item(first).size(), 0u);
+    EXPECT_EQ(le::Bytes(reader.Item(moved).begin(), reader.Item(moved).end()), Pattern(2500, 4));
+}
+
+TEST(Heap, RefusesItemsAboveTheLimit) {
+    HeapWriter writer(HeapClient::PropertyContext);
+    EXPECT_NO_THROW(writer.Allocate(le::Bytes(kMaxHeapAllocation)));
+    EXPECT_THROW(writer.Allocate(le::Bytes(kMaxHeapAllocation + 1)), PstError);
+}
+
+TEST(Heap, FillLevelBoundaries) {
+    EXPECT_EQ(FillLevelFor(8176), 0);
+    EXPECT_EQ(FillLevelFor(3584), 0);
+    EXPECT_EQ(FillLevelFor(3583), 1);
+    EXPECT_EQ(FillLevelFor(2048), 2);
+    EXPECT_EQ(FillLevelFor(8), 14);
+    EXPECT_EQ(FillLevelFor(7), 15);
+    EXPECT_EQ(FillLevelFor(0), 15);
+}
+
+TEST(Heap, DamageGivesAClearError) {
+    HeapWriter writer(HeapClient::PropertyContext);
+    const HeapId one = writer.Allocate(Pattern(40, 1));
+    writer.Allocate(Pattern(60, 2));
+    const NodeData good = Finish(writer);
+    auto expect_error = [](const NodeData& node, const char* text) {
+        try {
+            HeapReader reader(node);
+            FAIL() << "accepted a heap with " << text;
+        } catch (const PstError& e) {
+            EXPECT_NE(std::string(e.what()).find("heap"), std::string::npos) << e.what();
+        }
+    };
+    NodeData empty;
+    expect_error(empty, "no data");
+    NodeData bad = good;
+    bad.pieces[0][2] = 0xED;
+    expect_error(bad, "a wrong signature");
+    bad = good;
+    bad.pieces[0].resize(11);
+    expect_error(bad, "a truncated header");
+    bad = good;
+    le::Put16(bad.pieces[0].data(), 0xFFF0);
+    expect_error(bad, "a page map past the end");
+    bad = good;
+    const std::size_t map = le::U16(good.pieces[0].data());
+    le::Put16(bad.pieces[0].data() + map + 6, 0x0800);  // rgibAlloc[1] far beyond rgibAlloc[2]
+    expect_error(bad, "page map entries out of order");
+    bad = good;
+    le::Put16(bad.pieces[0].data() + map, 0x7000);  // cAlloc larger than the block
+    expect_error(bad, "a page map count that lies");
+
+    const HeapReader reader(good);
+    EXPECT_TRUE(reader.Contains(one));
+    EXPECT_THROW(reader.Item(HeapId::Make(0, 3)), PstError);
+    EXPECT_THROW(reader.Item(HeapId::Make(1, 1)), PstError);
+    EXPECT_THROW(reader.Item(HeapId(one.value | 0x4)), PstError) << "not of NID type HID";
+}
+
+}  // namespace
+}  // namespace ferrowick::pst

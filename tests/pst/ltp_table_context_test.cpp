@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "pst/check/ltp_checks.hpp"
+#include "pst/ltp/bth.hpp"
+#include "pst/ltp/heap.hpp"
+#include "pst/ltp/table_context.hpp"
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+constexpr PropertyTag kSubject{0x0037, PropertyType::String};
+constexpr PropertyTag kSize{0x0E08, PropertyType::Integer32};
+constexpr PropertyTag kDelivered{0x0E06, PropertyType::Time};
+constexpr PropertyTag kImportance{0x0017, PropertyType::Integer16};
+constexpr PropertyTag kRead{0x0E69, PropertyType::Boolean};
+constexpr PropertyTag kKey{0x0FF9, PropertyType::Binary};
+constexpr PropertyTag kClass{0x001A, PropertyType::String8};
+constexpr PropertyTag kKeywords{0x8001, PropertyType::MultipleString};
+constexpr PropertyTag kGuid{0x8002, PropertyType::Guid};
+
+std::vector<PropertyTag> Columns() { return {kSubject, kSize, kDelivered, kImportance, kRead, kKey, kClass, kKeywords, kGuid}; }
+
+TableContext::Cells SampleRow(const TableContext& table, std::uint32_t n) {
+    TableContext::Cells cells(table.Columns().size());
+    auto put = [&](PropertyTag tag, PropertyValue v) { cells[*table.ColumnIndex(tag)] = std::move(v); };
+    put(kLtpRowVersionTag, PropertyValue::Integer32(static_cast<std::int32_t>(n % 7)));
+    put(kSubject, PropertyValue::String(u"Message number " + std::u16string(n % 5, u'!')));
+    put(kSize, PropertyValue::Integer32(static_cast<std::int32_t>(1000 + n)));
+    if (n % 3 != 0) put(kDelivered, PropertyValue::Time(0x01D0000000000000ULL + n));
+    put(kImportance, PropertyValue::Integer16(static_cast<std::int16_t>(n % 3)));
+    put(kRead, PropertyValue::Boolean(n % 2 == 0));
+    if (n % 10 == 0) put(kKey, PropertyValue::Binary(PropertyValue::Bytes(n % 4000 + 1, static_cast<std::uint8_t>(n))));
+    put(kClass, PropertyValue::String8("IPM.Note"));
+    if (n % 50 == 0) put(kKeywords, PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>{u"red", u"blue"}));
+    return cells;
+}
+
+TEST(TableContext, ColumnsAreSortedByTagAndLaidOutInSizeGroups) {
+    const TableContext table(Columns());
+    const auto& columns = table.Columns();
+    ASSERT_EQ(columns.size(), Columns().size() + 2);
+    for (std::size_t i = 1; i < columns.size(); ++i) EXPECT_LT(columns[i - 1].tag, columns[i].tag);
+    const auto& row_id = columns[*table.ColumnIndex(kLtpRowIdTag)];
+    EXPECT_EQ(row_id.offset, 0);
+    EXPECT_EQ(columns[*table.ColumnIndex(kLtpRowVersionTag)].offset, 4);
+    const RowLayout layout = table.Layout();
+    // 4+4 row ID and version, 8 time, 4 size, 5 HNIDs of 4, then 2, then 1, then 2 bitmap bytes.
+    EXPECT_EQ(layout.end_4b, 4 + 4 + 8 + 4 + 5 * 4);
+    EXPECT_EQ(layout.end_2b, layout.end_4b + 2);
+    EXPECT_EQ(layout.end_1b, layout.end_2b + 1);
+    EXPECT_EQ(layout.row_size, layout.end_1b + 2);
+    EXPECT_EQ(columns[*table.ColumnIndex(kImportance)].offset, layout.end_4b);
+}
+
+TEST(TableContext, SmallTableRoundTripsInTheHeap) {
+    TableContext table(Columns());
+    for (std::uint32_t n = 1; n <= 20; ++n) table.PutRow(n * 16 + 4, SampleRow(table, n));
+    const NodeData node = table.Write();
+    EXPECT_TRUE(node.subnodes.empty()) << "a row matrix of 20 rows fits a heap item";
+    const TableContext back = TableContext::Read(node);
+    EXPECT_EQ(back.Columns(), table.Columns());
+    ASSERT_EQ(back.RowCount(), 20u);
+    for (std::size_t i = 0; i < table.RowCount(); ++i) {
+        EXPECT_EQ(back.Rows()[i].id, table.Rows()[i].id);
+        EXPECT_EQ(back.Rows()[i].cells, table.Rows()[i].cells) << i;
+    }
+    EXPECT_TRUE(CheckTableContext(node, "t").empty());
+    EXPECT_TRUE(CheckLtpNode(NodeId(0x60E), node, "t").empty());
+}
+
+TEST(TableContext, RowsAreAddedReplacedAndRemovedById) {
+    TableContext table({kSize});
+    table.PutRow(100, {{kSize, PropertyValue::Integer32(1)}});
+    table.PutRow(200, {{kSize, PropertyValue::Integer32(2)}});
+    table.PutRow(300, {{kSize, PropertyValue::Integer32(3)}});
+    table.PutRow(200, {{kSize, PropertyValue::Integer32(22)}});
+    EXPECT_TRUE(table.RemoveRow(100));
+    EXPECT_FALSE(table.RemoveRow(100));
+    ASSERT_EQ(table.RowCount(), 2u);
+    const TableContext back = TableContext::Read(table.Write());
+    ASSERT_EQ(back.RowCount(), 2u);
+    EXPECT_EQ(back.Rows()[0].id, 200u);
+    const std::size_t size_column = *back.ColumnIndex(kSize);
+    EXPECT_EQ(back.FindRow(200)->cells[size_column]->As<std::int32_t>(), 22);
+    EXPECT_EQ(back.FindRow(300)->cells[*back.ColumnIndex(kLtpRowIdTag)]->As<std::int32_t>(), 300);
+    EXPECT_EQ(back.FindRow(100), nullptr);
+    EXPECT_THROW(table.PutRow(1, {{kSubject, PropertyValue::Integer32(1)}}), PstError) << "no such column";
+    TableContext::Cells wrong(table.Columns().size());
+    wrong[size_column] = PropertyValue::String(u"x");
+    EXPECT_THROW(table.PutRow(1, wrong), PstError) << "a value of another type";
+}
+
+TEST(TableContext, HundredThousandRowsRoundTripQuickly) {
+    const auto start = std::chrono::steady_clock::now();
+    TableContext table(Columns());
+    constexpr std::uint32_t kRows = 100000;
+    for (std::uint32_t n = 0; n < kRows; ++n) table.PutRow(0x200000 + (n * 2654435761u) % 0x1000000, SampleRow(table, n));
+    ASSERT_EQ(table.RowCount(), kRows);
+    const NodeData node = table.Write();
+    const TableContext back = TableContext::Read(node);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 5.0) << "build, write and read of 100,000 rows";
+    RecordProperty("seconds", std::to_string(seconds));
+
+    ASSERT_EQ(back.RowCount(), kRows);
+    for (std::size_t i = 0; i < kRows; i += 7) {
+        ASSERT_EQ(back.Rows()[i].id, table.Rows()[i].id);
+        ASSERT_EQ(back.Rows()[i].cells, table.Rows()[i].cells) << i;
+    }
+    // The row matrix lives in a sub-node of whole rows, every block but the last padded.
+    const HeapReader heap(node);
+    const le::ByteView info = heap.Item(heap.UserRoot());
+    const HeapOrNodeId rows(le::U32(info.data() + 14));
+    ASSERT_FALSE(rows.IsHeapId());
+    const NodeData& matrix = node.subnodes.at(rows.AsNodeId());
+    const std::size_t per_block = kMaxDataBlockPayload / table.Layout().row_size;
+    ASSERT_EQ(matrix.pieces.size(), (kRows + per_block - 1) / per_block);
+    for (std::size_t i = 0; i + 1 < matrix.pieces.size(); ++i) ASSERT_EQ(matrix.pieces[i].size(), kMaxDataBlockPayload);
+    EXPECT_EQ(matrix.pieces.back().size(), (kRows - per_block * (matrix.pieces.size() - 1)) * table.Layout().row_size);
+    EXPECT_GT(heap.BlockCount(), 136u) << "the heap spans bitmap headers";
+    const BthReader index(heap, HeapId(le::U32(info.data() + 10)));
+    EXPECT_EQ(index.Header().index_levels, 1);
+    EXPECT_TRUE(CheckTableContext(node, "t").empty());
+}
+
+TEST(TableContext, RowIndexAndRowMatrixMustAgree) {
+    TableContext table({kSize});
+    for (std::uint32_t n = 1; n <= 3; ++n) table.PutRow(n, {{kSize, PropertyValue::Integer32(static_cast<std::int32_t>(n))}});
+    const NodeData good = table.Write();
+    const HeapReader heap(good);
+    const le::ByteView info = heap.Item(heap.UserRoot());
+    const HeapId matrix_hid(le::U32(info.data() + 14));
+    const le::ByteView matrix = heap.Item(matrix_hid);
+    const std::size_t matrix_at = static_cast<std::size_t>(matrix.data() - good.pieces[0].data());
+    const BthReader index(heap, HeapId(le::U32(info.data() + 10)));
+    const BthHeader index_header = BthHeader::Parse(heap.Item(HeapId(le::U32(info.data() + 10))));
+    const std::size_t leaf_at = static_cast<std::size_t>(heap.Item(index_header.root).data() - good.pieces[0].data());
+
+    auto expect_finding = [](const NodeData& node, const char* text) {
+        EXPECT_THROW(TableContext::Read(node), PstError) << text;
+        const Findings f = CheckTableContext(node, "node 0x8E");
+        ASSERT_EQ(f.size(), 1u) << text;
+        EXPECT_EQ(f[0].kind, "table-context") << text;
+        EXPECT_EQ(f[0].where, "node 0x8E");
+    };
+    NodeData bad = good;
+    le::Put32(bad.pieces[0].data() + matrix_at, 99);  // the first row claims another row ID
+    expect_finding(bad, "a row ID that disagrees");
+    bad = good;
+    le::Put32(bad.pieces[0].data() + leaf_at + 4, 7);  // row index past the matrix
+    expect_finding(bad, "a row index past the matrix");
+    bad = good;
+    le::Put32(bad.pieces[0].data() + leaf_at + 12, 0);  // two IDs share row 0
+    expect_finding(bad, "two IDs on one row");
+    bad = good;
+    const std::size_t info_at = static_cast<std::size_t>(info.data() - good.pieces[0].data());
+    bad.pieces[0][info_at + 22 + 6] = 2;  // a 4-byte column claims 2-byte cells
+    expect_finding(bad, "a cell size that does not fit the type");
+    bad = good;
+    le::Put16(bad.pieces[0].data() + info_at + 8, 1);  // row size smaller than the 1-byte group end
+    expect_finding(bad, "rgib out of order");
+}
+
+}  // namespace
+}  // namespace ferrowick::pst
