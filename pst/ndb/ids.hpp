@@ -37,6 +37,8 @@ struct BlockId {
     constexpr explicit BlockId(std::uint64_t v) : value(v) {}
     constexpr bool IsInternal() const { return (value & 0x2) != 0; }
     constexpr bool IsNull() const { return value == 0; }
+    // The key to look the block up by: the reserved low bit cleared.
+    constexpr BlockId Lookup() const { return BlockId(value & ~std::uint64_t{1}); }
     constexpr auto operator<=>(const BlockId&) const = default;
 };
 

@@ -1,9 +1,196 @@
+// [MS-PST 2.2.2 NDB layer] The node database: header, B-trees, allocation map and blocks
+// tied together, with commits that survive a crash at any moment.
 #include "pst/ndb/node_database.hpp"
 
-namespace ferrowick::pst {
+#include <algorithm>
+#include <array>
+#include <set>
+#include <string>
 
-struct NodeDatabase::Impl {
+#include "pst/ndb/allocation_map.hpp"
+#include "pst/ndb/block.hpp"
+#include "pst/ndb/block_store.hpp"
+#include "pst/ndb/btree.hpp"
+#include "pst/ndb/data_tree.hpp"
+#include "pst/ndb/density_list.hpp"
+#include "pst/ndb/encoding.hpp"
+#include "pst/ndb/file_io.hpp"
+#include "pst/ndb/header.hpp"
+#include "pst/ndb/subnode_tree.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+std::string Hex(std::uint64_t v) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
+    return text;
+}
+
+constexpr std::size_t kWriteBatch = 4 << 20;  // contiguous block writes are gathered up to this
+
+// A block or page to be freed once the header no longer points at anything using it.
+struct Extent {
+    FileOffset ib;
+    std::uint64_t bytes;
+};
+
+}  // namespace
+
+struct NodeDatabase::Impl final : BlockStore {
     std::filesystem::path path;
+    RandomAccessFile file;
+    OpenMode mode = OpenMode::ReadOnly;
+    Header header;
+    BTree<NodeEntry> nbt;
+    BTree<BlockEntry> bbt;
+    std::optional<AllocationMap> amap;  // read-write only
+    std::vector<Extent> release_after_commit;
+    std::uint64_t batch_start = 0;
+    std::vector<std::uint8_t> batch;
+    bool stop_before_header = false;
+
+    Impl(const std::filesystem::path& p, RandomAccessFile f) : path(p), file(std::move(f)) {}
+
+    void RequireWritable() const {
+        if (mode != OpenMode::ReadWrite) throw PstError(path.string() + " is open for reading only");
+    }
+
+    // --- writing blocks ---------------------------------------------------------------
+
+    void WriteGathered(std::uint64_t at, std::span<const std::uint8_t> bytes) {
+        if (!batch.empty() && (at != batch_start + batch.size() || batch.size() + bytes.size() > kWriteBatch))
+            FlushBatch();
+        if (batch.empty()) batch_start = at;
+        batch.insert(batch.end(), bytes.begin(), bytes.end());
+    }
+
+    void FlushBatch() {
+        if (batch.empty()) return;
+        file.WriteAt(batch_start, batch);
+        batch.clear();
+    }
+
+    BlockId NextBlockId(bool internal) {
+        const BlockId bid(header.bidNextB.value | (internal ? 0x2 : 0x0));
+        header.bidNextB = BlockId(header.bidNextB.value + 4);
+        return bid;
+    }
+
+    BlockId WriteBlock(std::span<const std::uint8_t> payload, bool internal) override {
+        RequireWritable();
+        if (payload.size() > kMaxBlockPayload) throw PstError("a block payload is larger than 8,176 bytes");
+        const BlockId bid = NextBlockId(internal);
+        const std::size_t size = BlockDiskSize(payload.size());
+        const FileOffset ib = amap->Allocate(size, false);
+        std::array<std::uint8_t, kMaxBlockSize> buffer;
+        std::span<std::uint8_t> block(buffer.data(), size);
+        std::copy(payload.begin(), payload.end(), block.begin());
+        if (!internal) EncodeBlockData(header.crypt, block.first(payload.size()));
+        SealBlock(block, payload.size(), bid, ib);
+        WriteGathered(ib.value, block);
+        // Outlook counts one reference more than there are [pst-notes: cRef].
+        bbt.Put(BlockEntry{{bid, ib}, static_cast<std::uint16_t>(payload.size()), 2});
+        return bid;
+    }
+
+    std::vector<std::uint8_t> ReadBlock(BlockId reference) override {
+        // The low bit of a BID is reserved: references may carry it set [MS-PST 2.2.2.2].
+        const BlockId bid = reference.Lookup();
+        const BlockEntry* entry = bbt.Find(bid.value);
+        if (!entry) throw PstError("block " + Hex(bid.value) + " is not in the block B-tree");
+        if (entry->cb > kMaxBlockPayload)
+            throw PstError("block " + Hex(bid.value) + " claims " + std::to_string(entry->cb) + " bytes");
+        const std::size_t size = BlockDiskSize(entry->cb);
+        FlushBatch();
+        std::vector<std::uint8_t> block(size);
+        if (entry->ref.ib.value < kFirstAMapOffset || entry->ref.ib.value % 64 != 0 ||
+            !file.ReadAt(entry->ref.ib.value, block))
+            throw PstError("block " + Hex(bid.value) + " at " + Hex(entry->ref.ib.value) +
+                           " lies outside the file's data area");
+        if (auto problem = BlockProblem(block, entry->cb, bid, entry->ref.ib))
+            throw PstError("block " + Hex(bid.value) + " at " + Hex(entry->ref.ib.value) + ": " + problem->what);
+        block.resize(entry->cb);
+        if (!bid.IsInternal()) DecodeBlockData(header.crypt, block);
+        return block;
+    }
+
+    // Drops one reference from each block of a node's old content; a block nobody uses any
+    // more leaves the block B-tree now and its space is freed after the next commit.
+    void ReleaseBlocks(const NodeEntry& entry) {
+        std::vector<BlockId> bids;
+        CollectDataTreeBlocks(*this, entry.data, bids);
+        CollectSubnodeTreeBlocks(*this, entry.subnodes, bids);
+        for (BlockId bid : bids) {
+            const BlockEntry* found = bbt.Find(bid.Lookup().value);
+            if (!found) continue;
+            BlockEntry e = *found;
+            if (e.cRef > 2) {
+                --e.cRef;
+                bbt.Put(e);
+                continue;
+            }
+            release_after_commit.push_back({e.ref.ib, BlockDiskSize(e.cb)});
+            bbt.Erase(e.ref.bid.value);
+        }
+    }
+
+    // --- committing -------------------------------------------------------------------
+
+    BlockRef PlacePage(BlockRef old, const BTree<NodeEntry>::PageBuilder& build) {
+        if (!old.bid.IsNull()) release_after_commit.push_back({old.ib, kPageSize});
+        const FileOffset ib = amap->Allocate(kPageSize, true);
+        const BlockId bid = header.bidNextP;
+        header.bidNextP = BlockId(header.bidNextP.value + 1);
+        const auto page = build(bid, ib);
+        WriteGathered(ib.value, page);
+        return {bid, ib};
+    }
+
+    void WriteHeader() {
+        header.root.ibFileEof = amap->FileEnd();
+        header.root.ibAMapLast = amap->LastAMap();
+        header.root.cbAMapFree = amap->FreeBytes();
+        header.root.cbPMapFree = 0;  // PMaps show every page in use
+        header.root.fAMapValid = kAMapValid;
+        ++header.dwUnique;
+        std::array<std::uint8_t, kHeaderSize> bytes{};
+        header.Write(bytes);
+        file.WriteAt(0, bytes);
+    }
+
+    void Commit() {
+        RequireWritable();
+        // 1. The new state's pages go to space that is free in both the old and the new state
+        //    (freed space is still marked in use), next to the blocks PutNode() already wrote.
+        const auto place = [this](BlockRef old, const auto& build) { return PlacePage(old, build); };
+        header.root.nbt = nbt.Flush(place);
+        header.root.bbt = bbt.Flush(place);
+        for (BlockRef r : nbt.TakeDroppedPages()) release_after_commit.push_back({r.ib, kPageSize});
+        for (BlockRef r : bbt.TakeDroppedPages()) release_after_commit.push_back({r.ib, kPageSize});
+        FlushBatch();
+        if (file.Size() < amap->FileEnd()) file.Resize(amap->FileEnd());
+        // 2. The AMaps now mark the old and the new state in use: with the old header they
+        //    only show some leaked space.
+        amap->WriteChangedPages(file);
+        file.Flush();
+        if (stop_before_header) throw PstError("commit stopped before the header (test hook)");
+        // 3. THE COMMIT POINT: the header is the only thing that says which B-tree roots are
+        //    current. Everything it points at is on disk (flushed above), so a crash before
+        //    this write leaves the previous state and a crash after it the new one.
+        WriteHeader();
+        file.Flush();
+        // 4. Nothing committed refers to the released space any more: free it and record
+        //    that. A crash in here leaves the committed state with some leaked space.
+        if (!release_after_commit.empty()) {
+            for (const Extent& e : release_after_commit) amap->Release(e.ib, e.bytes);
+            release_after_commit.clear();
+            amap->WriteChangedPages(file);
+            file.Flush();
+            WriteHeader();
+            file.Flush();
+        }
+    }
 };
 
 NodeDatabase::NodeDatabase(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -11,19 +198,127 @@ NodeDatabase::NodeDatabase(NodeDatabase&&) noexcept = default;
 NodeDatabase& NodeDatabase::operator=(NodeDatabase&&) noexcept = default;
 NodeDatabase::~NodeDatabase() = default;
 
-NodeDatabase NodeDatabase::Create(const std::filesystem::path&, CreateOptions) { throw PstError("not yet"); }
-NodeDatabase NodeDatabase::Open(const std::filesystem::path&, OpenMode) { throw PstError("not yet"); }
-NodeId NodeDatabase::AllocateNodeId(NidType) { throw PstError("not yet"); }
-void NodeDatabase::PutNode(NodeId, NodeId, const NodeData&) { throw PstError("not yet"); }
-void NodeDatabase::RemoveNode(NodeId) { throw PstError("not yet"); }
-bool NodeDatabase::Contains(NodeId) const { return false; }
-std::optional<NodeEntry> NodeDatabase::FindNode(NodeId) const { return std::nullopt; }
-NodeData NodeDatabase::ReadNode(NodeId) const { throw PstError("not yet"); }
-std::vector<NodeEntry> NodeDatabase::Nodes() const { return {}; }
-void NodeDatabase::ForEachNode(const std::function<void(const NodeEntry&)>&) const {}
-void NodeDatabase::Commit() { throw PstError("not yet"); }
-CryptMethod NodeDatabase::Crypt() const { return CryptMethod::Permute; }
+NodeDatabase NodeDatabase::Create(const std::filesystem::path& path, CreateOptions options) {
+    auto impl = std::make_unique<Impl>(path, RandomAccessFile(path, RandomAccessFile::Access::CreateNew));
+    impl->mode = OpenMode::ReadWrite;
+    impl->header = Header::Fresh(options.crypt);
+    impl->amap = AllocationMap::ForNewFile();
+    impl->file.WriteAt(kDensityListOffset, EmptyDensityListPage(impl->header.bidNextP));
+    impl->Commit();
+    return NodeDatabase(std::move(impl));
+}
+
+NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode) {
+    RandomAccessFile file(path, mode == OpenMode::ReadWrite ? RandomAccessFile::Access::ReadWrite
+                                                            : RandomAccessFile::Access::Read);
+    const std::uint64_t size = file.Size();
+    std::array<std::uint8_t, kHeaderSize> bytes{};
+    if (size < kHeaderSize || !file.ReadAt(0, bytes))
+        throw PstError(path.string() + " is too short to be a .pst file");
+    switch (ClassifyFile(bytes)) {
+        case FileKind::NotPst: throw PstError(path.string() + " is not a .pst file");
+        case FileKind::Ansi:
+            throw PstError(path.string() +
+                           " is an ANSI .pst file (Outlook 97-2002 format); only Unicode .pst files are supported");
+        case FileKind::Unicode4k: throw PstError(path.string() + " uses 4K pages (an .ost-style file); not supported");
+        case FileKind::Unicode: break;
+    }
+    Header header = Header::Read(bytes);
+    if (header.dwCRCPartial != HeaderPartialCrc(bytes) || header.dwCRCFull != HeaderFullCrc(bytes))
+        throw PstError(path.string() + " has a damaged header (CRC mismatch)");
+    if (header.crypt != CryptMethod::None && header.crypt != CryptMethod::Permute)
+        throw PstError(path.string() + " uses an encoding other than none or permutation; not supported");
+
+    auto impl = std::make_unique<Impl>(path, std::move(file));
+    impl->mode = mode;
+    impl->header = header;
+    const auto read = [&f = impl->file, size](FileOffset ib, std::span<std::uint8_t> out) {
+        return ib.value >= kFirstAMapOffset && ib.value + out.size() <= size && f.ReadAt(ib.value, out);
+    };
+    try {
+        impl->nbt = BTree<NodeEntry>::Load(read, header.root.nbt);
+        impl->bbt = BTree<BlockEntry>::Load(read, header.root.bbt);
+        if (mode == OpenMode::ReadWrite) {
+            if (header.root.fAMapValid == 0)
+                throw PstError("its allocation map is marked invalid (the file needs a repair by Outlook first)");
+            impl->amap = AllocationMap::Load(impl->file, header.root.ibAMapLast);
+        }
+    } catch (const PstError& e) {
+        throw PstError(path.string() + " is damaged: " + e.what());
+    }
+    return NodeDatabase(std::move(impl));
+}
+
+NodeId NodeDatabase::AllocateNodeId(NidType type) {
+    impl_->RequireWritable();
+    std::uint32_t& next = impl_->header.rgnid[static_cast<std::uint8_t>(type)];
+    if (next >= (1u << 27)) throw PstError("no node IDs of this type are left");
+    return NodeId::Make(type, next++);
+}
+
+void NodeDatabase::PutNode(NodeId nid, NodeId parent, const NodeData& data) {
+    impl_->RequireWritable();
+    if (const NodeEntry* old = impl_->nbt.Find(nid.value)) impl_->ReleaseBlocks(*old);
+    NodeEntry entry;
+    entry.nid = nid;
+    entry.parent = parent;
+    entry.data = WriteDataTree(*impl_, data.pieces);
+    entry.subnodes = WriteSubnodeTree(*impl_, data.subnodes);
+    impl_->nbt.Put(entry);
+}
+
+void NodeDatabase::RemoveNode(NodeId nid) {
+    impl_->RequireWritable();
+    const NodeEntry* old = impl_->nbt.Find(nid.value);
+    if (!old) return;
+    impl_->ReleaseBlocks(*old);
+    impl_->nbt.Erase(nid.value);
+}
+
+bool NodeDatabase::Contains(NodeId nid) const { return impl_->nbt.Find(nid.value) != nullptr; }
+
+std::optional<NodeEntry> NodeDatabase::FindNode(NodeId nid) const {
+    if (const NodeEntry* e = impl_->nbt.Find(nid.value)) return *e;
+    return std::nullopt;
+}
+
+NodeData NodeDatabase::ReadNode(NodeId nid) const {
+    const NodeEntry* e = impl_->nbt.Find(nid.value);
+    if (!e) throw PstError("node " + Hex(nid.value) + " does not exist");
+    const NodeEntry entry = *e;
+    std::set<std::uint64_t> seen;
+    try {
+        NodeData data;
+        data.pieces = ReadDataTree(*impl_, entry.data, seen);
+        data.subnodes = ReadSubnodeTree(*impl_, entry.subnodes, seen);
+        return data;
+    } catch (const PstError& error) {
+        throw PstError("node " + Hex(nid.value) + ": " + error.what());
+    }
+}
+
+std::vector<NodeEntry> NodeDatabase::Nodes() const {
+    std::vector<NodeEntry> all;
+    all.reserve(impl_->nbt.Size());
+    impl_->nbt.ForEach([&](const NodeEntry& e) { all.push_back(e); });
+    return all;
+}
+
+void NodeDatabase::ForEachNode(const std::function<void(const NodeEntry&)>& visit) const { impl_->nbt.ForEach(visit); }
+
+void NodeDatabase::Commit() { impl_->Commit(); }
+
+void NodeDatabase::StopCommitBeforeHeaderForTesting(bool stop) { impl_->stop_before_header = stop; }
+
+void NodeDatabase::SetAllocationFloorForTesting(FileOffset ib) {
+    impl_->RequireWritable();
+    impl_->amap->SetFloor(ib);
+}
+
+CryptMethod NodeDatabase::Crypt() const { return impl_->header.crypt; }
 const std::filesystem::path& NodeDatabase::Path() const { return impl_->path; }
-std::uint64_t NodeDatabase::FileSize() const { return 0; }
+std::uint64_t NodeDatabase::FileSize() const {
+    return impl_->amap ? impl_->amap->FileEnd() : impl_->header.root.ibFileEof;
+}
 
 }  // namespace ferrowick::pst

@@ -13,27 +13,18 @@
 #include <optional>
 #include <vector>
 
+#include "pst/ndb/btree_page.hpp"
+#include "pst/ndb/crypt_method.hpp"
 #include "pst/ndb/ids.hpp"
 #include "pst/node_data.hpp"
 #include "pst/pst_error.hpp"
 
 namespace ferrowick::pst {
 
-// bCryptMethod of the header [MS-PST 2.2.2.6]: how data blocks are encoded.
-enum class CryptMethod : std::uint8_t { None = 0x00, Permute = 0x01 };
-
 enum class OpenMode { ReadOnly, ReadWrite };
 
 struct CreateOptions {
     CryptMethod crypt = CryptMethod::Permute;  // what Outlook writes
-};
-
-// One leaf entry of the node B-tree [MS-PST 2.2.2.7.7.4 NBTENTRY].
-struct NodeEntry {
-    NodeId nid;
-    NodeId parent;      // nidParent; zero when the node has none
-    BlockId data;       // bidData; null for a node without data
-    BlockId subnodes;   // bidSub; null for a node without sub-nodes
 };
 
 class NodeDatabase {
@@ -63,6 +54,11 @@ public:
 
     // Makes every change since the last Commit() durable (see the top of this file).
     void Commit();
+
+    // For tests: stop a Commit() just before the header is written (as a crash would), and
+    // start allocations far into the file (to reach past 4 GiB in a sparse file quickly).
+    void StopCommitBeforeHeaderForTesting(bool stop);
+    void SetAllocationFloorForTesting(FileOffset ib);
 
     CryptMethod Crypt() const;
     const std::filesystem::path& Path() const;

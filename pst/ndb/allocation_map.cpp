@@ -1,0 +1,140 @@
+// [MS-PST 2.2.2.7.2 AMap, 2.2.2.7.3 PMap, 2.2.2.7.5 FMap, 2.2.2.7.6 FPMap]
+#include "pst/ndb/allocation_map.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <string>
+
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+std::uint64_t SlotOf(FileOffset ib) { return (ib.value - kFirstAMapOffset) / kSlotSize; }
+
+}  // namespace
+
+AllocationMap AllocationMap::ForNewFile() {
+    AllocationMap map;
+    map.AddRegion();
+    return map;
+}
+
+AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset last_amap) {
+    if (last_amap.value < kFirstAMapOffset || (last_amap.value - kFirstAMapOffset) % kRegionSize != 0)
+        throw PstError("the header's ibAMapLast is not where an AMap page can be");
+    const std::uint64_t regions = (last_amap.value - kFirstAMapOffset) / kRegionSize + 1;
+    if (RegionStart(regions - 1) + kPageSize > file.Size())
+        throw PstError("the header's ibAMapLast lies past the end of the file");
+    AllocationMap map;
+    map.regions_ = regions;
+    map.bits_.assign(regions * kPageDataSize, 0);
+    map.changed_.assign(regions, false);
+    std::array<std::uint8_t, kPageSize> page{};
+    for (std::uint64_t r = 0; r < regions; ++r) {
+        const FileOffset ib(RegionStart(r));
+        if (!file.ReadAt(ib.value, page)) throw PstError("an AMap page lies past the end of the file");
+        if (auto problem = PageProblem(page, PageType::AllocationMap, BlockId(ib.value), ib))
+            throw PstError("AMap page at 0x" + std::to_string(ib.value) + ": " + problem->what);
+        std::copy_n(page.begin(), kPageDataSize, map.bits_.begin() + r * kPageDataSize);
+    }
+    for (auto byte : map.bits_) map.free_slots_ += 8 - std::popcount(byte);
+    return map;
+}
+
+void AllocationMap::AddRegion() {
+    const std::uint64_t region = regions_++;
+    bits_.resize(regions_ * kPageDataSize, 0);
+    changed_.resize(regions_, true);
+    free_slots_ += kSlotsPerRegion;
+    for (const MapPage& p : MapPagesOfRegion(region)) Mark(SlotOf(p.ib), kPageSize / kSlotSize, true);
+}
+
+void AllocationMap::Mark(std::uint64_t first, std::uint64_t count, bool used) {
+    for (std::uint64_t s = first; s < first + count; ++s) {
+        const std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> (s & 7));
+        std::uint8_t& byte = bits_[s >> 3];
+        if (((byte & bit) != 0) == used) continue;
+        byte ^= bit;
+        if (used)
+            --free_slots_;
+        else
+            ++free_slots_;
+        changed_[s / kSlotsPerRegion] = true;
+    }
+}
+
+FileOffset AllocationMap::Allocate(std::uint64_t bytes, bool page) {
+    const std::uint64_t need = (bytes + kSlotSize - 1) / kSlotSize;
+    const std::uint64_t step = page ? kPageSize / kSlotSize : 1;
+    std::uint64_t s = std::max(hint_, floor_);
+    s = (s + step - 1) / step * step;
+    bool seen_free = false;
+    for (;;) {
+        const std::uint64_t total = regions_ * kSlotsPerRegion;
+        // Skip whole bytes in use.
+        while (s < total && (s & 7) == 0 && bits_[s >> 3] == 0xFF) s += 8;
+        if (s + need > total) {
+            AddRegion();
+            continue;
+        }
+        if (Test(s)) {
+            s += step;
+            continue;
+        }
+        if (!seen_free && step == 1 && floor_ <= hint_) {  // every slot from hint_ was visited
+            hint_ = s;
+            seen_free = true;
+        }
+        std::uint64_t run = 1;
+        while (run < need && !Test(s + run)) ++run;
+        if (run == need) {
+            Mark(s, need, true);
+            return FileOffset(kFirstAMapOffset + s * kSlotSize);
+        }
+        s += (run + step - 1) / step * step;
+    }
+}
+
+void AllocationMap::Release(FileOffset ib, std::uint64_t bytes) {
+    const std::uint64_t first = SlotOf(ib);
+    Mark(first, (bytes + kSlotSize - 1) / kSlotSize, false);
+    hint_ = std::min(hint_, first);
+}
+
+bool AllocationMap::IsFree(FileOffset ib, std::uint64_t bytes) const {
+    const std::uint64_t first = SlotOf(ib);
+    for (std::uint64_t s = first; s < first + (bytes + kSlotSize - 1) / kSlotSize; ++s)
+        if (s >= regions_ * kSlotsPerRegion || Test(s)) return false;
+    return true;
+}
+
+void AllocationMap::SetFloor(FileOffset ib) { floor_ = ib.value <= kFirstAMapOffset ? 0 : SlotOf(ib); }
+
+std::array<std::uint8_t, kPageSize> AllocationMap::PageFor(const MapPage& p) const {
+    std::array<std::uint8_t, kPageSize> page{};
+    const std::uint64_t region = (p.ib.value - kFirstAMapOffset) / kRegionSize;
+    switch (p.type) {
+        case PageType::AllocationMap:
+            std::copy_n(bits_.begin() + region * kPageDataSize, kPageDataSize, page.begin());
+            break;
+        case PageType::PageMap:      // deprecated: every page shown in use, as Outlook writes it
+        case PageType::FreePageMap:  // a set bit says "no free page here", so nobody looks there
+            std::fill_n(page.begin(), kPageDataSize, std::uint8_t{0xFF});
+            break;
+        default:  // FMap: deprecated; zero claims no free run, the safe answer for old readers
+            break;
+    }
+    SealPage(page, p.type, BlockId(p.ib.value), p.ib);
+    return page;
+}
+
+void AllocationMap::WriteChangedPages(RandomAccessFile& file) {
+    for (std::uint64_t r = 0; r < regions_; ++r) {
+        if (!changed_[r]) continue;
+        for (const MapPage& p : MapPagesOfRegion(r)) file.WriteAt(p.ib.value, PageFor(p));
+        changed_[r] = false;
+    }
+}
+
+}  // namespace ferrowick::pst

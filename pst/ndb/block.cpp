@@ -1,0 +1,60 @@
+// [MS-PST 2.2.2.8.1 BLOCKTRAILER]
+#include "pst/ndb/block.hpp"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "pst/ndb/byte_order.hpp"
+#include "pst/ndb/crc.hpp"
+#include "pst/ndb/signature.hpp"
+
+namespace ferrowick::pst {
+
+BlockTrailer BlockTrailer::Read(std::span<const std::uint8_t> block) {
+    const std::size_t at = block.size() - kBlockTrailerSize;
+    BlockTrailer t;
+    t.cb = LoadLE<std::uint16_t>(block, at);
+    t.wSig = LoadLE<std::uint16_t>(block, at + 2);
+    t.dwCRC = LoadLE<std::uint32_t>(block, at + 4);
+    t.bid = BlockId(LoadLE<std::uint64_t>(block, at + 8));
+    return t;
+}
+
+void SealBlock(std::span<std::uint8_t> block, std::size_t cb, BlockId bid, FileOffset ib) {
+    const std::size_t at = block.size() - kBlockTrailerSize;
+    std::fill(block.begin() + cb, block.begin() + at, std::uint8_t{0});
+    StoreLE<std::uint16_t>(block, at, static_cast<std::uint16_t>(cb));
+    StoreLE<std::uint16_t>(block, at + 2, ComputeSignature(ib, bid));
+    StoreLE<std::uint32_t>(block, at + 4, ComputeCrc(block.first(cb)));
+    StoreLE<std::uint64_t>(block, at + 8, bid.value);
+}
+
+std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::size_t expected_cb,
+                                    BlockId expected_bid, FileOffset ib) {
+    const BlockTrailer t = BlockTrailer::Read(block);
+    char text[160];
+    if (t.cb != expected_cb) {
+        std::snprintf(text, sizeof text, "block trailer says %u bytes where the block B-tree says %zu", t.cb,
+                      expected_cb);
+        return Problem{"block-size", text};
+    }
+    if (t.bid != expected_bid) {
+        std::snprintf(text, sizeof text, "block trailer BID 0x%llX where 0x%llX was expected",
+                      static_cast<unsigned long long>(t.bid.value),
+                      static_cast<unsigned long long>(expected_bid.value));
+        return Problem{"block-bid", text};
+    }
+    const std::uint16_t sig = ComputeSignature(ib, t.bid);
+    if (t.wSig != sig) {
+        std::snprintf(text, sizeof text, "block signature 0x%04X where 0x%04X was expected", t.wSig, sig);
+        return Problem{"block-signature", text};
+    }
+    const std::uint32_t crc = ComputeCrc(block.first(t.cb));
+    if (t.dwCRC != crc) {
+        std::snprintf(text, sizeof text, "block CRC 0x%08X where the content gives 0x%08X", t.dwCRC, crc);
+        return Problem{"block-crc", text};
+    }
+    return std::nullopt;
+}
+
+}  // namespace ferrowick::pst

@@ -1,0 +1,114 @@
+// [MS-PST 2.2.2.7.7 BTPAGE and its entries]
+#include "pst/ndb/btree_page.hpp"
+
+#include <cstdio>
+
+#include "pst/ndb/byte_order.hpp"
+
+namespace ferrowick::pst {
+
+void NodeEntry::Write(std::span<std::uint8_t> b) const {
+    StoreLE<std::uint64_t>(b, 0, nid.value);
+    StoreLE<std::uint64_t>(b, 8, data.value);
+    StoreLE<std::uint64_t>(b, 16, subnodes.value);
+    StoreLE<std::uint32_t>(b, 24, parent.value);
+    StoreLE<std::uint32_t>(b, 28, 0);
+}
+
+NodeEntry NodeEntry::Read(std::span<const std::uint8_t> b) {
+    NodeEntry e;
+    e.nid = NodeId(static_cast<std::uint32_t>(LoadLE<std::uint64_t>(b, 0)));
+    e.data = BlockId(LoadLE<std::uint64_t>(b, 8));
+    e.subnodes = BlockId(LoadLE<std::uint64_t>(b, 16));
+    e.parent = NodeId(LoadLE<std::uint32_t>(b, 24));
+    return e;
+}
+
+void BlockEntry::Write(std::span<std::uint8_t> b) const {
+    StoreLE<std::uint64_t>(b, 0, ref.bid.value);
+    StoreLE<std::uint64_t>(b, 8, ref.ib.value);
+    StoreLE<std::uint16_t>(b, 16, cb);
+    StoreLE<std::uint16_t>(b, 18, cRef);
+    StoreLE<std::uint32_t>(b, 20, 0);
+}
+
+BlockEntry BlockEntry::Read(std::span<const std::uint8_t> b) {
+    BlockEntry e;
+    e.ref = {BlockId(LoadLE<std::uint64_t>(b, 0)), FileOffset(LoadLE<std::uint64_t>(b, 8))};
+    e.cb = LoadLE<std::uint16_t>(b, 16);
+    e.cRef = LoadLE<std::uint16_t>(b, 18);
+    return e;
+}
+
+template <class Leaf>
+std::array<std::uint8_t, kPageSize> BTreePage<Leaf>::Write(BlockId bid, FileOffset ib) const {
+    std::array<std::uint8_t, kPageSize> page{};
+    std::span<std::uint8_t> b(page);
+    const bool leaf = cLevel == 0;
+    const std::size_t count = leaf ? leaves.size() : index.size();
+    const std::size_t size = leaf ? Leaf::kSize : IndexEntry::kSize;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (leaf) {
+            leaves[i].Write(b.subspan(i * size, size));
+        } else {
+            StoreLE<std::uint64_t>(b, i * size, index[i].key);
+            StoreLE<std::uint64_t>(b, i * size + 8, index[i].child.bid.value);
+            StoreLE<std::uint64_t>(b, i * size + 16, index[i].child.ib.value);
+        }
+    }
+    page[488] = static_cast<std::uint8_t>(count);
+    page[489] = static_cast<std::uint8_t>(kBTreeEntryBytes / size);
+    page[490] = static_cast<std::uint8_t>(size);
+    page[491] = cLevel;
+    SealPage(b, BTreePageType<Leaf>(), bid, ib);
+    return page;
+}
+
+template <class Leaf>
+std::optional<BTreePage<Leaf>> BTreePage<Leaf>::Read(std::span<const std::uint8_t> b, Problem* problem) {
+    char text[160];
+    auto fail = [&](const char* kind) {
+        if (problem) *problem = Problem{kind, text};
+        return std::nullopt;
+    };
+    BTreePage page;
+    page.cLevel = b[491];
+    const std::size_t count = b[488], max = b[489], size = b[490];
+    const bool leaf = page.cLevel == 0;
+    const std::size_t want_size = leaf ? Leaf::kSize : IndexEntry::kSize;
+    if (size != want_size || max != kBTreeEntryBytes / want_size) {
+        std::snprintf(text, sizeof text, "B-tree page of level %u with cbEnt %zu and cEntMax %zu", page.cLevel, size,
+                      max);
+        return fail("btree-entry-size");
+    }
+    if (count > max) {
+        std::snprintf(text, sizeof text, "B-tree page with %zu entries where at most %zu fit", count, max);
+        return fail("btree-count");
+    }
+    std::uint64_t previous = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto at = b.subspan(i * size, size);
+        std::uint64_t key;
+        if (leaf) {
+            page.leaves.push_back(Leaf::Read(at));
+            key = page.leaves.back().Key();
+        } else {
+            IndexEntry e{LoadLE<std::uint64_t>(at, 0),
+                         {BlockId(LoadLE<std::uint64_t>(at, 8)), FileOffset(LoadLE<std::uint64_t>(at, 16))}};
+            page.index.push_back(e);
+            key = e.key;
+        }
+        if (i > 0 && key <= previous) {
+            std::snprintf(text, sizeof text, "B-tree page whose key 0x%llX follows 0x%llX",
+                          static_cast<unsigned long long>(key), static_cast<unsigned long long>(previous));
+            return fail("btree-order");
+        }
+        previous = key;
+    }
+    return page;
+}
+
+template struct BTreePage<NodeEntry>;
+template struct BTreePage<BlockEntry>;
+
+}  // namespace ferrowick::pst

@@ -1,0 +1,120 @@
+// [MS-PST 2.2.2.8.3.2 Data Tree]
+#include "pst/ndb/data_tree.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "pst/ndb/xblock.hpp"
+#include "pst/node_data.hpp"
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+std::string Hex(std::uint64_t v) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
+    return text;
+}
+
+XBlock ReadXBlock(BlockStore& store, BlockId bid, std::uint8_t level) {
+    Problem problem;
+    auto x = XBlock::Read(store.ReadBlock(bid), &problem);
+    if (!x) throw PstError("block " + Hex(bid.value) + ": " + problem.what);
+    if (x->cLevel != level)
+        throw PstError("block " + Hex(bid.value) + " is a data tree block of level " + std::to_string(x->cLevel) +
+                       " where level " + std::to_string(level) + " was expected");
+    return *x;
+}
+
+}  // namespace
+
+BlockId WriteDataTree(BlockStore& store, const Pieces& pieces) {
+    if (pieces.empty()) return BlockId();
+    std::uint64_t total = 0;
+    for (const auto& p : pieces) {
+        if (p.size() > kMaxDataBlockPayload) throw PstError("a data piece is larger than one block can carry");
+        total += p.size();
+    }
+    if (total > 0xFFFFFFFFull) throw PstError("node data of 4 GiB or more cannot be stored");
+    if (pieces.size() == 1) return store.WriteBlock(pieces[0], false);
+
+    const std::size_t per = XBlock::kMaxEntries;
+    if (pieces.size() > per * per) throw PstError("node data needs more blocks than an XXBLOCK tree holds");
+    std::vector<XBlock> xblocks;
+    for (std::size_t i = 0; i < pieces.size(); i += per) {
+        XBlock x;
+        x.cLevel = 1;
+        for (std::size_t k = i; k < std::min(pieces.size(), i + per); ++k) {
+            x.children.push_back(store.WriteBlock(pieces[k], false));
+            x.lcbTotal += static_cast<std::uint32_t>(pieces[k].size());
+        }
+        xblocks.push_back(std::move(x));
+    }
+    if (xblocks.size() == 1) return store.WriteBlock(xblocks[0].Write(), true);
+    XBlock top;
+    top.cLevel = 2;
+    top.lcbTotal = static_cast<std::uint32_t>(total);
+    for (const XBlock& x : xblocks) top.children.push_back(store.WriteBlock(x.Write(), true));
+    return store.WriteBlock(top.Write(), true);
+}
+
+Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& seen) {
+    Pieces pieces;
+    if (root.IsNull()) return pieces;
+    auto visit = [&](BlockId bid) {
+        if (!seen.insert(bid.value).second) throw PstError("block " + Hex(bid.value) + " is listed twice in one node");
+    };
+    visit(root);
+    if (!root.IsInternal()) {
+        pieces.push_back(store.ReadBlock(root));
+        return pieces;
+    }
+    // The top block tells the level: XXBLOCK (2) or XBLOCK (1).
+    Problem problem;
+    auto top = XBlock::Read(store.ReadBlock(root), &problem);
+    if (!top) throw PstError("block " + Hex(root.value) + ": " + problem.what);
+    std::vector<XBlock> xblocks;
+    if (top->cLevel == 2) {
+        std::uint64_t sum = 0;
+        for (BlockId child : top->children) {
+            visit(child);
+            if (!child.IsInternal()) throw PstError("XXBLOCK " + Hex(root.value) + " lists a data block");
+            xblocks.push_back(ReadXBlock(store, child, 1));
+            sum += xblocks.back().lcbTotal;
+        }
+        if (sum != top->lcbTotal)
+            throw PstError("XXBLOCK " + Hex(root.value) + " gives a total size its XBLOCKs do not add up to");
+    } else {
+        xblocks.push_back(*top);
+    }
+    for (const XBlock& x : xblocks) {
+        std::uint64_t sum = 0;
+        for (BlockId child : x.children) {
+            visit(child);
+            if (child.IsInternal()) throw PstError("an XBLOCK lists an internal block " + Hex(child.value));
+            pieces.push_back(store.ReadBlock(child));
+            sum += pieces.back().size();
+        }
+        if (sum != x.lcbTotal) throw PstError("an XBLOCK gives a total size its data blocks do not add up to");
+    }
+    return pieces;
+}
+
+void CollectDataTreeBlocks(BlockStore& store, BlockId root, std::vector<BlockId>& out) {
+    if (root.IsNull()) return;
+    out.push_back(root);
+    if (!root.IsInternal()) return;
+    Problem problem;
+    auto top = XBlock::Read(store.ReadBlock(root), &problem);
+    if (!top) throw PstError("block " + Hex(root.value) + ": " + problem.what);
+    for (BlockId child : top->children) {
+        out.push_back(child);
+        if (top->cLevel == 2) {
+            auto x = ReadXBlock(store, child, 1);
+            out.insert(out.end(), x.children.begin(), x.children.end());
+        }
+    }
+}
+
+}  // namespace ferrowick::pst

@@ -1,0 +1,23 @@
+#pragma once
+// A node's data stream as blocks [MS-PST 2.2.2.8.3.2 data trees]: one data block, or an
+// XBLOCK listing up to 1,021 data blocks, or an XXBLOCK listing up to 1,021 XBLOCKs.
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include "pst/ndb/block_store.hpp"
+
+namespace ferrowick::pst {
+
+using Pieces = std::vector<std::vector<std::uint8_t>>;
+
+// Null BID for no pieces. Throws PstError when the data is too large for an XXBLOCK tree.
+BlockId WriteDataTree(BlockStore& store, const Pieces& pieces);
+
+// `seen` collects the BIDs met, so that a block listed twice (a loop) is an error.
+Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& seen);
+
+// Every BID of the tree, the root included, without reading data blocks.
+void CollectDataTreeBlocks(BlockStore& store, BlockId root, std::vector<BlockId>& out);
+
+}  // namespace ferrowick::pst

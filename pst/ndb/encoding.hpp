@@ -1,0 +1,14 @@
+#pragma once
+// Encoding of data blocks [MS-PST 5.1 Permutative Encoding]; internal blocks and pages are
+// never encoded. The cyclic method (0x02) is not supported: Open() rejects such files.
+#include <cstdint>
+#include <span>
+
+#include "pst/ndb/crypt_method.hpp"
+
+namespace ferrowick::pst {
+
+void EncodeBlockData(CryptMethod method, std::span<std::uint8_t> bytes);
+void DecodeBlockData(CryptMethod method, std::span<std::uint8_t> bytes);
+
+}  // namespace ferrowick::pst

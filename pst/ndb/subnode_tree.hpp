@@ -1,0 +1,24 @@
+#pragma once
+// A node's sub-nodes as blocks [MS-PST 2.2.2.8.3.3 sub-node trees]: one SLBLOCK of up to 340
+// entries, or an SIBLOCK over SLBLOCKs; each sub-node has its own data tree and may have
+// sub-nodes of its own.
+#include <cstdint>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "pst/ndb/block_store.hpp"
+#include "pst/node_data.hpp"
+
+namespace ferrowick::pst {
+
+BlockId WriteSubnodeTree(BlockStore& store, const std::map<NodeId, NodeData>& subnodes);
+
+// `seen` guards against loops; `depth` against sub-nodes nested without end.
+std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& seen,
+                                           int depth = 0);
+
+// Every BID reachable from a sub-node tree, its data trees and nested sub-node trees included.
+void CollectSubnodeTreeBlocks(BlockStore& store, BlockId root, std::vector<BlockId>& out, int depth = 0);
+
+}  // namespace ferrowick::pst

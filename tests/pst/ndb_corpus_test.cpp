@@ -1,0 +1,77 @@
+// The reader against Outlook's own files: every node of every Unicode store reads back, and
+// ANSI stores are refused with a message that says why.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "pst/ndb/node_database.hpp"
+#include "support/shared_corpus.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+struct CorpusFile {
+    std::filesystem::path path;
+    bool unicode = false;
+};
+
+std::vector<CorpusFile> CorpusPstFiles() {
+    std::vector<CorpusFile> files;
+    std::ifstream manifest(testing::CorpusDir() / "pst" / "MANIFEST.tsv");
+    std::string line;
+    std::getline(manifest, line);  // column names
+    while (std::getline(manifest, line)) {
+        std::vector<std::string> cols;
+        std::size_t start = 0;
+        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+            cols.push_back(line.substr(start, tab - start));
+        cols.push_back(line.substr(start));
+        if (cols.size() < 8) continue;
+        files.push_back({testing::CorpusDir() / cols[0], cols[7] == "unicode"});
+    }
+    return files;
+}
+
+TEST(NdbCorpus, ReadsEveryNodeOfEveryUnicodeStore) {
+    FERROWICK_REQUIRE_CORPUS();
+    int stores = 0;
+    for (const auto& file : CorpusPstFiles()) {
+        if (!file.unicode) continue;
+        SCOPED_TRACE(file.path.string());
+        auto db = NodeDatabase::Open(file.path);
+        std::size_t nodes = 0, bytes = 0;
+        for (const NodeEntry& e : db.Nodes()) {
+            NodeData data;
+            ASSERT_NO_THROW(data = db.ReadNode(e.nid)) << std::hex << e.nid.value;
+            bytes += data.TotalSize();
+            ++nodes;
+        }
+        EXPECT_GT(nodes, 20u);
+        EXPECT_TRUE(db.Contains(NodeId(0x21)));  // the message store node exists in every store
+        EXPECT_EQ(db.Crypt(), CryptMethod::Permute);
+        ++stores;
+    }
+    EXPECT_EQ(stores, 18);
+}
+
+TEST(NdbCorpus, RefusesAnsiStoresSayingWhy) {
+    FERROWICK_REQUIRE_CORPUS();
+    int refused = 0;
+    for (const auto& file : CorpusPstFiles()) {
+        if (file.unicode) continue;
+        try {
+            NodeDatabase::Open(file.path);
+            ADD_FAILURE() << file.path << " opened";
+        } catch (const PstError& e) {
+            EXPECT_NE(std::string(e.what()).find("ANSI"), std::string::npos) << e.what();
+            ++refused;
+        }
+    }
+    EXPECT_EQ(refused, 3);
+}
+
+}  // namespace
+}  // namespace ferrowick::pst

@@ -1,0 +1,49 @@
+#pragma once
+// Small helpers of the node database tests: a scratch folder and node content to write.
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "pst/node_data.hpp"
+
+namespace ferrowick::pst::testing {
+
+// A folder of its own under the system's temp folder, removed at the end of the test.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& name) {
+        path_ = std::filesystem::temp_directory_path() /
+                ("ferrowick-ndb-" + name + "-" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::filesystem::path operator/(const std::string& leaf) const { return path_ / leaf; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// `count` pieces of `size` bytes of reproducible noise.
+inline NodeData Noise(std::size_t count, std::size_t size, std::uint32_t seed) {
+    NodeData data;
+    std::mt19937 gen(seed);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::vector<std::uint8_t> piece(size);
+        for (auto& b : piece) b = static_cast<std::uint8_t>(gen());
+        data.pieces.push_back(std::move(piece));
+    }
+    return data;
+}
+
+inline bool SameData(const NodeData& a, const NodeData& b) {
+    if (a.pieces != b.pieces || a.subnodes.size() != b.subnodes.size()) return false;
+    for (auto ia = a.subnodes.begin(), ib = b.subnodes.begin(); ia != a.subnodes.end(); ++ia, ++ib)
+        if (ia->first != ib->first || !SameData(ia->second, ib->second)) return false;
+    return true;
+}
+
+}  // namespace ferrowick::pst::testing
