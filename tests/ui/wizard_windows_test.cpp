@@ -1,0 +1,280 @@
+// The wizard's windows driven as a user would: the flow between them, the pickers, the
+// striped list with Select All, the refusal, the links and the close confirmations.
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "modal_answerer.hpp"
+#include "ui/frm_migate_all.hpp"
+#include "ui/frm_multiple.hpp"
+#include "ui/frm_single.hpp"
+#include "ui/frm_start.hpp"
+#include "ui/link_label.hpp"
+#include "ui/qt_text.hpp"
+#include "ui/shell_services.hpp"
+#include "ui/wizard.hpp"
+
+using namespace ferrowick;
+using namespace ferrowick::ui;
+using ferrowick::ui::testing::ModalAnswerer;
+
+// Catches what the wizard hands to the desktop instead of opening a browser.
+class LinkCatcher : public QObject {
+    Q_OBJECT
+public:
+    QStringList opened;
+public slots:
+    void open(const QUrl& url) { opened << url.toString(); }
+};
+
+class WizardWindowsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Wizard> wizard;
+    std::vector<int> exits;
+    QTemporaryDir tree;
+    LinkCatcher links;
+
+    void WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+        QTRY_VERIFY_WITH_TIMEOUT(done(), ms);
+    }
+    QString MakeFolders(const QString& root, const QStringList& names) {
+        QDir().mkpath(tree.filePath(root));
+        for (const QString& n : names) QDir().mkpath(tree.filePath(root + QLatin1Char('/') + n));
+        return tree.filePath(root);
+    }
+    FrmMultiple& OpenMultiple() {
+        wizard->Start().OptMultiple->click();
+        wizard->Start().CmdNext->click();
+        return *wizard->Multiple();
+    }
+
+private slots:
+    void initTestCase() {
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &links, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &links, "open");
+    }
+    void cleanupTestCase() {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    }
+    void init() {
+        exits.clear();
+        links.opened.clear();
+        wizard = std::make_unique<Wizard>(WizardHooks{nullptr, {}, [this](int code) { exits.push_back(code); }});
+        wizard->ShowStart();
+    }
+    void cleanup() { wizard.reset(); }
+
+    void startWindowLooksAsDesigned() {
+        FrmStart& start = wizard->Start();
+        QCOMPARE(start.windowTitle(), QStringLiteral("Halvernook Ferrowick v3.0"));
+        QCOMPARE(start.size(), QSize(618, 472));
+        QVERIFY(!(start.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(start.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(start.OptSingle->isChecked());
+        QVERIFY(start.OptSingle->font().bold());
+        QVERIFY(!start.OptMultiple->font().bold());
+        start.OptMultiple->click();
+        QVERIFY(start.OptMultiple->font().bold());
+        QVERIFY(!start.OptSingle->font().bold());
+        start.OptSingle->click();
+        QVERIFY(start.OptSingle->font().bold());
+        QCOMPARE(start.lblSingleHelp->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(start.lblSingleHelp->toolTip(), QStringLiteral("Online Help"));
+    }
+
+    void helpLinksOpenTheirPages() {
+        FrmStart& start = wizard->Start();
+        start.CmdHelp->click();
+        QTest::mouseClick(start.lblSingleHelp, Qt::LeftButton);
+        QTest::mouseClick(start.lblMultipleHelp, Qt::LeftButton);
+        wizard->Start().CmdNext->click();
+        QTest::mouseClick(wizard->Single()->lblSingleMailbox, Qt::LeftButton);
+        FrmMultiple& multiple = OpenMultiple();
+        QCOMPARE(multiple.lblSelectRootFolder->toolTip(), QStringLiteral("Click to Know More..."));
+        QTest::mouseClick(multiple.lblSelectRootFolder, Qt::LeftButton);
+        const QString base = Q(HelpAddress(""));
+        QCOMPARE(links.opened, (QStringList{base + "/ferrowick/", base + "/h/ferrowick/#single-folder",
+                                            base + "/h/ferrowick/#multiple-folders",
+                                            base + "/h/ferrowick/#select-folder",
+                                            base + "/h/ferrowick/#select-root-folder"}));
+        OpenLink(u"");
+        QCOMPARE(links.opened.size(), 5);
+        OpenLink(u"/tmp/some folder/");
+        QCOMPARE(links.opened.last(), QStringLiteral("file:///tmp/some folder/"));
+    }
+
+    void nextWalksTheWindowsAndBackKeepsTheList() {
+        FrmStart& start = wizard->Start();
+        start.CmdNext->click();
+        QVERIFY(wizard->Single()->isVisible());
+        QVERIFY(start.isVisible());
+        QCOMPARE(wizard->Single()->windowTitle(), QStringLiteral("Single Folder Mode"));
+        QCOMPARE(wizard->Single()->size(), QSize(514, 146));
+
+        FrmMultiple& multiple = OpenMultiple();
+        QVERIFY(multiple.isVisible());
+        QVERIFY(!start.isVisible());
+        QVERIFY(wizard->Single()->isVisible());
+        QCOMPARE(multiple.windowTitle(), QStringLiteral("Multiple Folder Mode"));
+        QCOMPARE(multiple.size(), QSize(706, 417));
+        QCOMPARE(multiple.txtOutputFolder->text(), Q(SpecialFolderPath()));
+        QVERIFY(!multiple.chkSelectAll->isEnabled());
+
+        ModalAnswerer answers;
+        answers.Choose(MakeFolders("back", {"A", "B"}));
+        multiple.CmdAddFolder->click();
+        QCOMPARE(multiple.lv->topLevelItemCount(), 2);
+        multiple.lv->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        multiple.txtOutputFolder->setText(QStringLiteral("/out"));
+
+        multiple.cmdBack->click();
+        QVERIFY(start.isVisible());
+        QVERIFY(!multiple.isVisible());
+        start.CmdNext->click();
+        QVERIFY(multiple.isVisible());
+        QCOMPARE(multiple.lv->topLevelItemCount(), 2);
+        QCOMPARE(multiple.lv->topLevelItem(1)->checkState(0), Qt::Checked);
+        QCOMPARE(multiple.txtOutputFolder->text(), QStringLiteral("/out"));
+
+        // Its title-bar close leaves the user the start window.
+        multiple.close();
+        QVERIFY(!multiple.isVisible());
+        QVERIFY(start.isVisible());
+        QVERIFY(answers.problems.empty());
+    }
+
+    void singlePickerKeepsTheFirstChoiceOnCancel() {
+        wizard->Start().CmdNext->click();
+        FrmSingle& single = *wizard->Single();
+        QVERIFY(!single.CmdNext->isEnabled());
+        const QString folder = MakeFolders("single", {});
+        ModalAnswerer answers;
+        answers.Choose(folder);
+        single.CmdAddFolder->click();
+        QCOMPARE(single.txtSourceMailbox->text(), folder);
+        QVERIFY(single.CmdNext->isEnabled());
+        answers.Choose(QString());
+        single.CmdAddFolder->click();
+        QCOMPARE(single.txtSourceMailbox->text(), folder);
+        QVERIFY(single.CmdNext->isEnabled());
+        QCOMPARE(answers.dialogs.front().title, QStringLiteral("Choose Source Folder..."));
+        QVERIFY(answers.problems.empty());
+
+        // Closed, it comes back as a fresh window.
+        single.close();
+        wizard->Start().CmdNext->click();
+        QVERIFY(single.txtSourceMailbox->text().isEmpty());
+        QVERIFY(!single.CmdNext->isEnabled());
+    }
+
+    void rootsAreListedStripedAndTickedAll() {
+        FrmMultiple& multiple = OpenMultiple();
+        const QString root = MakeFolders("root", {"Box1", "Box2", "Box3", "Box4", "Box5"});
+        QFile(root + "/loose.msg").open(QIODevice::WriteOnly);
+        ModalAnswerer answers;
+        answers.Choose(root);
+        multiple.CmdAddFolder->click();
+
+        QTreeWidget& lv = *multiple.lv;
+        QCOMPARE(lv.topLevelItemCount(), 5);
+        QStringList names;
+        for (const SubFolder& f : ListSubFolders(U(root + "/"))) names << Q(f.name);
+        for (int i = 0; i < 5; ++i) {
+            QTreeWidgetItem* row = lv.topLevelItem(i);
+            QCOMPARE(row->text(0), names[i]);
+            QCOMPARE(row->text(1), root + "/" + names[i]);
+            QCOMPARE(row->data(0, FrmMultiple::kKeyRole).toString(), "|" + root + "/" + names[i]);
+            QCOMPARE(row->data(1, FrmMultiple::kKeyRole).toString(), QStringLiteral("|"));
+            QCOMPARE(row->toolTip(1), row->text(1));
+            QCOMPARE(row->checkState(0), Qt::Unchecked);
+            const QColor expected = i % 2 == 0 ? QColor(255, 255, 255) : QColor(255, 255, 192);
+            QCOMPARE(row->background(0).color(), expected);
+            QCOMPARE(row->background(1).color(), expected);
+        }
+        QVERIFY(multiple.chkSelectAll->isEnabled());
+        QCOMPARE(lv.headerItem()->text(0), QStringLiteral("User"));
+        QCOMPARE(lv.headerItem()->text(1), QStringLiteral("Mailbox Folder"));
+
+        multiple.chkSelectAll->click();
+        for (int i = 0; i < 5; ++i) QCOMPARE(lv.topLevelItem(i)->checkState(0), Qt::Checked);
+        QCOMPARE(multiple.chkSelectAll->text(), QStringLiteral("Deselect All"));
+        multiple.chkSelectAll->click();
+        for (int i = 0; i < 5; ++i) QCOMPARE(lv.topLevelItem(i)->checkState(0), Qt::Unchecked);
+        QCOMPARE(multiple.chkSelectAll->text(), QStringLiteral("Select All"));
+
+        // A second root replaces the list; nothing ticked, Select All unchecked.
+        multiple.chkSelectAll->click();
+        answers.Choose(MakeFolders("root2", {"Only"}));
+        multiple.CmdAddFolder->click();
+        QCOMPARE(lv.topLevelItemCount(), 1);
+        QCOMPARE(lv.topLevelItem(0)->text(0), QStringLiteral("Only"));
+        QCOMPARE(lv.topLevelItem(0)->checkState(0), Qt::Unchecked);
+        QVERIFY(!multiple.chkSelectAll->isChecked());
+        QCOMPARE(multiple.chkSelectAll->text(), QStringLiteral("Select All"));
+
+        // A cancelled output pick keeps the box.
+        const QString before = multiple.txtOutputFolder->text();
+        answers.Choose(QString());
+        multiple.cmdChange->click();
+        QCOMPARE(multiple.txtOutputFolder->text(), before);
+        QCOMPARE(answers.dialogs.back().title, QStringLiteral("Choose Output Folder..."));
+        QVERIFY(answers.problems.empty());
+    }
+
+    void nextWithoutTicksIsRefused() {
+        FrmMultiple& multiple = OpenMultiple();
+        ModalAnswerer answers;
+        answers.Choose(MakeFolders("empty-root", {}));
+        multiple.CmdAddFolder->click();
+        QCOMPARE(multiple.lv->topLevelItemCount(), 0);
+        QVERIFY(multiple.chkSelectAll->isEnabled());
+        answers.Press(QMessageBox::Ok);
+        multiple.CmdNext->click();
+        QCOMPARE(answers.boxes.size(), size_t(1));
+        QCOMPARE(answers.boxes[0].title, QStringLiteral("Select Folder(s) to Convert"));
+        QCOMPARE(answers.boxes[0].text,
+                 QStringLiteral("No Folders Selected !\r\nPlease Select alteast one folder to convert."));
+        QCOMPARE(answers.boxes[0].icon, QMessageBox::Information);
+        QCOMPARE(answers.boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(wizard->Status() == nullptr);
+        QVERIFY(multiple.isVisible());
+    }
+
+    void closingTheStartWindowAsksFirst() {
+        ModalAnswerer answers;
+        answers.Press(QMessageBox::No);
+        wizard->Start().close();
+        QVERIFY(wizard->Start().isVisible());
+        QCOMPARE(answers.boxes.at(0).title, QStringLiteral("Halvernook Ferrowick"));
+        QCOMPARE(answers.boxes.at(0).text, QStringLiteral("Are you sure you want to exit now?"));
+        QCOMPARE(answers.boxes.at(0).icon, QMessageBox::Question);
+        QCOMPARE(answers.boxes.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
+        answers.Press(QMessageBox::Yes);
+        wizard->Start().close();
+        QVERIFY(!wizard->Start().isVisible());
+        QVERIFY(exits.empty());  // no run: the loop ends normally
+    }
+
+    void browseKeepsRootsAndDropsTrailingSeparators() {
+        QCOMPARE(WithoutTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
+        QCOMPARE(WithoutTrailingSeparator(QStringLiteral("C:\\")), QStringLiteral("C:\\"));
+        QCOMPARE(WithoutTrailingSeparator(QStringLiteral("/home/me/")), QStringLiteral("/home/me"));
+        QCOMPARE(WithoutTrailingSeparator(QStringLiteral("/home/me")), QStringLiteral("/home/me"));
+        ModalAnswerer answers;
+        answers.Choose(QStringLiteral("/"));
+        QCOMPARE(Q(BrowseForFolder(nullptr, u"Pick")), QStringLiteral("/"));
+    }
+
+    void labelsShowDoubledAmpersandsOnce() {
+        QCOMPARE(MnemonicLabelText(QStringLiteral("Tom && Jerry")), QStringLiteral("Tom & Jerry"));
+        QCOMPARE(MnemonicLabelText(QStringLiteral("S&TOP")), QStringLiteral("STOP"));
+        QCOMPARE(MnemonicLabelText(QStringLiteral("plain")), QStringLiteral("plain"));
+    }
+};
+
+QTEST_MAIN(WizardWindowsTest)
+#include "wizard_windows_test.moc"

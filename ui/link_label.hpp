@@ -1,0 +1,19 @@
+#pragma once
+// A label used as a link: blue text, a hand cursor and a tool tip; a click opens a page.
+#include <QLabel>
+
+namespace ferrowick::ui {
+
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    LinkLabel(const QString& text, const QString& toolTip, QWidget* parent);
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+}  // namespace ferrowick::ui

@@ -1,0 +1,38 @@
+#pragma once
+// The status board on the status window's controls. It keeps the texts as the run wrote
+// them (the run reads some back) and shows them as labels do, "&&" as one ampersand.
+// The window is never destroyed while the wizard lives, so writes after the user closed
+// it land on the hidden window and cannot disturb the run.
+#include "run/status_board.hpp"
+
+namespace ferrowick::ui {
+
+class FrmMigateAll;
+
+class QtStatusBoard : public StatusBoard {
+public:
+    void Attach(FrmMigateAll& window) { window_ = &window; }
+    // The texts and bar of a freshly loaded window.
+    void ResetForLoad();
+
+    void SetWindowCaption(const std::u16string& text) override;
+    void SetCount1(const std::u16string& text) override;
+    void SetCurrentDbx(const std::u16string& text) override;
+    void SetProgressText(const std::u16string& text) override;
+    std::u16string ProgressText() const override { return progressText_; }
+    void SetFrameConversion(const std::u16string& text) override;
+    void SetProgressRange(int minimum, int maximum) override;
+    void SetProgressValue(float value) override;
+    float ProgressValue() const override { return progressValue_; }
+    void SetSkipEnabled(bool enabled) override;
+    void SetStopEnabled(bool enabled) override;
+    void SetStopVisible(bool visible) override;
+    void SetLocateEnabled(bool enabled) override;
+
+private:
+    FrmMigateAll* window_ = nullptr;
+    std::u16string progressText_;
+    float progressValue_ = 0;
+};
+
+}  // namespace ferrowick::ui
