@@ -28,13 +28,16 @@ namespace {
 struct ListedItem {
     std::string native;    // the name's bytes, to reach the item again
     std::u16string name;
-    std::u16string key;    // ListingKey(name)
-    bool isFolderHint = false;  // from the folder itself, used only if the item vanished
+    unsigned char type = DT_UNKNOWN;  // the folder's record of the item's type
+    int rank = 0;                     // ListingRank(name)
+    std::uint32_t keyOffset = 0;      // the sort key, within the folder's key buffer
+    std::uint32_t keyLength = 0;
 };
 
 // One open search: the folder (a descriptor, so items are looked up relative to it) and
 // the matching items read at the start.
 struct Search {
+    ListingDetail detail = ListingDetail::Full;
     int folder = -1;
     std::vector<ListedItem> items;
     std::size_t next = 0;
@@ -78,13 +81,31 @@ SearchTable& Searches() {
     return table;
 }
 
-ListedItem MakeItem(std::string native, bool isFolderHint) {
+ListedItem MakeItem(std::string native, unsigned char type) {
     ListedItem item;
     item.name = FromNative(native);
-    item.key = ListingKey(item.name);
     item.native = std::move(native);
-    item.isFolderHint = isFolderHint;
+    item.type = type;
     return item;
+}
+
+void SortInListingOrder(std::vector<ListedItem>& items) {
+    std::size_t keyBytes = 0;
+    for (const ListedItem& item : items) keyBytes += 2 * item.name.size();
+    std::string keys;
+    keys.reserve(keyBytes);
+    for (ListedItem& item : items) {
+        item.rank = ListingRank(item.name);
+        item.keyOffset = static_cast<std::uint32_t>(keys.size());
+        AppendListingKey(item.name, keys);
+        item.keyLength = static_cast<std::uint32_t>(keys.size()) - item.keyOffset;
+    }
+    const std::string_view allKeys = keys;
+    std::sort(items.begin(), items.end(), [allKeys](const ListedItem& a, const ListedItem& b) {
+        if (a.rank != b.rank) return a.rank < b.rank;
+        const int byKey = allKeys.substr(a.keyOffset, a.keyLength).compare(allKeys.substr(b.keyOffset, b.keyLength));
+        return byKey != 0 ? byKey < 0 : a.name < b.name;
+    });
 }
 
 // Reads the matching names of a folder; the errno on failure.
@@ -111,13 +132,11 @@ int ReadFolder(Search& search, std::u16string_view folder, std::u16string_view p
         }
         const std::string native(d->d_name);
         if (pattern == u"*" || pattern == u"*.*" || MatchesPattern(FromNative(native), pattern))
-            search.items.push_back(MakeItem(native, d->d_type == DT_DIR));
+            search.items.push_back(MakeItem(native, d->d_type));
     }
     closedir(reader);
     if (error != 0) return error;
-    std::sort(search.items.begin(), search.items.end(), [](const ListedItem& a, const ListedItem& b) {
-        return ListsBefore(a.name, a.key, b.name, b.key);
-    });
+    SortInListingOrder(search.items);
     return search.items.empty() ? ENOENT : 0;
 }
 
@@ -127,24 +146,62 @@ int LookUpName(Search& search, std::u16string_view folder, std::u16string_view n
     if (location.Error() != 0) return location.Error();
     search.folder = openat(location.Folder(), location.Rest(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (search.folder < 0) return errno;
-    ListedItem item = MakeItem(ToNative(name), false);
+    ListedItem item = MakeItem(ToNative(name), DT_UNKNOWN);
     int error = 0;
     if (!ReadItemStatus(search.folder, item.native.c_str(), item.name, false, error)) return error;
     search.items.push_back(std::move(item));
     return 0;
 }
 
+bool IsHiddenName(std::u16string_view name) {
+    return !name.empty() && name[0] == u'.' && name != u"." && name != u"..";
+}
+
+// The kind bits of an item from the folder's record of its type; a lookup only for links
+// and for file systems that record no type.
+std::uint32_t KindAttributes(const Search& search, const ListedItem& item) {
+    const std::uint32_t hidden = IsHiddenName(item.name) ? kAttributeHidden : 0;
+    switch (item.type) {
+        case DT_DIR: return kAttributeFolder | hidden;
+        case DT_REG: return hidden != 0 ? hidden : kAttributeNormal;
+        case DT_CHR: case DT_BLK: case DT_FIFO: case DT_SOCK: return kAttributeSystem | hidden;
+        default: break;
+    }
+    int error = 0;
+    const auto status = ReadItemStatus(search.folder, item.native.c_str(), item.name, false, error);
+    if (!status) return static_cast<std::uint32_t>(-1);
+    const std::uint32_t kinds =
+        status->Attributes & (kAttributeFolder | kAttributeSymbolicLink | kAttributeSystem | kAttributeHidden);
+    return kinds != 0 ? kinds : kAttributeNormal;
+}
+
+void FillKind(FileEntry& entry, const Search& search, const ListedItem& item) {
+    entry.Attributes = KindAttributes(search, item);
+    entry.IsFolder = (entry.Attributes & kAttributeFolder) != 0;
+    entry.IsFile = !entry.IsFolder;
+    entry.Created = entry.LastAccessed = entry.LastWritten = FileTimeInfo{};
+    entry.Size = 0;
+    entry.SizeOnDisk = 0;
+}
+
 void FillEntry(FileEntry& entry, const Search& search, const ListedItem& item) {
-    entry.Name = TrimAtNull(item.name);
-    entry.ShortName = entry.Name;
-    entry.Extension = ExtensionOf(entry.Name);
-    entry.FullPath = FullPathOf(entry.ParentFolder, entry.Name);
+    // Assigned in place: the entry's buffers are reused from item to item.
+    const std::u16string_view name = TrimAtNullView(item.name);
+    entry.Name.assign(name);
+    entry.ShortName.assign(name);
+    const std::size_t dot = name.rfind(u'.');
+    entry.Extension.assign(dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot + 1));
+    entry.FullPath.assign(entry.ParentFolder).append(name);
+    if (search.detail == ListingDetail::NameAndKind) {
+        FillKind(entry, search, item);
+        return;
+    }
     int error = 0;
     auto status = ReadItemStatus(search.folder, item.native.c_str(), item.name, true, error);
     if (!status) {
         // Gone since the folder was read: report what the folder said of it.
         status.emplace();
-        status->Attributes = item.isFolderHint ? kAttributeFolder : kAttributeNormal;
+        status->Attributes = item.type == DT_DIR ? kAttributeFolder : kAttributeNormal;
     }
     entry.Attributes = status->Attributes;
     entry.IsFolder = (entry.Attributes & kAttributeFolder) != 0;
@@ -174,7 +231,7 @@ void MarkStepFailed(FileEntry& entry) {
 
 }  // namespace
 
-SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry) {
+SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry, ListingDetail detail) {
     EnsureApiSupport();
     entry.SearchPath.assign(pathOrPattern);
     ParsePath(pathOrPattern, entry);
@@ -186,6 +243,7 @@ SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry)
     }
     const std::u16string_view pattern = pathOrPattern.substr(entry.ParentFolder.size());
     auto search = std::make_unique<Search>();
+    search->detail = detail;
     int error = ENOENT;
     if (!pattern.empty() && pattern.find(kPathSeparator) == std::u16string_view::npos) {
         error = HasWildcards(pattern) ? ReadFolder(*search, entry.ParentFolder, pattern)

@@ -10,10 +10,19 @@
 
 namespace ferrowick::fs {
 
+// How much of each item a listing fills in. Full: every field. NameAndKind, for callers
+// that only walk a tree: the names (Name, ShortName, Extension, FullPath), IsFolder/IsFile
+// and an attribute word holding only the folder, symbolic-link, system and hidden bits,
+// taken from the folder's own record of each item's type; an item is looked up only when
+// the file system does not record its type or it is a link (to learn where it leads). An
+// item that cannot be looked up then reports -1 (every bit set). Times and sizes stay 0.
+enum class ListingDetail { Full, NameAndKind };
+
 // kNoSearch when nothing matched or the folder could not be read (Failed and ErrorCode
 // set; a pattern without matches reports ENOENT); kSearchEnded (0) for an ftp path, where
 // no search is made; otherwise the open search, with the first item filled in.
-SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry);
+SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry,
+                            ListingDetail detail = ListingDetail::Full);
 
 // True with the next item filled in. False at the end (Failed false, ErrorCode 0) or on
 // an error (Failed true); either way the search is then closed and Handle is kSearchEnded.

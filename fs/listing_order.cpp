@@ -1,15 +1,13 @@
 #include "fs/listing_order.hpp"
 
-namespace ferrowick::fs {
-namespace {
+#include <algorithm>
 
-int DotRank(std::u16string_view name) {
+namespace ferrowick::fs {
+int ListingRank(std::u16string_view name) {
     if (name == u".") return 0;
     if (name == u"..") return 1;
     return 2;
 }
-
-}  // namespace
 
 char16_t UpperCaseUnit(char16_t c) {
     if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
@@ -28,18 +26,26 @@ char16_t UpperCaseUnit(char16_t c) {
     return c;
 }
 
-std::u16string ListingKey(std::u16string_view name) {
-    std::u16string key(name);
-    for (char16_t& c : key) c = UpperCaseUnit(c);
-    return key;
+bool ListsBefore(std::u16string_view a, std::u16string_view b) {
+    const int rankA = ListingRank(a), rankB = ListingRank(b);
+    if (rankA != rankB) return rankA < rankB;
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const char16_t upperA = UpperCaseUnit(a[i]), upperB = UpperCaseUnit(b[i]);
+        if (upperA != upperB) return upperA < upperB;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
 }
 
-bool ListsBefore(std::u16string_view nameA, std::u16string_view keyA,
-                 std::u16string_view nameB, std::u16string_view keyB) {
-    const int rankA = DotRank(nameA), rankB = DotRank(nameB);
-    if (rankA != rankB) return rankA < rankB;
-    if (keyA != keyB) return keyA < keyB;
-    return nameA < nameB;
+void AppendListingKey(std::u16string_view name, std::string& keys) {
+    std::size_t at = keys.size();
+    keys.resize(at + 2 * name.size());
+    for (const char16_t unit : name) {
+        const char16_t upper = UpperCaseUnit(unit);
+        keys[at++] = static_cast<char>(upper >> 8);
+        keys[at++] = static_cast<char>(upper & 0xFF);
+    }
 }
 
 }  // namespace ferrowick::fs

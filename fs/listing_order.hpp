@@ -10,10 +10,16 @@
 namespace ferrowick::fs {
 
 char16_t UpperCaseUnit(char16_t unit);
-std::u16string ListingKey(std::u16string_view name);
 
-// a before b, given their keys.
-bool ListsBefore(std::u16string_view nameA, std::u16string_view keyA,
-                 std::u16string_view nameB, std::u16string_view keyB);
+// 0 for ".", 1 for "..", 2 for every other name: the first thing compared.
+int ListingRank(std::u16string_view name);
+
+// Whether name a is listed before name b.
+bool ListsBefore(std::u16string_view a, std::u16string_view b);
+
+// Appends the sort key of a name: its upper-cased units as big-endian byte pairs, so that
+// comparing keys bytewise orders names of equal rank as ListsBefore does (bar the
+// tie-break). Sorting a whole folder this way costs far less than unit-by-unit compares.
+void AppendListingKey(std::u16string_view name, std::string& keys);
 
 }  // namespace ferrowick::fs

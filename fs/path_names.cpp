@@ -63,9 +63,9 @@ std::u16string AddBackslash(std::u16string_view path) {
     return result;
 }
 
-std::u16string TrimAtNull(std::u16string_view text) {
-    return std::u16string(text.substr(0, text.find(u'\0')));
-}
+std::u16string TrimAtNull(std::u16string_view text) { return std::u16string(TrimAtNullView(text)); }
+
+std::u16string_view TrimAtNullView(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
 
 std::u16string ExtensionOf(std::u16string_view name) {
     const std::size_t dot = name.rfind(u'.');

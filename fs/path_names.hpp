@@ -28,6 +28,8 @@ std::u16string AddBackslash(std::u16string_view path);
 
 // The text before the first NUL, or all of it.
 std::u16string TrimAtNull(std::u16string_view text);
+// The same as a view into `text`, for loops that should not copy each name.
+std::u16string_view TrimAtNullView(std::u16string_view text);
 
 // The text after the last dot of a name, without the dot; "" when there is no dot.
 std::u16string ExtensionOf(std::u16string_view name);
