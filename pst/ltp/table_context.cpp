@@ -249,6 +249,8 @@ TableContext TableContext::Read(const NodeData& node) {
 NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
     HeapWriter heap(HeapClient::TableContext);
     const std::size_t info_size = kTcInfoFixedSize + kColumnDescriptorSize * columns_.size();
+    // The row index header first and TCINFO second, at the HIDs Outlook gives them.
+    const HeapId index_header = heap.Allocate(le::Bytes(kBthHeaderSize));
     const HeapId info_hid = heap.Allocate(le::Bytes(info_size));
 
     // Row index: row IDs in order, each with its place in the row matrix.
@@ -261,7 +263,7 @@ NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
         le::Put32(index_records.data() + 8 * i, by_id[i].first);
         le::Put32(index_records.data() + 8 * i + 4, by_id[i].second);
     }
-    const HeapId row_index = WriteBth(heap, 4, 4, index_records);
+    const HeapId row_index = WriteBth(heap, 4, 4, index_records, index_header);
 
     // Row matrix.
     const std::size_t row_size = layout_.row_size;
