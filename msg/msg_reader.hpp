@@ -8,6 +8,7 @@
 
 #include "msg/cfb/compound_file.hpp"
 #include "msg/message.hpp"
+#include "msg/msg_error.hpp"
 
 namespace ferrowick::msg {
 
