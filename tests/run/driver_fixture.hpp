@@ -1,0 +1,18 @@
+#pragma once
+// Whole runs through the driver: a source tree on disk, discovery for real, the
+// in-memory store, and the recorders of every seam.
+#include "../engine/migration_fixture.hpp"
+#include "run/run_driver.hpp"
+
+namespace ferrowick::testing {
+
+class DriverTest : public MigrationTest {
+protected:
+    void Run() { StartConversion_Click(state, seams); }
+
+    // The one message box a run ends with.
+    const MessageBoxRequest& CompletionBox() const { return prompts.shown.back(); }
+    std::vector<std::string> Captions() const { return board.Writes("Caption"); }
+};
+
+}  // namespace ferrowick::testing

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "driver_fixture.hpp"
+
+namespace ferrowick::testing {
+namespace {
+
+class SingleFolderRun : public DriverTest {
+protected:
+    SingleFolderRun() {
+        selection.single = true;
+        selection.sourceMailbox = tree.Path("Mail");
+        prompts.savePaths.push_back(tree.Path("out") + u"/Mail.pst");
+    }
+};
+
+const char kSingleDone[] =
+    "Messages Converted Successfully.\r\n"
+    "Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages.";
+
+TEST_F(SingleFolderRun, ThreeFilesAreDiscoveredAndConverted) {
+    tree.File("Mail/a.msg");
+    tree.File("Mail/b.msg");
+    tree.File("Mail/X/c.msg");
+    Run();
+
+    const auto counts = board.Writes("lblCount1");
+    EXPECT_EQ(counts.back(), "Migrating 3 items from " + U8(tree.Path("Mail")) + "/");
+    EXPECT_EQ(Captions(), std::vector<std::string>{"Conversion Status"});
+    EXPECT_EQ(U8(prompts.saveRequests.at(0).second), "Mail6.12.26 21.5.09.pst");
+    EXPECT_EQ(U8(Out().displayName), "Mail : Created - 6.12.26 21.5.09");
+    EXPECT_EQ(Out().SavedCount(), 3u);
+    EXPECT_EQ(Out().SavedIn(u"X").size(), 1u);
+    EXPECT_EQ(state.Settings.MessageCount, 3);
+    EXPECT_EQ(U8(state.Settings.FilePattern), "*.*");
+
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(U8(CompletionBox().title), "Completed");
+    EXPECT_EQ(CompletionBox().icon, MessageIcon::Information);
+    EXPECT_EQ(CompletionBox().buttons, MessageButtons::Ok);
+    EXPECT_EQ(U8(CompletionBox().text), kSingleDone);
+    EXPECT_TRUE(CompletionBox().details.empty());
+    EXPECT_EQ(prompts.singleWindowCloses, 0);
+}
+
+TEST_F(SingleFolderRun, TheBoardSequenceBeforeAndAfterTheEngine) {
+    tree.File("Mail/a.msg");
+    Run();
+    const auto& log = board.log;
+    const std::vector<std::string> opening(log.begin(), log.begin() + 4);
+    EXPECT_EQ(opening, (std::vector<std::string>{
+                           "CmdSkip.Enabled=false",
+                           "lblCount1=1 Messages Queued for Conversion.",
+                           "lblCount1=Migrating 1 items from " + U8(tree.Path("Mail")) + "/",
+                           "Caption=Conversion Status",
+                       }));
+    const std::vector<std::string> ending(log.end() - 3, log.end());
+    EXPECT_EQ(ending, (std::vector<std::string>{"CmdSkip.Enabled=false", "CmdStopMigration.Enabled=false",
+                                                "CmdStopMigration.Visible=false"}));
+}
+
+TEST_F(SingleFolderRun, AnEmptyFolderIsNotHandedToTheEngineButStillCompletes) {
+    tree.Folder("Mail");
+    Run();
+    EXPECT_EQ(board.count1, u"Migrating 0 items from " + tree.Path("Mail") + u"/");
+    EXPECT_TRUE(store.calls.empty());
+    EXPECT_TRUE(prompts.saveRequests.empty());
+    EXPECT_TRUE(Captions().empty());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(U8(CompletionBox().text), kSingleDone);
+}
+
+TEST_F(SingleFolderRun, ASourceEndingInItsSeparatorGivesTheEngineAnEmptyName) {
+    tree.File("Mail/a.msg");
+    selection.sourceMailbox = tree.Path("Mail") + u"/";
+    Run();
+    EXPECT_EQ(U8(prompts.saveRequests.at(0).second), "6.12.26 21.5.09.pst");
+    EXPECT_EQ(U8(Out().displayName), " : Created - 6.12.26 21.5.09");
+    EXPECT_EQ(Out().SavedIn(u"").size(), 1u);
+}
+
+TEST_F(SingleFolderRun, AStopLeftFromAnEarlierRunIsClearedAtTheStart) {
+    tree.File("Mail/a.msg");
+    state.Flags.StopRequested = true;
+    Run();
+    EXPECT_EQ(Out().SavedCount(), 1u);
+    EXPECT_EQ(prompts.singleWindowCloses, 0);
+}
+
+TEST_F(SingleFolderRun, AConfirmedStopClosesTheWindowAndEndsInTheEndState) {
+    for (int i = 1; i <= 4; ++i) tree.File("Mail/a" + std::to_string(i) + ".msg");
+    yielder.onYield = [this](long) {
+        if (board.currentDbx.ends_with(u"a2.msg)")) state.Flags.StopRequested = true;
+    };
+    Run();
+    EXPECT_EQ(Out().SavedCount(), 2u);
+    EXPECT_EQ(board.progressText, u"Stopped... at 50% Complete");
+    EXPECT_EQ(U8(CompletionBox().text), kSingleDone);
+    EXPECT_GE(prompts.singleWindowCloses, 1);
+    EXPECT_FALSE(board.skipEnabled);
+    EXPECT_FALSE(board.stopEnabled);
+    EXPECT_FALSE(board.stopVisible);
+}
+
+TEST_F(SingleFolderRun, FilesThatCouldNotBeConvertedAddALineAndTheirList) {
+    const auto good = tree.File("Mail/a.msg");
+    const auto bad = tree.File("Mail/b.msg");
+    store.importFailsFor = {bad};
+    Run();
+    EXPECT_EQ(U8(CompletionBox().text), std::string(kSingleDone) + "\r\n1 file could not be converted.");
+    EXPECT_EQ(U8(CompletionBox().details),
+              U8(tree.Path("Mail")) + " (1 not converted):\r\n" + U8(bad) + ": The file is not a valid message file");
+    EXPECT_EQ(state.Report.ConvertedCount(), 1u);
+}
+
+TEST_F(SingleFolderRun, ACancelledSavePromptStillEndsWithTheCompletionBox) {
+    tree.File("Mail/a.msg");
+    prompts.savePaths.clear();
+    prompts.savePaths.push_back(std::nullopt);
+    Run();
+    EXPECT_TRUE(store.calls.empty());
+    EXPECT_EQ(prompts.singleWindowCloses, 1);
+    EXPECT_EQ(U8(CompletionBox().text), kSingleDone);
+}
+
+TEST_F(SingleFolderRun, ASecondStartDuringARunIsRefused) {
+    tree.File("Mail/a.msg");
+    int nestedRuns = 0;
+    yielder.onYield = [&](long n) {
+        if (n == 3) {
+            ++nestedRuns;
+            StartConversion_Click(state, seams);
+        }
+    };
+    Run();
+    EXPECT_EQ(nestedRuns, 1);
+    EXPECT_EQ(prompts.shown.size(), 1u);  // one completion box: the nested call did nothing
+    EXPECT_EQ(store.stores.size(), 1u);
+    EXPECT_FALSE(state.RunInProgress);
+}
+
+}  // namespace
+}  // namespace ferrowick::testing
