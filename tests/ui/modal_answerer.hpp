@@ -1,6 +1,7 @@
 #pragma once
 // Answers the modal boxes and dialogs of a test as a user would: a timer polls
 // QApplication::activeModalWidget() and hands each new one to the next scripted answer.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
