@@ -1,0 +1,47 @@
+#pragma once
+// Message objects [MS-PST 2.4.5]: a PC (NID type NORMAL_MESSAGE) with the recipient table
+// (sub-node 0x692) and the attachment table (sub-node 0x671) as sub-nodes, and one
+// attachment object [MS-PST 2.4.6] per attachment, also a sub-node. An attached message
+// (method 5) is a message object inside the attachment, named by a PtypObject value.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "pst/ltp/property_context.hpp"
+#include "pst/node_data.hpp"
+
+namespace ferrowick::pst {
+
+struct MessageContent;
+
+inline constexpr std::int32_t kAttachByValue = 1;           // afByValue
+inline constexpr std::int32_t kAttachEmbeddedMessage = 5;   // afEmbeddedMessage
+inline constexpr std::int32_t kRenderingPositionHidden = -1;  // not rendered inline
+
+struct AttachmentContent {
+    PropertyBag properties;                   // PidTagAttachDataBinary for attachments by value
+    std::shared_ptr<MessageContent> embedded;  // set for an attached message
+};
+
+struct MessageContent {
+    PropertyBag properties;
+    std::vector<PropertyBag> recipients;
+    std::vector<AttachmentContent> attachments;
+};
+
+// Hands out the NID of an embedded message (from the store's message NID counter).
+using MessageNidSource = std::function<NodeId()>;
+
+// The message's node. Fills in what the store computes and keeps in `content`:
+// PidTagMessageSize (the bytes of the message's node and sub-nodes), PidTagHasAttachments,
+// and for each attachment PidTagAttachSize, PidTagAttachMethod and PidTagRenderingPosition
+// when absent. Throws PstError for content the format cannot carry.
+NodeData BuildMessageNode(MessageContent& content, const MessageNidSource& next_message_nid);
+
+// Reads a message node back (for the reader and the tests).
+MessageContent ReadMessageNode(const NodeData& node);
+
+std::uint64_t TotalNodeBytes(const NodeData& node);
+
+}  // namespace ferrowick::pst

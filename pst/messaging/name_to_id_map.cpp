@@ -1,0 +1,160 @@
+// Named property ID to name map [MS-PST 2.4.7]: NAMEID [2.4.7.1], GUID stream [2.4.7.2],
+// entry stream [2.4.7.3], string stream [2.4.7.4], hash table [2.4.7.5].
+#include "pst/messaging/name_to_id_map.hpp"
+
+#include <map>
+
+#include "pst/ltp/little_endian.hpp"
+#include "pst/ndb/crc.hpp"
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+constexpr std::uint16_t kBucketCountId = 0x0001;
+constexpr std::uint16_t kGuidStreamId = 0x0002;
+constexpr std::uint16_t kEntryStreamId = 0x0003;
+constexpr std::uint16_t kStringStreamId = 0x0004;
+constexpr std::uint16_t kFirstBucketId = 0x1000;
+
+// {00020328-0000-0000-C000-000000000046} and {00020329-...}, stored little-endian.
+constexpr Guid kPsMapi{{0x28, 0x03, 0x02, 0x00, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr Guid kPsPublicStrings{{0x29, 0x03, 0x02, 0x00, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+const std::vector<std::uint8_t>* BinaryOf(const PropertyBag& bag, std::uint16_t id) {
+    const PropertyValue* v = bag.Find(PropertyTag{id, PropertyType::Binary});
+    return v ? &v->As<PropertyValue::Bytes>() : nullptr;
+}
+
+std::vector<std::uint8_t> NameBytes(const std::u16string& name) {
+    std::vector<std::uint8_t> bytes;
+    for (char16_t c : name) PutU16(bytes, static_cast<std::uint16_t>(c));
+    return bytes;
+}
+
+}  // namespace
+
+NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
+    NameToIdMap map;
+    const auto* guids = BinaryOf(bag, kGuidStreamId);
+    const auto* entries = BinaryOf(bag, kEntryStreamId);
+    const auto* strings = BinaryOf(bag, kStringStreamId);
+    if (!guids || !entries || !strings) throw PstError("name-to-ID map: a stream is missing");
+    if (guids->size() % 16 != 0 || entries->size() % 8 != 0)
+        throw PstError("name-to-ID map: a stream has a size that is not a whole number of records");
+    for (std::size_t i = 0; i < guids->size(); i += 16) {
+        Guid g;
+        for (std::size_t j = 0; j < 16; ++j) g.bytes[j] = (*guids)[i + j];
+        map.guids_.push_back(g);
+    }
+    std::map<std::uint16_t, NamedProperty> by_index;
+    for (std::size_t i = 0; i < entries->size(); i += 8) {
+        const std::uint32_t key = le::U32(entries->data() + i);
+        const std::uint16_t field = le::U16(entries->data() + i + 4);
+        const std::uint16_t index = le::U16(entries->data() + i + 6);
+        const std::uint16_t wguid = field >> 1;
+        NamedProperty p;
+        if (wguid == 1) p.guid = kPsMapi;
+        else if (wguid == 2) p.guid = kPsPublicStrings;
+        else if (wguid >= 3 && wguid - 3u < map.guids_.size()) p.guid = map.guids_[wguid - 3u];
+        else throw PstError("name-to-ID map: an entry names a GUID that is not in the GUID stream");
+        if (field & 1) {
+            if (std::size_t{key} + 4 > strings->size()) throw PstError("name-to-ID map: a name lies outside the string stream");
+            const std::uint32_t length = le::U32(strings->data() + key);
+            if (length % 2 != 0 || std::size_t{key} + 4 + length > strings->size())
+                throw PstError("name-to-ID map: a name runs past the string stream");
+            for (std::uint32_t k = 0; k < length; k += 2)
+                p.name.push_back(static_cast<char16_t>(le::U16(strings->data() + key + 4 + k)));
+        } else {
+            p.number = key;
+        }
+        if (!by_index.emplace(index, std::move(p)).second) throw PstError("name-to-ID map: two entries share a property index");
+    }
+    std::uint16_t expected = 0;
+    for (auto& [index, p] : by_index) {
+        if (index != expected++) throw PstError("name-to-ID map: the property indexes have a gap");
+        map.entries_.push_back(std::move(p));
+    }
+    return map;
+}
+
+PropertyBag NameToIdMap::Write() const {
+    std::vector<std::uint8_t> guid_stream, entry_stream, string_stream;
+    for (const Guid& g : guids_) guid_stream.insert(guid_stream.end(), g.bytes.begin(), g.bytes.end());
+    std::map<std::uint32_t, std::vector<std::uint8_t>> buckets;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const NamedProperty& p = entries_[i];
+        std::uint16_t wguid = 0;
+        if (p.guid == kPsMapi) wguid = 1;
+        else if (p.guid == kPsPublicStrings) wguid = 2;
+        else
+            for (std::size_t g = 0; g < guids_.size(); ++g)
+                if (guids_[g] == p.guid) wguid = static_cast<std::uint16_t>(g + 3);
+        const bool is_string = !p.number.has_value();
+        std::uint32_t key = 0, hash_key = 0;
+        if (is_string) {
+            key = static_cast<std::uint32_t>(string_stream.size());
+            const std::vector<std::uint8_t> bytes = NameBytes(p.name);
+            PutU32(string_stream, static_cast<std::uint32_t>(bytes.size()));
+            string_stream.insert(string_stream.end(), bytes.begin(), bytes.end());
+            while (string_stream.size() % 4 != 0) string_stream.push_back(0);  // each name is 4-byte aligned
+            hash_key = ComputeCrc(bytes);
+        } else {
+            key = hash_key = *p.number;
+        }
+        const std::uint16_t field = static_cast<std::uint16_t>((wguid << 1) | (is_string ? 1 : 0));
+        std::vector<std::uint8_t> record;
+        PutU32(record, key);
+        PutU16(record, field);
+        PutU16(record, static_cast<std::uint16_t>(i));
+        entry_stream.insert(entry_stream.end(), record.begin(), record.end());
+        auto& bucket = buckets[(hash_key ^ field) % kBucketCount];
+        PutU32(bucket, hash_key);
+        PutU16(bucket, field);
+        PutU16(bucket, static_cast<std::uint16_t>(i));
+    }
+    PropertyBag bag;
+    bag.Set(kBucketCountId, PropertyValue::Integer32(static_cast<std::int32_t>(kBucketCount)));
+    bag.Set(kGuidStreamId, PropertyValue::Binary(std::move(guid_stream)));
+    bag.Set(kEntryStreamId, PropertyValue::Binary(std::move(entry_stream)));
+    bag.Set(kStringStreamId, PropertyValue::Binary(std::move(string_stream)));
+    for (auto& [index, bytes] : buckets)
+        bag.Set(static_cast<std::uint16_t>(kFirstBucketId + index), PropertyValue::Binary(std::move(bytes)));
+    return bag;
+}
+
+std::uint16_t NameToIdMap::GuidIndex(const Guid& guid) {
+    if (guid == kPsMapi) return 1;
+    if (guid == kPsPublicStrings) return 2;
+    for (std::size_t g = 0; g < guids_.size(); ++g)
+        if (guids_[g] == guid) return static_cast<std::uint16_t>(g + 3);
+    guids_.push_back(guid);
+    return static_cast<std::uint16_t>(guids_.size() + 2);
+}
+
+std::optional<std::uint16_t> NameToIdMap::Find(const NamedProperty& property) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i] == property) return static_cast<std::uint16_t>(kFirstId + i);
+    return std::nullopt;
+}
+
+std::uint16_t NameToIdMap::IdFor(const NamedProperty& property) {
+    if (const auto id = Find(property)) return *id;
+    if (entries_.size() >= 0x7FFF) throw PstError("name-to-ID map: no named property IDs are left");
+    if (property.number.has_value() == false && property.name.empty())
+        throw PstError("name-to-ID map: a named property needs a number or a name");
+    GuidIndex(property.guid);
+    entries_.push_back(property);
+    changed_ = true;
+    return static_cast<std::uint16_t>(kFirstId + entries_.size() - 1);
+}
+
+}  // namespace ferrowick::pst

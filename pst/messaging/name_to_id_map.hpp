@@ -1,0 +1,45 @@
+#pragma once
+// The name-to-ID map [MS-PST 2.4.7]: named properties (a GUID with a number or a name) get
+// property IDs from 0x8000 up, kept in the PC of NID_NAME_TO_ID_MAP as a GUID stream, an
+// entry stream of NAMEID records, a string stream and hash buckets over the entries.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pst/ltp/property_context.hpp"
+
+namespace ferrowick::pst {
+
+struct NamedProperty {
+    Guid guid;
+    std::optional<std::uint32_t> number;  // MNID_ID; without it the name is used (MNID_STRING)
+    std::u16string name;
+    bool operator==(const NamedProperty&) const = default;
+};
+
+class NameToIdMap {
+public:
+    static constexpr std::uint32_t kBucketCount = 251;  // what Outlook writes
+    static constexpr std::uint16_t kFirstId = 0x8000;
+
+    NameToIdMap() = default;
+    // Throws PstError when the streams do not fit together.
+    static NameToIdMap Read(const PropertyBag& bag);
+    PropertyBag Write() const;
+
+    // The property ID of `property`, registering it when it is new.
+    std::uint16_t IdFor(const NamedProperty& property);
+    std::optional<std::uint16_t> Find(const NamedProperty& property) const;
+    std::size_t Size() const { return entries_.size(); }
+    bool Changed() const { return changed_; }
+    void MarkWritten() { changed_ = false; }
+
+private:
+    std::uint16_t GuidIndex(const Guid& guid);  // wGuid: 1 PS_MAPI, 2 PS_PUBLIC_STRINGS, 3+ stream
+    std::vector<Guid> guids_;
+    std::vector<NamedProperty> entries_;  // entries_[i] has the ID 0x8000 + i
+    bool changed_ = false;
+};
+
+}  // namespace ferrowick::pst

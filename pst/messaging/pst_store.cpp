@@ -1,0 +1,341 @@
+// Message store [MS-PST 2.4.3] and the rules for keeping it whole [MS-PST 2.6]: every
+// folder or message added is queued in the search management queue, the parent's counts
+// follow, and the rows cached in hierarchy and contents tables equal the objects' own
+// properties.
+#include "pst/messaging/pst_store.hpp"
+
+#include <chrono>
+#include <set>
+
+#include "pst/messaging/minimum_store.hpp"
+#include "pst/messaging/property_tags.hpp"
+#include "pst/messaging/search_update_queue.hpp"
+#include "pst/messaging/table_templates.hpp"
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+constexpr std::int32_t kMessageFlagRead = 0x01;
+constexpr std::size_t kMaxFolderDepth = 512;
+
+// PSETID_Common {00062008-0000-0000-C000-000000000046} [MS-OXPROPS 1.3.2] and two of its
+// properties: PidLidSideEffects and PidLidSmartNoAttach.
+constexpr Guid kPsetidCommon{{0x08, 0x20, 0x06, 0x00, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr std::uint32_t kPidLidSideEffects = 0x8510;
+constexpr std::uint32_t kPidLidSmartNoAttach = 0x8514;
+
+std::uint64_t FileTimeNow() {
+    using namespace std::chrono;
+    const auto since_unix = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    return static_cast<std::uint64_t>(since_unix) * 10 + 116444736000000000ULL;
+}
+
+std::vector<std::uint8_t> Concatenated(const NodeData& node) {
+    std::vector<std::uint8_t> bytes;
+    for (const auto& piece : node.pieces) bytes.insert(bytes.end(), piece.begin(), piece.end());
+    return bytes;
+}
+
+bool IsRead(const PropertyBag& message) {
+    const PropertyValue* flags = message.Find(tags::kMessageFlags);
+    return flags && (flags->As<std::int32_t>() & kMessageFlagRead) != 0;
+}
+
+std::uint32_t MaxRowVersion(const TableContext& table) {
+    std::uint32_t max = 0;
+    const auto column = table.ColumnIndex(kLtpRowVersionTag);
+    if (!column) return 0;
+    for (const auto& row : table.Rows())
+        if (const auto& cell = row.cells[*column]) max = std::max(max, static_cast<std::uint32_t>(cell->As<std::int32_t>()));
+    return max;
+}
+
+}  // namespace
+
+struct PstStore::State {
+    NodeDatabase db;
+    PropertyBag store_properties;
+    bool store_changed = false;
+    Guid record_key;
+    NameToIdMap names;
+    std::map<NodeId, std::unique_ptr<FolderObject>> folders;
+    NodeId ipm_subtree;
+    TableContext receive_folders = NewReceiveFolderTable();
+    bool receive_changed = false;
+    std::vector<std::uint8_t> search_queue;
+    bool search_queue_changed = false;
+    std::uint32_t row_version = 1;
+    std::size_t messages_since_commit = 0;
+
+    explicit State(NodeDatabase d) : db(std::move(d)) {}
+
+    FolderObject& FolderRef(NodeId nid) {
+        const auto it = folders.find(nid);
+        if (it == folders.end()) throw PstError("the store has no folder " + std::to_string(nid.value));
+        return *it->second;
+    }
+
+    // The folder's row in its parent's hierarchy table follows the folder's properties.
+    void FolderPropertiesChanged(FolderObject& folder) {
+        folder.properties_changed = true;
+        if (folder.nid == folder.parent) return;  // the root has no row
+        FolderObject& parent = FolderRef(folder.parent);
+        parent.hierarchy.PutRow(folder.nid.value, RowFromProperties(parent.hierarchy, folder.properties, row_version++));
+        parent.hierarchy_changed = true;
+    }
+
+    void Queue(SudType type, NodeId parent, NodeId object) {
+        SearchUpdate{type, parent, object}.AppendTo(search_queue);
+        search_queue_changed = true;
+    }
+
+    void StampNewMessage(PropertyBag& bag) {
+        const std::uint64_t now = FileTimeNow();
+        if (!bag.Find(tags::kCreationTime)) bag.Set(tags::kCreationTime.id, PropertyValue::Time(now));
+        if (!bag.Find(tags::kLastModificationTime)) bag.Set(tags::kLastModificationTime.id, PropertyValue::Time(now));
+        if (!bag.Find(tags::kSearchKey)) bag.Set(tags::kSearchKey.id, PropertyValue::Binary(GuidBytes(NewGuid())));
+    }
+
+    NodeData BuildMessage(MessageContent& content) {
+        StampNewMessage(content.properties);
+        return BuildMessageNode(content, [this] { return db.AllocateNodeId(NidType::NormalMessage); });
+    }
+
+    void LoadFolder(NodeId nid, NodeId parent, std::set<NodeId>& seen, std::size_t depth) {
+        if (depth > kMaxFolderDepth) throw PstError("the folder tree is deeper than " + std::to_string(kMaxFolderDepth));
+        if (!seen.insert(nid).second) throw PstError("the folder tree has a cycle");
+        PropertyBag props = ReadPropertyContext(db.ReadNode(nid));
+        const auto read_table = [&](NidType type, std::vector<PropertyTag> columns) {
+            const NodeId table = nids::Sibling(nid, type);
+            return db.Contains(table) ? TableContext::Read(db.ReadNode(table)) : TableContext(std::move(columns));
+        };
+        auto folder = std::make_unique<FolderObject>(nid, parent, std::move(props),
+                                                     read_table(NidType::HierarchyTable, HierarchyTableColumns()),
+                                                     read_table(NidType::ContentsTable, ContentsTableColumns()),
+                                                     read_table(NidType::AssocContentsTable, AssocContentsTableColumns()));
+        row_version = std::max({row_version, MaxRowVersion(folder->hierarchy) + 1, MaxRowVersion(folder->contents) + 1});
+        std::vector<NodeId> children;
+        for (const auto& row : folder->hierarchy.Rows())
+            if (NodeId(row.id).Type() == NidType::NormalFolder) children.push_back(NodeId(row.id));
+        folder->subfolders = children;
+        folders.emplace(nid, std::move(folder));
+        for (NodeId child : children)
+            if (db.Contains(child)) LoadFolder(child, nid, seen, depth + 1);
+    }
+
+    void WriteFolder(FolderObject& f) {
+        if (f.properties_changed) db.PutNode(f.nid, f.parent, WritePropertyContext(f.properties));
+        if (f.hierarchy_changed) db.PutNode(f.HierarchyTableNid(), NodeId(0), f.hierarchy.Write());
+        if (f.contents_changed) db.PutNode(f.ContentsTableNid(), NodeId(0), f.contents.Write());
+        if (f.assoc_changed) db.PutNode(f.AssocContentsTableNid(), NodeId(0), f.assoc_contents.Write());
+        f.properties_changed = f.hierarchy_changed = f.contents_changed = f.assoc_changed = false;
+    }
+};
+
+PstStore::PstStore(std::unique_ptr<State> state) : state_(std::move(state)) {}
+PstStore::PstStore(PstStore&&) noexcept = default;
+PstStore& PstStore::operator=(PstStore&&) noexcept = default;
+PstStore::~PstStore() = default;
+
+PstStore PstStore::Create(const std::filesystem::path& path, const std::u16string& display_name) {
+    auto state = std::make_unique<State>(NodeDatabase::Create(path));
+    MinimumStore minimum = BuildMinimumStore(state->db, display_name);
+    state->record_key = minimum.record_key;
+    state->store_properties = std::move(minimum.store_properties);
+    state->store_changed = true;
+    state->folders = std::move(minimum.folders);
+    state->ipm_subtree = minimum.ipm_subtree;
+    state->receive_folders = std::move(minimum.receive_folders);
+    state->receive_changed = true;
+    state->search_queue_changed = true;
+    state->row_version = 16;
+    // Readers expect the map's streams to hold something, as they do in every Outlook store:
+    // the first named properties are ones every mail message may carry.
+    for (std::uint32_t lid : {kPidLidSideEffects, kPidLidSmartNoAttach})
+        state->names.IdFor(NamedProperty{kPsetidCommon, lid, {}});
+    state->db.PutNode(nids::kNameToIdMap, NodeId(0), WritePropertyContext(state->names.Write()));
+    PstStore store(std::move(state));
+    store.Commit();
+    return store;
+}
+
+PstStore PstStore::Open(const std::filesystem::path& path, OpenMode mode) {
+    auto state = std::make_unique<State>(NodeDatabase::Open(path, mode));
+    State& s = *state;
+    try {
+        if (!s.db.Contains(nids::kMessageStore)) throw PstError("it has no message store object");
+        s.store_properties = ReadPropertyContext(s.db.ReadNode(nids::kMessageStore));
+        const PropertyValue* key = s.store_properties.Find(tags::kRecordKey);
+        if (!key || key->As<PropertyValue::Bytes>().size() != 16) throw PstError("its store has no record key");
+        std::copy_n(key->As<PropertyValue::Bytes>().begin(), 16, s.record_key.bytes.begin());
+        if (mode == OpenMode::ReadWrite) {
+            // Adding to a store needs its named properties whole; reading does not.
+            if (!s.db.Contains(nids::kNameToIdMap)) throw PstError("it has no name-to-ID map");
+            s.names = NameToIdMap::Read(ReadPropertyContext(s.db.ReadNode(nids::kNameToIdMap)));
+        }
+        if (!s.db.Contains(nids::kRootFolder)) throw PstError("it has no root folder");
+        std::set<NodeId> seen;
+        s.LoadFolder(nids::kRootFolder, nids::kRootFolder, seen, 0);
+        const PropertyValue* subtree = s.store_properties.Find(tags::kIpmSubTreeEntryId);
+        const auto id = subtree ? EntryId::Decode(subtree->As<PropertyValue::Bytes>()) : std::nullopt;
+        if (!id || !s.folders.contains(id->nid)) throw PstError("its store does not name a top folder");
+        s.ipm_subtree = id->nid;
+        if (s.db.Contains(nids::kReceiveFolderTable)) s.receive_folders = TableContext::Read(s.db.ReadNode(nids::kReceiveFolderTable));
+        if (s.db.Contains(nids::kSearchManagementQueue)) s.search_queue = Concatenated(s.db.ReadNode(nids::kSearchManagementQueue));
+        s.row_version = std::max(s.row_version, MaxRowVersion(s.receive_folders) + 1);
+    } catch (const PstError& e) {
+        throw PstError(path.string() + " cannot be used as a message store: " + e.what());
+    }
+    return PstStore(std::move(state));
+}
+
+std::u16string PstStore::DisplayName() const {
+    const PropertyValue* v = state_->store_properties.Find(tags::kDisplayName);
+    return v ? v->As<std::u16string>() : std::u16string();
+}
+
+void PstStore::SetDisplayName(const std::u16string& name) { SetStoreProperty(tags::kDisplayName, PropertyValue::String(name)); }
+const Guid& PstStore::RecordKey() const { return state_->record_key; }
+EntryId PstStore::StoreEntryId() const { return EntryIdOf(nids::kMessageStore); }
+const PropertyBag& PstStore::StoreProperties() const { return state_->store_properties; }
+
+void PstStore::SetStoreProperty(PropertyTag tag, PropertyValue value) {
+    if (value.Type() != tag.type) throw PstError("a store property of the wrong type");
+    state_->store_properties.Set(tag.id, std::move(value));
+    state_->store_changed = true;
+}
+
+std::optional<NodeId> PstStore::FolderFromEntryId(const std::vector<std::uint8_t>& entry_id) const {
+    const auto id = EntryId::Decode(entry_id);
+    if (!id || id->provider != RecordKey() || !state_->folders.contains(id->nid)) return std::nullopt;
+    return id->nid;
+}
+
+NodeId PstStore::RootFolder() const { return nids::kRootFolder; }
+NodeId PstStore::IpmSubtree() const { return state_->ipm_subtree; }
+
+std::optional<NodeId> PstStore::DeletedItems() const {
+    const PropertyValue* v = state_->store_properties.Find(tags::kIpmWastebasketEntryId);
+    return v ? FolderFromEntryId(v->As<PropertyValue::Bytes>()) : std::nullopt;
+}
+
+bool PstStore::HasFolder(NodeId folder) const { return state_->folders.contains(folder); }
+const FolderObject& PstStore::Folder(NodeId folder) const { return state_->FolderRef(folder); }
+std::vector<NodeId> PstStore::Subfolders(NodeId folder) const { return state_->FolderRef(folder).subfolders; }
+
+NodeId PstStore::AddFolder(NodeId parent_nid, const std::u16string& name, const std::u16string& container_class) {
+    State& s = *state_;
+    FolderObject& parent = s.FolderRef(parent_nid);
+    const NodeId nid = s.db.AllocateNodeId(NidType::NormalFolder);
+    auto folder = std::make_unique<FolderObject>(nid, parent_nid, NewFolderProperties(name, container_class));
+    FolderObject& added = *folder;
+    s.folders.emplace(nid, std::move(folder));
+    parent.subfolders.push_back(nid);
+    s.FolderPropertiesChanged(added);  // its row in the parent's hierarchy table
+    if (const PropertyValue* has = parent.properties.Find(tags::kSubfolders); !has || !has->As<bool>()) {
+        parent.properties.Set(tags::kSubfolders.id, PropertyValue::Boolean(true));
+        s.FolderPropertiesChanged(parent);
+    }
+    s.Queue(SudType::FolderAdd, parent_nid, nid);
+    return nid;
+}
+
+void PstStore::SetFolderProperty(NodeId folder_nid, PropertyTag tag, PropertyValue value) {
+    if (value.Type() != tag.type) throw PstError("a folder property of the wrong type");
+    FolderObject& folder = state_->FolderRef(folder_nid);
+    folder.properties.Set(tag.id, std::move(value));
+    state_->FolderPropertiesChanged(folder);
+}
+
+NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
+    State& s = *state_;
+    FolderObject& folder = s.FolderRef(folder_nid);
+    const NodeId nid = s.db.AllocateNodeId(NidType::NormalMessage);
+    const NodeData node = s.BuildMessage(content);
+    s.db.PutNode(nid, folder_nid, node);
+    folder.contents.PutRow(nid.value, RowFromProperties(folder.contents, content.properties, s.row_version++));
+    folder.contents_changed = true;
+    folder.properties.Set(tags::kContentCount.id, PropertyValue::Integer32(folder.ContentCount() + 1));
+    if (!IsRead(content.properties))
+        folder.properties.Set(tags::kContentUnreadCount.id, PropertyValue::Integer32(folder.UnreadCount() + 1));
+    s.FolderPropertiesChanged(folder);
+    s.Queue(SudType::MessageAdd, folder_nid, nid);
+    ++s.messages_since_commit;
+    return nid;
+}
+
+void PstStore::ReplaceMessage(NodeId folder_nid, NodeId nid, MessageContent content) {
+    State& s = *state_;
+    FolderObject& folder = s.FolderRef(folder_nid);
+    const TableContext::Row* old_row = folder.contents.FindRow(nid.value);
+    if (!old_row) throw PstError("the folder holds no such message");
+    const auto flags_column = folder.contents.ColumnIndex(tags::kMessageFlags);
+    const bool was_read = flags_column && old_row->cells[*flags_column] &&
+                          (old_row->cells[*flags_column]->As<std::int32_t>() & kMessageFlagRead) != 0;
+    const NodeData node = s.BuildMessage(content);
+    s.db.PutNode(nid, folder_nid, node);
+    folder.contents.PutRow(nid.value, RowFromProperties(folder.contents, content.properties, s.row_version++));
+    folder.contents_changed = true;
+    const bool is_read = IsRead(content.properties);
+    if (was_read != is_read) {
+        folder.properties.Set(tags::kContentUnreadCount.id, PropertyValue::Integer32(folder.UnreadCount() + (is_read ? -1 : 1)));
+        s.FolderPropertiesChanged(folder);
+    }
+    s.Queue(SudType::MessageModify, folder_nid, nid);
+}
+
+MessageContent PstStore::ReadMessage(NodeId message) const { return ReadMessageNode(state_->db.ReadNode(message)); }
+
+void PstStore::SetReceiveFolder(const std::u16string& message_class, NodeId folder) {
+    TableContext& table = state_->receive_folders;
+    const auto class_column = table.ColumnIndex(tags::kReceiveMessageClass);
+    std::uint32_t row_id = 1;
+    for (const auto& row : table.Rows()) {
+        if (class_column && row.cells[*class_column] && row.cells[*class_column]->As<std::u16string>() == message_class) {
+            row_id = row.id;
+            break;
+        }
+        row_id = std::max(row_id, row.id + 1);
+    }
+    table.PutRow(row_id, {{tags::kReceiveMessageClass, PropertyValue::String(message_class)},
+                          {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(folder.value))},
+                          {kLtpRowVersionTag, PropertyValue::Integer32(static_cast<std::int32_t>(state_->row_version++))}});
+    state_->receive_changed = true;
+}
+
+std::optional<NodeId> PstStore::ReceiveFolder(const std::u16string& message_class) const {
+    const TableContext& table = state_->receive_folders;
+    const auto class_column = table.ColumnIndex(tags::kReceiveMessageClass);
+    const auto folder_column = table.ColumnIndex(tags::kReceiveFolderNid);
+    if (!class_column || !folder_column) return std::nullopt;
+    for (const auto& row : table.Rows())
+        if (row.cells[*class_column] && row.cells[*folder_column] &&
+            row.cells[*class_column]->As<std::u16string>() == message_class) {
+            const NodeId nid(static_cast<std::uint32_t>(row.cells[*folder_column]->As<std::int32_t>()));
+            if (state_->folders.contains(nid)) return nid;
+        }
+    return std::nullopt;
+}
+
+NameToIdMap& PstStore::NamedProperties() { return state_->names; }
+
+void PstStore::Commit() {
+    State& s = *state_;
+    for (auto& [nid, folder] : s.folders)
+        if (folder->AnythingChanged()) s.WriteFolder(*folder);
+    if (s.store_changed) s.db.PutNode(nids::kMessageStore, NodeId(0), WritePropertyContext(s.store_properties));
+    if (s.names.Changed()) s.db.PutNode(nids::kNameToIdMap, NodeId(0), WritePropertyContext(s.names.Write()));
+    if (s.receive_changed) s.db.PutNode(nids::kReceiveFolderTable, NodeId(0), s.receive_folders.Write());
+    if (s.search_queue_changed) s.db.PutNode(nids::kSearchManagementQueue, NodeId(0), QueueNode(s.search_queue));
+    s.db.Commit();
+    s.store_changed = s.receive_changed = s.search_queue_changed = false;
+    s.names.MarkWritten();
+    s.messages_since_commit = 0;
+}
+
+std::size_t PstStore::MessagesSinceCommit() const { return state_->messages_since_commit; }
+const std::filesystem::path& PstStore::Path() const { return state_->db.Path(); }
+NodeDatabase& PstStore::Database() { return state_->db; }
+
+}  // namespace ferrowick::pst

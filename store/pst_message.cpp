@@ -1,0 +1,45 @@
+#include "store/pst_message.hpp"
+
+#include "fs/text.hpp"
+#include "pst/messaging/property_tags.hpp"
+#include "pst/pst_error.hpp"
+
+namespace ferrowick {
+
+PstMessage::PstMessage(std::shared_ptr<OpenStore> store, pst::NodeId folder)
+    : store_(std::move(store)), folder_(folder) {
+    content_.properties.Set(pst::tags::kMessageClass.id, pst::PropertyValue::String(u"IPM.Note"));
+}
+
+void PstMessage::Import(const std::u16string& msgPath, int) {
+    throw StoreFailure(u"Importing .msg files is not available yet in this build; " + msgPath + u" was not imported.");
+}
+
+bool PstMessage::HasAttachments() { return !content_.attachments.empty(); }
+
+void PstMessage::SetProperty(std::uint32_t tag, std::int32_t value) {
+    if ((tag & 0xFFFF) != static_cast<std::uint32_t>(pst::PropertyType::Integer32))
+        throw StoreFailure(u"Only 32-bit integer properties can be set this way.");
+    content_.properties.Set(static_cast<std::uint16_t>(tag >> 16), pst::PropertyValue::Integer32(value));
+    changed_ = true;
+}
+
+void PstMessage::Save() {
+    if (!changed_ && saved_) return;  // already saved as it is
+    pst::PstStore& store = store_->Store();
+    try {
+        if (saved_) store.ReplaceMessage(folder_, *saved_, content_);
+        else saved_ = store.AddMessage(folder_, content_);
+    } catch (const pst::PstError& e) {
+        throw StoreFailure(u"The message could not be saved: " + FromNative(e.what()));
+    }
+    changed_ = false;
+    store_->MessageSaved();
+}
+
+pst::MessageContent& PstMessage::Content() {
+    changed_ = true;
+    return content_;
+}
+
+}  // namespace ferrowick

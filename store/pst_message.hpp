@@ -1,0 +1,35 @@
+#pragma once
+// A message of a store opened by a session: its content is kept here until Save() writes it
+// into its folder; a later change and Save() replace it. Content() is the store-internal
+// route for callers that set properties themselves (tests, benchmarks) until .msg import exists.
+#include <memory>
+#include <optional>
+
+#include "engine/store_service.hpp"
+#include "pst/messaging/message_object.hpp"
+#include "store/open_store.hpp"
+
+namespace ferrowick {
+
+class PstMessage : public StoreMessage {
+public:
+    PstMessage(std::shared_ptr<OpenStore> store, pst::NodeId folder);
+
+    void Import(const std::u16string& msgPath, int importType) override;
+    bool HasAttachments() override;
+    void SetProperty(std::uint32_t tag, std::int32_t value) override;
+    void Save() override;
+
+    // Changing the content marks the message as changed.
+    pst::MessageContent& Content();
+    std::optional<pst::NodeId> SavedAs() const { return saved_; }
+
+private:
+    std::shared_ptr<OpenStore> store_;
+    pst::NodeId folder_;
+    pst::MessageContent content_;
+    std::optional<pst::NodeId> saved_;
+    bool changed_ = true;
+};
+
+}  // namespace ferrowick

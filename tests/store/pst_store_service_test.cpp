@@ -1,0 +1,207 @@
+// The store service on our .pst library, call for call as the engine uses it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "fs/text.hpp"
+#include "pst/check/pst_checker.hpp"
+#include "pst/messaging/property_tags.hpp"
+#include "pst/messaging/pst_store.hpp"
+#include "store/pst_message.hpp"
+#include "store/pst_store_service.hpp"
+
+namespace ferrowick {
+namespace {
+
+namespace fsys = std::filesystem;
+
+class PstStoreServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fsys::temp_directory_path() / ("ferrowick-store-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fsys::remove_all(dir_);
+        fsys::create_directories(dir_);
+        path_ = FromNative((dir_ / "out.pst").string());
+    }
+    void TearDown() override { fsys::remove_all(dir_); }
+
+    std::shared_ptr<MessageStore> Logon(const std::u16string& name = u"Mail : Created - 1.1.26 1.1.01") {
+        session_ = service_.CreateSession();
+        return session_->LogonPstStore(path_, kUnicodePstFormat, name);
+    }
+
+    static std::u16string FailureOf(const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const StoreFailure& f) {
+            return f.Description();
+        }
+        return u"(no failure)";
+    }
+
+    // A message as the engine saves it, with a subject set through the store-internal route.
+    void SaveMessage(StoreFolder& folder, const std::u16string& subject) {
+        auto message = folder.Items()->Add(kMailMessageType);
+        static_cast<PstMessage&>(*message).Content().properties.Set(pst::tags::kSubject.id,
+                                                                     pst::PropertyValue::String(subject));
+        service_.CreateUtility()->HrSetOneProp(*message, kTagMessageFlags, 0x11, true);
+        message->Save();
+    }
+
+    PstStoreService service_;
+    std::shared_ptr<StoreSession> session_;
+    fsys::path dir_;
+    std::u16string path_;
+};
+
+TEST_F(PstStoreServiceTest, LogonLeavesACommittedStoreAtThePathAndNothingElse) {
+    auto store = Logon(u"Projects : Created - 6.12.26 21.5.09");
+    EXPECT_TRUE(fsys::is_regular_file(ToNative(path_)));
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : fsys::directory_iterator(dir_)) ++files;
+    EXPECT_EQ(files, 1u);  // the temporary name is gone
+    const pst::PstStore reread = pst::PstStore::Open(ToNative(path_), pst::OpenMode::ReadOnly);
+    EXPECT_EQ(reread.DisplayName(), u"Projects : Created - 6.12.26 21.5.09");
+    EXPECT_EQ(session_->GetStoreFromID(store->EntryID()), store);
+    EXPECT_EQ(session_->Stores()->GetStoreFromID(store->EntryID()), store);
+}
+
+TEST_F(PstStoreServiceTest, OnlyTheUnicodeFormatIsCreated) {
+    session_ = service_.CreateSession();
+    EXPECT_NE(FailureOf([&] { session_->LogonPstStore(path_, 2, u"x"); }), u"(no failure)");
+    EXPECT_FALSE(fsys::exists(ToNative(path_)));
+}
+
+TEST_F(PstStoreServiceTest, AFileThatIsNoPstIsNeverTouched) {
+    { std::ofstream(ToNative(path_)) << "precious text"; }
+    const auto before = fsys::last_write_time(ToNative(path_));
+    const std::u16string failure = FailureOf([&] { Logon(); });
+    EXPECT_NE(failure.find(u"already exists"), std::u16string::npos) << ToUtf8(failure);
+    std::ifstream in(ToNative(path_));
+    std::string content((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(content, "precious text");
+    EXPECT_EQ(fsys::last_write_time(ToNative(path_)), before);
+}
+
+TEST_F(PstStoreServiceTest, AnExistingStoreOfOursIsAddedTo) {
+    {
+        auto store = Logon(u"First");
+        store->ValidateIPMTree();
+        SaveMessage(*store->GetDefaultFolder(kDefaultFolderInbox), u"one");
+        session_->Logoff();
+    }
+    auto store = Logon(u"Second");
+    store->ValidateIPMTree();
+    auto inbox = store->GetDefaultFolder(kDefaultFolderInbox);
+    SaveMessage(*inbox, u"two");
+    session_->Logoff();
+    const pst::PstStore reread = pst::PstStore::Open(ToNative(path_), pst::OpenMode::ReadOnly);
+    EXPECT_EQ(reread.DisplayName(), u"Second");
+    EXPECT_EQ(reread.Subfolders(reread.IpmSubtree()).size(), 11u);  // no second set of standard folders
+    std::size_t messages = 0;
+    for (pst::NodeId f : reread.Subfolders(reread.IpmSubtree())) messages += reread.Folder(f).contents.RowCount();
+    EXPECT_EQ(messages, 2u);
+}
+
+TEST_F(PstStoreServiceTest, DefaultFoldersFoldersAndPathsAsTheEngineUsesThem) {
+    auto store = Logon(u"Mail");
+    store->ValidateIPMTree();
+    EXPECT_EQ(store->GetDefaultFolder(kDefaultFolderInbox)->Name(), u"Inbox");
+    EXPECT_EQ(store->GetDefaultFolder(kDefaultFolderSentItems)->Name(), u"Sent Items");
+
+    auto top = store->IPMRootFolder()->Folders();
+    const std::size_t standard = top->Count();
+    EXPECT_EQ(standard, 11u);
+    auto projects = top->Add(u"Projects", kMailFolderType);
+    projects->Folders()->Add(u"2014", kMailFolderType);
+    EXPECT_EQ(top->Count(), standard + 1);
+    EXPECT_EQ(top->Item(standard)->Name(), u"Projects");
+    // Names are unique among siblings without regard to case.
+    EXPECT_NE(FailureOf([&] { top->Add(u"PROJECTS", kMailFolderType); }), u"(no failure)");
+    EXPECT_NE(FailureOf([&] { top->Add(u"inbox", kMailFolderType); }), u"(no failure)");
+    EXPECT_EQ(top->Count(), standard + 1);
+
+    EXPECT_EQ(session_->GetFolderFromPath(u"\\\\Mail\\Projects\\2014")->Name(), u"2014");
+    EXPECT_EQ(session_->GetFolderFromPath(u"\\\\Mail\\Projects\\2014\\")->Name(), u"2014");
+    EXPECT_EQ(session_->GetFolderFromPath(u"\\\\Mail\\")->Name(), u"Top of Personal Folders");
+    EXPECT_EQ(FailureOf([&] { session_->GetFolderFromPath(u"\\\\Mail\\Projects\\2015\\Q1"); }),
+              u"Folder \"2015\" does not exist");
+}
+
+TEST_F(PstStoreServiceTest, MessagesAreMarkedSavedOnceAndCounted) {
+    auto store = Logon(u"Mail");
+    store->ValidateIPMTree();
+    auto inbox = store->GetDefaultFolder(kDefaultFolderInbox);
+    auto message = inbox->Items()->Add(kMailMessageType);
+    EXPECT_NE(FailureOf([&] { message->Import(u"/nowhere/a.msg", kMsgImportType); }).find(u"not available yet"),
+              std::u16string::npos);
+    EXPECT_FALSE(message->HasAttachments());
+    service_.CreateUtility()->HrSetOneProp(*message, kTagMessageFlags, 17, true);
+    message->Save();  // nothing changed since: no second copy
+    session_->Logoff();
+
+    const pst::PstStore reread = pst::PstStore::Open(ToNative(path_), pst::OpenMode::ReadOnly);
+    const auto inboxNid = reread.ReceiveFolder(u"IPM");
+    ASSERT_TRUE(inboxNid);
+    const pst::FolderObject& folder = reread.Folder(*inboxNid);
+    ASSERT_EQ(folder.contents.RowCount(), 1u);
+    EXPECT_EQ(folder.ContentCount(), 1);
+    EXPECT_EQ(folder.UnreadCount(), 0);
+    const pst::MessageContent saved = reread.ReadMessage(pst::NodeId(folder.contents.Rows()[0].id));
+    EXPECT_EQ(saved.properties.Find(pst::tags::kMessageFlags)->As<std::int32_t>(), 17);
+    // After logoff the objects refuse work instead of writing to a closed file.
+    EXPECT_NE(FailureOf([&] { inbox->Items()->Add(kMailMessageType); }), u"(no failure)");
+}
+
+// Killing the process at any moment leaves no file or a sound one with every message of
+// the last commit.
+TEST_F(PstStoreServiceTest, AKilledWriterLeavesNoFileOrASoundCommittedStore) {
+    int roundsWithMessages = 0;
+    for (int round = 0; round < 6; ++round) {
+        fsys::remove(ToNative(path_));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            PstStoreService service;
+            auto session = service.CreateSession();
+            auto store = session->LogonPstStore(path_, kUnicodePstFormat, u"Killed");
+            store->ValidateIPMTree();
+            auto folder = store->IPMRootFolder()->Folders()->Add(u"Bulk", kMailFolderType);
+            for (int i = 0;; ++i) {
+                auto m = folder->Items()->Add(kMailMessageType);
+                static_cast<PstMessage&>(*m).Content().properties.Set(
+                    pst::tags::kBody.id, pst::PropertyValue::String(std::u16string(2000, u'k')));
+                m->Save();
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 170));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (!fsys::exists(ToNative(path_))) continue;
+        for (const pst::Finding& f : pst::CheckPstFile(ToNative(path_)))
+            EXPECT_EQ(f.severity, pst::Severity::Leak) << "round " << round << ": " << f.kind << " " << f.what;
+        const pst::PstStore reread = pst::PstStore::Open(ToNative(path_), pst::OpenMode::ReadOnly);
+        std::size_t messages = 0;
+        for (pst::NodeId f : reread.Subfolders(reread.IpmSubtree())) {
+            EXPECT_EQ(static_cast<std::size_t>(reread.Folder(f).ContentCount()), reread.Folder(f).contents.RowCount());
+            messages += reread.Folder(f).contents.RowCount();
+        }
+        if (messages > 0) ++roundsWithMessages;
+        if (std::system("command -v pffinfo >/dev/null 2>&1") == 0) {
+            const std::string cmd = "pffinfo '" + ToNative(path_) + "' >/dev/null 2>&1";
+            EXPECT_EQ(std::system(cmd.c_str()), 0) << "round " << round;
+        }
+    }
+    EXPECT_GT(roundsWithMessages, 0) << "no kill came late enough to find committed messages";
+}
+
+}  // namespace
+}  // namespace ferrowick
