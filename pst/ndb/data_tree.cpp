@@ -101,20 +101,4 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
     return pieces;
 }
 
-void CollectDataTreeBlocks(BlockStore& store, BlockId root, std::vector<BlockId>& out) {
-    if (root.IsNull()) return;
-    out.push_back(root);
-    if (!root.IsInternal()) return;
-    Problem problem;
-    auto top = XBlock::Read(store.ReadBlock(root), &problem);
-    if (!top) throw PstError("block " + Hex(root.value) + ": " + problem.what);
-    for (BlockId child : top->children) {
-        out.push_back(child);
-        if (top->cLevel == 2) {
-            auto x = ReadXBlock(store, child, 1);
-            out.insert(out.end(), x.children.begin(), x.children.end());
-        }
-    }
-}
-
 }  // namespace ferrowick::pst

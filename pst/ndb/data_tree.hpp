@@ -17,7 +17,4 @@ BlockId WriteDataTree(BlockStore& store, const Pieces& pieces);
 // `seen` collects the BIDs met, so that a block listed twice (a loop) is an error.
 Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& seen);
 
-// Every BID of the tree, the root included, without reading data blocks.
-void CollectDataTreeBlocks(BlockStore& store, BlockId root, std::vector<BlockId>& out);
-
 }  // namespace ferrowick::pst

@@ -16,7 +16,9 @@
 #include "pst/ndb/encoding.hpp"
 #include "pst/ndb/file_io.hpp"
 #include "pst/ndb/header.hpp"
+#include "pst/ndb/subnode_block.hpp"
 #include "pst/ndb/subnode_tree.hpp"
+#include "pst/ndb/xblock.hpp"
 
 namespace ferrowick::pst {
 namespace {
@@ -115,24 +117,39 @@ struct NodeDatabase::Impl final : BlockStore {
         return block;
     }
 
-    // Drops one reference from each block of a node's old content; a block nobody uses any
-    // more leaves the block B-tree now and its space is freed after the next commit.
-    void ReleaseBlocks(const NodeEntry& entry) {
-        std::vector<BlockId> bids;
-        CollectDataTreeBlocks(*this, entry.data, bids);
-        CollectSubnodeTreeBlocks(*this, entry.subnodes, bids);
-        for (BlockId bid : bids) {
-            const BlockEntry* found = bbt.Find(bid.Lookup().value);
-            if (!found) continue;
-            BlockEntry e = *found;
-            if (e.cRef > 2) {
-                --e.cRef;
-                bbt.Put(e);
-                continue;
-            }
-            release_after_commit.push_back({e.ref.ib, BlockDiskSize(e.cb)});
-            bbt.Erase(e.ref.bid.value);
+    // Drops one reference from a block. A block nobody uses any more leaves the block B-tree
+    // now, its space is freed after the next commit, and (when internal) its children each
+    // lose the reference it held; a block still shared keeps its children untouched.
+    void ReleaseBlock(BlockId reference, int depth = 0) {
+        if (reference.IsNull()) return;
+        if (depth > 64) throw PstError("blocks nest deeper than any real file's");
+        const BlockEntry* found = bbt.Find(reference.Lookup().value);
+        if (!found) return;
+        BlockEntry e = *found;
+        if (e.cRef > 2) {
+            --e.cRef;
+            bbt.Put(e);
+            return;
         }
+        std::vector<BlockId> children;
+        if (e.ref.bid.IsInternal()) {
+            const auto payload = ReadBlock(e.ref.bid);
+            Problem problem;
+            if (!payload.empty() && payload[0] == XBlock::kType) {
+                if (auto x = XBlock::Read(payload, &problem)) children = x->children;
+            } else if (auto sub = SubnodeBlock::Read(payload, &problem)) {
+                for (const auto& l : sub->leaves) children.insert(children.end(), {l.data, l.subnodes});
+                for (const auto& i : sub->index) children.push_back(i.block);
+            }
+        }
+        release_after_commit.push_back({e.ref.ib, BlockDiskSize(e.cb)});
+        bbt.Erase(e.ref.bid.value);
+        for (BlockId child : children) ReleaseBlock(child, depth + 1);
+    }
+
+    void ReleaseBlocks(const NodeEntry& entry) {
+        ReleaseBlock(entry.data);
+        ReleaseBlock(entry.subnodes);
     }
 
     // --- committing -------------------------------------------------------------------

@@ -87,17 +87,4 @@ std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std:
     return out;
 }
 
-void CollectSubnodeTreeBlocks(BlockStore& store, BlockId root, std::vector<BlockId>& out, int depth) {
-    if (root.IsNull()) return;
-    if (depth > kMaxNesting) throw PstError("sub-nodes are nested deeper than any real file's");
-    out.push_back(root);
-    SubnodeBlock top = ReadSubnodeBlock(store, root);
-    if (top.cLevel == 1)
-        for (const auto& e : top.index) out.push_back(e.block);
-    for (const auto& e : LeafEntries(store, root, nullptr)) {
-        CollectDataTreeBlocks(store, e.data, out);
-        CollectSubnodeTreeBlocks(store, e.subnodes, out, depth + 1);
-    }
-}
-
 }  // namespace ferrowick::pst

@@ -18,7 +18,4 @@ BlockId WriteSubnodeTree(BlockStore& store, const std::map<NodeId, NodeData>& su
 std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& seen,
                                            int depth = 0);
 
-// Every BID reachable from a sub-node tree, its data trees and nested sub-node trees included.
-void CollectSubnodeTreeBlocks(BlockStore& store, BlockId root, std::vector<BlockId>& out, int depth = 0);
-
 }  // namespace ferrowick::pst
