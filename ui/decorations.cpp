@@ -77,6 +77,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, const QFont& font, QColo
     label->setPalette(p);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(TwipsRect(left, top, width, height));
+    // A fixed size spares every later text change a layout request to the window.
+    label->setFixedSize(label->size());
     return label;
 }
 

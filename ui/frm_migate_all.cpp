@@ -57,6 +57,7 @@ FrmMigateAll::FrmMigateAll(Wizard& wizard, QWidget* owner)
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(TwipsRect(120, 960, 6015, 375));
+    ProgressBar1->setFixedSize(ProgressBar1->size());
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
 

@@ -1,5 +1,6 @@
 #include "ui/qt_status_board.hpp"
 
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -7,6 +8,37 @@
 #include "ui/qt_text.hpp"
 
 namespace ferrowick::ui {
+namespace {
+
+constexpr qint64 kFrameMs = 16;
+
+}  // namespace
+
+void QtStatusBoard::Attach(FrmMigateAll& window) {
+    window_ = &window;
+    sinceStart_.start();
+}
+
+// A write within a frame of the last paint holds the window's painting back until the
+// frame is due; the timer fires in one of the run's yields.
+void QtStatusBoard::Written() {
+    if (!window_ || held_) return;
+    const qint64 now = sinceStart_.elapsed();
+    if (now - lastFrameMs_ >= kFrameMs) {
+        lastFrameMs_ = now;
+        return;
+    }
+    held_ = true;
+    window_->setUpdatesEnabled(false);
+    QTimer::singleShot(kFrameMs - (now - lastFrameMs_), window_, [this] { Flush(); });
+}
+
+void QtStatusBoard::Flush() {
+    if (!held_ || !window_) return;
+    held_ = false;
+    lastFrameMs_ = sinceStart_.elapsed();
+    window_->setUpdatesEnabled(true);
+}
 
 void QtStatusBoard::ResetForLoad() {
     SetProgressValue(0);
@@ -22,19 +54,23 @@ void QtStatusBoard::SetWindowCaption(const std::u16string& text) {
 
 void QtStatusBoard::SetCount1(const std::u16string& text) {
     if (window_) window_->lblCount1->setText(MnemonicLabelText(Q(text)));
+    Written();
 }
 
 void QtStatusBoard::SetCurrentDbx(const std::u16string& text) {
     if (window_) window_->LblCurrentDBX->setText(MnemonicLabelText(Q(text)));
+    Written();
 }
 
 void QtStatusBoard::SetProgressText(const std::u16string& text) {
     progressText_ = text;
     if (window_) window_->lblProgress->setText(MnemonicLabelText(Q(text)));
+    Written();
 }
 
 void QtStatusBoard::SetFrameConversion(const std::u16string& text) {
     if (window_) window_->FrameConversion->setText(MnemonicLabelText(Q(text)));
+    Written();
 }
 
 void QtStatusBoard::SetProgressRange(int minimum, int maximum) {
@@ -47,6 +83,7 @@ void QtStatusBoard::SetProgressValue(float value) {
     QProgressBar& bar = *window_->ProgressBar1;
     const int shown = std::isfinite(value) ? static_cast<int>(std::lround(value)) : bar.minimum();
     bar.setValue(std::clamp(shown, bar.minimum(), bar.maximum()));
+    Written();
 }
 
 void QtStatusBoard::SetSkipEnabled(bool enabled) {

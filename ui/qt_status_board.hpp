@@ -3,6 +3,12 @@
 // them (the run reads some back) and shows them as labels do, "&&" as one ampersand.
 // The window is never destroyed while the wizard lives, so writes after the user closed
 // it land on the hidden window and cannot disturb the run.
+//
+// Every write reaches its control at once, but the window repaints at most once a frame
+// (16 ms): a run writes several labels per item and yields between them, and painting
+// each of those would cost more than converting the item.
+#include <QElapsedTimer>
+
 #include "run/status_board.hpp"
 
 namespace ferrowick::ui {
@@ -11,9 +17,11 @@ class FrmMigateAll;
 
 class QtStatusBoard : public StatusBoard {
 public:
-    void Attach(FrmMigateAll& window) { window_ = &window; }
+    void Attach(FrmMigateAll& window);
     // The texts and bar of a freshly loaded window.
     void ResetForLoad();
+    // Paints what was written but held back for the next frame.
+    void Flush();
 
     void SetWindowCaption(const std::u16string& text) override;
     void SetCount1(const std::u16string& text) override;
@@ -30,7 +38,12 @@ public:
     void SetLocateEnabled(bool enabled) override;
 
 private:
+    void Written();
+
     FrmMigateAll* window_ = nullptr;
+    QElapsedTimer sinceStart_;
+    qint64 lastFrameMs_ = -1000;
+    bool held_ = false;
     std::u16string progressText_;
     float progressValue_ = 0;
 };

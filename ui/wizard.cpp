@@ -109,6 +109,7 @@ void Wizard::RunFrom(QWidget& owner) {
         sessions_->ReleaseOpenSessions();
         hooks_.endProcess(1);
     }
+    board_.Flush();
     SetRunning(false);
 }
 

@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
         if (grabbedMidRun || !status || !status->FrameConversion->text().contains(QStringLiteral("(20 of 40)")))
             return;
         grabbedMidRun = true;
+        wizard.Board().Flush();
         ok &= Save(*status, out, "status-running.png");
     });
     midRun.start();
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
     multiple.CmdNext->click();
     midRun.stop();
     ok &= grabbedMidRun;
+    wizard.Board().Flush();
     ok &= Save(*wizard.Status(), out, "status-done.png");
 
     QDir(root).removeRecursively();

@@ -1,0 +1,126 @@
+// What the wizard adds to a run: the same single-folder conversion of 10,000 files in 100
+// folders, once with the seams the command line uses (no board, no yield) and once from
+// the wizard's windows (status board labels, yields, dialogs) on the offscreen platform.
+// Both use the in-memory store double, so the ratio bounds the wizard's share; the
+// per-item overhead is what to compare with the command line's per-item time on a real
+// store. Best of three each.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <chrono>
+#include <cstdio>
+
+#include "run/run_driver.hpp"
+#include "support/fake_store_service.hpp"
+#include "support/recorders.hpp"
+#include "tests/ui/modal_answerer.hpp"
+#include "ui/frm_single.hpp"
+#include "ui/frm_start.hpp"
+#include "ui/qt_text.hpp"
+#include "ui/run_driver_hook.hpp"
+#include "ui/wizard.hpp"
+
+using namespace ferrowick;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kFolders = 100;
+constexpr int kFilesPerFolder = 100;
+constexpr int kRepetitions = 3;
+
+class NullBoard : public StatusBoard {
+public:
+    void SetWindowCaption(const std::u16string&) override {}
+    void SetCount1(const std::u16string&) override {}
+    void SetCurrentDbx(const std::u16string&) override {}
+    void SetProgressText(const std::u16string& t) override { progress_ = t; }
+    std::u16string ProgressText() const override { return progress_; }
+    void SetFrameConversion(const std::u16string&) override {}
+    void SetProgressRange(int, int) override {}
+    void SetProgressValue(float v) override { value_ = v; }
+    float ProgressValue() const override { return value_; }
+    void SetSkipEnabled(bool) override {}
+    void SetStopEnabled(bool) override {}
+    void SetStopVisible(bool) override {}
+    void SetLocateEnabled(bool) override {}
+
+private:
+    std::u16string progress_;
+    float value_ = 0;
+};
+
+class NoYield : public Yielder {
+public:
+    void Yield() override {}
+};
+
+double Seconds(Steady::time_point since) { return std::chrono::duration<double>(Steady::now() - since).count(); }
+
+double Headless(const QString& source, const QString& pst) {
+    testing::FakeStoreService store;
+    NullBoard board;
+    NoYield yielder;
+    testing::ScriptedPrompts prompts;
+    prompts.savePaths.push_back(ui::U(pst));
+    testing::FakeSelection selection;
+    selection.sourceMailbox = ui::U(source);
+    SystemClock clock;
+    RunState state;
+    RunSeams seams{board, yielder, prompts, selection, store, clock};
+    const auto start = Steady::now();
+    StartConversion_Click(state, seams);
+    const double took = Seconds(start);
+    if (store.stores.empty() || store.Store().SavedCount() != kFolders * kFilesPerFolder)
+        std::fprintf(stderr, "headless run converted the wrong count\n");
+    return took;
+}
+
+double FromWizard(const QString& source, const QString& pst) {
+    testing::FakeStoreService store;
+    ui::Wizard wizard(ui::WizardHooks{&store, ui::RunDriver(), {}});
+    wizard.ShowStart();
+    wizard.Start().CmdNext->click();
+    ui::FrmSingle& single = *wizard.Single();
+    ui::testing::ModalAnswerer answers;
+    answers.Choose(source);
+    single.CmdAddFolder->click();
+    answers.Choose(pst);
+    answers.Press(QMessageBox::Ok);
+    const auto start = Steady::now();
+    single.CmdNext->click();
+    const double took = Seconds(start);
+    if (store.stores.empty() || store.Store().SavedCount() != kFolders * kFilesPerFolder)
+        std::fprintf(stderr, "wizard run converted the wrong count\n");
+    return took;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QString source = QDir::tempPath() + QStringLiteral("/ferrowick-bench-wizard");
+    QDir(source).removeRecursively();
+    for (int f = 0; f < kFolders; ++f) {
+        const QString folder = source + QStringLiteral("/folder%1").arg(f, 3, 10, QLatin1Char('0'));
+        QDir().mkpath(folder);
+        for (int i = 0; i < kFilesPerFolder; ++i)
+            QFile(folder + QStringLiteral("/m%1.msg").arg(i)).open(QIODevice::WriteOnly);
+    }
+    const QString pst = QDir::tempPath() + QStringLiteral("/ferrowick-bench-wizard.pst");
+
+    double headless = 1e9, wizard = 1e9;
+    for (int r = 0; r < kRepetitions; ++r) {
+        headless = std::min(headless, Headless(source, pst));
+        wizard = std::min(wizard, FromWizard(source, pst));
+    }
+    const int items = kFolders * kFilesPerFolder;
+    std::printf("items: %d (store double)\n", items);
+    std::printf("headless seams: %.3f s\n", headless);
+    std::printf("wizard:         %.3f s\n", wizard);
+    std::printf("ratio wizard / headless: %.2f\n", wizard / headless);
+    std::printf("wizard overhead per item: %.1f us\n", (wizard - headless) / items * 1e6);
+    QDir(source).removeRecursively();
+    return 0;
+}
