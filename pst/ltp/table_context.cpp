@@ -211,6 +211,7 @@ TableContext TableContext::Read(const NodeData& node) {
         order.emplace_back(le::U32(index.Data(i).data()), le::U32(index.Key(i).data()));
     std::sort(order.begin(), order.end());
     table.rows_.reserve(order.size());
+    table.position_.reserve(order.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         const auto [row_index, row_id] = order[i];
         if (i > 0 && order[i - 1].first == row_index) Fail("two row IDs share row " + std::to_string(row_index));
