@@ -16,6 +16,7 @@
 #include "pst/ndb/header.hpp"
 #include "pst/ndb/map_layout.hpp"
 #include "pst/ndb/node_database.hpp"
+#include "pst/ltp/property_context.hpp"
 #include "pst/ndb/xblock.hpp"
 
 namespace ferrowick::pst {
@@ -361,6 +362,23 @@ TEST_F(CheckerTest, TreeDamage) {
                        s.PutBlock(b, bytes, true);
                    }),
                    "subnode-block");
+}
+
+TEST_F(CheckerTest, PropertyContextsOfTheWriterPassTheListsAndTablesChecksToo) {
+    ScratchDir dir("check-ltp");
+    {
+        auto db = NodeDatabase::Create(dir / "a.pst");
+        for (std::uint32_t i = 0; i < 20; ++i) {
+            PropertyBag bag;
+            bag.Set(0x0037, PropertyValue::String(u"subject " + std::u16string(i + 1, u'x')));
+            bag.Set(0x0E07, PropertyValue::Integer32(17));
+            bag.Set(0x1000, PropertyValue::Binary(std::vector<std::uint8_t>(i * 2000, 0x41)));  // up to 38 KB: a sub-node
+            db.PutNode(db.AllocateNodeId(NidType::NormalMessage), NodeId(0x8022), WritePropertyContext(bag));
+        }
+        db.Commit();
+    }
+    const Findings findings = CheckPstFile(dir / "a.pst");
+    EXPECT_TRUE(findings.empty()) << Dump(findings);
 }
 
 TEST_F(CheckerTest, UnreadableFilesAreErrorsNotFindings) {
