@@ -6,4 +6,9 @@ scripts/install-deps.sh
 scripts/build.sh
 rm -rf build/sample
 build/ferrowick sample build/sample
-build/ferrowick scan build/sample/Mail
+rm -f build/sample/Mail.pst
+# Exit 1 only means some files were not converted; the list is printed, the store is kept.
+status=0
+build/ferrowick convert build/sample/Mail build/sample/Mail.pst || status=$?
+if [ "$status" -ge 2 ]; then exit "$status"; fi
+build/ferrowick inspect build/sample/Mail.pst
