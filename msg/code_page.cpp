@@ -79,12 +79,17 @@ private:
 Converter* ConverterFor(std::uint32_t codePage) {
     thread_local std::map<std::uint32_t, std::unique_ptr<Converter>> cache;
     auto it = cache.find(codePage);
-    if (it == cache.end()) {
-        auto converter = std::make_unique<Converter>(IconvName(codePage));
-        if (!converter->Usable()) converter.reset();
-        it = cache.emplace(codePage, std::move(converter)).first;
+    if (it != cache.end()) return it->second.get();
+    auto converter = std::make_unique<Converter>(IconvName(codePage));
+    if (!converter->Usable()) converter.reset();
+    // Hostile files may name any number; only so many answers are remembered.
+    constexpr std::size_t kMaxRemembered = 64;
+    if (cache.size() >= kMaxRemembered) {
+        thread_local std::unique_ptr<Converter> last;
+        last = std::move(converter);
+        return last.get();
     }
-    return it->second.get();
+    return cache.emplace(codePage, std::move(converter)).first->second.get();
 }
 
 }  // namespace

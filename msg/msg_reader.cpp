@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 
 #include "msg/cfb/entry_name.hpp"
@@ -27,32 +28,41 @@ std::u16string UpperName(std::u16string_view name) {
     return out;
 }
 
-// The children of one storage by upper-cased name, looked up once per storage.
+// The children of one storage by upper-cased name and kind, looked up once per storage. Of
+// duplicate names (a damaged directory) the first in tree order counts.
 class StorageIndex {
 public:
-    StorageIndex(const CompoundFile& file, DirectoryEntryId storage) : file_(file) {
-        for (DirectoryEntryId id : file.Children(storage)) byName_.emplace(UpperName(file.Entry(id).name), id);
+    StorageIndex(const CompoundFile& file, DirectoryEntryId storage) {
+        const auto children = file.Children(storage);
+        count_ = children.size();
+        for (DirectoryEntryId id : children) {
+            const cfb::DirectoryEntry& e = file.Entry(id);
+            byName_.emplace(Key{UpperName(e.name), e.IsStorage()}, id);
+        }
     }
     std::optional<DirectoryEntryId> Stream(std::u16string_view name) const { return Find(name, false); }
     std::optional<DirectoryEntryId> Storage(std::u16string_view name) const { return Find(name, true); }
-    std::vector<std::uint8_t> Read(DirectoryEntryId id) const { return file_.OpenStream(id).ReadAll(); }
-    std::size_t Count() const { return byName_.size(); }
-    const std::multimap<std::u16string, DirectoryEntryId>& All() const { return byName_; }
+    std::size_t Count() const { return count_; }
+    // Children in name order: (upper-cased name, is a storage) -> entry.
+    using Key = std::pair<std::u16string, bool>;
+    const std::map<Key, DirectoryEntryId>& All() const { return byName_; }
 
 private:
     std::optional<DirectoryEntryId> Find(std::u16string_view name, bool storage) const {
-        auto [lo, hi] = byName_.equal_range(UpperName(name));
-        for (auto it = lo; it != hi; ++it)
-            if (file_.Entry(it->second).IsStorage() == storage) return it->second;
-        return std::nullopt;
+        const auto it = byName_.find(Key{UpperName(name), storage});
+        if (it == byName_.end()) return std::nullopt;
+        return it->second;
     }
-    const CompoundFile& file_;
-    std::multimap<std::u16string, DirectoryEntryId> byName_;
+    std::map<Key, DirectoryEntryId> byName_;
+    std::size_t count_ = 0;
 };
 
 class Reader {
 public:
-    explicit Reader(const CompoundFile& file) : file_(file) {}
+    // Streams of a sound file never overlap, so together they hold less than the file. A
+    // damaged directory may point many entries at one chain: the budget stops that from
+    // turning a small file into unbounded memory and time.
+    explicit Reader(const CompoundFile& file) : file_(file), budget_(2 * file.FileSize() + (1u << 20)) {}
 
     Message Read() {
         Message m = ReadMessageAt(file_.Root(), PropertyStreamKind::TopLevelMessage, 0, kFallbackCodePage);
@@ -60,9 +70,9 @@ public:
         if (auto nameid = root.Storage(names::kNamedPropertyStorage)) {
             StorageIndex index(file_, *nameid);
             NamedPropertyStreams streams;
-            if (auto s = index.Stream(names::kGuidStream)) streams.guids = index.Read(*s);
-            if (auto s = index.Stream(names::kEntryStream)) streams.entries = index.Read(*s);
-            if (auto s = index.Stream(names::kStringStream)) streams.strings = index.Read(*s);
+            if (auto s = index.Stream(names::kGuidStream)) streams.guids = Read(*s);
+            if (auto s = index.Stream(names::kEntryStream)) streams.entries = Read(*s);
+            if (auto s = index.Stream(names::kStringStream)) streams.strings = Read(*s);
             m.namedProperties = streams.Decode();
         }
         return m;
@@ -75,14 +85,15 @@ private:
         StorageIndex index(file_, storage);
         const auto streamId = index.Stream(names::kPropertyStream);
         if (!streamId) throw MsgError("no property stream: not a .msg file, or a damaged one");
-        const PropertyStream stream = PropertyStream::Parse(index.Read(*streamId), kind);
+        const PropertyStream stream = PropertyStream::Parse(Read(*streamId), kind);
         const std::uint32_t codePage = CodePageOf(FixedValues(stream), inheritedCodePage);
 
         Message m;
         m.properties = ReadProperties(index, stream, codePage);
         std::vector<std::pair<std::uint32_t, DirectoryEntryId>> recipients, attachments;
-        for (const auto& [name, id] : index.All()) {
-            if (!file_.Entry(id).IsStorage()) continue;
+        for (const auto& [key, id] : index.All()) {
+            const auto& [name, isStorage] = key;
+            if (!isStorage) continue;
             std::uint32_t number = 0;
             if (names::ParseIndexedName(name, names::kRecipientPrefix, number)) recipients.emplace_back(number, id);
             else if (names::ParseIndexedName(name, names::kAttachmentPrefix, number)) attachments.emplace_back(number, id);
@@ -98,7 +109,7 @@ private:
         StorageIndex index(file_, storage);
         const auto streamId = index.Stream(names::kPropertyStream);
         if (!streamId) return {};
-        const PropertyStream stream = PropertyStream::Parse(index.Read(*streamId), PropertyStreamKind::RecipientOrAttachment);
+        const PropertyStream stream = PropertyStream::Parse(Read(*streamId), PropertyStreamKind::RecipientOrAttachment);
         return ReadProperties(index, stream, codePage);
     }
 
@@ -130,7 +141,7 @@ private:
         if (type == PropertyType::Object) return;  // storages: embedded messages are read apart
         const auto stream = index.Stream(names::ValueStream(tag));
         if (!stream) return;
-        const std::vector<std::uint8_t> bytes = index.Read(*stream);
+        const std::vector<std::uint8_t> bytes = Read(*stream);
         switch (type) {
             case PropertyType::String: out.Set(tag, DecodeUtf16(bytes)); return;
             case PropertyType::String8:
@@ -176,7 +187,7 @@ private:
         elements.reserve(count);
         for (std::uint32_t i = 0; i < count; ++i) {
             const auto element = index.Stream(names::ElementStream(tag, i));
-            elements.push_back(element ? index.Read(*element) : std::vector<std::uint8_t>{});
+            elements.push_back(element ? Read(*element) : std::vector<std::uint8_t>{});
         }
         if (binary) {
             std::vector<Binary> values;
@@ -192,26 +203,35 @@ private:
 
     PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, std::uint32_t codePage) {
         PropertySet set;
-        std::vector<PropertyTag> listed;
+        std::set<PropertyTag> listed;
         for (const PropertyEntry& e : stream.entries) {
-            listed.push_back(e.tag);
+            if (!listed.insert(e.tag).second) continue;  // a repeated entry is read once
             if (auto v = DecodeFixed(e.tag.type, e.value)) set.Set(e.tag, std::move(*v));
             else ReadValue(index, e.tag, codePage, set);
         }
         // Some writers leave variable-size properties out of the property stream; their
         // value streams still say what they are.
-        for (const auto& [name, id] : index.All()) {
+        for (const auto& [key, id] : index.All()) {
             PropertyTag tag;
-            if (!file_.Entry(id).IsStream() || !names::ParseValueStreamName(name, tag)) continue;
+            if (key.second || !names::ParseValueStreamName(key.first, tag)) continue;
             const PropertyType t = tag.type;
             if (t != PropertyType::String && t != PropertyType::String8 && t != PropertyType::Binary) continue;
-            if (std::find(listed.begin(), listed.end(), tag) != listed.end()) continue;
+            if (!listed.insert(tag).second) continue;
             ReadValue(index, tag, codePage, set);
         }
         return set;
     }
 
+    std::vector<std::uint8_t> Read(DirectoryEntryId id) {
+        const cfb::StreamReader stream = file_.OpenStream(id);
+        if (stream.Size() > budget_)
+            throw MsgError("streams add up to more than the file holds: the directory is damaged");
+        budget_ -= stream.Size();
+        return stream.ReadAll();
+    }
+
     const CompoundFile& file_;
+    std::uint64_t budget_;
 };
 
 }  // namespace

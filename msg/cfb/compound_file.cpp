@@ -32,6 +32,8 @@ CompoundFile CompoundFile::FromBytes(std::vector<std::uint8_t> bytes) {
 
 const Header& CompoundFile::header() const { return state_->file.header(); }
 
+std::uint64_t CompoundFile::FileSize() const { return state_->file.FileSize(); }
+
 const DirectoryEntry& CompoundFile::Entry(DirectoryEntryId id) const { return state_->directory->Entry(id); }
 
 std::span<const DirectoryEntryId> CompoundFile::Children(DirectoryEntryId storage) const {

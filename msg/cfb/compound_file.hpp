@@ -22,6 +22,7 @@ public:
     explicit CompoundFile(std::unique_ptr<ByteSource> source);
 
     const Header& header() const;
+    std::uint64_t FileSize() const;
     DirectoryEntryId Root() const { return DirectoryEntryId::Root(); }
     const DirectoryEntry& Entry(DirectoryEntryId id) const;
     std::span<const DirectoryEntryId> Children(DirectoryEntryId storage) const;

@@ -2,6 +2,8 @@
 // crash, a hang or an allocation the file's size does not bound.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "msg/cfb/cfb_error.hpp"
@@ -217,6 +219,71 @@ TEST(CfbHostile, RandomDamageToAMessage) {
         }
         ReadSurvives(std::move(bytes));
     }
+}
+
+// A message whose property stream lists `tags`, with a 4096-byte value stream for each and
+// one 1 MiB binary value; returns the file and the directory entry numbers of the streams.
+struct BombFile {
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t bigEntry = 0;
+    std::vector<std::uint32_t> smallEntries;
+};
+
+BombFile ManyValueStreams(int count) {
+    CompoundFileWriter w;
+    std::vector<std::uint8_t> props(32, 0);
+    auto list = [&](std::uint32_t tag, std::uint32_t size) {
+        const std::size_t at = props.size();
+        props.resize(at + 16, 0);
+        StoreU32(&props[at], tag);
+        StoreU32(&props[at + 8], size);
+    };
+    list(0x7FFF0102, 1 << 20);
+    for (int i = 0; i < count; ++i) list(0x70000102u + (static_cast<std::uint32_t>(i) << 16), 4096);
+    w.AddStream(CompoundFileWriter::kRoot, u"__properties_version1.0", props);
+    w.AddStream(CompoundFileWriter::kRoot, u"__substg1.0_7FFF0102", std::vector<std::uint8_t>(1 << 20, 1));
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t tag = 0x70000102u + (static_cast<std::uint32_t>(i) << 16);
+        char name[32];
+        std::snprintf(name, sizeof name, "__substg1.0_%08X", tag);
+        w.AddStream(CompoundFileWriter::kRoot, std::u16string(name, name + std::strlen(name)), std::vector<std::uint8_t>(4096, 2));
+    }
+    BombFile f{w.Finish(), 2, {}};  // entries in the order added: root, properties, big, small ones
+    for (int i = 0; i < count; ++i) f.smallEntries.push_back(3 + static_cast<std::uint32_t>(i));
+    return f;
+}
+
+TEST(CfbHostile, ManyEntriesSharingOneChainCannotMultiplyMemory) {
+    BombFile f = ManyValueStreams(100);
+    EXPECT_EQ(ReadMessage(f.bytes).properties.Size(), 101u);
+    const CompoundFile intact = CompoundFile::FromBytes(f.bytes);
+    const std::size_t directory = (intact.header().firstDirectorySector.value + 1) * 512;
+    const std::uint32_t bigStart = intact.Entry(DirectoryEntryId{f.bigEntry}).startSector.value;
+    for (std::uint32_t entry : f.smallEntries) {
+        StoreU32(&f.bytes[directory + 128 * entry + 0x74], bigStart);
+        StoreU32(&f.bytes[directory + 128 * entry + 0x78], 1 << 20);
+    }
+    try {
+        ReadMessage(f.bytes);
+        ADD_FAILURE() << "100 streams of 1 MiB were read from a file of " << f.bytes.size() << " bytes";
+    } catch (const MsgError& e) {
+        EXPECT_NE(std::string(e.what()).find("more than the file holds"), std::string::npos) << e.what();
+    }
+}
+
+TEST(CfbHostile, RepeatedPropertyEntriesAreReadOnce) {
+    // Repeat the entry of the 1 MiB value 20000 times: read each time, that is 20 GiB.
+    std::vector<std::uint8_t> props(32, 0);
+    for (int i = 0; i < 20000; ++i) {
+        const std::size_t at = props.size();
+        props.resize(at + 16, 0);
+        StoreU32(&props[at], 0x7FFF0102);
+    }
+    CompoundFileWriter w;
+    w.AddStream(CompoundFileWriter::kRoot, u"__properties_version1.0", props);
+    w.AddStream(CompoundFileWriter::kRoot, u"__substg1.0_7FFF0102", std::vector<std::uint8_t>(1 << 20, 1));
+    const Message m = ReadMessage(w.Finish());
+    EXPECT_EQ(m.properties.Size(), 1u);
 }
 
 TEST(CfbHostile, EmbeddedMessagesNestedTooDeep) {
