@@ -44,7 +44,6 @@ private:
     std::u16string DefaultFolderName(int which) const;
     ImportEnd ImportMessages();
     void ImportMessage(const std::u16string& item);
-    void ShowProgress();
     bool SkipConfirmed();
     bool StopConfirmed();
     void CloseOutputStore();

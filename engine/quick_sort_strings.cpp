@@ -15,32 +15,41 @@ std::int64_t MiddleIndex(std::int64_t low, std::int64_t high) {
 
 }  // namespace
 
+// The two parts of a partition are disjoint, so the order in which they are sorted does
+// not change the result: the smaller one recurses and the larger one loops, which keeps
+// the depth logarithmic whatever the input.
 void QuickSortStrings(StringList& list, std::int64_t low, std::int64_t high, Yielder& yielder) {
-    if (list.empty() || low < 0 || high >= static_cast<std::int64_t>(list.size()) || low > high)
-        return;
-    const std::u16string pivot = list[MiddleIndex(low, high)];
-    std::int64_t i = low;
-    std::int64_t j = high;
-    while (i <= j) {
+    if (list.empty() || low < 0 || high >= static_cast<std::int64_t>(list.size())) return;
+    while (low < high) {
+        const std::u16string pivot = list[MiddleIndex(low, high)];
+        std::int64_t i = low;
+        std::int64_t j = high;
+        while (i <= j) {
+            yielder.Yield();
+            while (list[i] < pivot && i < high) {
+                ++i;
+                yielder.Yield();
+            }
+            while (pivot < list[j] && j > low) {
+                --j;
+                yielder.Yield();
+            }
+            if (i <= j) {
+                yielder.Yield();
+                std::swap(list[i], list[j]);
+                ++i;
+                --j;
+            }
+        }
         yielder.Yield();
-        while (list[i] < pivot && i < high) {
-            ++i;
-            yielder.Yield();
-        }
-        while (pivot < list[j] && j > low) {
-            --j;
-            yielder.Yield();
-        }
-        if (i <= j) {
-            yielder.Yield();
-            std::swap(list[i], list[j]);
-            ++i;
-            --j;
+        if (j - low < high - i) {
+            if (low < j) QuickSortStrings(list, low, j, yielder);
+            low = i;
+        } else {
+            if (i < high) QuickSortStrings(list, i, high, yielder);
+            high = j;
         }
     }
-    yielder.Yield();
-    if (low < j) QuickSortStrings(list, low, j, yielder);
-    if (i < high) QuickSortStrings(list, i, high, yielder);
 }
 
 }  // namespace ferrowick

@@ -66,6 +66,22 @@ TEST(StringList, QuickSortAgreesWithStandardSortOnRandomLists) {
     }
 }
 
+TEST(StringList, LongListsOfAnyShapeSort) {
+    for (const int shape : {0, 1, 2}) {
+        StringList list(50000);
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            const std::size_t key = shape == 0 ? list.size() - k : shape == 1 ? 7 : (k * 7919) % 1000;
+            list[k] = u"f" + std::u16string(1, static_cast<char16_t>(u'a' + key % 26)) +
+                      std::u16string(key % 5, u'x');
+        }
+        StringList expected = list;
+        std::sort(expected.begin(), expected.end());
+        RecordingYielder yielder;
+        QuickSortStrings(list, 0, static_cast<std::int64_t>(list.size()) - 1, yielder);
+        EXPECT_EQ(list, expected) << "shape " << shape;
+    }
+}
+
 TEST(StringList, BothHelpersYieldAtEveryStep) {
     StringList list{u"c", u"b", u"a", u"a"};
     RecordingYielder sortYields;
