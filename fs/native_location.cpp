@@ -13,37 +13,87 @@ namespace {
 // Longest piece handed to the kernel in one call, leaving room for the terminating NUL.
 constexpr std::size_t kLongestPiece = PATH_MAX - 1;
 
+// Paths up to this length go to the kernel whole.
+constexpr std::size_t kRememberFrom = 1024;
+
+// The folder part of the last long path, kept open: a walk down a deep tree then opens
+// one more level per step instead of resolving thousands of names again. A folder renamed
+// in the meantime is still reached under the path it had when it was opened.
+struct RememberedFolder {
+    std::string path;
+    int descriptor = -1;
+    ~RememberedFolder() {
+        if (descriptor >= 0) close(descriptor);
+    }
+};
+thread_local RememberedFolder remembered;
+
+// Opens `relative` below `start` (AT_FDCWD or a descriptor, which stays open) in pieces
+// short enough for the kernel; the new descriptor, or -1 with the errno in `error`.
+int OpenFolderInPieces(int start, const std::string& relative, int& error) {
+    int folder = start;
+    std::size_t at = 0;
+    while (at < relative.size()) {
+        std::size_t end = relative.size();
+        if (end - at > kLongestPiece) {
+            end = relative.rfind('/', at + kLongestPiece - 1);
+            if (end == std::string::npos || end < at) {
+                error = ENAMETOOLONG;  // one name longer than the kernel allows
+                break;
+            }
+        }
+        const std::string piece = end == at ? std::string(1, '/') : relative.substr(at, end - at);
+        const int next = openat(folder, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (next < 0) {
+            error = errno;
+            break;
+        }
+        if (folder != start) close(folder);
+        folder = next;
+        at = end;
+        while (at < relative.size() && relative[at] == '/') ++at;
+    }
+    if (error != 0) {
+        if (folder != start) close(folder);
+        return -1;
+    }
+    return folder == start ? dup(start) : folder;
+}
+
 }  // namespace
 
 NativeLocation::NativeLocation(std::u16string_view path) {
     std::string bytes = ToNative(path);
-    if (bytes.size() <= kLongestPiece) {
+    if (bytes.size() <= kRememberFrom) {
         rest_ = std::move(bytes);
         return;
     }
-    std::size_t start = 0;
-    while (bytes.size() - start > kLongestPiece) {
-        // Open the longest run of whole folders that fits, then carry on from there.
-        const std::size_t slash = bytes.rfind('/', start + kLongestPiece - 1);
-        if (slash == std::string::npos || slash < start) {
-            error_ = ENAMETOOLONG;  // one name longer than the kernel allows
-            break;
-        }
-        const std::string piece = slash == start ? std::string("/") : bytes.substr(start, slash - start);
-        const int next = openat(folder_, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (next < 0) {
-            error_ = errno;
-            break;
-        }
-        if (folder_ != AT_FDCWD) close(folder_);
-        folder_ = next;
-        start = slash + 1;
-        while (start < bytes.size() && bytes[start] == '/') ++start;
+    const std::size_t lastSlash = bytes.rfind('/');
+    if (lastSlash == std::string::npos) {
+        error_ = ENAMETOOLONG;
+        return;
     }
-    if (error_ == 0) {
-        rest_ = bytes.substr(start);
-        if (rest_.empty()) rest_.push_back('.');  // the path ended in a separator: the folder itself
+    std::string folderPart = bytes.substr(0, lastSlash == 0 ? 1 : lastSlash);
+    rest_ = bytes.substr(lastSlash + 1);
+    if (rest_.empty()) rest_.push_back('.');  // the path ended in a separator: the folder itself
+
+    int start = AT_FDCWD;
+    std::string relative = folderPart;
+    if (remembered.descriptor >= 0 && folderPart.compare(0, remembered.path.size(), remembered.path) == 0) {
+        if (folderPart.size() == remembered.path.size()) {
+            start = remembered.descriptor;
+            relative.clear();
+        } else if (folderPart[remembered.path.size()] == '/') {
+            start = remembered.descriptor;
+            relative = folderPart.substr(remembered.path.size() + 1);
+        }
     }
+    const int opened = OpenFolderInPieces(start, relative, error_);
+    if (opened < 0) return;
+    folder_ = opened;
+    if (remembered.descriptor >= 0) close(remembered.descriptor);
+    remembered.descriptor = dup(opened);
+    remembered.path = std::move(folderPart);
 }
 
 NativeLocation::~NativeLocation() {

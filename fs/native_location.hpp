@@ -1,8 +1,9 @@
 #pragma once
 // A file-system path made ready for the POSIX *at() calls: a folder descriptor and the
-// rest of the path relative to it. Paths longer than the kernel's PATH_MAX are walked in
-// pieces, folder by folder, the way the extended-length form lifts the length limit on
-// Windows; shorter paths go to the kernel whole.
+// rest of the path relative to it. Long paths are opened folder part first, in pieces
+// short enough for the kernel, so paths beyond PATH_MAX work (as the extended-length form
+// lifts the length limit on Windows); the last such folder stays open for the next call.
+// Short paths go to the kernel whole.
 #include <fcntl.h>
 
 #include <string>
