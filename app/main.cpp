@@ -2,12 +2,16 @@
 #include "cli/command_line.hpp"
 
 #ifdef FERROWICK_HAS_GUI
+#include "store/pst_store_service.hpp"
 #include "ui/wizard_main.hpp"
 #endif
 
 int main(int argc, char** argv) {
 #ifdef FERROWICK_HAS_GUI
-    if (argc < 2) return ferrowick::ui::RunWizard(argc, argv);
+    if (argc < 2) {
+        ferrowick::PstStoreService store;
+        return ferrowick::ui::RunWizard(argc, argv, &store);
+    }
 #endif
     return ferrowick::cli::RunCommandLine(argc, argv);
 }

@@ -2,6 +2,7 @@
 // real driver and engine: single and multiple folders, Skip and Stop confirmed and
 // declined, the status window closed during a run, and the board's texts at the end.
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -44,6 +45,15 @@ private:
     QTimer timer_;
     std::function<bool()> when_;
     std::function<void()> action_;
+};
+
+// Catches what Open Folder hands to the desktop.
+class LinkCatcher : public QObject {
+    Q_OBJECT
+public:
+    QStringList opened;
+public slots:
+    void open(const QUrl& url) { opened << url.toLocalFile(); }
 };
 
 }  // namespace
@@ -96,8 +106,13 @@ class WizardRunTest : public QObject {
         return titles;
     }
 
+    LinkCatcher links;
+
 private slots:
+    void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("file"), &links, "open"); }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
     void init() {
+        links.opened.clear();
         store = std::make_unique<FakeStoreService>();
         tree = std::make_unique<QTemporaryDir>();
         QDir().mkpath(tree->filePath("out"));
@@ -159,6 +174,9 @@ private slots:
         QVERIFY(!status.CmdStopMigration->isEnabled());
         QVERIFY(status.CmdStopMigration->isHidden());
         QVERIFY(status.CmdLocate->isEnabled());
+        QVERIFY(status.updatesEnabled());
+        status.CmdLocate->click();
+        QCOMPARE(links.opened, QStringList{tree->filePath("out") + "/"});
         // Inputs are back once the run has ended.
         QVERIFY(single.CmdNext->isEnabled());
         QVERIFY(single.isVisible());
@@ -196,6 +214,9 @@ private slots:
         QCOMPARE(status.windowTitle(), QStringLiteral("Converting 3 of 4 Folders"));
         QCOMPARE(status.lblCount1->text(), "Converting 2 items from " + root + "/Box3");
         QVERIFY(status.CmdStopMigration->isHidden());
+        multiple.txtOutputFolder->setText(QStringLiteral("/elsewhere"));
+        status.CmdLocate->click();  // opens what the box shows now
+        QCOMPARE(links.opened, QStringList{QStringLiteral("/elsewhere")});
         QVERIFY(multiple.CmdNext->isEnabled());
         QVERIFY(multiple.chkSelectAll->isEnabled());
         QVERIFY(multiple.lv->topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
@@ -330,6 +351,21 @@ private slots:
         single.CmdNext->click();
         QCOMPARE(exits, std::vector<int>{0});
         QCOMPARE(logoffsAtExit, 1);
+    }
+
+    void failingStoreReportsOutlookError() {
+        store->sessionFailure = u"no session";
+        const QString source = Folder("Mail", 2);
+        ModalAnswerer answers;
+        FrmSingle& single = PickSingle(answers, source);
+        answers.Choose(tree->filePath("out/Mail.pst"));
+        answers.Press(QMessageBox::Ok);
+        answers.Press(QMessageBox::Ok);
+        single.CmdNext->click();
+        QVERIFY(answers.problems.empty());
+        QCOMPARE(Titles(answers), (QStringList{"Outlook Error", "Completed"}));
+        QVERIFY(answers.boxes[0].text.startsWith(QStringLiteral("Outlook Session Creation Error !\r\n")));
+        QCOMPARE(answers.boxes[0].icon, QMessageBox::Information);
     }
 
     void cancelledSavePromptClosesTheSingleWindow() {
