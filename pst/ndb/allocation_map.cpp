@@ -38,7 +38,10 @@ AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset last_
             throw PstError("AMap page at 0x" + std::to_string(ib.value) + ": " + problem->what);
         std::copy_n(page.begin(), kPageDataSize, map.bits_.begin() + r * kPageDataSize);
     }
-    for (auto byte : map.bits_) map.free_slots_ += 8 - std::popcount(byte);
+    map.region_free_.assign(regions, 0);
+    for (std::uint64_t i = 0; i < map.bits_.size(); ++i)
+        map.region_free_[i / kPageDataSize] += 8 - std::popcount(map.bits_[i]);
+    for (auto n : map.region_free_) map.free_slots_ += n;
     return map;
 }
 
@@ -46,6 +49,7 @@ void AllocationMap::AddRegion() {
     const std::uint64_t region = regions_++;
     bits_.resize(regions_ * kPageDataSize, 0);
     changed_.resize(regions_, true);
+    region_free_.push_back(kSlotsPerRegion);
     free_slots_ += kSlotsPerRegion;
     for (const MapPage& p : MapPagesOfRegion(region)) Mark(SlotOf(p.ib), kPageSize / kSlotSize, true);
 }
@@ -56,10 +60,14 @@ void AllocationMap::Mark(std::uint64_t first, std::uint64_t count, bool used) {
         std::uint8_t& byte = bits_[s >> 3];
         if (((byte & bit) != 0) == used) continue;
         byte ^= bit;
-        if (used)
+        std::uint32_t& region_free = region_free_[s / kSlotsPerRegion];
+        if (used) {
             --free_slots_;
-        else
+            --region_free;
+        } else {
             ++free_slots_;
+            ++region_free;
+        }
         changed_[s / kSlotsPerRegion] = true;
     }
 }
@@ -72,7 +80,12 @@ FileOffset AllocationMap::Allocate(std::uint64_t bytes, bool page) {
     bool seen_free = false;
     for (;;) {
         const std::uint64_t total = regions_ * kSlotsPerRegion;
-        // Skip whole bytes in use.
+        // Skip regions without enough free slots, then whole bytes in use.
+        if (s < total && region_free_[s / kSlotsPerRegion] < need) {
+            seen_free |= region_free_[s / kSlotsPerRegion] > 0;  // free slots skipped: keep hint_
+            s = (s / kSlotsPerRegion + 1) * kSlotsPerRegion;
+            continue;
+        }
         while (s < total && (s & 7) == 0 && bits_[s >> 3] == 0xFF) s += 8;
         if (s + need > total) {
             AddRegion();

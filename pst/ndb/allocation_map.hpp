@@ -46,6 +46,7 @@ private:
 
     std::vector<std::uint8_t> bits_;  // slot 0 is the first 64 bytes at 0x4400; MSB first
     std::vector<bool> changed_;       // per region
+    std::vector<std::uint32_t> region_free_;  // free slots per region, to skip full regions fast
     std::uint64_t regions_ = 0;
     std::uint64_t free_slots_ = 0;
     std::uint64_t hint_ = 0;   // no free slot lies below this one
