@@ -378,6 +378,8 @@ private slots:
         QVERIFY(answers.problems.empty());
         QCOMPARE(store->CallCount("CreateSession"), 0);
         QVERIFY(!single.isVisible());
+        QVERIFY(Status().isVisible());  // owned by the closed window, and still shown
+        QVERIFY(wizard->Start().isVisible());
         QCOMPARE(Titles(answers), QStringList{QStringLiteral("Completed")});
     }
 };
