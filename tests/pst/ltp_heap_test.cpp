@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "pst/check/ltp_checks.hpp"
 #include "pst/ltp/heap.hpp"
 #include "pst/pst_error.hpp"
 
@@ -144,6 +145,40 @@ TEST(Heap, DamageGivesAClearError) {
     EXPECT_THROW(reader.Item(HeapId::Make(0, 3)), PstError);
     EXPECT_THROW(reader.Item(HeapId::Make(1, 1)), PstError);
     EXPECT_THROW(reader.Item(HeapId(one.value | 0x4)), PstError) << "not of NID type HID";
+}
+
+TEST(Heap, CheckFindsWhatTheReaderTolerates) {
+    HeapWriter writer(HeapClient::PropertyContext);
+    const HeapId one = writer.Allocate(Pattern(40, 1));
+    writer.SetUserRoot(one);
+    const NodeData good = Finish(writer);
+    EXPECT_TRUE(CheckHeap(good, "n").empty());
+
+    NodeData bad = good;
+    le::Put32(bad.pieces[0].data() + 4, HeapId::Make(0, 9).value);
+    Findings f = CheckHeap(bad, "node 0x21");
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].kind, "heap");
+    EXPECT_NE(f[0].what.find("hidUserRoot"), std::string::npos);
+
+    bad = good;
+    const std::size_t map = le::U16(good.pieces[0].data());
+    le::Put16(bad.pieces[0].data() + map + 2, 1);  // cFree 1, but no item is empty
+    f = CheckHeap(bad, "n");
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_NE(f[0].what.find("cFree"), std::string::npos);
+
+    bad = good;
+    bad.pieces[0].resize(kMaxDataBlockPayload + 10, 0);  // page map still inside, block too large
+    f = CheckHeap(bad, "n");
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_NE(f[0].what.find("more than a data block"), std::string::npos);
+
+    bad = good;
+    bad.pieces[0][2] = 0;
+    f = CheckLtpNode(NodeId::Make(NidType::NormalFolder, 1), bad, "n");
+    ASSERT_EQ(f.size(), 1u) << "a folder must hold a heap";
+    EXPECT_TRUE(CheckLtpNode(NodeId(0x1E1), bad, "n").empty()) << "other internal nodes may hold plain streams";
 }
 
 }  // namespace
