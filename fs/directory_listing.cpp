@@ -25,9 +25,11 @@
 namespace ferrowick::fs {
 namespace {
 
+// One matching item; its name lives in the search's name buffer. Its bytes, to reach it
+// again, are the name converted back (the mapping is lossless).
 struct ListedItem {
-    std::string native;    // the name's bytes, to reach the item again
-    std::u16string name;
+    std::uint32_t nameOffset = 0;
+    std::uint32_t nameLength = 0;
     unsigned char type = DT_UNKNOWN;  // the folder's record of the item's type
     int rank = 0;                     // ListingRank(name)
     std::uint32_t keyOffset = 0;      // the sort key, within the folder's key buffer
@@ -39,8 +41,31 @@ struct ListedItem {
 struct Search {
     ListingDetail detail = ListingDetail::Full;
     int folder = -1;
+    std::u16string names;  // every item's name, one after the other
     std::vector<ListedItem> items;
     std::size_t next = 0;
+
+    std::u16string_view NameOf(const ListedItem& item) const {
+        return std::u16string_view(names).substr(item.nameOffset, item.nameLength);
+    }
+    std::string NativeNameOf(const ListedItem& item) const { return ToNative(NameOf(item)); }
+
+    // Adds a name; kept only when `keep` says so of it.
+    template <typename Keep>
+    void Add(std::string_view native, unsigned char type, Keep keep) {
+        const std::size_t offset = names.size();
+        AppendFromNative(native, names);
+        const std::u16string_view name = std::u16string_view(names).substr(offset);
+        if (!keep(name)) {
+            names.resize(offset);
+            return;
+        }
+        ListedItem item;
+        item.nameOffset = static_cast<std::uint32_t>(offset);
+        item.nameLength = static_cast<std::uint32_t>(name.size());
+        item.type = type;
+        items.push_back(item);
+    }
     ~Search() {
         if (folder >= 0) close(folder);
     }
@@ -81,30 +106,21 @@ SearchTable& Searches() {
     return table;
 }
 
-ListedItem MakeItem(std::string native, unsigned char type) {
-    ListedItem item;
-    item.name = FromNative(native);
-    item.native = std::move(native);
-    item.type = type;
-    return item;
-}
-
-void SortInListingOrder(std::vector<ListedItem>& items) {
-    std::size_t keyBytes = 0;
-    for (const ListedItem& item : items) keyBytes += 2 * item.name.size();
+void SortInListingOrder(Search& search) {
     std::string keys;
-    keys.reserve(keyBytes);
-    for (ListedItem& item : items) {
-        item.rank = ListingRank(item.name);
+    keys.reserve(2 * search.names.size());
+    for (ListedItem& item : search.items) {
+        const std::u16string_view name = search.NameOf(item);
+        item.rank = ListingRank(name);
         item.keyOffset = static_cast<std::uint32_t>(keys.size());
-        AppendListingKey(item.name, keys);
+        AppendListingKey(name, keys);
         item.keyLength = static_cast<std::uint32_t>(keys.size()) - item.keyOffset;
     }
     const std::string_view allKeys = keys;
-    std::sort(items.begin(), items.end(), [allKeys](const ListedItem& a, const ListedItem& b) {
+    std::sort(search.items.begin(), search.items.end(), [&](const ListedItem& a, const ListedItem& b) {
         if (a.rank != b.rank) return a.rank < b.rank;
         const int byKey = allKeys.substr(a.keyOffset, a.keyLength).compare(allKeys.substr(b.keyOffset, b.keyLength));
-        return byKey != 0 ? byKey < 0 : a.name < b.name;
+        return byKey != 0 ? byKey < 0 : search.NameOf(a) < search.NameOf(b);
     });
 }
 
@@ -130,13 +146,13 @@ int ReadFolder(Search& search, std::u16string_view folder, std::u16string_view p
             error = errno;
             break;
         }
-        const std::string native(d->d_name);
-        if (pattern == u"*" || pattern == u"*.*" || MatchesPattern(FromNative(native), pattern))
-            search.items.push_back(MakeItem(native, d->d_type));
+        search.Add(d->d_name, d->d_type, [pattern](std::u16string_view name) {
+            return MatchesPattern(name, pattern);
+        });
     }
     closedir(reader);
     if (error != 0) return error;
-    SortInListingOrder(search.items);
+    SortInListingOrder(search);
     return search.items.empty() ? ENOENT : 0;
 }
 
@@ -146,10 +162,10 @@ int LookUpName(Search& search, std::u16string_view folder, std::u16string_view n
     if (location.Error() != 0) return location.Error();
     search.folder = openat(location.Folder(), location.Rest(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (search.folder < 0) return errno;
-    ListedItem item = MakeItem(ToNative(name), DT_UNKNOWN);
+    const std::string native = ToNative(name);
     int error = 0;
-    if (!ReadItemStatus(search.folder, item.native.c_str(), item.name, false, error)) return error;
-    search.items.push_back(std::move(item));
+    if (!ReadItemStatus(search.folder, native.c_str(), name, false, error)) return error;
+    search.Add(native, DT_UNKNOWN, [](std::u16string_view) { return true; });
     return 0;
 }
 
@@ -160,7 +176,8 @@ bool IsHiddenName(std::u16string_view name) {
 // The kind bits of an item from the folder's record of its type; a lookup only for links
 // and for file systems that record no type.
 std::uint32_t KindAttributes(const Search& search, const ListedItem& item) {
-    const std::uint32_t hidden = IsHiddenName(item.name) ? kAttributeHidden : 0;
+    const std::u16string_view name = search.NameOf(item);
+    const std::uint32_t hidden = IsHiddenName(name) ? kAttributeHidden : 0;
     switch (item.type) {
         case DT_DIR: return kAttributeFolder | hidden;
         case DT_REG: return hidden != 0 ? hidden : kAttributeNormal;
@@ -168,7 +185,7 @@ std::uint32_t KindAttributes(const Search& search, const ListedItem& item) {
         default: break;
     }
     int error = 0;
-    const auto status = ReadItemStatus(search.folder, item.native.c_str(), item.name, false, error);
+    const auto status = ReadItemStatus(search.folder, search.NativeNameOf(item).c_str(), name, false, error);
     if (!status) return static_cast<std::uint32_t>(-1);
     const std::uint32_t kinds =
         status->Attributes & (kAttributeFolder | kAttributeSymbolicLink | kAttributeSystem | kAttributeHidden);
@@ -186,7 +203,7 @@ void FillKind(FileEntry& entry, const Search& search, const ListedItem& item) {
 
 void FillEntry(FileEntry& entry, const Search& search, const ListedItem& item) {
     // Assigned in place: the entry's buffers are reused from item to item.
-    const std::u16string_view name = TrimAtNullView(item.name);
+    const std::u16string_view name = TrimAtNullView(search.NameOf(item));
     entry.Name.assign(name);
     entry.ShortName.assign(name);
     const std::size_t dot = name.rfind(u'.');
@@ -197,7 +214,7 @@ void FillEntry(FileEntry& entry, const Search& search, const ListedItem& item) {
         return;
     }
     int error = 0;
-    auto status = ReadItemStatus(search.folder, item.native.c_str(), item.name, true, error);
+    auto status = ReadItemStatus(search.folder, search.NativeNameOf(item).c_str(), name, true, error);
     if (!status) {
         // Gone since the folder was read: report what the folder said of it.
         status.emplace();

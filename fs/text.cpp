@@ -58,7 +58,12 @@ std::size_t ValidSequence(std::string_view s, std::size_t i, char32_t& cp) {
 
 std::u16string FromNative(std::string_view bytes) {
     std::u16string out;
-    out.reserve(bytes.size());
+    AppendFromNative(bytes, out);
+    return out;
+}
+
+void AppendFromNative(std::string_view bytes, std::u16string& out) {
+    out.reserve(out.size() + bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
         char32_t cp = 0;
         const std::size_t len = ValidSequence(bytes, i, cp);
@@ -70,7 +75,6 @@ std::u16string FromNative(std::string_view bytes) {
             i += len;
         }
     }
-    return out;
 }
 
 std::string ToNative(std::u16string_view text) {

@@ -10,6 +10,8 @@ namespace ferrowick {
 
 // Bytes (UTF-8, possibly invalid) to UTF-16; invalid bytes are escaped losslessly.
 std::u16string FromNative(std::string_view bytes);
+// The same, appended to `out` (to gather many names in one buffer).
+void AppendFromNative(std::string_view bytes, std::u16string& out);
 // UTF-16 to bytes; escaped bytes come back as they were, other lone surrogates as U+FFFD.
 std::string ToNative(std::u16string_view text);
 
