@@ -27,7 +27,7 @@ const std::pair<const PropertyTag, PropertyValue>* PropertySet::FindId(std::uint
 }
 
 bool Attachment::operator==(const Attachment& other) const {
-    if (!(properties == other.properties)) return false;
+    if (!(properties == other.properties) || customStorage != other.customStorage) return false;
     if (!embedded || !other.embedded) return !embedded && !other.embedded;
     return *embedded == *other.embedded;
 }

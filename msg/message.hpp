@@ -49,6 +49,9 @@ struct Attachment {
     PropertySet properties;
     // For attachments of method 5 (an attached message): that message.
     std::shared_ptr<Message> embedded;
+    // For other attachments that carry a storage of their own (method 6, an OLE object): that
+    // storage as a compound file of its own, its root holding what the storage held.
+    std::vector<std::uint8_t> customStorage;
     bool operator==(const Attachment& other) const;
 };
 

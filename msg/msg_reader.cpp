@@ -7,6 +7,7 @@
 #include <string>
 
 #include "msg/cfb/entry_name.hpp"
+#include "msg/cfb/writer.hpp"
 #include "msg/cfb/little_endian.hpp"
 #include "msg/code_page.hpp"
 #include "msg/known_properties.hpp"
@@ -124,8 +125,27 @@ private:
         if ((method && *method == tags::kAttachEmbeddedMessage) || (!method && looksLikeMessage)) {
             a.embedded = std::make_shared<Message>(
                 ReadMessageAt(*object, PropertyStreamKind::EmbeddedMessage, depth + 1, codePage));
+        } else {
+            cfb::CompoundFileWriter copy;
+            CopyStorage(*object, copy, cfb::CompoundFileWriter::kRoot);
+            a.customStorage = copy.Finish();
         }
         return a;
+    }
+
+    // A custom attachment storage, copied entry by entry. Entries a compound file cannot hold
+    // twice or at all (clashing or malformed names in a damaged file) are left out.
+    void CopyStorage(DirectoryEntryId from, cfb::CompoundFileWriter& to, cfb::CompoundFileWriter::NodeId into,
+                     int depth = 0) {
+        if (depth > kMaxEmbeddingDepth) throw MsgError("attachment storage nests too deep");
+        std::set<std::u16string> taken;
+        for (DirectoryEntryId id : file_.Children(from)) {
+            const cfb::DirectoryEntry& e = file_.Entry(id);
+            if (!cfb::CompoundFileWriter::AcceptsName(e.name)) continue;
+            if (!taken.insert(UpperName(e.name)).second) continue;
+            if (e.IsStorage()) CopyStorage(id, to, to.AddStorage(into, e.name), depth + 1);
+            else to.AddStream(into, e.name, Read(id));
+        }
     }
 
     // Only the fixed-size values, enough to find the code page before strings are decoded.

@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "msg/cfb/compound_file.hpp"
 #include "msg/cfb/little_endian.hpp"
 #include "msg/cfb/writer.hpp"
 #include "msg/known_properties.hpp"
@@ -66,7 +67,20 @@ private:
                 WriteMessageAt(inner, *a.embedded, PropertyStreamKind::EmbeddedMessage, depth + 1);
             } else {
                 WriteProperties(at, a.properties, sub);
+                if (!a.customStorage.empty()) {
+                    const cfb::CompoundFile custom = cfb::CompoundFile::FromBytes(a.customStorage);
+                    CopyStorage(custom, custom.Root(), cf_.AddStorage(at, std::u16string(names::kEmbeddedMessageStorage)));
+                }
             }
+        }
+    }
+
+    void CopyStorage(const cfb::CompoundFile& from, cfb::DirectoryEntryId storage, NodeId into, int depth = 0) {
+        if (depth > kMaxEmbeddingDepth) throw MsgError("attachment storage nests too deep");
+        for (cfb::DirectoryEntryId id : from.Children(storage)) {
+            const cfb::DirectoryEntry& e = from.Entry(id);
+            if (e.IsStorage()) CopyStorage(from, id, cf_.AddStorage(into, e.name), depth + 1);
+            else cf_.AddStream(into, e.name, from.OpenStream(id).ReadAll());
         }
     }
 

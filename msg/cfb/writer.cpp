@@ -52,16 +52,20 @@ CompoundFileWriter::CompoundFileWriter() {
 CompoundFileWriter::NodeId CompoundFileWriter::Add(NodeId parent, std::u16string name, bool storage,
                                                    std::vector<std::uint8_t> data) {
     if (parent >= nodes_.size() || !nodes_[parent].storage) throw CfbError("parent is not a storage");
-    if (name.empty() || name.size() > kMaxEntryNameLength)
-        throw CfbError("entry name must have 1 to 31 characters");
-    if (name.find_first_of(u"/\\:!") != std::u16string::npos) throw CfbError("entry name holds / \\ : or !");
-    for (NodeId sibling : nodes_[parent].children)
-        if (CompareEntryNames(nodes_[sibling].name, name) == 0) throw CfbError("two entries of one storage share a name");
+    if (!AcceptsName(name)) throw CfbError("entry name must have 1 to 31 characters and none of / \\ : !");
+    std::u16string upper = name;
+    for (char16_t& c : upper) c = UpperCaseForNames(c);
+    if (!nodes_[parent].upperCaseNames.insert(std::move(upper)).second)
+        throw CfbError("two entries of one storage share a name");
     if (data.size() > 0x7FFFFFFF) throw CfbError("stream larger than a version 3 file allows");
     const NodeId id = nodes_.size();
-    nodes_.push_back(Node{std::move(name), storage, std::move(data), {}});
+    nodes_.push_back(Node{std::move(name), storage, std::move(data), {}, {}});
     nodes_[parent].children.push_back(id);
     return id;
+}
+
+bool CompoundFileWriter::AcceptsName(std::u16string_view name) {
+    return !name.empty() && name.size() <= kMaxEntryNameLength && name.find_first_of(u"/\\:!") == std::u16string_view::npos;
 }
 
 CompoundFileWriter::NodeId CompoundFileWriter::AddStorage(NodeId parent, std::u16string name) {

@@ -4,7 +4,9 @@
 // streams under 4096 bytes, and one red-black tree per storage with names in their order.
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ferrowick::msg::cfb {
@@ -21,6 +23,9 @@ public:
     NodeId AddStorage(NodeId parent, std::u16string name);
     void AddStream(NodeId parent, std::u16string name, std::vector<std::uint8_t> data);
 
+    // Whether AddStorage and AddStream take `name` (sibling clashes aside).
+    static bool AcceptsName(std::u16string_view name);
+
     std::vector<std::uint8_t> Finish() const;
     // Throws CfbError when the file cannot be written.
     void WriteTo(const std::filesystem::path& path) const;
@@ -31,6 +36,7 @@ private:
         bool storage = false;
         std::vector<std::uint8_t> data;
         std::vector<NodeId> children;
+        std::set<std::u16string> upperCaseNames;  // of the children, to refuse clashes quickly
     };
     NodeId Add(NodeId parent, std::u16string name, bool storage, std::vector<std::uint8_t> data);
 

@@ -177,3 +177,31 @@ TEST(MsgRoundTrip, OneStreamIsReadWithoutReadingTheWholeFile) {
 
 }  // namespace
 }  // namespace ferrowick::msg
+
+namespace ferrowick::msg {
+namespace {
+
+TEST(MsgRoundTrip, AttachmentStoragesOfOleObjectsTravelAsCompoundFiles) {
+    cfb::CompoundFileWriter object;
+    object.AddStream(cfb::CompoundFileWriter::kRoot, u"\x01Ole", {1, 0, 0, 2});
+    const auto inner = object.AddStorage(cfb::CompoundFileWriter::kRoot, u"Nested");
+    object.AddStream(inner, u"CONTENTS", std::vector<std::uint8_t>(6000, 0x5A));
+    Message m = testing::PlainMessage(u"With an OLE object");
+    Attachment a;
+    a.properties.Set(tags::kAttachMethod, tags::kAttachStorage);
+    a.customStorage = object.Finish();
+    m.attachments.push_back(a);
+
+    const Message back = ReadMessage(WriteMessage(m));
+    ASSERT_EQ(back.attachments.size(), 1u);
+    EXPECT_FALSE(back.attachments[0].embedded);
+    const cfb::CompoundFile copy = cfb::CompoundFile::FromBytes(back.attachments[0].customStorage);
+    EXPECT_EQ(copy.OpenStream(*copy.Find(copy.Root(), u"\x01Ole")).ReadAll(), (std::vector<std::uint8_t>{1, 0, 0, 2}));
+    const auto nested = copy.Find(copy.Root(), u"Nested");
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(copy.OpenStream(*copy.Find(*nested, u"CONTENTS")).ReadAll(), std::vector<std::uint8_t>(6000, 0x5A));
+    EXPECT_EQ(ReadMessage(WriteMessage(back)), back);
+}
+
+}  // namespace
+}  // namespace ferrowick::msg
