@@ -44,7 +44,7 @@ struct Header {
     std::uint32_t dwReserved1 = 0, dwReserved2 = 0;
     BlockId bidNextP;
     std::uint32_t dwUnique = 0;
-    std::array<std::uint32_t, 32> rgnid{};  // next NID index of each NID type
+    std::array<std::uint32_t, 32> rgnid{};  // last NID index handed out, per NID type
     Root root;
     std::array<std::uint8_t, 128> rgbFM{};
     std::array<std::uint8_t, 128> rgbFP{};

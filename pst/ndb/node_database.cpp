@@ -51,6 +51,9 @@ struct NodeDatabase::Impl final : BlockStore {
     std::uint64_t batch_start = 0;
     std::vector<std::uint8_t> batch;
     bool stop_before_header = false;
+    // A density list written by another program describes its AMaps, not ours: the first
+    // commit replaces it by an empty one, which every reader accepts.
+    bool density_list_stale = false;
 
     Impl(const std::filesystem::path& p, RandomAccessFile f) : path(p), file(std::move(f)) {}
 
@@ -190,6 +193,10 @@ struct NodeDatabase::Impl final : BlockStore {
         // 2. The AMaps now mark the old and the new state in use: with the old header they
         //    only show some leaked space.
         amap->WriteChangedPages(file);
+        if (density_list_stale) {
+            file.WriteAt(kDensityListOffset, EmptyDensityListPage(header.bidNextP));
+            density_list_stale = false;
+        }
         file.Flush();
         if (stop_before_header) throw PstError("commit stopped before the header (test hook)");
         // 3. THE COMMIT POINT: the header is the only thing that says which B-tree roots are
@@ -259,6 +266,7 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
             if (header.root.fAMapValid == 0)
                 throw PstError("its allocation map is marked invalid (the file needs a repair by Outlook first)");
             impl->amap = AllocationMap::Load(impl->file, header.root.ibAMapLast);
+            impl->density_list_stale = true;
         }
     } catch (const PstError& e) {
         throw PstError(path.string() + " is damaged: " + e.what());
@@ -268,9 +276,14 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
 
 NodeId NodeDatabase::AllocateNodeId(NidType type) {
     impl_->RequireWritable();
-    std::uint32_t& next = impl_->header.rgnid[static_cast<std::uint8_t>(type)];
-    if (next >= (1u << 27)) throw PstError("no node IDs of this type are left");
-    return NodeId::Make(type, next++);
+    // The counter holds the last index handed out: Outlook's stores hold a node with the
+    // counter's own index, and its first folder is 0x8022 (index 0x401) after a start at 0x400.
+    std::uint32_t& last = impl_->header.rgnid[static_cast<std::uint8_t>(type)];
+    for (;;) {
+        if (last + 1 >= (1u << 27)) throw PstError("no node IDs of this type are left");
+        const NodeId nid = NodeId::Make(type, ++last);
+        if (!Contains(nid)) return nid;  // never hand out a NID in use, whatever the counter says
+    }
 }
 
 void NodeDatabase::PutNode(NodeId nid, NodeId parent, const NodeData& data) {

@@ -9,6 +9,7 @@
 
 #include "pst/check/pst_checker.hpp"
 #include "pst/ndb/node_database.hpp"
+#include "ndb_test_support.hpp"
 #include "support/shared_corpus.hpp"
 
 namespace ferrowick::pst {
@@ -21,7 +22,7 @@ struct CorpusFile {
 
 std::vector<CorpusFile> CorpusPstFiles() {
     std::vector<CorpusFile> files;
-    std::ifstream manifest(testing::CorpusDir() / "pst" / "MANIFEST.tsv");
+    std::ifstream manifest(::ferrowick::testing::CorpusDir() / "pst" / "MANIFEST.tsv");
     std::string line;
     std::getline(manifest, line);  // column names
     while (std::getline(manifest, line)) {
@@ -31,7 +32,7 @@ std::vector<CorpusFile> CorpusPstFiles() {
             cols.push_back(line.substr(start, tab - start));
         cols.push_back(line.substr(start));
         if (cols.size() < 8) continue;
-        files.push_back({testing::CorpusDir() / cols[0], cols[7] == "unicode"});
+        files.push_back({::ferrowick::testing::CorpusDir() / cols[0], cols[7] == "unicode"});
     }
     return files;
 }
@@ -87,6 +88,33 @@ TEST(NdbCorpus, CheckerFindsEveryUnicodeStoreSoundAndRefusesAnsiOnes) {
         for (const auto& f : findings)
             if (f.severity == Severity::Corruption) text += f.kind + ": " + f.where + ": " + f.what + "\n";
         EXPECT_TRUE(IsSound(findings)) << text;  // leaked space is allowed: Outlook leaves some
+    }
+}
+
+TEST(NdbCorpus, OutlookStoresTakeChangesAndStaySound) {
+    FERROWICK_REQUIRE_CORPUS();
+    testing::ScratchDir dir("corpus-rw");
+    for (const auto& file : CorpusPstFiles()) {
+        if (!file.unicode) continue;
+        SCOPED_TRACE(file.path.string());
+        const auto copy = dir / "copy.pst";
+        std::filesystem::copy_file(file.path, copy, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::permissions(copy, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        std::vector<NodeEntry> before;
+        {
+            auto db = NodeDatabase::Open(copy, OpenMode::ReadWrite);
+            before = db.Nodes();
+            const NodeId added = db.AllocateNodeId(NidType::NormalMessage);
+            db.PutNode(added, NodeId(0x8022), testing::Noise(30, 8176, 1));  // an XBLOCK tree
+            db.Commit();
+            db.RemoveNode(added);
+            db.Commit();
+        }
+        const Findings findings = CheckPstFile(copy);
+        EXPECT_TRUE(IsSound(findings)) << (findings.empty() ? "" : findings[0].kind + ": " + findings[0].what);
+        auto db = NodeDatabase::Open(copy);
+        ASSERT_EQ(db.Nodes().size(), before.size());
+        for (const NodeEntry& e : before) EXPECT_NO_THROW(db.ReadNode(e.nid));
     }
 }
 

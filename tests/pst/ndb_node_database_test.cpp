@@ -113,13 +113,15 @@ TEST(NdbNodeDatabase, NodeIdsComeFromTheHeaderCounters) {
     ScratchDir dir("nids");
     {
         auto db = NodeDatabase::Create(dir / "a.pst");
-        EXPECT_EQ(db.AllocateNodeId(NidType::NormalFolder), NodeId::Make(NidType::NormalFolder, 0x400));
-        EXPECT_EQ(db.AllocateNodeId(NidType::NormalFolder), NodeId::Make(NidType::NormalFolder, 0x401));
-        EXPECT_EQ(db.AllocateNodeId(NidType::NormalMessage), NodeId::Make(NidType::NormalMessage, 0x10000));
+        EXPECT_EQ(db.AllocateNodeId(NidType::NormalFolder), NodeId(0x8022));  // as in Outlook's stores
+        EXPECT_EQ(db.AllocateNodeId(NidType::NormalFolder), NodeId::Make(NidType::NormalFolder, 0x402));
+        EXPECT_EQ(db.AllocateNodeId(NidType::NormalMessage), NodeId(0x200024));
+        db.PutNode(NodeId::Make(NidType::NormalMessage, 0x10002), NodeId(), {});  // taken by hand
+        EXPECT_EQ(db.AllocateNodeId(NidType::NormalMessage), NodeId::Make(NidType::NormalMessage, 0x10003));
         db.Commit();
     }
     auto db = NodeDatabase::Open(dir / "a.pst", OpenMode::ReadWrite);
-    EXPECT_EQ(db.AllocateNodeId(NidType::NormalFolder), NodeId::Make(NidType::NormalFolder, 0x402));
+    EXPECT_EQ(db.AllocateNodeId(NidType::NormalFolder), NodeId::Make(NidType::NormalFolder, 0x403));
 }
 
 TEST(NdbNodeDatabase, WithoutEncodingTheBytesLieOnDiskAsGiven) {
