@@ -61,7 +61,7 @@ public:
         CheckBidCounters();
         for (const NodeEntry& node : nodes_) CheckNode(node);
         CheckReferenceCounts();
-        CheckAllocation(end);
+        CheckAllocation();
         return std::move(findings_);
     }
 
@@ -437,7 +437,7 @@ private:
         }
     }
 
-    void CheckAllocation(std::uint64_t end) {
+    void CheckAllocation() {
         if (header_.root.fAMapValid != 1 && header_.root.fAMapValid != kAMapValid) return;
         const std::uint64_t slots = std::min<std::uint64_t>(used_.size() * 8, amap_.size() * 8);
         std::uint64_t free_slots = 0;
@@ -458,7 +458,6 @@ private:
             if (leaked)
                 Add(Severity::Leak, "amap-leak", where, std::to_string(leaked * kSlotSize) + " bytes marked in use are used by nothing");
         }
-        (void)end;
         // The free total is bookkeeping only: after a crash between the AMap and header
         // writes it can disagree with the AMaps without any structure being at risk.
         if (free_slots * kSlotSize != header_.root.cbAMapFree)

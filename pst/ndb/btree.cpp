@@ -36,6 +36,28 @@ namespace {
 
 constexpr int kMaxDepth = 16;
 
+// Moves the upper half of parent->children[i] into a new sibling right after it.
+template <class Node>
+void SplitChild(Node& parent, std::size_t i) {
+    Node& full = *parent.children[i];
+    auto right = std::make_unique<Node>();
+    right->level = full.level;
+    const std::size_t half = full.Count() / 2;
+    if (full.level == 0) {
+        right->leaves.assign(full.leaves.begin() + half, full.leaves.end());
+        full.leaves.resize(half);
+    } else {
+        right->keys.assign(full.keys.begin() + half, full.keys.end());
+        for (std::size_t k = half; k < full.children.size(); ++k) right->children.push_back(std::move(full.children[k]));
+        full.keys.resize(half);
+        full.children.resize(half);
+    }
+    full.dirty = true;
+    parent.dirty = true;
+    parent.keys.insert(parent.keys.begin() + i + 1, right->FirstKey());
+    parent.children.insert(parent.children.begin() + i + 1, std::move(right));
+}
+
 std::string Hex(std::uint64_t v) {
     char text[24];
     std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
@@ -140,48 +162,16 @@ void BTree<Leaf>::Put(const Leaf& entry) {
         const std::size_t i = p->second;
         parent->dirty = true;
         parent->keys[i] = child->FirstKey();
-        if (child->Count() > child->Capacity()) {
-            auto right = std::make_unique<Node>();
-            right->level = child->level;
-            const std::size_t half = child->Count() / 2;
-            if (child->level == 0) {
-                right->leaves.assign(child->leaves.begin() + half, child->leaves.end());
-                child->leaves.resize(half);
-            } else {
-                right->keys.assign(child->keys.begin() + half, child->keys.end());
-                for (std::size_t k = half; k < child->children.size(); ++k)
-                    right->children.push_back(std::move(child->children[k]));
-                child->keys.resize(half);
-                child->children.resize(half);
-            }
-            parent->keys.insert(parent->keys.begin() + i + 1, right->FirstKey());
-            parent->children.insert(parent->children.begin() + i + 1, std::move(right));
-        }
+        if (child->Count() > child->Capacity()) SplitChild(*parent, i);
         child = parent;
     }
-    if (root_->Count() > root_->Capacity()) {
+    if (root_->Count() > root_->Capacity()) {  // a full root: a new root above it, then split
         auto old = std::move(root_);
         root_ = std::make_unique<Node>();
         root_->level = static_cast<std::uint8_t>(old->level + 1);
         root_->keys.push_back(old->FirstKey());
         root_->children.push_back(std::move(old));
-        // Split the old root through the general path by re-inserting nothing: do it directly.
-        Node* full = root_->children[0].get();
-        auto right = std::make_unique<Node>();
-        right->level = full->level;
-        const std::size_t half = full->Count() / 2;
-        if (full->level == 0) {
-            right->leaves.assign(full->leaves.begin() + half, full->leaves.end());
-            full->leaves.resize(half);
-        } else {
-            right->keys.assign(full->keys.begin() + half, full->keys.end());
-            for (std::size_t k = half; k < full->children.size(); ++k) right->children.push_back(std::move(full->children[k]));
-            full->keys.resize(half);
-            full->children.resize(half);
-        }
-        full->dirty = true;
-        root_->keys.push_back(right->FirstKey());
-        root_->children.push_back(std::move(right));
+        SplitChild(*root_, 0);
     }
 }
 
