@@ -21,11 +21,10 @@ TerminalYielder::TerminalYielder(RequestFlags& flags) : flags_(flags) {
 
 TerminalYielder::~TerminalYielder() { std::signal(SIGINT, SIG_DFL); }
 
+// The request stays raised after Ctrl-C: the driver clears the flags between discovery and
+// the engine, and the Stop must still reach the engine's next check.
 void TerminalYielder::Yield() {
-    if (interrupted) {
-        interrupted = 0;
-        flags_.StopRequested = true;
-    }
+    if (interrupted) flags_.StopRequested = true;
 }
 
 void TerminalYielder::SimulateInterruptForTesting() { OnInterrupt(SIGINT); }

@@ -14,7 +14,7 @@ public:
     TerminalYielder(const TerminalYielder&) = delete;
     TerminalYielder& operator=(const TerminalYielder&) = delete;
 
-    void Yield() override;  // raises StopRequested once Ctrl-C was pressed
+    void Yield() override;  // raises StopRequested from the first Ctrl-C on
 
     static void SimulateInterruptForTesting();
 

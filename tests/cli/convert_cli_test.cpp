@@ -1,6 +1,8 @@
 // The convert and inspect commands as a user runs them: exit statuses, the files they
 // make and leave alone, and inspect's JSON.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -128,6 +130,39 @@ TEST(TerminalStatusBoard, KeepsEveryUpdateButRepaintsSparingly) {
     while (std::size_t n = std::fread(buf, 1, sizeof buf, sink)) shown.append(buf, n);
     EXPECT_NE(shown.find("Reading Messages & Email Metadata - (10000 of 10000) File(s)"), std::string::npos) << shown;
     std::fclose(sink);
+}
+
+}  // namespace
+}  // namespace ferrowick::cli
+
+namespace ferrowick::cli {
+namespace {
+
+// Ctrl-C stops the run through the Stop protocol: the question is answered Yes, the store is
+// released as after a confirmed Stop and stays sound.
+TEST_F(ConvertCliTest, InterruptStopsTheRunAndKeepsASoundStore) {
+    for (int i = 0; i < 4000; ++i) File("Mail/F" + std::to_string(i % 8) + "/m" + std::to_string(i) + ".msg");
+    const fsys::path output = dir_ / "out/Mail.pst";
+    const fsys::path log = dir_ / "stderr.txt";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::freopen(log.c_str(), "w", stderr);
+        std::freopen("/dev/null", "w", stdout);
+        ::execl(FERROWICK_BINARY, FERROWICK_BINARY, "convert", (dir_ / "Mail").c_str(), output.c_str(), (char*)nullptr);
+        std::_Exit(127);
+    }
+    for (int i = 0; i < 4000 && !fsys::exists(output); ++i) ::usleep(2000);
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    std::ifstream in(log);
+    const std::string err((std::istreambuf_iterator<char>(in)), {});
+    if (err.find("Confirm Stop") == std::string::npos) GTEST_SKIP() << "the run ended before the interrupt arrived";
+    ASSERT_TRUE(WIFEXITED(status)) << err;
+    EXPECT_EQ(WEXITSTATUS(status), 1);  // the files after the Stop were not converted
+    ASSERT_TRUE(fsys::is_regular_file(output));
+    EXPECT_EQ(RunFerrowick("check " + Q(output)).status, 0);
 }
 
 }  // namespace
