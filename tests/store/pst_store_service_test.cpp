@@ -15,6 +15,7 @@
 #include "pst/messaging/pst_store.hpp"
 #include "store/pst_message.hpp"
 #include "store/pst_store_service.hpp"
+#include "support/shared_corpus.hpp"
 
 namespace ferrowick {
 namespace {
@@ -108,6 +109,30 @@ TEST_F(PstStoreServiceTest, AnExistingStoreOfOursIsAddedTo) {
     std::size_t messages = 0;
     for (pst::NodeId f : reread.Subfolders(reread.IpmSubtree())) messages += reread.Folder(f).contents.RowCount();
     EXPECT_EQ(messages, 2u);
+}
+
+// Outlook's own stores (copied, never the corpus files themselves) take new folders and
+// messages and stay sound.
+TEST_F(PstStoreServiceTest, AnOutlookStoreIsAddedToAndStaysSound) {
+    FERROWICK_REQUIRE_CORPUS();
+    for (const char* name : {"pstsdk/sample1.pst", "process-pst/unsent_email.pst", "tghanem-pst/PST.pst"}) {
+        fsys::remove(ToNative(path_));
+        fsys::copy_file(testing::CorpusDir() / "pst" / name, ToNative(path_));
+        fsys::permissions(ToNative(path_), fsys::perms::owner_write, fsys::perm_options::add);
+        auto store = Logon(u"Added");
+        store->ValidateIPMTree();
+        EXPECT_EQ(store->GetDefaultFolder(kDefaultFolderInbox)->Name(), u"Inbox") << name;
+        auto added = store->IPMRootFolder()->Folders()->Add(u"Converted", kMailFolderType);
+        SaveMessage(*added, u"new");
+        session_->Logoff();
+        for (const pst::Finding& f : pst::CheckPstFile(ToNative(path_)))
+            EXPECT_EQ(f.severity, pst::Severity::Leak) << name << ": " << f.kind << " " << f.what;
+        const pst::PstStore reread = pst::PstStore::Open(ToNative(path_), pst::OpenMode::ReadOnly);
+        bool found = false;
+        for (pst::NodeId f : reread.Subfolders(reread.IpmSubtree()))
+            if (reread.Folder(f).DisplayName() == u"Converted") found = reread.Folder(f).contents.RowCount() == 1;
+        EXPECT_TRUE(found) << name;
+    }
 }
 
 TEST_F(PstStoreServiceTest, DefaultFoldersFoldersAndPathsAsTheEngineUsesThem) {
