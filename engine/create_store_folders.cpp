@@ -182,3 +182,29 @@ std::shared_ptr<StoreFolder> MigrationCall::CreateMissingParents(const std::u16s
 }
 
 }  // namespace ferrowick
+
+namespace ferrowick {
+
+// The folder a message goes to, made on demand when the folder tree left it out (a source
+// folder named like one of the store's own, "Sent" directly under a root given without a
+// trailing separator, the part before a "!"): otherwise the message would be lost. Each
+// missing folder on the path is added inside the one before it; nothing that exists is
+// touched. Empty when a folder cannot be found or added.
+std::shared_ptr<StoreFolder> MigrationCall::CreateTargetFolder(const std::u16string& target) {
+    std::shared_ptr<StoreFolder> folder;
+    if (Attempt([&] { folder = session_->GetFolderFromPath(FullStorePath(u"")); })) return nullptr;
+    std::u16string path;
+    for (const auto& name : SplitAtStoreSeparator(target)) {
+        if (name.empty()) continue;
+        path += path.empty() ? name : u"\\" + name;
+        std::shared_ptr<StoreFolder> next;
+        const auto missing = Attempt([&] { next = session_->GetFolderFromPath(FullStorePath(path)); });
+        if (missing && MissingFolderName(*missing))
+            Attempt([&] { next = Held(Held(folder).Folders()).Add(name, kMailFolderType); });
+        if (!next) return nullptr;
+        folder = std::move(next);
+    }
+    return folder;
+}
+
+}  // namespace ferrowick

@@ -59,11 +59,11 @@ void MigrationCall::ImportMessage(const std::u16string& item) {
     seams_.board.SetCurrentDbx(u"Converting Messages... from (" + item + u")");
     const std::u16string target = MessageTargetPath(item);
 
+    std::shared_ptr<StoreFolder> folder;
+    auto failure = Attempt([&] { folder = session_->GetFolderFromPath(FullStorePath(target)); });
+    if (failure && (folder = CreateTargetFolder(target))) failure.reset();
     std::shared_ptr<StoreMessage> message;
-    auto failure = Attempt([&] {
-        message = Held(Held(session_->GetFolderFromPath(FullStorePath(target))).Items())
-                      .Add(kMailMessageType);
-    });
+    if (!failure) failure = Attempt([&] { message = Held(Held(folder).Items()).Add(kMailMessageType); });
     seams_.yielder.Yield();
     if (!failure) failure = Attempt([&] { Held(message).Import(item, kMsgImportType); });
     if (!failure) {

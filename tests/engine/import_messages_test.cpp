@@ -51,15 +51,23 @@ TEST_F(ImportMessages, EachMessageGoesIntoTheFolderMirroringItsSourceFolder) {
     EXPECT_EQ(board.Writes("LblCurrentDBX").back(), "Converting Messages... from (" + U8(sent2014) + ")");
 }
 
-TEST_F(ImportMessages, MessagesDirectlyInSentBelowARootWithoutSeparatorHaveNoFolderAndAreReported) {
-    // "\Sent" is one of the names never created, and the lookup goes to a plain top
-    // folder named Sent, not to Sent Items.
+TEST_F(ImportMessages, MessagesDirectlyInSentBelowARootWithoutSeparatorGetAFolderMadeForThem) {
+    // "\Sent" is one of the names the folder tree never creates, and the lookup goes to a
+    // plain top folder named Sent, not to Sent Items: that folder is made when a message
+    // needs it, so the message is not lost.
     const auto sent = tree.File("Src/Sent/b.msg");
     Queue({tree.Path("Src/Sent")}, {sent});
     Migrate(u"Src", tree.Path("Src"));
-    EXPECT_TRUE(Out().messages.empty());
-    ASSERT_EQ(state.Report.NotConvertedCount(), 1u);
-    EXPECT_EQ(U8(state.Report.folders[0].notConverted[0].reason), "Folder \"Sent\" does not exist");
+    EXPECT_EQ(Out().SavedIn(u"Sent"), Paths{sent});
+    EXPECT_EQ(state.Report.NotConvertedCount(), 0u);
+}
+
+TEST_F(ImportMessages, MessagesBelowAnUncreatedDefaultFolderNameKeepTheirPlace) {
+    const auto kept = tree.File("Src/Archive/Calendar/c.msg");
+    Queue({tree.Path("Src/Archive"), tree.Path("Src/Archive/Calendar")}, {kept});
+    Migrate(u"Src", tree.Path("Src"));
+    EXPECT_EQ(Out().SavedIn(u"Archive\\Calendar"), Paths{kept});
+    EXPECT_EQ(state.Report.NotConvertedCount(), 0u);
 }
 
 TEST_F(ImportMessages, ARootEndingInItsSeparatorSendsSentAndInboxToTheStoresFolders) {
@@ -129,7 +137,16 @@ TEST_F(ImportMessages, AFileThatCannotBeImportedLeavesNoMessageAndIsReported) {
     EXPECT_EQ(board.Writes("lblProgress").back(), "100% Complete");
 }
 
-TEST_F(ImportMessages, AMessageWhoseFolderIsMissingIsReportedWithTheStoresWording) {
+TEST_F(ImportMessages, AMessageBelowAFolderWithABangGoesToTheFolderBeforeIt) {
+    const auto bang = tree.File("Src/Proj!2/a.msg");
+    Queue({tree.Path("Src/Proj!2")}, {bang});
+    Migrate(u"Src", tree.Path("Src"));
+    EXPECT_EQ(Out().SavedIn(u"Proj"), Paths{bang});
+    EXPECT_EQ(state.Report.NotConvertedCount(), 0u);
+}
+
+TEST_F(ImportMessages, AMessageWhoseFolderCannotBeMadeIsReportedWithTheStoresWording) {
+    store.addFailsFor = {u"Proj"};
     const auto bang = tree.File("Src/Proj!2/a.msg");
     Queue({tree.Path("Src/Proj!2")}, {bang});
     Migrate(u"Src", tree.Path("Src"));
