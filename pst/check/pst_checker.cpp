@@ -19,6 +19,7 @@
 #include "pst/ndb/encoding.hpp"
 #include "pst/ndb/file_io.hpp"
 #include "pst/ndb/header.hpp"
+#include "pst/ndb/hex_text.hpp"
 #include "pst/ndb/map_layout.hpp"
 #include "pst/ndb/page.hpp"
 #include "pst/ndb/subnode_block.hpp"
@@ -31,12 +32,6 @@ namespace {
 constexpr std::size_t kMaxFindings = 1000;
 constexpr int kMaxBTreeDepth = 16;
 constexpr int kMaxSubnodeNesting = 32;
-
-std::string Hex(std::uint64_t v) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
-    return text;
-}
 
 struct BlockInfo {
     BlockEntry entry;

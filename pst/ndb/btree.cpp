@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "pst/ndb/hex_text.hpp"
 #include "pst/pst_error.hpp"
 
 namespace ferrowick::pst {
@@ -56,12 +57,6 @@ void SplitChild(Node& parent, std::size_t i) {
     parent.dirty = true;
     parent.keys.insert(parent.keys.begin() + i + 1, right->FirstKey());
     parent.children.insert(parent.children.begin() + i + 1, std::move(right));
-}
-
-std::string Hex(std::uint64_t v) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
-    return text;
 }
 
 }  // namespace

@@ -4,18 +4,13 @@
 #include <algorithm>
 #include <string>
 
+#include "pst/ndb/hex_text.hpp"
 #include "pst/ndb/xblock.hpp"
 #include "pst/node_data.hpp"
 #include "pst/pst_error.hpp"
 
 namespace ferrowick::pst {
 namespace {
-
-std::string Hex(std::uint64_t v) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
-    return text;
-}
 
 XBlock ReadXBlock(BlockStore& store, BlockId bid, std::uint8_t level) {
     Problem problem;

@@ -16,18 +16,13 @@
 #include "pst/ndb/encoding.hpp"
 #include "pst/ndb/file_io.hpp"
 #include "pst/ndb/header.hpp"
+#include "pst/ndb/hex_text.hpp"
 #include "pst/ndb/subnode_block.hpp"
 #include "pst/ndb/subnode_tree.hpp"
 #include "pst/ndb/xblock.hpp"
 
 namespace ferrowick::pst {
 namespace {
-
-std::string Hex(std::uint64_t v) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
-    return text;
-}
 
 constexpr std::size_t kWriteBatch = 4 << 20;  // contiguous block writes are gathered up to this
 

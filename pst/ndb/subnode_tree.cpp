@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pst/ndb/data_tree.hpp"
+#include "pst/ndb/hex_text.hpp"
 #include "pst/ndb/subnode_block.hpp"
 #include "pst/pst_error.hpp"
 
@@ -12,12 +13,6 @@ namespace ferrowick::pst {
 namespace {
 
 constexpr int kMaxNesting = 32;
-
-std::string Hex(std::uint64_t v) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(v));
-    return text;
-}
 
 SubnodeBlock ReadSubnodeBlock(BlockStore& store, BlockId bid) {
     if (!bid.IsInternal()) throw PstError("sub-node tree BID " + Hex(bid.value) + " is not an internal block");
