@@ -3,6 +3,7 @@
 #include "fs/text.hpp"
 #include "pst/messaging/property_tags.hpp"
 #include "pst/pst_error.hpp"
+#include "store/msg_import.hpp"
 
 namespace ferrowick {
 
@@ -11,8 +12,12 @@ PstMessage::PstMessage(std::shared_ptr<OpenStore> store, pst::NodeId folder)
     content_.properties.Set(pst::tags::kMessageClass.id, pst::PropertyValue::String(u"IPM.Note"));
 }
 
+// The content is replaced only once the whole file has been read and converted: a file that
+// fails leaves the message as it was.
 void PstMessage::Import(const std::u16string& msgPath, int) {
-    throw StoreFailure(u"Importing .msg files is not available yet in this build; " + msgPath + u" was not imported.");
+    pst::MessageContent imported = ImportMsgFile(std::filesystem::path(ToNative(msgPath)), store_->Store().NamedProperties());
+    content_ = std::move(imported);
+    changed_ = true;
 }
 
 bool PstMessage::HasAttachments() { return !content_.attachments.empty(); }

@@ -1,7 +1,7 @@
 #pragma once
 // A message of a store opened by a session: its content is kept here until Save() writes it
 // into its folder; a later change and Save() replace it. Content() is the store-internal
-// route for callers that set properties themselves (tests, benchmarks) until .msg import exists.
+// route for callers that set properties themselves (tests, benchmarks).
 #include <memory>
 #include <optional>
 

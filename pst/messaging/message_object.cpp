@@ -2,6 +2,8 @@
 // attachment object [2.4.6.2].
 #include "pst/messaging/message_object.hpp"
 
+#include <set>
+
 #include "pst/ltp/table_context.hpp"
 #include "pst/messaging/property_tags.hpp"
 #include "pst/messaging/table_templates.hpp"
@@ -45,6 +47,21 @@ NodeData BuildAttachment(AttachmentContent& attachment, const MessageNidSource& 
     return WriteSized(bag, tags::kAttachSize, subnodes);
 }
 
+// The recipient table is the only home of a recipient's properties, so its columns are the
+// template's plus every other property a recipient carries (as far as a table can hold).
+std::vector<PropertyTag> RecipientColumnsFor(const std::vector<PropertyBag>& recipients) {
+    std::vector<PropertyTag> columns = RecipientTableColumns();
+    std::set<std::uint16_t> ids;
+    for (const PropertyTag& tag : columns) ids.insert(tag.id);
+    ids.insert(kLtpRowIdTag.id);
+    ids.insert(kLtpRowVersionTag.id);
+    constexpr std::size_t kMaxOwnColumns = 253;  // 255 less the row ID and row version columns
+    for (const PropertyBag& bag : recipients)
+        for (const auto& [id, value] : bag)
+            if (columns.size() < kMaxOwnColumns && ids.insert(id).second) columns.push_back(PropertyTag{id, value.Type()});
+    return columns;
+}
+
 }  // namespace
 
 std::uint64_t TotalNodeBytes(const NodeData& node) {
@@ -56,7 +73,7 @@ std::uint64_t TotalNodeBytes(const NodeData& node) {
 NodeData BuildMessageNode(MessageContent& content, const MessageNidSource& next_message_nid) {
     std::map<NodeId, NodeData> subnodes;
 
-    TableContext recipients(RecipientTableColumns());
+    TableContext recipients(RecipientColumnsFor(content.recipients));
     for (std::size_t i = 0; i < content.recipients.size(); ++i) {
         // Row IDs of recipients are their PidTagRowid values, 0 up.
         recipients.PutRow(static_cast<std::uint32_t>(i), RowFromProperties(recipients, content.recipients[i], 1));

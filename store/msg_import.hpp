@@ -1,0 +1,21 @@
+#pragma once
+// Turns a message read from a .msg file into the content of a store message: every property
+// the file carries except those the store owns, named properties re-numbered through the
+// store's name-to-ID map, recipients, attachments and attached messages to any depth.
+#include <filesystem>
+
+#include "msg/message.hpp"
+#include "pst/messaging/message_object.hpp"
+#include "pst/messaging/name_to_id_map.hpp"
+
+namespace ferrowick {
+
+// Named properties the file gives no name are left out. Throws StoreFailure for content the
+// store cannot take.
+pst::MessageContent ImportedContent(const msg::Message& message, pst::NameToIdMap& names);
+
+// Reads the file and converts it; throws StoreFailure naming the file and the damage. The
+// name-to-ID map learns new names only once the whole file has been read and converted.
+pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameToIdMap& names);
+
+}  // namespace ferrowick
