@@ -3,7 +3,9 @@
 // name-to-ID map [MS-PST 2.4.7]; attached messages become message objects [MS-PST 2.4.6.2].
 #include "store/msg_import.hpp"
 
+#include <fstream>
 #include <optional>
+#include <vector>
 
 #include "engine/store_service.hpp"
 #include "fs/text.hpp"
@@ -155,6 +157,22 @@ private:
     pst::NameToIdMap& storeNames_;
 };
 
+// An import reads every stream of the file, so a file of usual size is read in one go rather
+// than sector by sector; a large one is left to the reader's lazy streams.
+constexpr std::uintmax_t kReadWholeUpTo = 32 * 1024 * 1024;
+
+msg::Message ReadWhole(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kReadWholeUpTo) return msg::ReadMessage(path);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    std::ifstream in(path, std::ios::binary);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())) ||
+        in.peek() != std::ifstream::traits_type::eof())
+        return msg::ReadMessage(path);  // the file changed under us: let the reader say what it finds
+    return msg::ReadMessage(std::move(bytes));
+}
+
 }  // namespace
 
 pst::MessageContent ImportedContent(const msg::Message& message, pst::NameToIdMap& names) {
@@ -169,7 +187,7 @@ pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameTo
     const std::u16string where = FromNative(path.string());
     msg::Message message;
     try {
-        message = msg::ReadMessage(path);
+        message = ReadWhole(path);
     } catch (const std::bad_alloc&) {
         throw StoreFailure(where + u" is not a readable .msg file: it claims more memory than it can hold.");
     } catch (const std::exception& e) {
