@@ -165,7 +165,8 @@ TEST_F(PstStoreServiceTest, MessagesAreMarkedSavedOnceAndCounted) {
     store->ValidateIPMTree();
     auto inbox = store->GetDefaultFolder(kDefaultFolderInbox);
     auto message = inbox->Items()->Add(kMailMessageType);
-    EXPECT_NE(FailureOf([&] { message->Import(u"/nowhere/a.msg", kMsgImportType); }).find(u"not available yet"),
+    // A file that cannot be read fails with a description naming it; the message stays empty.
+    EXPECT_NE(FailureOf([&] { message->Import(u"/nowhere/a.msg", kMsgImportType); }).find(u"/nowhere/a.msg"),
               std::u16string::npos);
     EXPECT_FALSE(message->HasAttachments());
     service_.CreateUtility()->HrSetOneProp(*message, kTagMessageFlags, 17, true);
