@@ -53,7 +53,11 @@ fsys::path SelfDir() { return fsys::read_symlink("/proc/self/exe").parent_path()
 }  // namespace
 
 int main(int argc, char** argv) {
-    const fsys::path corpus = argc > 1 ? fsys::path(argv[1]) : SelfDir() / "../../shared/corpus/msg";
+    const fsys::path corpus = argc > 1 ? fsys::path(argv[1]) : fsys::path(FERROWICK_SHARED_DIR) / "corpus/msg";
+    if (!fsys::is_directory(corpus)) {
+        std::fprintf(stderr, "no .msg corpus at %s (it sits beside the checkout; or name a folder)\n", corpus.c_str());
+        return 2;
+    }
     const fsys::path binary = argc > 2 ? fsys::path(argv[2]) : SelfDir().parent_path() / "ferrowick";
     const int messages = argc > 3 ? std::atoi(argv[3]) : 10000;
     std::vector<fsys::path> small;
