@@ -6,18 +6,36 @@
 #include <cerrno>
 #include <cstring>
 #include <random>
+#include <system_error>
 
 #include "engine/store_service.hpp"
 #include "fs/text.hpp"
+#include "pst/ndb/file_io.hpp"
 
 namespace ferrowick {
 namespace {
 
+constexpr char kTemporarySuffix[] = ".tmp";
+constexpr std::size_t kRandomDigits = 16;
+
+std::string TemporaryPrefix(const std::filesystem::path& path) { return "." + path.filename().string() + "."; }
+
 std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
     static thread_local std::mt19937_64 engine{std::random_device{}()};
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(engine()));
-    return path.parent_path() / ("." + path.filename().string() + suffix);
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(engine()));
+    return path.parent_path() / (TemporaryPrefix(path) + digits + kTemporarySuffix);
+}
+
+bool IsTemporaryOf(const std::string& name, const std::filesystem::path& path) {
+    const std::string prefix = TemporaryPrefix(path);
+    const std::size_t suffix = sizeof kTemporarySuffix - 1;
+    if (name.size() != prefix.size() + kRandomDigits + suffix || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix, suffix, kTemporarySuffix) != 0)
+        return false;
+    for (std::size_t i = prefix.size(); i < prefix.size() + kRandomDigits; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
+    return true;
 }
 
 // The new name must survive a crash too: flush the folder's entry.
@@ -30,29 +48,72 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 std::u16string Text(const std::filesystem::path& path) { return FromNative(path.string()); }
 
+// Errors of the file under construction name the file the user asked for.
+std::u16string Shown(std::string what, const std::filesystem::path& where, const std::filesystem::path& path) {
+    const std::string from = where.string(), to = path.string();
+    for (std::size_t at = what.find(from); at != std::string::npos; at = what.find(from, at + to.size()))
+        what.replace(at, from.size(), to);
+    return FromNative(what);
+}
+
+// A file without a name in the output's folder, reachable through /proc while it is open;
+// -1 where the file system or the system cannot do that.
+int OpenUnnamed(const std::filesystem::path& folder) {
+#ifdef O_TMPFILE
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    if (::access(("/proc/self/fd/" + std::to_string(fd)).c_str(), F_OK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+#else
+    (void)folder;
+    return -1;
+#endif
+}
+
 }  // namespace
 
-pst::PstStore CreateStoreFile(const std::filesystem::path& path, const std::u16string& displayName) {
-    const std::filesystem::path temporary = TemporaryBeside(path);
+void RemoveStaleTemporaries(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (!IsTemporaryOf(it->path().filename().string(), path)) continue;
+        if (!it->is_regular_file(error) || pst::IsLockedForWriting(it->path())) continue;
+        std::error_code ignored;
+        std::filesystem::remove(it->path(), ignored);
+    }
+}
+
+std::optional<pst::PstStore> CreateStoreFile(const std::filesystem::path& path, const std::u16string& displayName) {
+    RemoveStaleTemporaries(path);
+    const int unnamed = OpenUnnamed(path.parent_path());
+    const std::filesystem::path temporary = unnamed >= 0 ? std::filesystem::path() : TemporaryBeside(path);
+    const std::filesystem::path where =
+        unnamed >= 0 ? std::filesystem::path("/proc/self/fd/" + std::to_string(unnamed)) : temporary;
+    const auto removeTemporary = [&] {
+        if (temporary.empty()) return;
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+    };
     std::optional<pst::PstStore> store;
     try {
-        store.emplace(pst::PstStore::Create(temporary, displayName));
+        store.emplace(pst::PstStore::Create(where, displayName));
     } catch (const std::exception& e) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw StoreFailure(u"The file " + Text(path) + u" could not be created: " + FromNative(e.what()));
+        if (unnamed >= 0) ::close(unnamed);
+        removeTemporary();
+        throw StoreFailure(u"The file " + Text(path) + u" could not be created: " + Shown(e.what(), where, path));
     }
-    // link() never replaces an existing file: it fails with EEXIST instead.
-    if (::link(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        if (error == EEXIST) throw StoreFailure(u"The file " + Text(path) + u" already exists.");
+    if (unnamed >= 0) ::close(unnamed);  // the store has its own descriptor, which holds the lock
+    // A link never replaces an existing file: it fails with EEXIST instead.
+    const int error = store->Database().LinkAs(path);
+    removeTemporary();
+    if (error == EEXIST) return std::nullopt;
+    if (error != 0)
         throw StoreFailure(u"The file " + Text(path) + u" could not be created: " + FromNative(std::strerror(error)));
-    }
-    ::unlink(temporary.c_str());
     SyncFolder(path.parent_path());
-    return std::move(*store);
+    return store;
 }
 
 }  // namespace ferrowick

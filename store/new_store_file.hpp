@@ -1,15 +1,23 @@
 #pragma once
 // A new store file that appears at its path only once it is whole: built and committed
-// under a temporary name in the same folder, then linked to its name without ever
-// replacing a file that is already there.
+// without a name (or, where the file system cannot do that, under a hidden temporary name
+// in the same folder), then linked to its name without ever replacing a file that is
+// already there. From its creation on it holds the writer's lock, so nobody else writes
+// into it once it has appeared.
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "pst/messaging/pst_store.hpp"
 
 namespace ferrowick {
 
-// Throws StoreFailure when `path` exists (or appears meanwhile) or cannot be written.
-pst::PstStore CreateStoreFile(const std::filesystem::path& path, const std::u16string& displayName);
+// Nothing when a file appeared at `path` meanwhile; throws StoreFailure when `path` cannot
+// be written.
+std::optional<pst::PstStore> CreateStoreFile(const std::filesystem::path& path, const std::u16string& displayName);
+
+// Removes the temporary files that a writer of `path` killed before it could link its file
+// left behind; ones still being written (locked by their writer) stay.
+void RemoveStaleTemporaries(const std::filesystem::path& path);
 
 }  // namespace ferrowick

@@ -4,6 +4,8 @@
 
 #include "engine/store_service.hpp"
 #include "fs/text.hpp"
+#include "pst/check/pst_checker.hpp"
+#include "pst/ndb/file_io.hpp"
 #include "pst/pst_error.hpp"
 #include "store/new_store_file.hpp"
 
@@ -12,15 +14,33 @@ namespace {
 
 std::u16string Text(const std::string& s) { return FromNative(s); }
 
-// An existing file is added to only when it opens as a whole store of the kind we write;
-// anything else is left untouched and the logon fails.
+// An existing file is added to only when no other program writes to it and it is a sound
+// store of the kind we write (leaked space aside); anything else is left untouched, byte
+// for byte, and the logon fails.
 pst::PstStore OpenExisting(const std::filesystem::path& path, const std::u16string& shown) {
     try {
-        pst::PstStore::Open(path, pst::OpenMode::ReadOnly);  // validate before asking for write access
-        return pst::PstStore::Open(path, pst::OpenMode::ReadWrite);
+        pst::PstStore store = pst::PstStore::Open(path, pst::OpenMode::ReadWrite);  // takes the writer's lock
+        for (const pst::Finding& f : pst::CheckPstFile(path))
+            if (f.severity != pst::Severity::Leak)
+                throw StoreFailure(u"The file " + shown + u" is damaged and is not added to (" + Text(f.where) +
+                                   u": " + Text(f.what) + u"). Outlook's Inbox Repair Tool can mend it.");
+        return store;
+    } catch (const pst::FileInUse&) {
+        throw StoreFailure(u"The file " + shown + u" is in use by another program.");
     } catch (const pst::PstError& e) {
         throw StoreFailure(u"The file " + shown + u" already exists and cannot be added to: " + Text(e.what()));
     }
+}
+
+std::shared_ptr<OpenStore> LogonExisting(const std::filesystem::path& native, const std::u16string& path,
+                                         const std::u16string& displayName) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::status(native, error)))
+        throw StoreFailure(u"The file " + path + u" already exists and is not a .pst file.");
+    auto store = std::make_shared<OpenStore>(OpenExisting(native, path));
+    store->Store().SetDisplayName(displayName);
+    // Not committed here: nothing reaches the file before the logon has gone through.
+    return store;
 }
 
 }  // namespace
@@ -30,15 +50,10 @@ std::shared_ptr<OpenStore> OpenStore::Logon(const std::u16string& path, const st
     const std::filesystem::path native(ToNative(path));
     std::error_code error;
     const auto status = std::filesystem::symlink_status(native, error);
-    if (!error && std::filesystem::exists(status)) {
-        if (!std::filesystem::is_regular_file(std::filesystem::status(native, error)))
-            throw StoreFailure(u"The file " + path + u" already exists and is not a .pst file.");
-        auto store = std::make_shared<OpenStore>(OpenExisting(native, path));
-        store->Store().SetDisplayName(displayName);
-        store->Commit();
-        return store;
-    }
-    return std::make_shared<OpenStore>(CreateStoreFile(native, displayName));
+    if (!error && std::filesystem::exists(status)) return LogonExisting(native, path, displayName);
+    if (auto created = CreateStoreFile(native, displayName)) return std::make_shared<OpenStore>(std::move(*created));
+    // Another writer created the file meanwhile: it is added to, or refused as in use.
+    return LogonExisting(native, path, displayName);
 }
 
 OpenStore::OpenStore(pst::PstStore store) : store_(std::move(store)), lastCommit_(std::chrono::steady_clock::now()) {}
@@ -74,6 +89,8 @@ void OpenStore::MessageSaved() {
 void OpenStore::CommitIfPending() {
     if (store_) Commit();
 }
+
+void OpenStore::Refuse() { store_.reset(); }
 
 void OpenStore::Close() {
     if (!store_) return;

@@ -31,6 +31,8 @@ public:
     void MessageSaved();     // commits when the policy says so
     void CommitIfPending();  // commits when anything was saved or created since the last commit
     void Close();            // commits and closes the file
+    // The logon failed after the file was opened: closes it without writing anything.
+    void Refuse();
 
 private:
     void Commit();

@@ -65,15 +65,23 @@ void PstMessageStore::ValidateIPMTree() {
     try {
         pst::EnsureDefaultFolders(store_->Store());
     } catch (const pst::PstError& e) {
+        store_->Refuse();  // the logon fails: nothing of it reaches the file
         throw StoreFailure(u"The standard folders could not be created: " + FromNative(e.what()));
     }
 }
 
 std::shared_ptr<StoreFolder> PstMessageStore::GetDefaultFolder(int which) {
+    // Asked while the logon is checked: a failure here refuses the store unchanged.
     const auto kind = DefaultFolderFor(which);
-    if (!kind) throw StoreFailure(u"There is no default folder of that kind.");
+    if (!kind) {
+        store_->Refuse();
+        throw StoreFailure(u"There is no default folder of that kind.");
+    }
     const auto nid = pst::FindDefaultFolder(store_->Store(), *kind);
-    if (!nid) throw StoreFailure(u"The default folder does not exist in this store.");
+    if (!nid) {
+        store_->Refuse();
+        throw StoreFailure(u"The default folder does not exist in this store.");
+    }
     return std::make_shared<PstFolder>(store_, *nid);
 }
 

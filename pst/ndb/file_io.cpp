@@ -1,6 +1,7 @@
 #include "pst/ndb/file_io.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,7 +25,7 @@ RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Access acc
     int flags = O_CLOEXEC;
     if (access == Access::Read) flags |= O_RDONLY;
     if (access == Access::ReadWrite) flags |= O_RDWR;
-    if (access == Access::CreateNew) flags |= O_RDWR | O_CREAT | O_TRUNC;
+    if (access == Access::CreateNew) flags |= O_RDWR | O_CREAT;  // emptied once locked
     fd_ = ::open(path.c_str(), flags, 0666);
     if (fd_ < 0) Fail(path, "cannot open");
     struct stat st{};
@@ -33,6 +34,43 @@ RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Access acc
         fd_ = -1;
         throw PstError(path.string() + " is not a regular file");
     }
+    if (access != Access::Read) LockForWriting();
+    if (access == Access::CreateNew) Resize(0);
+}
+
+// An open-file-description lock belongs to this open file, not to the process, so a second
+// writer is refused even inside the same process; it goes when the file is closed, also
+// when the process dies.
+void RandomAccessFile::LockForWriting() {
+    struct flock lock{};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    int result = ::fcntl(fd_, F_OFD_SETLK, &lock);
+    if (result != 0 && errno == EINVAL) result = ::flock(fd_, LOCK_EX | LOCK_NB);  // no OFD locks here
+    if (result == 0) return;
+    const int error = errno;
+    ::close(fd_);
+    fd_ = -1;
+    errno = error;
+    if (error == EAGAIN || error == EACCES || error == EWOULDBLOCK)
+        throw FileInUse(path_.string() + " is in use by another program");
+    Fail(path_, "cannot lock");
+}
+
+bool IsLockedForWriting(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct flock lock{};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    bool locked = false;
+    if (::fcntl(fd, F_OFD_GETLK, &lock) == 0) {
+        locked = lock.l_type != F_UNLCK;
+    } else if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        locked = errno == EWOULDBLOCK;
+    }
+    ::close(fd);
+    return locked;
 }
 
 RandomAccessFile::RandomAccessFile(RandomAccessFile&& other) noexcept
@@ -82,6 +120,14 @@ void RandomAccessFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_
 
 void RandomAccessFile::Resize(std::uint64_t size) {
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) Fail(path_, "cannot resize");
+}
+
+int RandomAccessFile::LinkTo(const std::filesystem::path& target) {
+    // Through /proc the link also works for a file whose first name is already gone.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) return errno;
+    path_ = target;
+    return 0;
 }
 
 void RandomAccessFile::Flush() {

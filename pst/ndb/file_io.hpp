@@ -1,14 +1,24 @@
 #pragma once
 // Positioned reads and writes on a file descriptor, with 64-bit offsets throughout so that
-// files beyond 4 GiB work. Errors become PstError.
+// files beyond 4 GiB work. Errors become PstError. A file opened for writing is locked
+// against every other writer for as long as it is open; readers take no lock.
 #include <cstdint>
 #include <filesystem>
 #include <span>
 
+#include "pst/pst_error.hpp"
+
 namespace ferrowick::pst {
+
+// Another open file (in this process or another) holds the writer's lock.
+class FileInUse : public PstError {
+public:
+    using PstError::PstError;
+};
 
 class RandomAccessFile {
 public:
+    // CreateNew creates the file, or empties it once no other writer holds it.
     enum class Access { Read, ReadWrite, CreateNew };
     RandomAccessFile(const std::filesystem::path& path, Access access);
     RandomAccessFile(RandomAccessFile&& other) noexcept;
@@ -24,9 +34,18 @@ public:
     void Resize(std::uint64_t size);
     void Flush();  // data reaches the disk before this returns (fdatasync)
 
+    // Gives the open file a further name, which must not exist yet; from then on errors name
+    // `target`. Returns 0 or the errno of the failure.
+    int LinkTo(const std::filesystem::path& target);
+    const std::filesystem::path& Path() const { return path_; }
+
 private:
+    void LockForWriting();
     int fd_ = -1;
     std::filesystem::path path_;
 };
+
+// True when some open file holds the writer's lock on `path`.
+bool IsLockedForWriting(const std::filesystem::path& path);
 
 }  // namespace ferrowick::pst

@@ -46,6 +46,10 @@ struct NodeDatabase::Impl final : BlockStore {
     std::uint64_t batch_start = 0;
     std::vector<std::uint8_t> batch;
     bool stop_before_header = false;
+    // What the header on disk says: the B-tree roots of the last commit and the file's end.
+    // Between commits the file's size, its AMaps and this header agree (see RecordSpace).
+    BlockRef committed_nbt, committed_bbt;
+    std::uint64_t disk_eof = 0;
     // A density list written by another program describes its AMaps, not ours: the first
     // commit replaces it by an empty one, which every reader accepts.
     bool density_list_stale = false;
@@ -67,8 +71,40 @@ struct NodeDatabase::Impl final : BlockStore {
 
     void FlushBatch() {
         if (batch.empty()) return;
+        // Nothing goes past the end the header records: a crash then leaves no stray bytes.
+        if (batch_start + batch.size() > disk_eof) RecordSpace();
         file.WriteAt(batch_start, batch);
         batch.clear();
+    }
+
+    // Brings the file's size and its AMaps to the state in memory and records them in a
+    // header that still names the last commit's B-trees: space taken since then shows as
+    // leaked, never as free, and the free total matches the maps. The maps and the header
+    // are written back to back, so that a crash finds them agreeing. Also cuts bytes a crash
+    // left past the end before this writer's first write.
+    void RecordSpace() {
+        const std::uint64_t end = amap->FileEnd();
+        try {
+            if (file.Size() != end) file.Resize(end);
+            amap->WriteChangedPages(file);
+            if (density_list_stale) {
+                file.WriteAt(kDensityListOffset, EmptyDensityListPage(header.bidNextP));
+                density_list_stale = false;
+            }
+            WriteHeader(committed_nbt, committed_bbt);
+        } catch (const PstError&) {
+            CutToDiskEof();
+            throw;
+        }
+    }
+
+    // After a failed write: nothing past the end that the header on disk records.
+    void CutToDiskEof() noexcept {
+        try {
+            if (disk_eof >= kFirstAMapOffset && file.Size() > disk_eof) file.Resize(disk_eof);
+        } catch (const PstError&) {
+            // the next writer cuts them
+        }
     }
 
     BlockId NextBlockId(bool internal) {
@@ -162,51 +198,65 @@ struct NodeDatabase::Impl final : BlockStore {
         return {bid, ib};
     }
 
-    void WriteHeader() {
-        header.root.ibFileEof = amap->FileEnd();
-        header.root.ibAMapLast = amap->LastAMap();
-        header.root.cbAMapFree = amap->FreeBytes();
-        header.root.cbPMapFree = 0;  // PMaps show every page in use
-        header.root.fAMapValid = kAMapValid;
-        ++header.dwUnique;
+    void WriteHeader(BlockRef nbt_root, BlockRef bbt_root) {
+        Header out = header;
+        out.root.nbt = nbt_root;
+        out.root.bbt = bbt_root;
+        out.root.ibFileEof = amap->FileEnd();
+        out.root.ibAMapLast = amap->LastAMap();
+        out.root.cbAMapFree = amap->FreeBytes();
+        out.root.cbPMapFree = 0;  // PMaps show every page in use
+        out.root.fAMapValid = kAMapValid;
+        out.dwUnique = ++header.dwUnique;
         std::array<std::uint8_t, kHeaderSize> bytes{};
-        header.Write(bytes);
+        out.Write(bytes);
         file.WriteAt(0, bytes);
+        header.root = out.root;
+        disk_eof = out.root.ibFileEof;
     }
 
     void Commit() {
         RequireWritable();
+        try {
+            CommitSteps();
+        } catch (const PstError&) {
+            FlushBatchAbandoned();
+            CutToDiskEof();
+            throw;
+        }
+    }
+
+    void FlushBatchAbandoned() noexcept { batch.clear(); }
+
+    void CommitSteps() {
         // 1. The new state's pages go to space that is free in both the old and the new state
         //    (freed space is still marked in use), next to the blocks PutNode() already wrote.
         const auto place = [this](BlockRef old, const auto& build) { return PlacePage(old, build); };
-        header.root.nbt = nbt.Flush(place);
-        header.root.bbt = bbt.Flush(place);
+        const BlockRef nbt_root = nbt.Flush(place);
+        const BlockRef bbt_root = bbt.Flush(place);
         for (BlockRef r : nbt.TakeDroppedPages()) release_after_commit.push_back({r.ib, kPageSize});
         for (BlockRef r : bbt.TakeDroppedPages()) release_after_commit.push_back({r.ib, kPageSize});
         FlushBatch();
-        if (file.Size() < amap->FileEnd()) file.Resize(amap->FileEnd());
-        // 2. The AMaps now mark the old and the new state in use: with the old header they
-        //    only show some leaked space.
-        amap->WriteChangedPages(file);
-        if (density_list_stale) {
-            file.WriteAt(kDensityListOffset, EmptyDensityListPage(header.bidNextP));
-            density_list_stale = false;
-        }
+        // 2. The AMaps now mark the old and the new state in use; recorded with the old roots
+        //    they only show some leaked space.
+        RecordSpace();
         file.Flush();
         if (stop_before_header) throw PstError("commit stopped before the header (test hook)");
         // 3. THE COMMIT POINT: the header is the only thing that says which B-tree roots are
         //    current. Everything it points at is on disk (flushed above), so a crash before
         //    this write leaves the previous state and a crash after it the new one.
-        WriteHeader();
+        WriteHeader(nbt_root, bbt_root);
+        committed_nbt = nbt_root;
+        committed_bbt = bbt_root;
         file.Flush();
         // 4. Nothing committed refers to the released space any more: free it and record
-        //    that. A crash in here leaves the committed state with some leaked space.
+        //    that, maps and header back to back. A crash in here leaves the committed state
+        //    with some leaked space.
         if (!release_after_commit.empty()) {
             for (const Extent& e : release_after_commit) amap->Release(e.ib, e.bytes);
             release_after_commit.clear();
             amap->WriteChangedPages(file);
-            file.Flush();
-            WriteHeader();
+            WriteHeader(committed_nbt, committed_bbt);
             file.Flush();
         }
     }
@@ -222,7 +272,7 @@ NodeDatabase NodeDatabase::Create(const std::filesystem::path& path, CreateOptio
     impl->mode = OpenMode::ReadWrite;
     impl->header = Header::Fresh(options.crypt);
     impl->amap = AllocationMap::ForNewFile();
-    impl->file.WriteAt(kDensityListOffset, EmptyDensityListPage(impl->header.bidNextP));
+    impl->density_list_stale = true;
     impl->Commit();
     return NodeDatabase(std::move(impl));
 }
@@ -262,6 +312,9 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
                 throw PstError("its allocation map is marked invalid (the file needs a repair by Outlook first)");
             impl->amap = AllocationMap::Load(impl->file, header.root.ibAMapLast);
             impl->density_list_stale = true;
+            impl->committed_nbt = header.root.nbt;
+            impl->committed_bbt = header.root.bbt;
+            impl->disk_eof = header.root.ibFileEof;
         }
     } catch (const PstError& e) {
         throw PstError(path.string() + " is damaged: " + e.what());
@@ -338,6 +391,12 @@ void NodeDatabase::StopCommitBeforeHeaderForTesting(bool stop) { impl_->stop_bef
 void NodeDatabase::SetAllocationFloorForTesting(FileOffset ib) {
     impl_->RequireWritable();
     impl_->amap->SetFloor(ib);
+}
+
+int NodeDatabase::LinkAs(const std::filesystem::path& target) {
+    const int error = impl_->file.LinkTo(target);
+    if (error == 0) impl_->path = target;
+    return error;
 }
 
 CryptMethod NodeDatabase::Crypt() const { return impl_->header.crypt; }

@@ -5,7 +5,12 @@
 //
 // Changes (PutNode, RemoveNode, AllocateNodeId) become durable at Commit(): everything new
 // goes to free space first and the header is rewritten last, so the file always shows the
-// state of the last Commit() whatever happens in between.
+// state of the last Commit() whatever happens in between. The file never holds bytes past
+// the end its header records, and the header's free total always matches the AMaps, apart
+// from the moment between two adjacent writes.
+//
+// A database open for writing holds the file's writer lock: a second writer fails with
+// FileInUse, readers are not held up.
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -59,6 +64,10 @@ public:
     // start allocations far into the file (to reach past 4 GiB in a sparse file quickly).
     void StopCommitBeforeHeaderForTesting(bool stop);
     void SetAllocationFloorForTesting(FileOffset ib);
+
+    // Gives the open file the further name `target`, which must not exist; from then on
+    // Path() and errors name `target`. Returns 0 or the errno of the failure.
+    int LinkAs(const std::filesystem::path& target);
 
     CryptMethod Crypt() const;
     const std::filesystem::path& Path() const;
