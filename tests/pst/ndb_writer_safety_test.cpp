@@ -1,0 +1,156 @@
+// What one writer may do to a file: it has the file to itself while it writes, and at any
+// moment the file ends where its header says and the header's free total matches the AMaps,
+// also after a crash or a failed write.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "ndb_test_support.hpp"
+#include "pst/check/pst_checker.hpp"
+#include "pst/ndb/file_io.hpp"
+#include "pst/ndb/header.hpp"
+#include "pst/ndb/node_database.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+using testing::Noise;
+using testing::ScratchDir;
+
+NodeId Msg(std::uint32_t i) { return NodeId::Make(NidType::NormalMessage, 0x10000 + i); }
+
+Header HeaderOnDisk(const std::filesystem::path& path) {
+    std::array<std::uint8_t, kHeaderSize> bytes{};
+    std::ifstream in(path, std::ios::binary);
+    in.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+    return Header::Read(bytes);
+}
+
+std::vector<char> Bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Corruption, a size other than ibFileEof and free totals other than the maps'.
+std::string Faults(const std::filesystem::path& path) {
+    std::string text;
+    for (const Finding& f : CheckPstFile(path, CheckOptions{false}))
+        if (f.severity == Severity::Corruption || f.kind == "file-eof" || f.kind == "amap-free-total")
+            text += f.kind + ": " + f.where + ": " + f.what + "\n";
+    return text;
+}
+
+TEST(NdbWriterSafety, ASecondWriterIsRefusedWhileReadersAreNot) {
+    ScratchDir dir("lock");
+    const auto path = dir / "a.pst";
+    {
+        auto writer = NodeDatabase::Create(path);
+        writer.PutNode(Msg(1), NodeId(), Noise(1, 100, 1));
+        writer.Commit();
+        const auto before = Bytes(path);
+        EXPECT_THROW(NodeDatabase::Open(path, OpenMode::ReadWrite), FileInUse);
+        // Creating over a file in use must not empty it either.
+        EXPECT_THROW(NodeDatabase::Create(path), FileInUse);
+        EXPECT_EQ(Bytes(path), before);
+        EXPECT_TRUE(IsLockedForWriting(path));
+        auto reader = NodeDatabase::Open(path, OpenMode::ReadOnly);
+        EXPECT_TRUE(reader.Contains(Msg(1)));
+        EXPECT_TRUE(IsSound(CheckPstFile(path, CheckOptions{false})));
+    }
+    EXPECT_FALSE(IsLockedForWriting(path));
+    auto next = NodeDatabase::Open(path, OpenMode::ReadWrite);  // the lock went with the writer
+    EXPECT_TRUE(next.Contains(Msg(1)));
+}
+
+TEST(NdbWriterSafety, BetweenCommitsTheFileEndsWhereItsHeaderSays) {
+    ScratchDir dir("eof", true);
+    const auto path = dir / "a.pst";
+    auto db = NodeDatabase::Create(path);
+    // Far more than one write batch: blocks reach the file long before the next commit.
+    for (std::uint32_t i = 0; i < 1500; ++i) db.PutNode(Msg(i), NodeId(), Noise(2, 8000, i));
+    EXPECT_EQ(std::filesystem::file_size(path), HeaderOnDisk(path).root.ibFileEof);
+    EXPECT_EQ(Faults(path), "");
+    db.Commit();
+    EXPECT_EQ(Faults(path), "");
+    // Replacing and removing frees space after the commit point: recorded in maps and header.
+    for (std::uint32_t i = 0; i < 1500; i += 2) db.PutNode(Msg(i), NodeId(), Noise(1, 50, i));
+    for (std::uint32_t i = 1; i < 1500; i += 4) db.RemoveNode(Msg(i));
+    for (std::uint32_t i = 2000; i < 2600; ++i) db.PutNode(Msg(i), NodeId(), Noise(2, 8000, i));
+    EXPECT_EQ(Faults(path), "");
+    db.Commit();
+    EXPECT_EQ(std::filesystem::file_size(path), HeaderOnDisk(path).root.ibFileEof);
+    EXPECT_EQ(Faults(path), "");
+    EXPECT_TRUE(IsSound(CheckPstFile(path, CheckOptions{false})));
+}
+
+TEST(NdbWriterSafety, BytesPastTheEndAreCutByTheNextWriterOnly) {
+    ScratchDir dir("tail");
+    const auto path = dir / "a.pst";
+    {
+        auto db = NodeDatabase::Create(path);
+        db.PutNode(Msg(1), NodeId(), Noise(3, 4000, 1));
+        db.Commit();
+    }
+    const std::uint64_t eof = HeaderOnDisk(path).root.ibFileEof;
+    {
+        std::ofstream tail(path, std::ios::binary | std::ios::app);  // what a crash used to leave
+        tail << std::string(1 << 20, 'x');
+    }
+    const auto before = Bytes(path);
+    EXPECT_NE(Faults(path), "");  // the checker reports the stray bytes
+    {
+        auto db = NodeDatabase::Open(path, OpenMode::ReadWrite);
+        EXPECT_EQ(Bytes(path), before);  // opening writes nothing
+        db.PutNode(Msg(2), NodeId(), Noise(1, 10, 2));
+        db.Commit();
+    }
+    EXPECT_EQ(std::filesystem::file_size(path), HeaderOnDisk(path).root.ibFileEof);
+    EXPECT_GE(HeaderOnDisk(path).root.ibFileEof, eof);
+    EXPECT_EQ(Faults(path), "");
+}
+
+// A full disk, imitated by a file size limit: the failed commit leaves the previous state
+// and no bytes past its end.
+TEST(NdbWriterSafety, AFailedCommitLeavesThePreviousStateAndNothingPastIt) {
+    ScratchDir dir("full");
+    const auto path = dir / "a.pst";
+    {
+        auto db = NodeDatabase::Create(path);
+        for (std::uint32_t i = 0; i < 20; ++i) db.PutNode(Msg(i), NodeId(), Noise(1, 3000, i));
+        db.Commit();
+    }
+    const std::uint64_t size = std::filesystem::file_size(path);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{size + (3 << 20), size + (3 << 20)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        bool failed = false;
+        try {
+            auto db = NodeDatabase::Open(path, OpenMode::ReadWrite);
+            for (std::uint32_t i = 100; i < 1100; ++i) db.PutNode(Msg(i), NodeId(), Noise(1, 8000, i));
+            db.Commit();
+        } catch (const PstError&) {
+            failed = true;
+        }
+        ::_exit(failed ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write did not fail";
+    EXPECT_EQ(std::filesystem::file_size(path), HeaderOnDisk(path).root.ibFileEof);
+    EXPECT_EQ(Faults(path), "");
+    auto db = NodeDatabase::Open(path, OpenMode::ReadOnly);
+    EXPECT_EQ(db.Nodes().size(), 20u);
+}
+
+}  // namespace
+}  // namespace ferrowick::pst

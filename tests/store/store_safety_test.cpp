@@ -1,0 +1,238 @@
+// A store is safe with people's mail: one writer at a time (in this process or another),
+// no writes into a damaged store, and a logon that fails leaves an existing file as it was.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <functional>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "fs/text.hpp"
+#include "pst/check/pst_checker.hpp"
+#include "pst/messaging/pst_store.hpp"
+#include "pst/ndb/header.hpp"
+#include "store/pst_store_service.hpp"
+#include "support/shared_corpus.hpp"
+#include "support/temp_folder.hpp"
+
+namespace ferrowick {
+namespace {
+
+namespace fsys = std::filesystem;
+
+constexpr const char* kOutlookStore = "tghanem-pst/PST.pst";
+
+std::vector<char> Bytes(const fsys::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Text(const fsys::path& path) {
+    const auto bytes = Bytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A copy of one of Outlook's stores that we may write to.
+void CopyOutlookStore(const fsys::path& to) {
+    fsys::remove(to);
+    fsys::copy_file(testing::CorpusDir() / "pst" / kOutlookStore, to);
+    fsys::permissions(to, fsys::perms::owner_write, fsys::perm_options::add);
+}
+
+// Rewrites the header through `change`, with its CRCs made right again.
+void ChangeHeader(const fsys::path& path, const std::function<void(pst::Header&)>& change) {
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    std::array<std::uint8_t, pst::kHeaderSize> bytes{};
+    file.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+    pst::Header header = pst::Header::Read(bytes);
+    change(header);
+    header.Write(bytes);
+    file.seekp(0);
+    file.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::string Corruption(const fsys::path& path) {
+    std::string text;
+    for (const pst::Finding& f : pst::CheckPstFile(path))
+        if (f.severity == pst::Severity::Corruption) text += f.kind + ": " + f.what + "\n";
+    return text;
+}
+
+std::size_t MessagesBelow(const pst::PstStore& store, pst::NodeId folder) {
+    std::size_t count = store.Folder(folder).contents.RowCount();
+    for (pst::NodeId child : store.Subfolders(folder)) count += MessagesBelow(store, child);
+    return count;
+}
+
+std::size_t MessagesIn(const fsys::path& path) {
+    const pst::PstStore store = pst::PstStore::Open(path, pst::OpenMode::ReadOnly);
+    return MessagesBelow(store, store.RootFolder());
+}
+
+// `ferrowick convert SOURCE OUTPUT`, started in the background with its errors to `errors`.
+pid_t StartConvert(const fsys::path& source, const fsys::path& output, const fsys::path& errors) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int in = ::open("/dev/null", O_RDONLY), out = ::open("/dev/null", O_WRONLY);
+        const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::execl(FERROWICK_BINARY, FERROWICK_BINARY, "convert", source.c_str(), output.c_str(), (char*)nullptr);
+        ::_exit(127);
+    }
+    return pid;
+}
+
+int ExitCode(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int Cli(const std::string& args) {
+    const int status = std::system((std::string("'") + FERROWICK_BINARY + "' " + args + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class StoreSafetyTest : public ::testing::Test {
+protected:
+    std::shared_ptr<StoreSession> NewSession() { return service_.CreateSession(); }
+
+    static std::u16string FailureOf(const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const StoreFailure& f) {
+            return f.Description();
+        }
+        return u"(no failure)";
+    }
+
+    testing::TempFolder dir_;
+    fsys::path path_ = dir_.Native("out.pst");
+    std::u16string shown_ = FromNative(path_.string());
+    PstStoreService service_;
+};
+
+TEST_F(StoreSafetyTest, ASecondWriterIsRefusedAsInUseWhileReadersWork) {
+    for (const bool outlook : {false, true}) {
+        if (outlook) {
+            if (!testing::CorpusAvailable()) continue;
+            CopyOutlookStore(path_);
+        }
+        auto first = NewSession();
+        first->LogonPstStore(shown_, kUnicodePstFormat, u"First")->ValidateIPMTree();
+        const auto before = Bytes(path_);
+        EXPECT_EQ(FailureOf([&] { NewSession()->LogonPstStore(shown_, kUnicodePstFormat, u"Second"); }),
+                  u"The file " + shown_ + u" is in use by another program.");
+        EXPECT_EQ(Bytes(path_), before);
+        // Readers see the last commit.
+        EXPECT_EQ(Corruption(path_), "");
+        EXPECT_EQ(Cli("check '" + path_.string() + "'"), 0);
+        EXPECT_EQ(Cli("inspect '" + path_.string() + "'"), 0);
+        first->Logoff();
+        auto second = NewSession();
+        EXPECT_NE(second->LogonPstStore(shown_, kUnicodePstFormat, u"Second"), nullptr);
+        second->Logoff();
+        fsys::remove(path_);
+    }
+}
+
+TEST_F(StoreSafetyTest, ConvertIntoAStoreInUseExitsTwoNamingTheFile) {
+    FERROWICK_REQUIRE_CORPUS();
+    const fsys::path errors = dir_.Native("errors.txt");
+    for (const bool outlook : {false, true}) {
+        if (outlook) CopyOutlookStore(path_);
+        auto holder = NewSession();
+        holder->LogonPstStore(shown_, kUnicodePstFormat, u"Holder")->ValidateIPMTree();
+        const auto before = Bytes(path_);
+        EXPECT_EQ(ExitCode(StartConvert(testing::CorpusDir() / "msg", path_, errors)), 2) << Text(errors);
+        EXPECT_NE(Text(errors).find(path_.string() + " is in use by another program."), std::string::npos)
+            << Text(errors);
+        EXPECT_EQ(Bytes(path_), before);
+        holder->Logoff();
+        EXPECT_EQ(Corruption(path_), "");
+        fsys::remove(path_);
+    }
+}
+
+// Two real runs at once into one output, new and existing: one may be refused, but the
+// store is sound and holds every message of every run that succeeded.
+TEST_F(StoreSafetyTest, TwoConvertRunsAtOnceNeverShareTheStore) {
+    FERROWICK_REQUIRE_CORPUS();
+    const fsys::path source = testing::CorpusDir() / "msg";
+    const fsys::path errorsA = dir_.Native("a.txt"), errorsB = dir_.Native("b.txt");
+    ASSERT_EQ(ExitCode(StartConvert(source, path_, errorsA)), 0) << Text(errorsA);
+    const std::size_t perRun = MessagesIn(path_);
+    ASSERT_GT(perRun, 100u);
+    int refused = 0;
+    for (int round = 0; round < 6; ++round) {
+        fsys::remove(path_);
+        if (round % 2 == 1) CopyOutlookStore(path_);
+        const std::size_t base = fsys::exists(path_) ? MessagesIn(path_) : 0;
+        const pid_t a = StartConvert(source, path_, errorsA), b = StartConvert(source, path_, errorsB);
+        const int exitA = ExitCode(a), exitB = ExitCode(b);
+        int succeeded = 0;
+        for (const auto& [code, errors] : {std::pair{exitA, errorsA}, std::pair{exitB, errorsB}}) {
+            if (code == 0) ++succeeded;
+            else if (code == 2) {
+                ++refused;
+                EXPECT_NE(Text(errors).find(path_.string() + " is in use by another program."), std::string::npos)
+                    << Text(errors);
+            } else {
+                ADD_FAILURE() << "round " << round << ": exit " << code << "\n" << Text(errors);
+            }
+        }
+        EXPECT_GE(succeeded, 1) << "round " << round;
+        EXPECT_EQ(Corruption(path_), "") << "round " << round;
+        EXPECT_EQ(MessagesIn(path_), base + perRun * succeeded) << "round " << round;
+    }
+    std::printf("[   INFO   ] %d of 12 runs refused as in use\n", refused);
+}
+
+TEST_F(StoreSafetyTest, ADamagedStoreIsRefusedAndLeftByteForByte) {
+    FERROWICK_REQUIRE_CORPUS();
+    const std::vector<std::pair<const char*, std::function<void(pst::Header&)>>> damages = {
+        {"bidNextB below the BIDs in use", [](pst::Header& h) { h.bidNextB = pst::BlockId(4); }},
+        {"bidNextP below the pages in use", [](pst::Header& h) { h.bidNextP = pst::BlockId(1); }},
+    };
+    for (const auto& [what, damage] : damages) {
+        CopyOutlookStore(path_);
+        ChangeHeader(path_, damage);
+        ASSERT_NE(Corruption(path_), "") << what << ": the checker should see the damage";
+        const auto before = Bytes(path_);
+        const std::u16string failure =
+            FailureOf([&] { NewSession()->LogonPstStore(shown_, kUnicodePstFormat, u"Added")->ValidateIPMTree(); });
+        EXPECT_EQ(failure.rfind(u"The file " + shown_ + u" is damaged and is not added to", 0), 0u)
+            << what << ": " << ToUtf8(failure);
+        EXPECT_EQ(Bytes(path_), before) << what;
+        EXPECT_EQ(Cli("convert '" + (testing::CorpusDir() / "msg").string() + "' '" + path_.string() + "'"), 2) << what;
+        EXPECT_EQ(Bytes(path_), before) << what;
+    }
+}
+
+// A store that passes the check but whose standard folders cannot be made (no folder IDs
+// left): the logon fails late, and still nothing reaches the file.
+TEST_F(StoreSafetyTest, AStoreRefusedLateInTheLogonIsNeitherRenamedNorCommitted) {
+    pst::PstStore::Create(path_, u"Original").Commit();
+    ChangeHeader(path_, [](pst::Header& h) {
+        h.rgnid[static_cast<std::uint8_t>(pst::NidType::NormalFolder)] = (1u << 27) - 1;
+    });
+    ASSERT_EQ(Corruption(path_), "");
+    const auto before = Bytes(path_);
+    {
+        auto session = NewSession();
+        auto store = session->LogonPstStore(shown_, kUnicodePstFormat, u"Renamed");
+        EXPECT_EQ(FailureOf([&] { store->ValidateIPMTree(); }).rfind(u"The standard folders could not be created", 0), 0u);
+        // The engine ends the call here without logging off; the session goes with it.
+    }
+    EXPECT_EQ(Bytes(path_), before);
+    EXPECT_EQ(pst::PstStore::Open(path_, pst::OpenMode::ReadOnly).DisplayName(), u"Original");
+}
+
+}  // namespace
+}  // namespace ferrowick
