@@ -2,6 +2,7 @@
 // no writes into a damaged store, and a logon that fails leaves an existing file as it was.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,11 +11,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "fs/text.hpp"
 #include "pst/check/pst_checker.hpp"
+#include "pst/messaging/property_tags.hpp"
 #include "pst/messaging/pst_store.hpp"
+#include "pst/ndb/file_io.hpp"
 #include "pst/ndb/header.hpp"
+#include "store/pst_message.hpp"
 #include "store/pst_store_service.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
@@ -232,6 +237,82 @@ TEST_F(StoreSafetyTest, AStoreRefusedLateInTheLogonIsNeitherRenamedNorCommitted)
     }
     EXPECT_EQ(Bytes(path_), before);
     EXPECT_EQ(pst::PstStore::Open(path_, pst::OpenMode::ReadOnly).DisplayName(), u"Original");
+}
+
+// A writer that saves messages until it is killed; Outlook's store to add to, or a new one.
+[[noreturn]] void WriteUntilKilled(const std::u16string& path) {
+    PstStoreService service;
+    auto session = service.CreateSession();
+    auto store = session->LogonPstStore(path, kUnicodePstFormat, u"Killed");
+    store->ValidateIPMTree();
+    auto folder = store->IPMRootFolder()->Folders()->Add(u"Bulk", kMailFolderType);
+    for (int i = 0;; ++i) {
+        auto m = folder->Items()->Add(kMailMessageType);
+        static_cast<PstMessage&>(*m).Content().properties.Set(
+            pst::tags::kBody.id, pst::PropertyValue::String(std::u16string(3000 + i % 5000, u'k')));
+        m->Save();
+    }
+}
+
+std::uint64_t EofInHeader(const fsys::path& path) {
+    std::array<std::uint8_t, pst::kHeaderSize> bytes{};
+    std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+    return pst::Header::Read(bytes).root.ibFileEof;
+}
+
+// kill -9 at many moments, from before the file appears to well into the commits: the
+// folder holds the store or nothing (no temporary file), and the store ends where its
+// header says, with free totals that match its maps and everything of the last commit.
+TEST_F(StoreSafetyTest, AKilledWriterLeavesTheLastCommitAndNothingElse) {
+    const bool outlook = testing::CorpusAvailable();
+    const std::size_t outlookMessages = outlook ? (CopyOutlookStore(path_), MessagesIn(path_)) : 0;
+    int sound = 0, kills = 0;
+    for (int round = 0; round < 24; ++round) {
+        const bool append = outlook && round % 2 == 1;
+        fsys::remove(path_);
+        if (append) CopyOutlookStore(path_);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) WriteUntilKilled(shown_);
+        std::this_thread::sleep_for(std::chrono::milliseconds(round < 8 ? round * 4 : (round - 7) * 35));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ++kills;
+        const std::string where = "round " + std::to_string(round) + (append ? " (Outlook store)" : " (new store)");
+        for (const auto& entry : fsys::directory_iterator(dir_.Root()))
+            EXPECT_EQ(entry.path(), path_) << where << ": left behind";
+        if (!fsys::exists(path_)) {
+            EXPECT_FALSE(append) << where;
+            continue;
+        }
+        EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << where;
+        std::string faults;
+        for (const pst::Finding& f : pst::CheckPstFile(path_))
+            if (f.severity == pst::Severity::Corruption || f.kind == "file-eof" || f.kind == "amap-free-total")
+                faults += f.kind + ": " + f.where + ": " + f.what + "\n";
+        EXPECT_EQ(faults, "") << where;
+        if (append) EXPECT_GE(MessagesIn(path_), outlookMessages) << where;
+        if (faults.empty()) ++sound;
+    }
+    std::printf("[   INFO   ] %d kills, %d stores left, all checked\n", kills, sound);
+}
+
+// A writer killed before it could link its file, where files cannot be made without a
+// name, leaves a hidden temporary file: the next run for the same output removes it, and
+// leaves alone a temporary file still being written and other outputs' ones.
+TEST_F(StoreSafetyTest, TemporaryFilesOfDeadWritersAreRemoved) {
+    const fsys::path stale = dir_.Native(".out.pst.0123456789abcdef.tmp");
+    const fsys::path live = dir_.Native(".out.pst.fedcba9876543210.tmp");
+    const fsys::path other = dir_.Native(".other.pst.0123456789abcdef.tmp");
+    for (const auto& p : {stale, live, other}) std::ofstream(p) << "partial";
+    const pst::RandomAccessFile writing(live, pst::RandomAccessFile::Access::ReadWrite);
+    auto session = NewSession();
+    session->LogonPstStore(shown_, kUnicodePstFormat, u"New")->ValidateIPMTree();
+    session->Logoff();
+    EXPECT_FALSE(fsys::exists(stale));
+    EXPECT_TRUE(fsys::exists(live));
+    EXPECT_TRUE(fsys::exists(other));
+    EXPECT_EQ(Corruption(path_), "");
 }
 
 }  // namespace
