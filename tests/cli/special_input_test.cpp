@@ -1,5 +1,5 @@
 // `ferrowick convert` over trees that hold more than folders and message files: named
-// pipes, devices, links, paths beyond the kernel's limit.
+// pipes, devices, links, folders that cannot be listed, paths beyond the kernel's limit.
 // Each run is a real child process, killed if it outlives a generous bound, so a run that
 // hangs fails the test instead of stopping the suite.
 #include <gtest/gtest.h>
@@ -145,6 +145,41 @@ TEST_F(SpecialInputTest, MessagesBeyondTheKernelPathLimitAreConverted) {
     EXPECT_EQ(MessageCountOf(dir_ / "out/Deep.pst"), "2 messages");
 }
 
+
+TEST_F(SpecialInputTest, FoldersThatAreNotListedAreNamedAndTheRunFails) {
+    Message("Mail/a.msg", u"A");
+    Message("Mail/Locked/secret.msg", u"Secret");
+    Message("Elsewhere/b.msg", u"B");
+    ASSERT_EQ(::symlink(Path("Elsewhere").c_str(), Path("Mail/Link").c_str()), 0);
+    ASSERT_EQ(::chmod(Path("Mail/Locked").c_str(), 0), 0);
+
+    const ChildRun run = Ferrowick({"convert", Path("Mail"), Path("out/Mail.pst")}, true);
+    ASSERT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(Path("Mail/Locked") + ": could not be listed: Permission denied"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find(Path("Mail/Link") + ": symbolic link to a folder, not followed"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("2 folders could not be converted."), std::string::npos) << run.output;
+    EXPECT_EQ(MessageCountOf(dir_ / "out/Mail.pst"), "1 messages");
+}
+
+TEST_F(SpecialInputTest, MultipleFolderRunsNameThemTooEvenWithNothingElseToConvert) {
+    Message("Root/One/a.msg", u"A");
+    Message("Elsewhere/b.msg", u"B");
+    ASSERT_EQ(::symlink(Path("Elsewhere").c_str(), Path("Root/One/Link").c_str()), 0);
+    Message("Root/Two/Locked/secret.msg", u"Secret");  // Two holds nothing that can be listed
+    ASSERT_EQ(::chmod(Path("Root/Two/Locked").c_str(), 0), 0);
+
+    const ChildRun run = Ferrowick({"convert", "--multiple", Path("Root"), Path("out")}, true);
+    ASSERT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(Path("Root/One/Link") + ": symbolic link to a folder, not followed"),
+              std::string::npos) << run.output;
+    const std::size_t two = run.output.find(Path("Root/Two") + " (1 not converted):");
+    ASSERT_NE(two, std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(Path("Root/Two/Locked") + ": could not be listed: Permission denied", two),
+              std::string::npos) << run.output;
+    EXPECT_EQ(MessageCountOf(dir_ / "out/One.pst"), "1 messages");
+}
 
 }  // namespace
 }  // namespace ferrowick::cli
