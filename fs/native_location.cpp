@@ -14,19 +14,7 @@ namespace {
 constexpr std::size_t kLongestPiece = PATH_MAX - 1;
 
 // Paths up to this length go to the kernel whole.
-constexpr std::size_t kRememberFrom = 1024;
-
-// The folder part of the last long path, kept open: a walk down a deep tree then opens
-// one more level per step instead of resolving thousands of names again. A folder renamed
-// in the meantime is still reached under the path it had when it was opened.
-struct RememberedFolder {
-    std::string path;
-    int descriptor = -1;
-    ~RememberedFolder() {
-        if (descriptor >= 0) close(descriptor);
-    }
-};
-thread_local RememberedFolder remembered;
+constexpr std::size_t kWholeUpTo = kLongestPiece;
 
 // Opens `relative` below `start` (AT_FDCWD or a descriptor, which stays open) in pieces
 // short enough for the kernel; the new descriptor, or -1 with the errno in `error`.
@@ -64,7 +52,7 @@ int OpenFolderInPieces(int start, const std::string& relative, int& error) {
 
 NativeLocation::NativeLocation(std::u16string_view path) {
     std::string bytes = ToNative(path);
-    if (bytes.size() <= kRememberFrom) {
+    if (bytes.size() <= kWholeUpTo) {
         rest_ = std::move(bytes);
         return;
     }
@@ -73,27 +61,14 @@ NativeLocation::NativeLocation(std::u16string_view path) {
         error_ = ENAMETOOLONG;
         return;
     }
-    std::string folderPart = bytes.substr(0, lastSlash == 0 ? 1 : lastSlash);
+    const std::string folderPart = bytes.substr(0, lastSlash == 0 ? 1 : lastSlash);
     rest_ = bytes.substr(lastSlash + 1);
     if (rest_.empty()) rest_.push_back('.');  // the path ended in a separator: the folder itself
 
-    int start = AT_FDCWD;
-    std::string relative = folderPart;
-    if (remembered.descriptor >= 0 && folderPart.compare(0, remembered.path.size(), remembered.path) == 0) {
-        if (folderPart.size() == remembered.path.size()) {
-            start = remembered.descriptor;
-            relative.clear();
-        } else if (folderPart[remembered.path.size()] == '/') {
-            start = remembered.descriptor;
-            relative = folderPart.substr(remembered.path.size() + 1);
-        }
-    }
-    const int opened = OpenFolderInPieces(start, relative, error_);
-    if (opened < 0) return;
-    folder_ = opened;
-    if (remembered.descriptor >= 0) close(remembered.descriptor);
-    remembered.descriptor = dup(opened);
-    remembered.path = std::move(folderPart);
+    // Looked up afresh every time, like any short path: a folder renamed or replaced since
+    // the last call is never reached under its old name.
+    const int opened = OpenFolderInPieces(AT_FDCWD, folderPart, error_);
+    if (opened >= 0) folder_ = opened;
 }
 
 NativeLocation::~NativeLocation() {

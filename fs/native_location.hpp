@@ -2,8 +2,8 @@
 // A file-system path made ready for the POSIX *at() calls: a folder descriptor and the
 // rest of the path relative to it. Long paths are opened folder part first, in pieces
 // short enough for the kernel, so paths beyond PATH_MAX work (as the extended-length form
-// lifts the length limit on Windows); the last such folder stays open for the next call.
-// Short paths go to the kernel whole.
+// lifts the length limit on Windows). Every path is looked up by name, each time: nothing
+// is kept from one call to the next. Short paths go to the kernel whole.
 #include <fcntl.h>
 
 #include <string>

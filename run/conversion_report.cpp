@@ -16,11 +16,26 @@ std::size_t ConversionReport::NotConvertedCount() const {
     return count;
 }
 
+namespace {
+
+std::u16string Counted(std::size_t count, std::u16string_view one, std::u16string_view many) {
+    return DecimalText(static_cast<std::int64_t>(count)) + u" " + std::u16string(count == 1 ? one : many);
+}
+
+}  // namespace
+
 std::u16string ConversionReport::FailureSummary() const {
-    const std::size_t count = NotConvertedCount();
-    if (count == 0) return {};
-    return DecimalText(static_cast<std::int64_t>(count)) +
-           (count == 1 ? u" file could not be converted." : u" files could not be converted.");
+    std::size_t folderCount = 0;
+    for (const auto& folder : folders)
+        for (const auto& item : folder.notConverted)
+            if (item.kind == NotConvertedKind::Folder) ++folderCount;
+    const std::size_t fileCount = NotConvertedCount() - folderCount;
+    if (fileCount == 0 && folderCount == 0) return {};
+    std::u16string text;
+    if (fileCount != 0) text = Counted(fileCount, u"file", u"files");
+    if (fileCount != 0 && folderCount != 0) text += u" and ";
+    if (folderCount != 0) text += Counted(folderCount, u"folder", u"folders");
+    return text + u" could not be converted.";
 }
 
 std::u16string ConversionReport::FailureDetails() const {

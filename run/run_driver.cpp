@@ -1,7 +1,9 @@
 #include "run/run_driver.hpp"
 
 #include <cstddef>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/path_names.hpp"
 #include "engine/start_migration.hpp"
@@ -22,8 +24,9 @@ private:
     RunState& state_;
 };
 
-// Discovery of one source folder into freshly emptied queues; sets MessageCount.
-void PrepareAndScan(RunState& state, RunSeams& seams, const std::u16string& sourceFolder) {
+// Discovery of one source folder into freshly emptied queues; sets MessageCount. Returns
+// the folders of the tree it passed over.
+std::vector<NotConvertedFile> PrepareAndScan(RunState& state, RunSeams& seams, const std::u16string& sourceFolder) {
     RunSettings& settings = state.Settings;
     settings.SourceFolder = sourceFolder;
     settings.FilePattern = u"*.*";
@@ -31,10 +34,24 @@ void PrepareAndScan(RunState& state, RunSeams& seams, const std::u16string& sour
     state.FolderQueue.Drop();
     settings.NextMessageNumber = 1;
     seams.yielder.Yield();
+    std::vector<NotConvertedFile> passedOver;
     ScanFolder(settings.SourceFolder, settings.FilePattern, settings.NextMessageNumber,
                settings.NextFolderNumber, state.MessageQueue, state.FolderQueue, seams.board,
-               seams.yielder);
+               seams.yielder, passedOver);
     settings.MessageCount = settings.NextMessageNumber - 1;
+    return passedOver;
+}
+
+// The folders discovery passed over head the source folder's list of what was not
+// converted; the folder gets a report of its own when the engine made none (nothing to
+// convert, or no store chosen).
+void ReportPassedOver(RunState& state, std::size_t reportsBefore, const std::u16string& folderName,
+                      const std::u16string& folderPath, std::vector<NotConvertedFile> passedOver) {
+    if (passedOver.empty()) return;
+    std::vector<FolderReport>& reports = state.Report.folders;
+    if (reports.size() == reportsBefore) reports.push_back(FolderReport{folderName, folderPath, {}, {}, {}});
+    std::vector<NotConvertedFile>& list = reports.back().notConverted;
+    list.insert(list.begin(), std::make_move_iterator(passedOver.begin()), std::make_move_iterator(passedOver.end()));
 }
 
 void ClearRequests(RunState& state) {
@@ -46,15 +63,18 @@ void RunSingleFolder(RunState& state, RunSeams& seams) {
     seams.yielder.Yield();
     if (state.Flags.StopRequested) return;
     seams.board.SetSkipEnabled(false);
-    PrepareAndScan(state, seams, seams.selection.SourceMailbox());
+    const std::size_t reportsBefore = state.Report.folders.size();
+    std::vector<NotConvertedFile> passedOver = PrepareAndScan(state, seams, seams.selection.SourceMailbox());
     seams.yielder.Yield();
     seams.board.SetCount1(u"Migrating " + DecimalText(state.Settings.MessageCount) + u" items from " +
                           state.Settings.SourceFolder);
-    if (state.Settings.MessageCount < 1) return;
-    ClearRequests(state);
-    seams.board.SetWindowCaption(u"Conversion Status");
     const std::u16string folderPath = seams.selection.SourceMailbox();
-    StartMigration(state, seams, FileNameOf(folderPath), folderPath);
+    if (state.Settings.MessageCount >= 1) {
+        ClearRequests(state);
+        seams.board.SetWindowCaption(u"Conversion Status");
+        StartMigration(state, seams, FileNameOf(folderPath), folderPath);
+    }
+    ReportPassedOver(state, reportsBefore, FileNameOf(folderPath), folderPath, std::move(passedOver));
 }
 
 void RunMultipleFolders(RunState& state, RunSeams& seams) {
@@ -67,15 +87,18 @@ void RunMultipleFolders(RunState& state, RunSeams& seams) {
         if (state.Flags.StopRequested) break;
         seams.board.SetSkipEnabled(false);
         seams.selection.MarkRowStarted(i);
-        PrepareAndScan(state, seams, row.Path);
+        const std::size_t reportsBefore = state.Report.folders.size();
+        std::vector<NotConvertedFile> passedOver = PrepareAndScan(state, seams, row.Path);
         seams.yielder.Yield();
         seams.board.SetCount1(u"Converting " + DecimalText(state.Settings.MessageCount) +
                               u" items from " + row.Path);
-        if (state.Settings.MessageCount < 1) continue;
-        ClearRequests(state);
-        seams.board.SetWindowCaption(u"Converting " + DecimalText(static_cast<std::int64_t>(i)) + u" of " +
-                                     DecimalText(static_cast<std::int64_t>(rowCount)) + u" Folders");
-        StartMigration(state, seams, row.Text, row.Path);
+        if (state.Settings.MessageCount >= 1) {
+            ClearRequests(state);
+            seams.board.SetWindowCaption(u"Converting " + DecimalText(static_cast<std::int64_t>(i)) + u" of " +
+                                         DecimalText(static_cast<std::int64_t>(rowCount)) + u" Folders");
+            StartMigration(state, seams, row.Text, row.Path);
+        }
+        ReportPassedOver(state, reportsBefore, row.Text, row.Path, std::move(passedOver));
     }
 }
 

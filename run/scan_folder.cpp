@@ -1,5 +1,6 @@
 #include "run/scan_folder.hpp"
 
+#include <cstring>
 #include <vector>
 
 #include "fs/directory_listing.hpp"
@@ -13,6 +14,7 @@ namespace {
 
 constexpr std::u16string_view kEveryEntry = u"*";
 constexpr std::u16string_view kQueuedCaption = u" Messages Queued for Conversion.";
+constexpr std::u16string_view kLinkNotFollowed = u"symbolic link to a folder, not followed";
 
 // Discovery needs each entry's name and kind only. The kind comes with the listing (the
 // folder records it), so no item is looked up a second time: a tree of 100,000 files
@@ -29,6 +31,21 @@ bool IsDotEntry(std::u16string_view name) { return name == u"." || name == u".."
 bool IsFolderToDescend(std::int32_t attributes) {
     return attributes != fs::kInvalidAttributes && (attributes & fs::kAttributeFolder) != 0 &&
            (attributes & fs::kAttributeSymbolicLink) == 0;
+}
+
+bool IsLinkToFolder(std::int32_t attributes) {
+    return attributes != fs::kInvalidAttributes && (attributes & fs::kAttributeFolder) != 0 &&
+           (attributes & fs::kAttributeSymbolicLink) != 0;
+}
+
+// A folder as the report names it: without its trailing separator.
+std::u16string FolderPathOf(std::u16string_view folder) {
+    if (folder.size() > 1 && folder.back() == fs::kPathSeparator) folder.remove_suffix(1);
+    return std::u16string(folder);
+}
+
+std::u16string NotListedReason(std::int32_t errorCode) {
+    return u"could not be listed: " + FromNative(std::strerror(errorCode));
 }
 
 // Anything without the folder bit is queued as a file; -1 and links to folders carry it.
@@ -53,31 +70,49 @@ bool Started(fs::SearchHandle handle) { return handle != fs::kNoSearch && handle
 class Discovery {
 public:
     Discovery(const std::u16string& pattern, std::int32_t& nextMessageNumber, std::int32_t& nextFolderNumber,
-              KeyedQueue& messageQueue, KeyedQueue& folderQueue, StatusBoard& board, Yielder& yielder)
+              KeyedQueue& messageQueue, KeyedQueue& folderQueue, StatusBoard& board, Yielder& yielder,
+              std::vector<NotConvertedFile>& passedOver)
         : pattern_(pattern), nextMessageNumber_(nextMessageNumber), nextFolderNumber_(nextFolderNumber),
-          messageQueue_(messageQueue), folderQueue_(folderQueue), board_(board), yielder_(yielder) {}
+          messageQueue_(messageQueue), folderQueue_(folderQueue), board_(board), yielder_(yielder),
+          passedOver_(passedOver) {}
 
     // Both passes over one folder (which ends in the separator); returns the names of the
-    // sub-folders it queued, in listing order.
+    // sub-folders it queued, in listing order. A folder that cannot be listed is passed
+    // over once, not once per pass.
     std::vector<std::u16string> ScanOne(const std::u16string& folder) {
         yielder_.Yield();
-        std::vector<std::u16string> subFolders = QueueSubFolders(folder);
-        QueueFiles(folder);
+        bool listed = true;
+        std::vector<std::u16string> subFolders = QueueSubFolders(folder, listed);
+        if (listed) QueueFiles(folder);
         return subFolders;
     }
 
     void Yield() { yielder_.Yield(); }
 
 private:
-    std::vector<std::u16string> QueueSubFolders(const std::u16string& folder) {
+    void PassOver(std::u16string folderPath, std::u16string reason) {
+        passedOver_.push_back(NotConvertedFile(std::move(folderPath), std::move(reason), NotConvertedKind::Folder));
+    }
+
+    std::vector<std::u16string> QueueSubFolders(const std::u16string& folder, bool& listed) {
         std::vector<std::u16string> names;
         fs::FileEntry entry;
-        if (!Started(fs::FindFirstEntry(folder + std::u16string(kEveryEntry), entry, kWalkDetail))) return names;
+        if (!Started(fs::FindFirstEntry(folder + std::u16string(kEveryEntry), entry, kWalkDetail))) {
+            // Every folder holds at least "." and "..": nothing at all means it was not read.
+            listed = false;
+            if (entry.Failed)
+                PassOver(FolderPathOf(folder), NotListedReason(entry.ErrorCode));
+            return names;
+        }
         const OpenSearch search(entry);
         do {
             yielder_.Yield();
             if (IsDotEntry(fs::TrimAtNullView(entry.Name))) continue;
             yielder_.Yield();
+            if (IsLinkToFolder(AttributesOf(entry))) {
+                PassOver(folder + fs::TrimAtNull(entry.Name), std::u16string(kLinkNotFollowed));
+                continue;
+            }
             if (!IsFolderToDescend(AttributesOf(entry))) continue;
             yielder_.Yield();
             std::u16string name = fs::TrimAtNull(entry.Name);
@@ -114,6 +149,7 @@ private:
     KeyedQueue& folderQueue_;
     StatusBoard& board_;
     Yielder& yielder_;
+    std::vector<NotConvertedFile>& passedOver_;
 };
 
 // One folder whose sub-folders are being descended into, depth first. The path of the
@@ -128,9 +164,10 @@ struct PendingFolder {
 
 void ScanFolder(std::u16string& folder, const std::u16string& pattern, std::int32_t& nextMessageNumber,
                 std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue,
-                StatusBoard& board, Yielder& yielder) {
+                StatusBoard& board, Yielder& yielder, std::vector<NotConvertedFile>& passedOver) {
     if (folder.empty() || folder.back() != fs::kPathSeparator) folder.push_back(fs::kPathSeparator);
-    Discovery discovery(pattern, nextMessageNumber, nextFolderNumber, messageQueue, folderQueue, board, yielder);
+    Discovery discovery(pattern, nextMessageNumber, nextFolderNumber, messageQueue, folderQueue, board, yielder,
+                        passedOver);
 
     // An explicit stack instead of nested calls, so a tree thousands of folders deep
     // cannot exhaust the call stack; the order of queues and yields is the nested one.
@@ -153,6 +190,14 @@ void ScanFolder(std::u16string& folder, const std::u16string& pattern, std::int3
         pending.push_back(PendingFolder{std::move(subFolders), 0, path.size()});
         if (descend) discovery.Yield();
     }
+}
+
+void ScanFolder(std::u16string& folder, const std::u16string& pattern, std::int32_t& nextMessageNumber,
+                std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue,
+                StatusBoard& board, Yielder& yielder) {
+    std::vector<NotConvertedFile> ignored;
+    ScanFolder(folder, pattern, nextMessageNumber, nextFolderNumber, messageQueue, folderQueue, board, yielder,
+               ignored);
 }
 
 }  // namespace ferrowick

@@ -3,11 +3,16 @@
 // name-to-ID map [MS-PST 2.4.7]; attached messages become message objects [MS-PST 2.4.6.2].
 #include "store/msg_import.hpp"
 
-#include <fstream>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "engine/store_service.hpp"
+#include "fs/readable_file.hpp"
 #include "fs/text.hpp"
 #include "msg/code_page.hpp"
 #include "msg/known_properties.hpp"
@@ -159,17 +164,21 @@ private:
 
 // An import reads every stream of the file, so a file of usual size is read in one go rather
 // than sector by sector; a large one is left to the reader's lazy streams.
-constexpr std::uintmax_t kReadWholeUpTo = 32 * 1024 * 1024;
+constexpr std::uint64_t kReadWholeUpTo = 32 * 1024 * 1024;
 
-msg::Message ReadWhole(const std::filesystem::path& path) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kReadWholeUpTo) return msg::ReadMessage(path);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())) ||
-        in.peek() != std::ifstream::traits_type::eof())
-        return msg::ReadMessage(path);  // the file changed under us: let the reader say what it finds
+msg::Message ReadWhole(fs::ReadableFile& file) {
+    if (file.Size() > kReadWholeUpTo)
+        return msg::ReadMessage(msg::cfb::CompoundFile(msg::cfb::DescriptorSource(file.Release(), file.Size())));
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(file.Descriptor(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw std::runtime_error(std::string("read failed: ") + std::strerror(errno));
+        if (n == 0) break;  // shorter than it was: the reader says what is missing
+        done += static_cast<std::size_t>(n);
+    }
+    bytes.resize(done);
     return msg::ReadMessage(std::move(bytes));
 }
 
@@ -185,9 +194,13 @@ pst::MessageContent ImportedContent(const msg::Message& message, pst::NameToIdMa
 
 pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameToIdMap& names) {
     const std::u16string where = FromNative(path.string());
+    // Opened by name relative to its folder, like the listing that found it, so no length
+    // of path is too long; anything but a regular file is refused without being opened.
+    fs::ReadableFile file = fs::ReadableFile::Open(where);
+    if (!file.IsOpen()) throw StoreFailure(where + u" " + file.Problem());
     msg::Message message;
     try {
-        message = ReadWhole(path);
+        message = ReadWhole(file);
     } catch (const std::bad_alloc&) {
         throw StoreFailure(where + u" is not a readable .msg file: it claims more memory than it can hold.");
     } catch (const std::exception& e) {

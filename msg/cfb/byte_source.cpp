@@ -62,14 +62,21 @@ private:
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw CfbError("cannot open " + path.string() + ": " + std::strerror(errno));
+    // The kind is checked before opening: a named pipe would block the open for ever.
     struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) throw CfbError("cannot open " + path.string() + ": " + std::strerror(errno));
+    if (!S_ISREG(st.st_mode)) throw CfbError("not a regular file: " + path.string());
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) throw CfbError("cannot open " + path.string() + ": " + std::strerror(errno));
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         throw CfbError("not a regular file: " + path.string());
     }
     return std::make_unique<FileSource>(fd, static_cast<std::uint64_t>(st.st_size));
+}
+
+std::unique_ptr<ByteSource> DescriptorSource(int descriptor, std::uint64_t size) {
+    return std::make_unique<FileSource>(descriptor, size);
 }
 
 std::unique_ptr<ByteSource> MemorySource(std::vector<std::uint8_t> bytes) {

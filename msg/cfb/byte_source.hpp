@@ -17,8 +17,10 @@ public:
     virtual void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
 };
 
-// Throws CfbError when the file cannot be opened.
+// Throws CfbError when the file cannot be opened or is not a regular file.
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path);
+// Takes over `descriptor`, already open for reading on a regular file of `size` bytes.
+std::unique_ptr<ByteSource> DescriptorSource(int descriptor, std::uint64_t size);
 std::unique_ptr<ByteSource> MemorySource(std::vector<std::uint8_t> bytes);
 
 }  // namespace ferrowick::msg::cfb

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +13,7 @@
 
 #include "fs/path_separator.hpp"
 #include "fs/text.hpp"
+#include "run/conversion_report.hpp"
 #include "run/keyed_queue.hpp"
 #include "run/scan_folder.hpp"
 #include "support/recorders.hpp"
@@ -30,10 +33,12 @@ struct Scan {
     KeyedQueue messageQueue, folderQueue;
     RecordingBoard board;
     RecordingYielder yielder;
+    std::vector<NotConvertedFile> passedOver;
 
     void Run(std::u16string start) {
         folder = std::move(start);
-        ScanFolder(folder, u"*.*", nextMessageNumber, nextFolderNumber, messageQueue, folderQueue, board, yielder);
+        ScanFolder(folder, u"*.*", nextMessageNumber, nextFolderNumber, messageQueue, folderQueue, board, yielder,
+                   passedOver);
     }
 };
 
@@ -44,6 +49,18 @@ std::vector<std::string> Relative(const KeyedQueue& queue, const TempFolder& tem
     for (const QueueEntry& e : queue.Entries()) {
         const std::string path = ToNative(e.path);
         out.push_back(path.rfind(root, 0) == 0 ? path.substr(root.size()) : path);
+    }
+    return out;
+}
+
+// The folders passed over, as "name below the root: reason".
+std::vector<std::string> PassedOver(const std::vector<NotConvertedFile>& items, const TempFolder& temp) {
+    const std::string root = temp.Root().string() + static_cast<char>(fs::kPathSeparator);
+    std::vector<std::string> out;
+    for (const NotConvertedFile& item : items) {
+        const std::string path = ToNative(item.path);
+        out.push_back((path.rfind(root, 0) == 0 ? path.substr(root.size()) : path) + ": " + ToUtf8(item.reason) +
+                      (item.kind == NotConvertedKind::Folder ? "" : " (not as a folder)"));
     }
     return out;
 }
@@ -69,6 +86,8 @@ TEST(DiscoveryEdges, MissingStartFolderLeavesEverythingAsItWas) {
     EXPECT_EQ(scan.nextMessageNumber, 1);
     EXPECT_EQ(scan.yielder.count, 1);
     EXPECT_EQ(scan.folder, temp.Text("missing") + fs::kPathSeparator);
+    EXPECT_EQ(PassedOver(scan.passedOver, temp),
+              (std::vector<std::string>{"missing: could not be listed: No such file or directory"}));
 }
 
 TEST(DiscoveryEdges, EveryNameButDotAndDotDotIsQueued) {
@@ -122,19 +141,59 @@ TEST(DiscoveryEdges, LinksToFoldersAreNeitherQueuedNorFollowed) {
     EXPECT_EQ(Relative(scan.folderQueue, temp), (std::vector<std::string>{"Mail/Sub"}));
     EXPECT_EQ(Relative(scan.messageQueue, temp),
               (std::vector<std::string>{"Mail/a.msg", "Mail/alias.msg", "Mail/Sub/b.msg"}));
+    // Named, so the run can say what it left out.
+    EXPECT_EQ(PassedOver(scan.passedOver, temp),
+              (std::vector<std::string>{"Mail/self: symbolic link to a folder, not followed",
+                                        "Mail/Sub/up: symbolic link to a folder, not followed"}));
 }
 
-TEST(DiscoveryEdges, UnlistableSubFolderContributesNothing) {
-    if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+// Runs `body` in a child process as the unprivileged user nobody (when this process is
+// root, as in CI; otherwise as itself), so that folder permissions apply. What the child
+// writes to the descriptor it is given comes back as text; "child failed" when it did.
+template <typename Body>
+std::string AsUnprivilegedUser(Body body) {
+    constexpr uid_t kNobody = 65534;
+    int ends[2];
+    if (pipe(ends) != 0) return "child failed";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ends[0]);
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(2);
+        const std::string out = body();
+        if (write(ends[1], out.data(), out.size()) != static_cast<ssize_t>(out.size())) _exit(3);
+        _exit(0);
+    }
+    close(ends[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+    close(ends[0]);
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "child failed";
+    return text;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\n";
+    return text;
+}
+
+TEST(DiscoveryEdges, UnlistableFolderIsQueuedAndNamedButContributesNothing) {
     TempFolder temp;
     temp.File("Locked/secret.msg");
+    temp.File("Locked/Inner/deeper.msg");
     temp.File("open.msg");
+    ASSERT_EQ(chmod(temp.Root().c_str(), 0755), 0);
     ASSERT_EQ(chmod(temp.Native("Locked").c_str(), 0), 0);
-    Scan scan;
-    scan.Run(temp.Text());
-    chmod(temp.Native("Locked").c_str(), 0755);
-    EXPECT_EQ(Relative(scan.folderQueue, temp), (std::vector<std::string>{"Locked"}));
-    EXPECT_EQ(Relative(scan.messageQueue, temp), (std::vector<std::string>{"open.msg"}));
+    const std::string seen = AsUnprivilegedUser([&] {
+        Scan scan;
+        scan.Run(temp.Text());
+        return Lines(Relative(scan.folderQueue, temp)) + "--\n" + Lines(Relative(scan.messageQueue, temp)) +
+               "--\n" + Lines(PassedOver(scan.passedOver, temp));
+    });
+    EXPECT_EQ(seen, "Locked\n--\nopen.msg\n--\nLocked: could not be listed: Permission denied\n");
 }
 
 TEST(DiscoveryEdges, FolderRemovedDuringTheScanIsStillQueuedButFindsNothing) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "driver_fixture.hpp"
 
@@ -137,6 +138,36 @@ TEST_F(SingleFolderRun, ASecondStartDuringARunIsRefused) {
     EXPECT_EQ(prompts.shown.size(), 1u);  // one completion box: the nested call did nothing
     EXPECT_EQ(store.stores.size(), 1u);
     EXPECT_FALSE(state.RunInProgress);
+}
+
+// Discovery's folder entries come first in the folder's list, and the box counts them apart
+// from files.
+TEST_F(SingleFolderRun, LinkedFoldersAreListedInTheCompletionBox) {
+    tree.File("Mail/a.msg");
+    tree.File("Elsewhere/b.msg");
+    ASSERT_EQ(symlink(ToNative(tree.Path("Elsewhere")).c_str(), ToNative(tree.Path("Mail/Link")).c_str()), 0);
+    Run();
+    EXPECT_EQ(Out().SavedCount(), 1u);
+    ASSERT_EQ(state.Report.folders.size(), 1u);
+    const auto& listed = state.Report.folders[0].notConverted;
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].kind, NotConvertedKind::Folder);
+    EXPECT_EQ(U8(CompletionBox().text), std::string(kSingleDone) + "\r\n1 folder could not be converted.");
+    EXPECT_EQ(U8(CompletionBox().details), U8(tree.Path("Mail")) + " (1 not converted):\r\n" +
+                                               U8(tree.Path("Mail/Link")) +
+                                               ": symbolic link to a folder, not followed");
+}
+
+TEST_F(SingleFolderRun, AFolderWithNothingButALinkStillReportsIt) {
+    tree.Folder("Elsewhere");
+    tree.Folder("Mail");
+    ASSERT_EQ(symlink(ToNative(tree.Path("Elsewhere")).c_str(), ToNative(tree.Path("Mail/Link")).c_str()), 0);
+    Run();
+    EXPECT_TRUE(store.stores.empty());  // nothing to convert: no store
+    ASSERT_EQ(state.Report.folders.size(), 1u);
+    EXPECT_EQ(U8(state.Report.folders[0].folderPath), U8(tree.Path("Mail")));
+    EXPECT_EQ(state.Report.NotConvertedCount(), 1u);
+    EXPECT_NE(U8(CompletionBox().text).find("1 folder could not be converted."), std::string::npos);
 }
 
 }  // namespace
