@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core fonts-wine
   clang libclang-rt-14-dev
   pff-tools pst-utils python3-pypff python3-olefile libolecf-utils
+  desktop-file-utils scdoc man-db groff-base dpkg-dev lintian
 )
 missing=()
 for p in "${packages[@]}"; do
