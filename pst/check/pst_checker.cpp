@@ -55,6 +55,7 @@ public:
         WalkBTree<BlockEntry>(header_.root.bbt);
         CheckBidCounters();
         for (const NodeEntry& node : nodes_) CheckNode(node);
+        CheckNidCounters();
         CheckReferenceCounts();
         CheckAllocation();
         return std::move(findings_);
@@ -396,6 +397,7 @@ private:
         bool sound = true;
         for (const auto& [e, count_entry] : leaves) {
             const std::string sub = where + ", sub-node " + Hex(e.nid.value);
+            NidInUse(e.nid, sub);
             NodeData data;
             sound &= DataTree(e.data, sub, seen, out ? &data.pieces : nullptr, count_entry);
             sound &= SubnodeTree(e.subnodes, sub, seen, depth + 1, out ? &data.subnodes : nullptr, count_entry);
@@ -406,6 +408,7 @@ private:
 
     void CheckNode(const NodeEntry& node) {
         const std::string where = "node " + Hex(node.nid.value);
+        NidInUse(node.nid, where);
         std::set<std::uint64_t> seen;
         NodeData data;
         const bool keep = options_.ltp;
@@ -413,6 +416,27 @@ private:
         sound &= SubnodeTree(node.subnodes, where, seen, 0, keep ? &data.subnodes : nullptr);
         if (!sound || !keep) return;
         for (Finding& f : CheckLtpNode(node.nid, data, where)) Add(f.severity, std::move(f.kind), std::move(f.where), std::move(f.what));
+    }
+
+    // --- NID counters --------------------------------------------------------------------
+
+    void NidInUse(NodeId nid, const std::string& where) {
+        auto& [highest, at] = highest_nid_[static_cast<std::uint8_t>(nid.Type())];
+        if (nid.Index() > highest) {
+            highest = nid.Index();
+            at = where;
+        }
+    }
+
+    // Each rgnid counter must reach the highest index of its type anywhere in the file,
+    // sub-nodes included: a writer that trusts the counter would hand that NID out again.
+    void CheckNidCounters() {
+        for (std::size_t type = 0; type < highest_nid_.size(); ++type) {
+            const auto& [highest, at] = highest_nid_[type];
+            if (highest > header_.rgnid[type])
+                Bad("nid-counter", "header", "rgnid[" + Hex(type) + "] is " + Hex(header_.rgnid[type]) +
+                                                 " but " + at + " uses index " + Hex(highest));
+        }
     }
 
     // --- reference counts and allocation ------------------------------------------------
@@ -472,6 +496,7 @@ private:
     std::map<std::uint64_t, BlockInfo> blocks_;
     std::set<std::uint64_t> expanded_;  // internal blocks whose children were counted
     std::uint64_t max_page_bid_ = 0, max_block_bid_ = 0;
+    std::array<std::pair<std::uint32_t, std::string>, 32> highest_nid_{};  // per NID type: index, where
 };
 
 }  // namespace

@@ -10,24 +10,27 @@
 namespace ferrowick::pst {
 namespace {
 
+// As Outlook makes them: the four mail folders of the store carry no container class and a
+// comment naming them; the others an empty comment.
 struct Spec {
     DefaultFolder which;
     const char16_t* name;
-    const char16_t* container_class;
+    const char16_t* container_class;  // empty: none
+    const char16_t* comment;
 };
 
 constexpr std::array<Spec, 11> kSpecs{{
-    {DefaultFolder::DeletedItems, u"Deleted Items", u"IPF.Note"},
-    {DefaultFolder::Inbox, u"Inbox", u"IPF.Note"},
-    {DefaultFolder::Outbox, u"Outbox", u"IPF.Note"},
-    {DefaultFolder::SentItems, u"Sent Items", u"IPF.Note"},
-    {DefaultFolder::Calendar, u"Calendar", u"IPF.Appointment"},
-    {DefaultFolder::Contacts, u"Contacts", u"IPF.Contact"},
-    {DefaultFolder::Journal, u"Journal", u"IPF.Journal"},
-    {DefaultFolder::Notes, u"Notes", u"IPF.StickyNote"},
-    {DefaultFolder::Tasks, u"Tasks", u"IPF.Task"},
-    {DefaultFolder::Drafts, u"Drafts", u"IPF.Note"},
-    {DefaultFolder::JunkEmail, u"Junk E-mail", u"IPF.Note"},
+    {DefaultFolder::DeletedItems, u"Deleted Items", u"", u"Deleted Items folder"},
+    {DefaultFolder::Inbox, u"Inbox", u"", u"Inbox folder"},
+    {DefaultFolder::Outbox, u"Outbox", u"", u"Outbox folder"},
+    {DefaultFolder::SentItems, u"Sent Items", u"", u"Sent Items folder"},
+    {DefaultFolder::Calendar, u"Calendar", u"IPF.Appointment", u""},
+    {DefaultFolder::Contacts, u"Contacts", u"IPF.Contact", u""},
+    {DefaultFolder::Journal, u"Journal", u"IPF.Journal", u""},
+    {DefaultFolder::Notes, u"Notes", u"IPF.StickyNote", u""},
+    {DefaultFolder::Tasks, u"Tasks", u"IPF.Task", u""},
+    {DefaultFolder::Drafts, u"Drafts", u"IPF.Note", u""},
+    {DefaultFolder::JunkEmail, u"Junk E-mail", u"IPF.Note", u""},
 }};
 
 // PidTagValidFolderMask bits [MS-PST 2.4.3.1]
@@ -88,8 +91,11 @@ void EnsureDefaultFolders(PstStore& store) {
         if (auto found = FindDefaultFolder(store, spec.which)) nid[i] = *found;
         else if (auto named = ChildNamed(store, store.IpmSubtree(), spec.name)) nid[i] = *named;
         else nid[i] = store.AddFolder(store.IpmSubtree(), spec.name, spec.container_class);
-        if (!store.Folder(nid[i]).properties.Find(tags::kContainerClass))
+        const PropertyBag& properties = store.Folder(nid[i]).properties;
+        if (*spec.container_class && !properties.Find(tags::kContainerClass))
             store.SetFolderProperty(nid[i], tags::kContainerClass, PropertyValue::String(spec.container_class));
+        if (!properties.Find(tags::kComment))
+            store.SetFolderProperty(nid[i], tags::kComment, PropertyValue::String(spec.comment));
     }
     const auto entry = [&](DefaultFolder which) {
         for (std::size_t i = 0; i < kSpecs.size(); ++i)

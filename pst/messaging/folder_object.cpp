@@ -46,4 +46,9 @@ PropertyBag NewFolderProperties(const std::u16string& name, const std::u16string
     return bag;
 }
 
+NodeId AllocateFolderNodeId(NodeDatabase& db) {
+    return db.AllocateNodeId(NidType::NormalFolder,
+                             {NidType::HierarchyTable, NidType::ContentsTable, NidType::AssocContentsTable});
+}
+
 }  // namespace ferrowick::pst

@@ -10,6 +10,7 @@
 #include "pst/ltp/property_context.hpp"
 #include "pst/ltp/table_context.hpp"
 #include "pst/ndb/ids.hpp"
+#include "pst/ndb/node_database.hpp"
 
 namespace ferrowick::pst {
 
@@ -46,5 +47,9 @@ struct FolderObject {
 // The properties of a new folder: its name, zero counts, no sub-folders, and the container
 // class when one is given.
 PropertyBag NewFolderProperties(const std::u16string& name, const std::u16string& container_class);
+
+// A NID for a new normal folder: its three tables take the same index, so the index is
+// handed out from (and advances) all four counters, as Outlook keeps them.
+NodeId AllocateFolderNodeId(NodeDatabase& db);
 
 }  // namespace ferrowick::pst

@@ -14,7 +14,7 @@ namespace {
 
 constexpr NodeId kRecipientTableSubnode{0x692};
 constexpr NodeId kAttachmentTableSubnode{0x671};
-constexpr std::uint32_t kFirstAttachmentIndex = 0x401;
+constexpr std::uint16_t kPidTagRowid = 0x3000;
 
 std::int32_t SizeValue(std::uint64_t bytes) {
     return bytes > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(bytes);
@@ -29,13 +29,13 @@ NodeData WriteSized(PropertyBag& bag, PropertyTag size_tag, const std::map<NodeI
     return WritePropertyContext(bag, subnodes);
 }
 
-NodeData BuildAttachment(AttachmentContent& attachment, const MessageNidSource& next_message_nid) {
+NodeData BuildAttachment(AttachmentContent& attachment, const MessageIdSource& ids) {
     PropertyBag& bag = attachment.properties;
     std::map<NodeId, NodeData> subnodes;
     if (attachment.embedded) {
         bag.Set(tags::kAttachMethod.id, PropertyValue::Integer32(kAttachEmbeddedMessage));
-        const NodeId nid = next_message_nid();
-        NodeData message = BuildMessageNode(*attachment.embedded, next_message_nid);
+        const NodeId nid = ids.next_nid(NidType::NormalMessage);
+        NodeData message = BuildMessageNode(*attachment.embedded, ids);
         const auto size = static_cast<std::uint32_t>(SizeValue(TotalNodeBytes(message)));
         bag.Set(tags::kAttachDataObject.id, PropertyValue::Object(ObjectReference{nid, size}));
         subnodes.emplace(nid, std::move(message));
@@ -48,13 +48,15 @@ NodeData BuildAttachment(AttachmentContent& attachment, const MessageNidSource& 
 }
 
 // The recipient table is the only home of a recipient's properties, so its columns are the
-// template's plus every other property a recipient carries (as far as a table can hold).
+// template's plus every other property a recipient carries (as far as a table can hold),
+// except PidTagRowid, which the table itself gives and no store keeps.
 std::vector<PropertyTag> RecipientColumnsFor(const std::vector<PropertyBag>& recipients) {
     std::vector<PropertyTag> columns = RecipientTableColumns();
     std::set<std::uint16_t> ids;
     for (const PropertyTag& tag : columns) ids.insert(tag.id);
     ids.insert(kLtpRowIdTag.id);
     ids.insert(kLtpRowVersionTag.id);
+    ids.insert(kPidTagRowid);
     constexpr std::size_t kMaxOwnColumns = 253;  // 255 less the row ID and row version columns
     for (const PropertyBag& bag : recipients)
         for (const auto& [id, value] : bag)
@@ -70,21 +72,26 @@ std::uint64_t TotalNodeBytes(const NodeData& node) {
     return n;
 }
 
-NodeData BuildMessageNode(MessageContent& content, const MessageNidSource& next_message_nid) {
+NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids) {
     std::map<NodeId, NodeData> subnodes;
 
     TableContext recipients(RecipientColumnsFor(content.recipients));
-    for (std::size_t i = 0; i < content.recipients.size(); ++i) {
-        // Row IDs of recipients are their PidTagRowid values, 0 up.
-        recipients.PutRow(static_cast<std::uint32_t>(i), RowFromProperties(recipients, content.recipients[i], 1));
+    for (const PropertyBag& recipient : content.recipients) {
+        // Outlook takes three numbers of the store's row sequence for each recipient it
+        // writes: the first is the row ID, the third the row version (every recipient row of
+        // its stores has version = ID + 2), so no ID is 0 and none repeats in the store.
+        const std::uint32_t row_id = ids.next_row_number();
+        ids.next_row_number();
+        const std::uint32_t row_version = ids.next_row_number();
+        recipients.PutRow(row_id, RowFromProperties(recipients, recipient, row_version));
     }
     subnodes.emplace(kRecipientTableSubnode, recipients.Write());
 
     TableContext attachments(AttachmentTableColumns());
-    for (std::size_t i = 0; i < content.attachments.size(); ++i) {
-        const NodeId nid = NodeId::Make(NidType::Attachment, kFirstAttachmentIndex + static_cast<std::uint32_t>(i));
-        NodeData node = BuildAttachment(content.attachments[i], next_message_nid);
-        attachments.PutRow(nid.value, RowFromProperties(attachments, content.attachments[i].properties, 1));
+    for (AttachmentContent& attachment : content.attachments) {
+        const NodeId nid = ids.next_nid(NidType::Attachment);
+        NodeData node = BuildAttachment(attachment, ids);
+        attachments.PutRow(nid.value, RowFromProperties(attachments, attachment.properties, ids.next_row_number()));
         subnodes.emplace(nid, std::move(node));
     }
     subnodes.emplace(kAttachmentTableSubnode, attachments.Write());
@@ -106,6 +113,7 @@ MessageContent ReadMessageNode(const NodeData& node) {
             for (std::size_t i = 0; i < row.cells.size(); ++i)
                 if (row.cells[i] && table.Columns()[i].tag != kLtpRowIdTag && table.Columns()[i].tag != kLtpRowVersionTag)
                     bag.Set(table.Columns()[i].tag.id, *row.cells[i]);
+            bag.Set(kPidTagRowid, PropertyValue::Integer32(static_cast<std::int32_t>(content.recipients.size())));
             content.recipients.push_back(std::move(bag));
         }
     }

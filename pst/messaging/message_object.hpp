@@ -30,16 +30,22 @@ struct MessageContent {
     std::vector<AttachmentContent> attachments;
 };
 
-// Hands out the NID of an embedded message (from the store's message NID counter).
-using MessageNidSource = std::function<NodeId()>;
+// Where a message being built takes its identifiers from: the NIDs of its attachments and
+// attached messages from the file's counters (so that they are unique in the whole file),
+// and the store-wide sequence that row IDs and row versions of its tables are drawn from.
+struct MessageIdSource {
+    std::function<NodeId(NidType)> next_nid;
+    std::function<std::uint32_t()> next_row_number;
+};
 
 // The message's node. Fills in what the store computes and keeps in `content`:
 // PidTagMessageSize (the bytes of the message's node and sub-nodes), PidTagHasAttachments,
 // and for each attachment PidTagAttachSize, PidTagAttachMethod and PidTagRenderingPosition
 // when absent. Throws PstError for content the format cannot carry.
-NodeData BuildMessageNode(MessageContent& content, const MessageNidSource& next_message_nid);
+NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids);
 
-// Reads a message node back (for the reader and the tests).
+// Reads a message node back (for the reader and the tests). Recipients get PidTagRowid, their
+// position, as a recipient table shows it: the value is not stored.
 MessageContent ReadMessageNode(const NodeData& node);
 
 std::uint64_t TotalNodeBytes(const NodeData& node);

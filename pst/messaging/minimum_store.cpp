@@ -24,8 +24,8 @@ NodeData EmptyTable(std::vector<PropertyTag> columns) { return TableContext(std:
 // A normal folder NID with the index Outlook gives the folder: new stores hand out folder
 // indexes from 0x401 in creation order.
 NodeId NextFolderNid(NodeDatabase& db, std::uint32_t wanted_index) {
-    NodeId nid = db.AllocateNodeId(NidType::NormalFolder);
-    while (nid.Index() < wanted_index) nid = db.AllocateNodeId(NidType::NormalFolder);
+    NodeId nid = AllocateFolderNodeId(db);
+    while (nid.Index() < wanted_index) nid = AllocateFolderNodeId(db);
     return nid;
 }
 

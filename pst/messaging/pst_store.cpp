@@ -99,7 +99,8 @@ struct PstStore::State {
 
     NodeData BuildMessage(MessageContent& content) {
         StampNewMessage(content.properties);
-        return BuildMessageNode(content, [this] { return db.AllocateNodeId(NidType::NormalMessage); });
+        return BuildMessageNode(content, MessageIdSource{[this](NidType type) { return db.AllocateNodeId(type); },
+                                                         [this] { return row_version++; }});
     }
 
     void LoadFolder(NodeId nid, NodeId parent, std::set<NodeId>& seen, std::size_t depth) {
@@ -227,7 +228,7 @@ std::vector<NodeId> PstStore::Subfolders(NodeId folder) const { return state_->F
 NodeId PstStore::AddFolder(NodeId parent_nid, const std::u16string& name, const std::u16string& container_class) {
     State& s = *state_;
     FolderObject& parent = s.FolderRef(parent_nid);
-    const NodeId nid = s.db.AllocateNodeId(NidType::NormalFolder);
+    const NodeId nid = AllocateFolderNodeId(s.db);
     auto folder = std::make_unique<FolderObject>(nid, parent_nid, NewFolderProperties(name, container_class));
     FolderObject& added = *folder;
     s.folders.emplace(nid, std::move(folder));

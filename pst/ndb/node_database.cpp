@@ -53,8 +53,33 @@ struct NodeDatabase::Impl final : BlockStore {
     // A density list written by another program describes its AMaps, not ours: the first
     // commit replaces it by an empty one, which every reader accepts.
     bool density_list_stale = false;
+    // The counters of a file written elsewhere may lag behind the NIDs in its sub-node trees:
+    // they are brought up to them once, before the first NID is handed out.
+    bool counters_cover_subnodes = true;
 
     Impl(const std::filesystem::path& p, RandomAccessFile f) : path(p), file(std::move(f)) {}
+
+    // --- NID counters ----------------------------------------------------------------
+
+    std::uint32_t& Counter(NidType type) { return header.rgnid[static_cast<std::uint8_t>(type)]; }
+
+    void Cover(NodeId nid) { Counter(nid.Type()) = std::max(Counter(nid.Type()), nid.Index()); }
+
+    void Cover(const std::map<NodeId, NodeData>& subnodes) {
+        for (const auto& [nid, data] : subnodes) {
+            Cover(nid);
+            Cover(data.subnodes);
+        }
+    }
+
+    void CoverNodesInFile() {
+        if (counters_cover_subnodes) return;
+        nbt.ForEach([&](const NodeEntry& e) {
+            Cover(e.nid);
+            ForEachSubnodeId(*this, e.subnodes, [&](NodeId nid) { Cover(nid); });
+        });
+        counters_cover_subnodes = true;
+    }
 
     void RequireWritable() const {
         if (mode != OpenMode::ReadWrite) throw PstError(path.string() + " is open for reading only");
@@ -300,6 +325,7 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
 
     auto impl = std::make_unique<Impl>(path, std::move(file));
     impl->mode = mode;
+    impl->counters_cover_subnodes = false;
     impl->header = header;
     const auto read = [&f = impl->file, size](FileOffset ib, std::span<std::uint8_t> out) {
         return ib.value >= kFirstAMapOffset && ib.value + out.size() <= size && f.ReadAt(ib.value, out);
@@ -322,16 +348,26 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
     return NodeDatabase(std::move(impl));
 }
 
-NodeId NodeDatabase::AllocateNodeId(NidType type) {
+NodeId NodeDatabase::AllocateNodeId(NidType type) { return AllocateNodeId(type, {}); }
+
+NodeId NodeDatabase::AllocateNodeId(NidType type, std::initializer_list<NidType> sharing) {
     impl_->RequireWritable();
-    // The counter holds the last index handed out: Outlook's stores hold a node with the
+    impl_->CoverNodesInFile();
+    // A counter holds the last index handed out: Outlook's stores hold a node with the
     // counter's own index, and its first folder is 0x8022 (index 0x401) after a start at 0x400.
-    std::uint32_t& last = impl_->header.rgnid[static_cast<std::uint8_t>(type)];
+    std::uint32_t last = impl_->Counter(type);
+    for (NidType other : sharing) last = std::max(last, impl_->Counter(other));
     for (;;) {
         if (last + 1 >= (1u << 27)) throw PstError("no node IDs of this type are left");
-        const NodeId nid = NodeId::Make(type, ++last);
-        if (!Contains(nid)) return nid;  // never hand out a NID in use, whatever the counter says
+        ++last;
+        // Never hand out a NID in use, whatever the counters say.
+        bool in_use = Contains(NodeId::Make(type, last));
+        for (NidType other : sharing) in_use = in_use || Contains(NodeId::Make(other, last));
+        if (!in_use) break;
     }
+    impl_->Counter(type) = last;
+    for (NidType other : sharing) impl_->Counter(other) = last;
+    return NodeId::Make(type, last);
 }
 
 void NodeDatabase::PutNode(NodeId nid, NodeId parent, const NodeData& data) {
@@ -343,6 +379,8 @@ void NodeDatabase::PutNode(NodeId nid, NodeId parent, const NodeData& data) {
     entry.data = WriteDataTree(*impl_, data.pieces);
     entry.subnodes = WriteSubnodeTree(*impl_, data.subnodes);
     impl_->nbt.Put(entry);
+    impl_->Cover(nid);
+    impl_->Cover(data.subnodes);
 }
 
 void NodeDatabase::RemoveNode(NodeId nid) {

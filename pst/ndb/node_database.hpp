@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -43,10 +44,16 @@ public:
     NodeDatabase& operator=(NodeDatabase&&) noexcept;
     ~NodeDatabase();  // does not commit: uncommitted changes are dropped
 
-    // A fresh NID of the given type from the header's rgnid counters [MS-PST 2.2.2.6].
+    // A fresh NID of the given type from the header's rgnid counters [MS-PST 2.2.2.6]. The
+    // counters cover every NID in the file, sub-nodes included, so the NID is unique in the
+    // whole file, not only among top-level nodes (Outlook numbers attachments that way).
     NodeId AllocateNodeId(NidType type);
+    // A fresh NID of `type` whose index no NID of the `sharing` types uses either; those
+    // counters move on to it too (a folder's tables take the folder's index).
+    NodeId AllocateNodeId(NidType type, std::initializer_list<NidType> sharing);
 
     // Inserts or replaces a top-level node; replacing releases the blocks of the old content.
+    // The rgnid counters rise to cover the node's NID and its sub-nodes' NIDs.
     void PutNode(NodeId nid, NodeId parent, const NodeData& data);
     void RemoveNode(NodeId nid);
     bool Contains(NodeId nid) const;

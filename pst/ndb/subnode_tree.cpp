@@ -82,4 +82,14 @@ std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std:
     return out;
 }
 
+void ForEachSubnodeId(BlockStore& store, BlockId root, const std::function<void(NodeId)>& visit, int depth) {
+    if (root.IsNull()) return;
+    if (depth > kMaxNesting) throw PstError("sub-nodes are nested deeper than any real file's");
+    std::set<std::uint64_t> seen;
+    for (const auto& e : LeafEntries(store, root, &seen)) {
+        visit(e.nid);
+        ForEachSubnodeId(store, e.subnodes, visit, depth + 1);
+    }
+}
+
 }  // namespace ferrowick::pst

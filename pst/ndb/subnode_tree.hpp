@@ -3,6 +3,7 @@
 // entries, or an SIBLOCK over SLBLOCKs; each sub-node has its own data tree and may have
 // sub-nodes of its own.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -17,5 +18,9 @@ BlockId WriteSubnodeTree(BlockStore& store, const std::map<NodeId, NodeData>& su
 // `seen` guards against loops; `depth` against sub-nodes nested without end.
 std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& seen,
                                            int depth = 0);
+
+// Calls `visit` with every NID in the sub-node tree under `root`, nested ones included,
+// reading only the tree's own blocks (not the sub-nodes' data).
+void ForEachSubnodeId(BlockStore& store, BlockId root, const std::function<void(NodeId)>& visit, int depth = 0);
 
 }  // namespace ferrowick::pst

@@ -17,6 +17,7 @@
 #include "pst/ndb/map_layout.hpp"
 #include "pst/ndb/node_database.hpp"
 #include "pst/ltp/property_context.hpp"
+#include "pst/messaging/pst_store.hpp"
 #include "pst/ndb/xblock.hpp"
 
 namespace ferrowick::pst {
@@ -379,6 +380,42 @@ TEST_F(CheckerTest, PropertyContextsOfTheWriterPassTheListsAndTablesChecksToo) {
     }
     const Findings findings = CheckPstFile(dir / "a.pst");
     EXPECT_TRUE(findings.empty()) << Dump(findings);
+}
+
+// A counter below a NID in use, whether the NID is a top-level node or sits in a sub-node
+// tree, is a fault: a writer that trusts the counter would hand that NID out again.
+TEST_F(CheckerTest, EveryNidCounterBelowANidInUseIsReported) {
+    const auto path = *dir_ / "store.pst";
+    {
+        PstStore store = PstStore::Create(path, u"S");
+        const NodeId folder = store.AddFolder(store.IpmSubtree(), u"F", u"IPF.Note");
+        MessageContent message;
+        AttachmentContent attachment;
+        attachment.properties.Set(0x3701, PropertyValue::Binary({1, 2, 3}));
+        message.attachments = {attachment, attachment};
+        store.AddMessage(folder, message);
+        store.Commit();
+    }
+    const Findings sound = CheckPstFile(path, CheckOptions{false});
+    EXPECT_FALSE(Has(sound, "nid-counter")) << Dump(sound);
+    for (NidType type : {NidType::NormalFolder, NidType::NormalMessage, NidType::Attachment, NidType::HierarchyTable,
+                         NidType::ContentsTable, NidType::AssocContentsTable}) {
+        const auto damaged = *dir_ / "nid-damaged.pst";
+        std::filesystem::copy_file(path, damaged, std::filesystem::copy_options::overwrite_existing);
+        {
+            Surgeon s(damaged);
+            Header h = s.ReadHeader();
+            h.rgnid[static_cast<int>(type)] = type == NidType::NormalMessage ? 0x10000 : 0x400;
+            s.WriteHeader(h);
+        }
+        const Findings findings = CheckPstFile(damaged, CheckOptions{false});
+        const std::string counter = "rgnid[0x" + std::string(1, "0123456789ABCDEF"[static_cast<int>(type) & 0xF]) + "]";
+        bool named = false;
+        for (const Finding& f : findings)
+            named |= f.kind == "nid-counter" && f.severity == Severity::Corruption && f.what.find(counter) != std::string::npos;
+        EXPECT_TRUE(named) << counter << "\n" << Dump(findings);
+        EXPECT_FALSE(IsSound(findings));
+    }
 }
 
 TEST_F(CheckerTest, UnreadableFilesAreErrorsNotFindings) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <set>
 
 #include "pst/check/pst_checker.hpp"
 #include "pst/messaging/default_folders.hpp"
@@ -186,22 +188,117 @@ TEST_F(MessagingStoreTest, DefaultFoldersAreCreatedOnceAndRecorded) {
     EXPECT_EQ(store.Folder(*inbox).DisplayName(), u"Inbox");
     EXPECT_EQ(store.ReceiveFolder(u""), inbox);
     EXPECT_EQ(store.ReceiveFolder(u"IPC"), store.RootFolder());
-    const struct { DefaultFolder which; const char16_t* name; const char16_t* cls; } expected[] = {
-        {DefaultFolder::SentItems, u"Sent Items", u"IPF.Note"}, {DefaultFolder::Calendar, u"Calendar", u"IPF.Appointment"},
-        {DefaultFolder::Contacts, u"Contacts", u"IPF.Contact"}, {DefaultFolder::Journal, u"Journal", u"IPF.Journal"},
-        {DefaultFolder::Notes, u"Notes", u"IPF.StickyNote"}, {DefaultFolder::Tasks, u"Tasks", u"IPF.Task"},
-        {DefaultFolder::JunkEmail, u"Junk E-mail", u"IPF.Note"}, {DefaultFolder::Drafts, u"Drafts", u"IPF.Note"},
-        {DefaultFolder::Outbox, u"Outbox", u"IPF.Note"}, {DefaultFolder::DeletedItems, u"Deleted Items", u"IPF.Note"}};
+    // As Outlook makes them: no container class on the four mail folders, a comment on those
+    // four and an empty one on the others.
+    const struct { DefaultFolder which; const char16_t* name; const char16_t* cls; const char16_t* comment; } expected[] = {
+        {DefaultFolder::SentItems, u"Sent Items", nullptr, u"Sent Items folder"},
+        {DefaultFolder::Calendar, u"Calendar", u"IPF.Appointment", u""},
+        {DefaultFolder::Contacts, u"Contacts", u"IPF.Contact", u""},
+        {DefaultFolder::Journal, u"Journal", u"IPF.Journal", u""},
+        {DefaultFolder::Notes, u"Notes", u"IPF.StickyNote", u""},
+        {DefaultFolder::Tasks, u"Tasks", u"IPF.Task", u""},
+        {DefaultFolder::JunkEmail, u"Junk E-mail", u"IPF.Note", u""},
+        {DefaultFolder::Drafts, u"Drafts", u"IPF.Note", u""},
+        {DefaultFolder::Outbox, u"Outbox", nullptr, u"Outbox folder"},
+        {DefaultFolder::Inbox, u"Inbox", nullptr, u"Inbox folder"},
+        {DefaultFolder::DeletedItems, u"Deleted Items", nullptr, u"Deleted Items folder"}};
     for (const auto& e : expected) {
         const auto nid = FindDefaultFolder(store, e.which);
         ASSERT_TRUE(nid) ;
+        const PropertyBag& properties = store.Folder(*nid).properties;
         EXPECT_EQ(store.Folder(*nid).DisplayName(), e.name);
-        EXPECT_EQ(store.Folder(*nid).properties.Find(tags::kContainerClass)->As<std::u16string>(), e.cls);
+        const PropertyValue* cls = properties.Find(tags::kContainerClass);
+        if (e.cls) {
+            ASSERT_TRUE(cls) << "no container class on " << std::string(e.name, e.name + std::char_traits<char16_t>::length(e.name));
+            EXPECT_EQ(cls->As<std::u16string>(), e.cls);
+        } else {
+            EXPECT_EQ(cls, nullptr);
+        }
+        ASSERT_TRUE(properties.Find(tags::kComment));
+        EXPECT_EQ(properties.Find(tags::kComment)->As<std::u16string>(), e.comment);
     }
     // The Inbox names the same folders as the root.
     EXPECT_EQ(*store.Folder(*inbox).properties.Find(tags::kIpmAppointmentEntryId),
               *store.Folder(store.RootFolder()).properties.Find(tags::kIpmAppointmentEntryId));
     EXPECT_EQ(store.StoreProperties().Find(tags::kValidFolderMask)->As<std::int32_t>() & 0x9F, 0x9F);
+}
+
+// Identifiers as Outlook hands them out: attachment NIDs and folder table NIDs from the
+// file's counters (unique in the whole file), recipient rows numbered from the store's row
+// sequence, and no PidTagRowid column (a table gives it; no store keeps it).
+TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
+    const auto with_parts = [](const std::u16string& subject) {
+        MessageContent m = Mail(subject, false);
+        for (std::int32_t i = 0; i < 3; ++i) {
+            PropertyBag r;
+            r.Set(tags::kDisplayName.id, PropertyValue::String(u"R" + std::u16string(1, char16_t(u'0' + i))));
+            r.Set(0x3000, PropertyValue::Integer32(i));  // as a .msg carries it
+            m.recipients.push_back(r);
+        }
+        AttachmentContent file;
+        file.properties.Set(tags::kAttachDataBinary.id, PropertyValue::Binary({1, 2, 3}));
+        AttachmentContent inner;
+        inner.embedded = std::make_shared<MessageContent>(Mail(u"inner", true));
+        inner.embedded->attachments.push_back(file);
+        m.attachments = {file, inner};
+        return m;
+    };
+    NodeId folder;
+    {
+        PstStore store = PstStore::Create(path_, u"S");
+        store.AddMessage(store.IpmSubtree(), with_parts(u"one"));
+        store.AddMessage(store.IpmSubtree(), with_parts(u"two"));
+        store.Commit();
+    }
+    {
+        PstStore store = PstStore::Open(path_, OpenMode::ReadWrite);
+        store.AddMessage(store.IpmSubtree(), with_parts(u"three"));  // after reopening
+        folder = store.AddFolder(store.IpmSubtree(), u"F", u"IPF.Note");
+        store.Commit();
+    }
+    ExpectNoCorruption(path_);
+
+    NodeDatabase db = NodeDatabase::Open(path_);
+    std::set<NodeId> attachment_nids;
+    std::set<std::uint32_t> row_numbers;
+    std::size_t messages = 0;
+    std::function<void(const NodeData&)> walk = [&](const NodeData& message) {
+        ++messages;
+        const auto recipients = message.subnodes.find(NodeId(0x692));
+        ASSERT_NE(recipients, message.subnodes.end());
+        const TableContext table = TableContext::Read(recipients->second);
+        EXPECT_FALSE(table.ColumnIndex(PropertyTag{0x3000, PropertyType::Integer32}));
+        const std::size_t version = *table.ColumnIndex(kLtpRowVersionTag);
+        for (const auto& row : table.Rows()) {
+            EXPECT_GE(row.id, 0x10u);
+            EXPECT_EQ(static_cast<std::uint32_t>(row.cells[version]->As<std::int32_t>()), row.id + 2);
+            EXPECT_TRUE(row_numbers.insert(row.id).second) << "row ID " << row.id << " used twice";
+        }
+        for (const auto& [nid, sub] : message.subnodes) {
+            if (nid.Type() == NidType::Attachment) {
+                EXPECT_TRUE(attachment_nids.insert(nid).second) << "attachment NID " << std::hex << nid.value << " used twice";
+                for (const auto& [inner, data] : sub.subnodes)
+                    if (inner.Type() == NidType::NormalMessage) walk(data);
+            }
+        }
+    };
+    for (const NodeEntry& e : db.Nodes())
+        if (e.nid.Type() == NidType::NormalMessage) walk(db.ReadNode(e.nid));
+    EXPECT_EQ(messages, 6u);
+    EXPECT_EQ(attachment_nids.size(), 9u);
+    EXPECT_EQ(row_numbers.size(), 9u);
+    // The first attachment is 0x8025, as in Outlook's stores; the rest follow on.
+    EXPECT_EQ(*attachment_nids.begin(), NodeId(0x8025));
+    EXPECT_EQ(attachment_nids.rbegin()->Index(), 0x409u);
+    // The new folder's tables take an index none of the counters had handed out.
+    for (NidType table : {NidType::HierarchyTable, NidType::ContentsTable, NidType::AssocContentsTable})
+        EXPECT_TRUE(db.Contains(NodeId::Make(table, folder.Index())));
+
+    // Read back, recipients show their position as PidTagRowid.
+    const PstStore store = PstStore::Open(path_, OpenMode::ReadOnly);
+    const MessageContent read = store.ReadMessage(NodeId::Make(NidType::NormalMessage, 0x10001));
+    ASSERT_EQ(read.recipients.size(), 3u);
+    for (std::int32_t i = 0; i < 3; ++i) EXPECT_EQ(read.recipients[i].Find(PropertyTag{0x3000, PropertyType::Integer32})->As<std::int32_t>(), i);
 }
 
 TEST(NameToIdMap, RegistersFrom0x8000AndReadsBackWhatItWrote) {

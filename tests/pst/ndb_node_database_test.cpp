@@ -2,9 +2,12 @@
 // sub-node trees, B-trees over many pages, replacement and removal, both encodings.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <iterator>
 
+#include "pst/ndb/file_io.hpp"
+#include "pst/ndb/header.hpp"
 #include "pst/ndb/node_database.hpp"
 #include "ndb_test_support.hpp"
 
@@ -122,6 +125,41 @@ TEST(NdbNodeDatabase, NodeIdsComeFromTheHeaderCounters) {
     }
     auto db = NodeDatabase::Open(dir / "a.pst", OpenMode::ReadWrite);
     EXPECT_EQ(db.AllocateNodeId(NidType::NormalFolder), NodeId::Make(NidType::NormalFolder, 0x403));
+}
+
+// The counters cover every NID in the file, sub-nodes included, so that a NID handed out
+// later (by us or by Outlook) is unique in the whole file; a file whose counters lag behind
+// its sub-nodes is caught up before the first NID is handed out.
+TEST(NdbNodeDatabase, CountersCoverSubnodeIdsAndCatchUpOnFilesWhereTheyLag) {
+    ScratchDir dir("nid-cover");
+    const NodeId deep_attachment = NodeId::Make(NidType::Attachment, 0x450);
+    {
+        auto db = NodeDatabase::Create(dir / "a.pst");
+        NodeData message = Noise(1, 100, 1);
+        NodeData attachment = Noise(1, 50, 2);
+        attachment.subnodes[NodeId::Make(NidType::NormalMessage, 0x10020)] = Noise(1, 40, 3);
+        message.subnodes[deep_attachment] = attachment;
+        db.PutNode(Msg(1), NodeId(0x122), message);
+        EXPECT_EQ(db.AllocateNodeId(NidType::Attachment), NodeId::Make(NidType::Attachment, 0x451));
+        EXPECT_EQ(db.AllocateNodeId(NidType::NormalMessage), NodeId::Make(NidType::NormalMessage, 0x10021));
+        // A folder index is taken from the counters of its three tables too.
+        db.PutNode(NodeId::Make(NidType::ContentsTable, 0x405), NodeId(), {});
+        EXPECT_EQ(db.AllocateNodeId(NidType::NormalFolder, {NidType::HierarchyTable, NidType::ContentsTable}),
+                  NodeId::Make(NidType::NormalFolder, 0x406));
+        EXPECT_EQ(db.AllocateNodeId(NidType::HierarchyTable), NodeId::Make(NidType::HierarchyTable, 0x407));
+        db.Commit();
+    }
+    {  // as another program might leave it: counters back at their start values
+        RandomAccessFile file(dir / "a.pst", RandomAccessFile::Access::ReadWrite);
+        std::array<std::uint8_t, kHeaderSize> bytes{};
+        file.ReadAt(0, bytes);
+        Header header = Header::Read(bytes);
+        header.rgnid[static_cast<int>(NidType::Attachment)] = 0x400;
+        header.Write(bytes);
+        file.WriteAt(0, bytes);
+    }
+    auto db = NodeDatabase::Open(dir / "a.pst", OpenMode::ReadWrite);
+    EXPECT_EQ(db.AllocateNodeId(NidType::Attachment), NodeId::Make(NidType::Attachment, 0x451));
 }
 
 TEST(NdbNodeDatabase, WithoutEncodingTheBytesLieOnDiskAsGiven) {
