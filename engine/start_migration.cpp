@@ -40,6 +40,12 @@ void MigrationCall::Run(const std::u16string& FolderName, const std::u16string& 
         OutlookErrorReport(failure.Description());
         ReportFolderNotConverted(u"the output store could not be opened: " + failure.Description());
         return;
+    } catch (const std::exception& failure) {
+        const std::u16string description =
+            dynamic_cast<const std::bad_alloc*>(&failure) ? std::u16string(kOutOfMemory) : FromUtf8(failure.what());
+        OutlookErrorReport(description);
+        ReportFolderNotConverted(u"the output store could not be opened: " + description);
+        return;
     }
 
     CreateStoreFolders();
