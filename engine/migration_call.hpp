@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/store_folder_names.hpp"
 #include "engine/store_service.hpp"
 #include "engine/string_list.hpp"
 #include "run/conversion_report.hpp"
@@ -64,6 +65,7 @@ private:
     std::u16string InboxName;
     std::u16string SentItemsName;
     std::u16string SourceRoot;
+    StoreFolderNames FolderNames;  // disk names as store folder names, for this tree
     StringList FolderList;
     std::int32_t FolderIndex = 0;
     std::int32_t MessageNumber = 0;
