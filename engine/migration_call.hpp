@@ -42,7 +42,8 @@ private:
     std::shared_ptr<StoreFolder> CreateMissingParents(const std::u16string& parentPath,
                                                       std::u16string failure);
     std::u16string FullStorePath(const std::u16string& path) const;
-    std::shared_ptr<StoreFolder> CreateTargetFolder(const std::u16string& target);
+    std::shared_ptr<StoreFolder> CreateTargetFolder(const std::u16string& target,
+                                                    std::optional<std::u16string>& failure);
     std::u16string DefaultFolderName(int which) const;
     ImportEnd ImportMessages();
     void ImportMessage(const std::u16string& item);

@@ -172,7 +172,7 @@ TEST_F(ImportMessages, AMessageWhoseFolderCannotBeMadeIsReportedWithTheStoresWor
     Migrate(u"Src", tree.Path("Src"));
     EXPECT_TRUE(Out().messages.empty());
     ASSERT_EQ(state.Report.NotConvertedCount(), 1u);
-    EXPECT_EQ(U8(state.Report.folders[0].notConverted[0].reason), "Folder \"Proj\" does not exist");
+    EXPECT_EQ(U8(state.Report.folders[0].notConverted[0].reason), "Folder \"Proj\" does not exist (The folder could not be created)");
 }
 
 TEST_F(ImportMessages, TheNormalEndClosesTheStoreAndDropsTheQueues) {
