@@ -118,6 +118,46 @@ TEST_F(ConvertCliTest, FoldersDeeperThanAStoreOpensAreRefusedWhenMadeAndTheStore
     EXPECT_EQ(RunFerrowick("check " + Q(dir_ / "out/deep.pst")).status, 0);
 }
 
+TEST_F(ConvertCliTest, FolderNamesReachAnotherReaderAsValidTextOneFolderPerSourceFolder) {
+    if (testing::RunPython("import pypff").exitCode != 0) GTEST_SKIP() << "python3-pypff not installed";
+    // A Latin-1 name (not UTF-8), the same name in UTF-8 capitals, and a name with a backslash.
+    for (const char* folder : {"Mail/caf\xE9", "Mail/CAF\xC3\x89", "Mail/x\\y"}) {
+        fsys::create_directories(dir_ / folder);
+        testing::WriteMsgFile(dir_ / folder, "a.msg", testing::PlainMessage(u"Named"));
+    }
+    const Result convert = RunFerrowick("convert " + Q(dir_ / "Mail") + " " + Q(dir_ / "out/names.pst"));
+    EXPECT_EQ(convert.status, 0) << convert.out;
+
+    // Each folder's name as UTF-8 in hex (unpaired surrogates would show as such) and its
+    // message count, as python3-pypff reads them.
+    const auto read = testing::RunPython(R"(
+import sys, pypff
+f = pypff.file()
+f.open(sys.argv[1])
+def walk(folder):
+    for i in range(folder.number_of_sub_folders):
+        sub = folder.get_sub_folder(i)
+        print(sub.name.encode('utf-8', 'surrogatepass').hex(), sub.number_of_sub_messages)
+        walk(sub)
+walk(f.get_root_folder())
+)",
+                                         {(dir_ / "out/names.pst").string()});
+    ASSERT_EQ(read.exitCode, 0) << read.output;
+    const auto hex = [](const std::string& utf8) {
+        std::string out;
+        char byte[3];
+        for (unsigned char c : utf8) {
+            std::snprintf(byte, sizeof byte, "%02x", c);
+            out += byte;
+        }
+        return out;
+    };
+    EXPECT_NE(read.output.find(hex("caf\xC3\xA9 (2)") + " 1\n"), std::string::npos) << read.output;
+    EXPECT_NE(read.output.find(hex("CAF\xC3\x89") + " 1\n"), std::string::npos) << read.output;
+    EXPECT_NE(read.output.find(hex("x\xEF\xBC\xBCy") + " 1\n"), std::string::npos) << read.output;
+    EXPECT_EQ(read.output.find("\n" + hex("x") + " "), std::string::npos) << read.output;
+}
+
 TEST_F(ConvertCliTest, AnExistingFileThatIsNoStoreIsLeftAloneWithExitTwo) {
     File("Mail/a.txt");
     File("out/Mail.pst", "keep me");
