@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "engine/migration_call.hpp"
 #include "engine/path_names.hpp"
 #include "fs/existence.hpp"
@@ -12,11 +14,17 @@ void MigrationCall::BuildFolderList() {
     FolderIndex = 0;
     FolderList.assign(folders.size() + 1, std::u16string());
 
-    std::u16string current;
+    std::vector<std::u16string> relativePaths;
+    relativePaths.reserve(folders.size());
+    for (const auto& item : folders) relativePaths.push_back(RelativeToRoot(item.path, SourceRoot));
+    FolderNames = StoreFolderNames();
+    FolderNames.Learn(relativePaths);
+
+    std::u16string current, onDisk;
     for (const auto& item : folders) {
         seams_.yielder.Yield();
-        if (fs::FolderExists(item.path)) current = item.path;
-        current = StoreRelativePath(current, SourceRoot);
+        if (fs::FolderExists(item.path)) onDisk = item.path;
+        current = FolderNames.StorePath(RelativeToRoot(onDisk, SourceRoot));
         if (!current.empty()) {
             std::u16string entry = current;
             if (entry.back() == kStoreSeparator) entry.pop_back();

@@ -189,21 +189,29 @@ namespace ferrowick {
 // folder named like one of the store's own, "Sent" directly under a root given without a
 // trailing separator, the part before a "!"): otherwise the message would be lost. Each
 // missing folder on the path is added inside the one before it; nothing that exists is
-// touched. Empty when a folder cannot be found or added.
-std::shared_ptr<StoreFolder> MigrationCall::CreateTargetFolder(const std::u16string& target) {
+// touched. Empty when a folder cannot be found or added; `failure` then says why (with the
+// store's refusal to add the missing folder, when that was the cause); cleared on success.
+std::shared_ptr<StoreFolder> MigrationCall::CreateTargetFolder(const std::u16string& target,
+                                                               std::optional<std::u16string>& failure) {
     std::shared_ptr<StoreFolder> folder;
-    if (Attempt([&] { folder = session_->GetFolderFromPath(FullStorePath(u"")); })) return nullptr;
+    if (auto top = Attempt([&] { folder = session_->GetFolderFromPath(FullStorePath(u"")); })) {
+        failure = std::move(top);
+        return nullptr;
+    }
     std::u16string path;
     for (const auto& name : SplitAtStoreSeparator(target)) {
         if (name.empty()) continue;
         path += path.empty() ? name : u"\\" + name;
         std::shared_ptr<StoreFolder> next;
         const auto missing = Attempt([&] { next = session_->GetFolderFromPath(FullStorePath(path)); });
-        if (missing && MissingFolderName(*missing))
-            Attempt([&] { next = Held(Held(folder).Folders()).Add(name, kMailFolderType); });
+        if (missing && MissingFolderName(*missing)) {
+            if (auto refused = Attempt([&] { next = Held(Held(folder).Folders()).Add(name, kMailFolderType); }))
+                failure = *missing + u" (" + *refused + u")";
+        }
         if (!next) return nullptr;
         folder = std::move(next);
     }
+    failure.reset();
     return folder;
 }
 

@@ -1,13 +1,18 @@
 #pragma once
 // Once folder creation has started, a failing store call is skipped and the work goes on
-// with the next statement. Attempt runs one such statement: it swallows the store's
-// failure and hands back its description, so a caller that must know (a missing parent
-// folder, a message that could not be imported) can look at it, and others can ignore it.
+// with the next statement. Attempt runs one such statement: it swallows the failure and
+// hands back its description, so a caller that must know (a missing parent folder, a
+// message that could not be imported) can look at it, and others can ignore it. A failure
+// of any kind counts, running out of memory included: one file too big for the machine
+// must not end the run and take the messages saved so far with it.
+#include <exception>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 
 #include "engine/store_service.hpp"
+#include "fs/text.hpp"
 
 namespace ferrowick {
 
@@ -19,6 +24,8 @@ T& Held(const std::shared_ptr<T>& object) {
     return *object;
 }
 
+inline constexpr char16_t kOutOfMemory[] = u"out of memory";
+
 template <typename Statement>
 std::optional<std::u16string> Attempt(Statement&& statement) {
     try {
@@ -26,6 +33,10 @@ std::optional<std::u16string> Attempt(Statement&& statement) {
         return std::nullopt;
     } catch (const StoreFailure& failure) {
         return failure.Description();
+    } catch (const std::bad_alloc&) {
+        return std::u16string(kOutOfMemory);
+    } catch (const std::exception& failure) {
+        return FromUtf8(failure.what());
     }
 }
 

@@ -61,7 +61,7 @@ void MigrationCall::ImportMessage(const std::u16string& item) {
 
     std::shared_ptr<StoreFolder> folder;
     auto failure = Attempt([&] { folder = session_->GetFolderFromPath(FullStorePath(target)); });
-    if (failure && (folder = CreateTargetFolder(target))) failure.reset();
+    if (failure) folder = CreateTargetFolder(target, failure);
     std::shared_ptr<StoreMessage> message;
     if (!failure) failure = Attempt([&] { message = Held(Held(folder).Items()).Add(kMailMessageType); });
     seams_.yielder.Yield();

@@ -13,7 +13,7 @@ void ReplaceEvery(std::u16string& text, std::u16string_view from, const std::u16
 }  // namespace
 
 std::u16string MigrationCall::MessageTargetPath(const std::u16string& item) const {
-    std::u16string t = StoreRelativePath(ParentFolderOf(item), SourceRoot);
+    std::u16string t = FolderNames.StorePath(RelativeToRoot(ParentFolderOf(item), SourceRoot));
     if (const auto bang = t.find(u'!'); bang != std::u16string::npos)
         t = TrimBlanks(t.substr(0, bang)) + u"\\";
     // Only a path without a leading "\" (a source root ending in its separator) can name

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/store_folder_names.hpp"
 #include "engine/store_service.hpp"
 #include "engine/string_list.hpp"
 #include "run/conversion_report.hpp"
@@ -41,7 +42,8 @@ private:
     std::shared_ptr<StoreFolder> CreateMissingParents(const std::u16string& parentPath,
                                                       std::u16string failure);
     std::u16string FullStorePath(const std::u16string& path) const;
-    std::shared_ptr<StoreFolder> CreateTargetFolder(const std::u16string& target);
+    std::shared_ptr<StoreFolder> CreateTargetFolder(const std::u16string& target,
+                                                    std::optional<std::u16string>& failure);
     std::u16string DefaultFolderName(int which) const;
     ImportEnd ImportMessages();
     void ImportMessage(const std::u16string& item);
@@ -64,6 +66,7 @@ private:
     std::u16string InboxName;
     std::u16string SentItemsName;
     std::u16string SourceRoot;
+    StoreFolderNames FolderNames;  // disk names as store folder names, for this tree
     StringList FolderList;
     std::int32_t FolderIndex = 0;
     std::int32_t MessageNumber = 0;

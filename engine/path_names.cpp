@@ -1,6 +1,6 @@
 #include "engine/path_names.hpp"
 
-#include <algorithm>
+#include "engine/store_folder_names.hpp"
 
 namespace ferrowick {
 
@@ -14,16 +14,18 @@ std::u16string ParentFolderOf(const std::u16string& path, char16_t separator) {
     return path.substr(0, path.size() - FileNameOf(path, separator).size());
 }
 
-std::u16string StoreRelativePath(const std::u16string& path, const std::u16string& sourceRoot,
-                                 char16_t separator) {
-    std::u16string relative = path;
+std::u16string RelativeToRoot(const std::u16string& path, const std::u16string& sourceRoot,
+                              char16_t separator) {
     const bool underRoot =
         !sourceRoot.empty() && path.starts_with(sourceRoot) &&
         (sourceRoot.back() == separator || path.size() == sourceRoot.size() ||
          path[sourceRoot.size()] == separator);
-    if (underRoot) relative.erase(0, sourceRoot.size());
-    std::replace(relative.begin(), relative.end(), separator, kStoreSeparator);
-    return relative;
+    return underRoot ? path.substr(sourceRoot.size()) : path;
+}
+
+std::u16string StoreRelativePath(const std::u16string& path, const std::u16string& sourceRoot,
+                                 char16_t separator) {
+    return StoreFolderNames().StorePath(RelativeToRoot(path, sourceRoot, separator), separator);
 }
 
 }  // namespace ferrowick

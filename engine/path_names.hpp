@@ -18,10 +18,15 @@ std::u16string FileNameOf(const std::u16string& path, char16_t separator = kPath
 // The text up to and including the last separator; empty when there is none.
 std::u16string ParentFolderOf(const std::u16string& path, char16_t separator = kPathSeparator);
 
-// A discovered path relative to the source root, with "\" between its parts. The root is
-// taken off only when the path starts with it as whole components (a root of "/" or a
+// A discovered path relative to the source root, with the platform's separators. The root
+// is taken off only when the path starts with it as whole components (a root of "/" or a
 // folder that repeats the root's name deeper down stays intact). A path outside the root
 // keeps its full text.
+std::u16string RelativeToRoot(const std::u16string& path, const std::u16string& sourceRoot,
+                              char16_t separator = kPathSeparator);
+
+// The same as a store path: "\" between the parts, each name as the store shows it
+// (see store_folder_names.hpp).
 std::u16string StoreRelativePath(const std::u16string& path, const std::u16string& sourceRoot,
                                  char16_t separator = kPathSeparator);
 

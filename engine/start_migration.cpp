@@ -40,6 +40,12 @@ void MigrationCall::Run(const std::u16string& FolderName, const std::u16string& 
         OutlookErrorReport(failure.Description());
         ReportFolderNotConverted(u"the output store could not be opened: " + failure.Description());
         return;
+    } catch (const std::exception& failure) {
+        const std::u16string description =
+            dynamic_cast<const std::bad_alloc*>(&failure) ? std::u16string(kOutOfMemory) : FromUtf8(failure.what());
+        OutlookErrorReport(description);
+        ReportFolderNotConverted(u"the output store could not be opened: " + description);
+        return;
     }
 
     CreateStoreFolders();
@@ -80,7 +86,8 @@ void MigrationCall::OpenOutputStore(const std::u16string& FolderName) {
     if (!session_) throw StoreFailure(u"The message-store session could not be created.");
     seams_.board.SetCurrentDbx(u"Outlook Session Created...");
 
-    StoreDisplayName = FolderName + u" : Created - " + CreationStamp;
+    // The folder's name as the store can show it: a "\" in it would split every folder path.
+    StoreDisplayName = StoreFolderName(FolderName) + u" : Created - " + CreationStamp;
     store_ = session_->LogonPstStore(TrimBlanks(state_.OutputPstPath), kUnicodePstFormat,
                                           StoreDisplayName);
     if (!store_) throw StoreFailure(u"The output store could not be created.");

@@ -58,6 +58,13 @@ private:
     std::size_t count_ = 0;
 };
 
+// A message's body in any form, and the content of an attachment.
+bool IsAttachmentData(PropertyId id) { return id.value == tags::kAttachDataBinary.id.value; }
+bool IsContent(PropertyId id) {
+    return id.value == tags::kBody.id.value || id.value == tags::kRtfCompressed.id.value ||
+           id.value == tags::kHtml.id.value || IsAttachmentData(id);
+}
+
 class Reader {
 public:
     // Streams of a sound file never overlap, so together they hold less than the file. A
@@ -106,21 +113,28 @@ private:
         return m;
     }
 
-    PropertySet ReadSubObject(DirectoryEntryId storage, std::uint32_t codePage) {
+    PropertySet ReadSubObject(DirectoryEntryId storage, std::uint32_t codePage, bool attachment = false) {
         StorageIndex index(file_, storage);
         const auto streamId = index.Stream(names::kPropertyStream);
-        if (!streamId) return {};
+        if (!streamId) {
+            if (attachment) throw MsgError("an attachment cannot be read: its property stream is not in the file");
+            return {};
+        }
         const PropertyStream stream = PropertyStream::Parse(Read(*streamId), PropertyStreamKind::RecipientOrAttachment);
         return ReadProperties(index, stream, codePage);
     }
 
     Attachment ReadAttachment(DirectoryEntryId storage, int depth, std::uint32_t codePage) {
         Attachment a;
-        a.properties = ReadSubObject(storage, codePage);
+        a.properties = ReadSubObject(storage, codePage, true);
         StorageIndex index(file_, storage);
         const auto object = index.Storage(names::kEmbeddedMessageStorage);
-        if (!object) return a;
         const std::int32_t* method = a.properties.Get<std::int32_t>(tags::kAttachMethod);
+        if (!object) {
+            if (method && *method == tags::kAttachEmbeddedMessage)
+                throw MsgError("an attached message is missing: its storage is not in the file");
+            return a;
+        }
         const bool looksLikeMessage = StorageIndex(file_, *object).Stream(names::kPropertyStream).has_value();
         if ((method && *method == tags::kAttachEmbeddedMessage) || (!method && looksLikeMessage)) {
             a.embedded = std::make_shared<Message>(
@@ -160,7 +174,14 @@ private:
         const PropertyType type = tag.type;
         if (type == PropertyType::Object) return;  // storages: embedded messages are read apart
         const auto stream = index.Stream(names::ValueStream(tag));
-        if (!stream) return;
+        if (!stream) {
+            // Writers leave out the streams of some properties they list; a body or an
+            // attachment's content is never one of them, and losing it would go unnoticed.
+            if (IsContent(tag.id))
+                throw MsgError("the " + std::string(IsAttachmentData(tag.id) ? "attachment's content" : "message body") +
+                               " (property " + ToString(tag) + ") is missing: its stream is not in the file");
+            return;
+        }
         const std::vector<std::uint8_t> bytes = Read(*stream);
         switch (type) {
             case PropertyType::String: out.Set(tag, DecodeUtf16(bytes)); return;

@@ -202,7 +202,7 @@ pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameTo
     try {
         message = ReadWhole(file);
     } catch (const std::bad_alloc&) {
-        throw StoreFailure(where + u" is not a readable .msg file: it claims more memory than it can hold.");
+        throw StoreFailure(where + u" could not be read: out of memory.");
     } catch (const std::exception& e) {
         throw StoreFailure(where + u" is not a readable .msg file: " + FromNative(e.what()));
     }

@@ -17,7 +17,6 @@ namespace ferrowick::pst {
 namespace {
 
 constexpr std::int32_t kMessageFlagRead = 0x01;
-constexpr std::size_t kMaxFolderDepth = 512;
 
 // PSETID_Common {00062008-0000-0000-C000-000000000046} [MS-OXPROPS 1.3.2] and two of its
 // properties: PidLidSideEffects and PidLidSmartNoAttach.
@@ -101,6 +100,13 @@ struct PstStore::State {
         StampNewMessage(content.properties);
         return BuildMessageNode(content, MessageIdSource{[this](NidType type) { return db.AllocateNodeId(type); },
                                                          [this] { return row_version++; }});
+    }
+
+    // Levels below the root folder (the root itself is 0).
+    std::size_t DepthOf(NodeId nid) {
+        std::size_t depth = 0;
+        for (NodeId at = nid; at != nids::kRootFolder && depth <= kMaxFolderDepth; ++depth) at = FolderRef(at).parent;
+        return depth;
     }
 
     void LoadFolder(NodeId nid, NodeId parent, std::set<NodeId>& seen, std::size_t depth) {
@@ -228,6 +234,8 @@ std::vector<NodeId> PstStore::Subfolders(NodeId folder) const { return state_->F
 NodeId PstStore::AddFolder(NodeId parent_nid, const std::u16string& name, const std::u16string& container_class) {
     State& s = *state_;
     FolderObject& parent = s.FolderRef(parent_nid);
+    if (s.DepthOf(parent_nid) + 1 > kMaxFolderDepth)
+        throw PstError("the folder tree would be deeper than " + std::to_string(kMaxFolderDepth) + " levels");
     const NodeId nid = AllocateFolderNodeId(s.db);
     auto folder = std::make_unique<FolderObject>(nid, parent_nid, NewFolderProperties(name, container_class));
     FolderObject& added = *folder;

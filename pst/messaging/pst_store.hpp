@@ -19,6 +19,11 @@
 
 namespace ferrowick::pst {
 
+// How many levels below the root folder a store's folder tree may reach. The same bound
+// refuses a deeper folder when it would be added and a deeper tree when a store is opened,
+// so every store written here opens again.
+inline constexpr std::size_t kMaxFolderDepth = 512;
+
 class PstStore {
 public:
     // A new store at `path` (which must not exist) with the minimum folder tree, committed.
@@ -48,7 +53,8 @@ public:
     bool HasFolder(NodeId folder) const;
     const FolderObject& Folder(NodeId folder) const;
     std::vector<NodeId> Subfolders(NodeId folder) const;
-    // Adds a normal folder below `parent`; sibling names are the caller's concern.
+    // Adds a normal folder below `parent`; sibling names are the caller's concern. Throws
+    // PstError when the folder would lie deeper than kMaxFolderDepth.
     NodeId AddFolder(NodeId parent, const std::u16string& name, const std::u16string& container_class);
     void SetFolderProperty(NodeId folder, PropertyTag tag, PropertyValue value);
 

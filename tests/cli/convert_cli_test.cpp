@@ -12,6 +12,8 @@
 
 #include "cli/terminal_status_board.hpp"
 #include "fs/text.hpp"
+#include "pst/messaging/pst_store.hpp"
+#include "support/msg_fixtures.hpp"
 
 namespace ferrowick::cli {
 namespace {
@@ -23,9 +25,10 @@ struct Result {
     std::string out;
 };
 
-Result RunFerrowick(const std::string& args) {
+// Standard output only, or with `errorsToo` the error output joined to it.
+Result RunFerrowick(const std::string& args, bool errorsToo = false) {
     Result r;
-    const std::string command = std::string(FERROWICK_BINARY) + " " + args + " 2>/dev/null";
+    const std::string command = std::string(FERROWICK_BINARY) + " " + args + (errorsToo ? " 2>&1" : " 2>/dev/null");
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buf[4096];
         while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) r.out.append(buf, n);
@@ -91,6 +94,68 @@ TEST_F(ConvertCliTest, MessageFilesThatCannotBeImportedAreListedWithExitOne) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("1 file"), std::string::npos) << r.out;
     EXPECT_TRUE(fsys::is_regular_file(dir_ / "out/Mail.pst"));
+}
+
+TEST_F(ConvertCliTest, FoldersDeeperThanAStoreOpensAreRefusedWhenMadeAndTheStoreOpensAgain) {
+    // Mail/d/d/... : the n-th "d" lies n + 1 levels below the store's root folder.
+    fsys::path folder = dir_ / "Mail";
+    for (std::size_t n = 1; n <= pst::kMaxFolderDepth; ++n) {
+        folder /= "d";
+        if (n == pst::kMaxFolderDepth - 1 || n == pst::kMaxFolderDepth) {
+            fsys::create_directories(folder);
+            testing::WriteMsgFile(folder, "m" + std::to_string(n) + ".msg", testing::PlainMessage(u"Deep"));
+        }
+    }
+    const Result convert = RunFerrowick("convert " + Q(dir_ / "Mail") + " " + Q(dir_ / "out/deep.pst"), true);
+    EXPECT_EQ(convert.status, 1);
+    EXPECT_NE(convert.out.find("m" + std::to_string(pst::kMaxFolderDepth) + ".msg: "), std::string::npos) << convert.out;
+    EXPECT_NE(convert.out.find("deeper than " + std::to_string(pst::kMaxFolderDepth)), std::string::npos);
+    EXPECT_EQ(convert.out.find("m" + std::to_string(pst::kMaxFolderDepth - 1) + ".msg: "), std::string::npos);
+
+    const Result inspect = RunFerrowick("inspect " + Q(dir_ / "out/deep.pst"));
+    EXPECT_EQ(inspect.status, 0) << inspect.out;
+    EXPECT_NE(inspect.out.find("1 message"), std::string::npos) << inspect.out;
+    EXPECT_EQ(RunFerrowick("check " + Q(dir_ / "out/deep.pst")).status, 0);
+}
+
+TEST_F(ConvertCliTest, FolderNamesReachAnotherReaderAsValidTextOneFolderPerSourceFolder) {
+    if (testing::RunPython("import pypff").exitCode != 0) GTEST_SKIP() << "python3-pypff not installed";
+    // A Latin-1 name (not UTF-8), the same name in UTF-8 capitals, and a name with a backslash.
+    for (const char* folder : {"Mail/caf\xE9", "Mail/CAF\xC3\x89", "Mail/x\\y"}) {
+        fsys::create_directories(dir_ / folder);
+        testing::WriteMsgFile(dir_ / folder, "a.msg", testing::PlainMessage(u"Named"));
+    }
+    const Result convert = RunFerrowick("convert " + Q(dir_ / "Mail") + " " + Q(dir_ / "out/names.pst"));
+    EXPECT_EQ(convert.status, 0) << convert.out;
+
+    // Each folder's name as UTF-8 in hex (unpaired surrogates would show as such) and its
+    // message count, as python3-pypff reads them.
+    const auto read = testing::RunPython(R"(
+import sys, pypff
+f = pypff.file()
+f.open(sys.argv[1])
+def walk(folder):
+    for i in range(folder.number_of_sub_folders):
+        sub = folder.get_sub_folder(i)
+        print(sub.name.encode('utf-8', 'surrogatepass').hex(), sub.number_of_sub_messages)
+        walk(sub)
+walk(f.get_root_folder())
+)",
+                                         {(dir_ / "out/names.pst").string()});
+    ASSERT_EQ(read.exitCode, 0) << read.output;
+    const auto hex = [](const std::string& utf8) {
+        std::string out;
+        char byte[3];
+        for (unsigned char c : utf8) {
+            std::snprintf(byte, sizeof byte, "%02x", c);
+            out += byte;
+        }
+        return out;
+    };
+    EXPECT_NE(read.output.find(hex("caf\xC3\xA9 (2)") + " 1\n"), std::string::npos) << read.output;
+    EXPECT_NE(read.output.find(hex("CAF\xC3\x89") + " 1\n"), std::string::npos) << read.output;
+    EXPECT_NE(read.output.find(hex("x\xEF\xBC\xBCy") + " 1\n"), std::string::npos) << read.output;
+    EXPECT_EQ(read.output.find("\n" + hex("x") + " "), std::string::npos) << read.output;
 }
 
 TEST_F(ConvertCliTest, AnExistingFileThatIsNoStoreIsLeftAloneWithExitTwo) {

@@ -128,7 +128,7 @@ TEST_F(FolderMapping, AMissingParentThatCannotBeAddedLeavesTheEntryUncreatedAndE
 
     EXPECT_EQ(Created(), (Folders{u"Later"}));
     ASSERT_EQ(state.Report.NotConvertedCount(), 1u);
-    EXPECT_EQ(U8(state.Report.folders[0].notConverted[0].reason), "Folder \"Sent\" does not exist");
+    EXPECT_EQ(U8(state.Report.folders[0].notConverted[0].reason), "Folder \"Sent\" does not exist (The folder could not be created)");
     EXPECT_EQ(Out().SavedCount(), 0u);
     EXPECT_EQ(Out().messages.size(), 0u);
 }

@@ -137,6 +137,26 @@ TEST_F(ImportMessages, AFileThatCannotBeImportedLeavesNoMessageAndIsReported) {
     EXPECT_EQ(board.Writes("lblProgress").back(), "100% Complete");
 }
 
+TEST_F(ImportMessages, AFailureOfAnyKindInOneImportIsThatFilesAloneAndTheRunGoesOn) {
+    const auto files = MessageFiles(4);
+    store.importOutOfMemoryFor = {files[1]};
+    store.importThrowsFor = {{files[2], "the disk went away"}};
+    Migrate(u"Src", tree.Path("Src"));
+
+    EXPECT_EQ(Out().SavedIn(u""), (Paths{files[0], files[3]}));
+    EXPECT_FALSE(Out().messages[1]->Saved());
+    EXPECT_FALSE(Out().messages[2]->Saved());
+    const auto& report = state.Report.folders.at(0);
+    ASSERT_EQ(report.notConverted.size(), 2u);
+    EXPECT_EQ(report.notConverted[0].path, files[1]);
+    EXPECT_EQ(U8(report.notConverted[0].reason), "out of memory");
+    EXPECT_EQ(report.notConverted[1].path, files[2]);
+    EXPECT_EQ(U8(report.notConverted[1].reason), "the disk went away");
+    EXPECT_EQ(report.converted, (Paths{files[0], files[3]}));
+    EXPECT_TRUE(Out().loggedOff);  // the store is closed normally, the saved messages kept
+    EXPECT_EQ(board.Writes("lblProgress").back(), "100% Complete");
+}
+
 TEST_F(ImportMessages, AMessageBelowAFolderWithABangGoesToTheFolderBeforeIt) {
     const auto bang = tree.File("Src/Proj!2/a.msg");
     Queue({tree.Path("Src/Proj!2")}, {bang});
@@ -152,7 +172,7 @@ TEST_F(ImportMessages, AMessageWhoseFolderCannotBeMadeIsReportedWithTheStoresWor
     Migrate(u"Src", tree.Path("Src"));
     EXPECT_TRUE(Out().messages.empty());
     ASSERT_EQ(state.Report.NotConvertedCount(), 1u);
-    EXPECT_EQ(U8(state.Report.folders[0].notConverted[0].reason), "Folder \"Proj\" does not exist");
+    EXPECT_EQ(U8(state.Report.folders[0].notConverted[0].reason), "Folder \"Proj\" does not exist (The folder could not be created)");
 }
 
 TEST_F(ImportMessages, TheNormalEndClosesTheStoreAndDropsTheQueues) {

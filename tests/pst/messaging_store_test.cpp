@@ -12,6 +12,7 @@
 #include "pst/messaging/pst_store.hpp"
 #include "pst/messaging/search_update_queue.hpp"
 #include "pst/messaging/table_templates.hpp"
+#include "pst/pst_error.hpp"
 
 namespace ferrowick::pst {
 namespace {
@@ -67,6 +68,21 @@ TEST_F(MessagingStoreTest, NewStoreHoldsTheMandatoryNodesAndMinimumFolders) {
     EXPECT_EQ(finder->provider, store.RecordKey());
     EXPECT_EQ(store.Folder(finder->nid).DisplayName(), u"Search Root");
     ExpectNoCorruption(path_);
+}
+
+TEST_F(MessagingStoreTest, AFolderTreeReachesTheDepthAStoreOpensWithAndNoFurther) {
+    NodeId deepest;
+    {
+        PstStore store = PstStore::Create(path_, u"Deep");
+        deepest = store.IpmSubtree();  // one level below the root folder
+        for (std::size_t depth = 2; depth <= kMaxFolderDepth; ++depth)
+            deepest = store.AddFolder(deepest, u"d", u"IPF.Note");
+        EXPECT_THROW(store.AddFolder(deepest, u"too deep", u"IPF.Note"), PstError);
+        store.Commit();
+    }
+    const PstStore store = PstStore::Open(path_, OpenMode::ReadOnly);
+    ASSERT_TRUE(store.HasFolder(deepest));
+    EXPECT_TRUE(store.Subfolders(deepest).empty());
 }
 
 TEST_F(MessagingStoreTest, TablesAndCountsFollowTheObjectsAcrossCommits) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <new>
+#include <stdexcept>
 
 #include "fs/text.hpp"
 
@@ -38,6 +40,9 @@ public:
         service_.calls.push_back("Import " + ToUtf8(path));
         if (type != kMsgImportType) throw StoreFailure(u"Unsupported import type");
         if (service_.importFailsFor.count(path)) throw StoreFailure(u"The file is not a valid message file");
+        if (service_.importOutOfMemoryFor.count(path)) throw std::bad_alloc();
+        if (const auto it = service_.importThrowsFor.find(path); it != service_.importThrowsFor.end())
+            throw std::runtime_error(it->second);
         if (!std::filesystem::is_regular_file(std::filesystem::path(ToNative(path))))
             throw StoreFailure(u"The file could not be opened");
         record_->importedFrom = path;

@@ -61,6 +61,8 @@ public:
     std::optional<std::u16string> logonFailure;    // LogonPstStore fails with it
     std::optional<std::u16string> logoffFailure;
     std::set<std::u16string> importFailsFor;       // .msg paths whose Import fails
+    std::set<std::u16string> importOutOfMemoryFor; // .msg paths whose Import throws std::bad_alloc
+    std::map<std::u16string, std::string> importThrowsFor;  // Import throws std::runtime_error(text)
     std::set<std::u16string> addFailsFor;          // folder names whose Add fails
     std::set<std::u16string> hasAttachments;       // .msg paths that carry attachments
 
