@@ -55,7 +55,7 @@ constexpr Allowed kAllowed[] = {
     {Object::Store, 0x35DF, "PidTagValidFolderMask: we make Inbox, Outbox and Sent Items, Outlook's import did not"},
     {Object::Store, 0x35E2, "the entry ID of the Outbox we make"},
     {Object::Store, 0x35E4, "the entry ID of the Sent Items we make"},
-    {Object::Store, 0x66FC, "an undocumented Outlook value that differs between its stores"},
+    {Object::Store, 0x66FC, "undocumented: most Outlook stores lack it, the others differ in it"},
     {Object::RootFolder, 0x36D0, "entry IDs of the default folders we make (Outlook 2010 stores hold them too)"},
     {Object::RootFolder, 0x36D1, "as 0x36D0"},
     {Object::RootFolder, 0x36D2, "as 0x36D0"},
