@@ -14,6 +14,11 @@ namespace {
 
 std::u16string Text(const std::string& s) { return FromNative(s); }
 
+// Counters that lag behind the NIDs in use (stores written by our earlier versions) are
+// raised from the file's own nodes before the writer hands out a NID, so they are mended, not
+// refused.
+bool RepairedByTheWriter(const pst::Finding& f) { return f.kind == "nid-counter"; }
+
 // An existing file is added to only when no other program writes to it and it is a sound
 // store of the kind we write (leaked space aside); anything else is left untouched, byte
 // for byte, and the logon fails.
@@ -21,7 +26,7 @@ pst::PstStore OpenExisting(const std::filesystem::path& path, const std::u16stri
     try {
         pst::PstStore store = pst::PstStore::Open(path, pst::OpenMode::ReadWrite);  // takes the writer's lock
         for (const pst::Finding& f : pst::CheckPstFile(path))
-            if (f.severity != pst::Severity::Leak)
+            if (f.severity != pst::Severity::Leak && !RepairedByTheWriter(f))
                 throw StoreFailure(u"The file " + shown + u" is damaged and is not added to (" + Text(f.where) +
                                    u": " + Text(f.what) + u"). Outlook's Inbox Repair Tool can mend it.");
         return store;

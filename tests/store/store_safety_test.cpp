@@ -220,6 +220,19 @@ TEST_F(StoreSafetyTest, ADamagedStoreIsRefusedAndLeftByteForByte) {
     }
 }
 
+// Counters that lag behind the NIDs in use (as our earlier versions left them) are the one
+// finding the writer mends itself: such a store is added to and comes out sound.
+TEST_F(StoreSafetyTest, AStoreWhoseCountersLagIsAddedToAndMended) {
+    FERROWICK_REQUIRE_CORPUS();
+    CopyOutlookStore(path_);
+    ChangeHeader(path_, [](pst::Header& h) { h.rgnid[static_cast<std::uint8_t>(pst::NidType::NormalMessage)] = 0x400; });
+    ASSERT_NE(Corruption(path_).find("nid-counter"), std::string::npos);
+    const std::size_t before = MessagesIn(path_);
+    EXPECT_EQ(Cli("convert '" + (testing::CorpusDir() / "msg").string() + "' '" + path_.string() + "'"), 0);
+    EXPECT_EQ(Corruption(path_), "");
+    EXPECT_GT(MessagesIn(path_), before + 200);
+}
+
 // A store that passes the check but whose standard folders cannot be made (no folder IDs
 // left): the logon fails late, and still nothing reaches the file.
 TEST_F(StoreSafetyTest, AStoreRefusedLateInTheLogonIsNeitherRenamedNorCommitted) {
