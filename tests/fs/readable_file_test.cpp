@@ -1,7 +1,6 @@
 // Only regular files are opened for reading; everything else is refused, unopened, with
 // the kind of item it is.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -27,22 +26,6 @@ std::string Problem(const TempFolder& temp, const std::string& name) {
     return ToUtf8(file.Problem());
 }
 
-TEST(ReadableFile, OpensRegularFilesAndLinksToThem) {
-    TempFolder temp;
-    temp.File("a.msg", "12345");
-    ASSERT_EQ(symlink("a.msg", temp.Native("alias.msg").c_str()), 0);
-    for (const char* name : {"a.msg", "alias.msg"}) {
-        ReadableFile file = ReadableFile::Open(temp.Text(name));
-        ASSERT_TRUE(file.IsOpen()) << ToUtf8(file.Problem());
-        EXPECT_EQ(file.Size(), 5u);
-        EXPECT_TRUE(file.Problem().empty());
-        char bytes[8] = {};
-        EXPECT_EQ(read(file.Descriptor(), bytes, sizeof bytes), 5);
-        EXPECT_EQ(std::string(bytes), "12345");
-        EXPECT_EQ(fcntl(file.Descriptor(), F_GETFL) & O_NONBLOCK, 0);  // reads block as usual
-    }
-}
-
 TEST(ReadableFile, RefusesEveryOtherKindOfItemWithoutHanging) {
     TempFolder temp;
     ASSERT_EQ(mkfifo(temp.Native("pipe.msg").c_str(), 0644), 0);  // opening it would wait for a writer
@@ -66,19 +49,6 @@ TEST(ReadableFile, RefusesEveryOtherKindOfItemWithoutHanging) {
     EXPECT_EQ(Problem(temp, "dangling.msg"), "could not be opened: No such file or directory");
     EXPECT_EQ(Problem(temp, "missing.msg"), "could not be opened: No such file or directory");
     close(sock);
-}
-
-TEST(ReadableFile, ReleaseHandsTheDescriptorOver) {
-    TempFolder temp;
-    temp.File("a.msg", "x");
-    ReadableFile file = ReadableFile::Open(temp.Text("a.msg"));
-    const int descriptor = file.Release();
-    ASSERT_GE(descriptor, 0);
-    EXPECT_FALSE(file.IsOpen());
-    ReadableFile moved = std::move(file);
-    moved = ReadableFile::Open(temp.Text("missing"));
-    EXPECT_EQ(fcntl(descriptor, F_GETFD), FD_CLOEXEC);  // still open: the caller's now
-    close(descriptor);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -240,9 +239,7 @@ TEST(DiscoveryEdges, TreeFiveThousandFoldersDeep) {
     TempFolder temp(testing::FastTempBase());
     BuildChain(temp, kDepth);
     Scan scan;
-    const auto start = std::chrono::steady_clock::now();
     scan.Run(temp.Text());
-    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     RemoveChain(temp, kDepth);
 
     ASSERT_EQ(scan.folderQueue.Count(), static_cast<std::size_t>(kDepth));
@@ -251,7 +248,6 @@ TEST(DiscoveryEdges, TreeFiveThousandFoldersDeep) {
     std::u16string expected = temp.Text();
     for (int i = 0; i < kDepth; ++i) expected += fs::kPathSeparatorText + u"d";
     EXPECT_EQ(scan.messageQueue.Entries()[0].path, expected + fs::kPathSeparatorText + u"bottom.msg");
-    EXPECT_LT(seconds, 60.0);
 }
 
 }  // namespace

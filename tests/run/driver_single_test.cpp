@@ -158,17 +158,5 @@ TEST_F(SingleFolderRun, LinkedFoldersAreListedInTheCompletionBox) {
                                                ": symbolic link to a folder, not followed");
 }
 
-TEST_F(SingleFolderRun, AFolderWithNothingButALinkStillReportsIt) {
-    tree.Folder("Elsewhere");
-    tree.Folder("Mail");
-    ASSERT_EQ(symlink(ToNative(tree.Path("Elsewhere")).c_str(), ToNative(tree.Path("Mail/Link")).c_str()), 0);
-    Run();
-    EXPECT_TRUE(store.stores.empty());  // nothing to convert: no store
-    ASSERT_EQ(state.Report.folders.size(), 1u);
-    EXPECT_EQ(U8(state.Report.folders[0].folderPath), U8(tree.Path("Mail")));
-    EXPECT_EQ(state.Report.NotConvertedCount(), 1u);
-    EXPECT_NE(U8(CompletionBox().text).find("1 folder could not be converted."), std::string::npos);
-}
-
 }  // namespace
 }  // namespace ferrowick::testing
