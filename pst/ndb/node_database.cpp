@@ -25,6 +25,7 @@ namespace ferrowick::pst {
 namespace {
 
 constexpr std::size_t kWriteBatch = 4 << 20;  // contiguous block writes are gathered up to this
+constexpr std::uint64_t kGrowthLimit = 16 << 20;  // the most free space one growth adds
 
 // A block or page to be freed once the header no longer points at anything using it.
 struct Extent {
@@ -83,7 +84,13 @@ struct NodeDatabase::Impl final : BlockStore {
     // are written back to back, so that a crash finds them agreeing. Also cuts bytes a crash
     // left past the end before this writer's first write.
     void RecordSpace() {
-        const std::uint64_t end = amap->FileEnd();
+        std::uint64_t end = amap->FileEnd();
+        if (disk_eof != 0 && end > disk_eof) {
+            // Growing (a new file starts at its least): room for more than this write, so
+            // that growth and its records are rare.
+            amap->GrowTo(end + std::clamp<std::uint64_t>(end / 4, kRegionSize, kGrowthLimit));
+            end = amap->FileEnd();
+        }
         try {
             if (file.Size() != end) file.Resize(end);
             amap->WriteChangedPages(file);
