@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -313,6 +314,47 @@ TEST_F(StoreSafetyTest, TemporaryFilesOfDeadWritersAreRemoved) {
     EXPECT_TRUE(fsys::exists(live));
     EXPECT_TRUE(fsys::exists(other));
     EXPECT_EQ(Corruption(path_), "");
+}
+
+// Failures while the file is made and after it appeared name the output file, never a
+// temporary one. A file size limit stands in for a full disk.
+TEST_F(StoreSafetyTest, WriteFailuresNameTheOutputFile) {
+    const fsys::path report = dir_.Native("failure.txt");
+    for (const std::uint64_t limit : {std::uint64_t{64} << 10, std::uint64_t{2} << 20}) {
+        fsys::remove(path_);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit cap{limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &cap);
+            std::u16string failure = u"(no failure)";
+            try {
+                PstStoreService service;
+                auto session = service.CreateSession();
+                auto store = session->LogonPstStore(shown_, kUnicodePstFormat, u"Full");
+                store->ValidateIPMTree();
+                auto folder = store->IPMRootFolder();
+                for (int i = 0; i < 400; ++i) {
+                    auto m = folder->Items()->Add(kMailMessageType);
+                    static_cast<PstMessage&>(*m).Content().properties.Set(
+                        pst::tags::kBody.id, pst::PropertyValue::String(std::u16string(4000, u'f')));
+                    m->Save();
+                }
+                session->Logoff();
+            } catch (const StoreFailure& f) {
+                failure = f.Description();
+            }
+            std::ofstream(report) << ToUtf8(failure);
+            ::_exit(0);
+        }
+        ::waitpid(child, nullptr, 0);
+        const std::string failure = Text(report);
+        EXPECT_NE(failure.find(path_.string()), std::string::npos) << failure;
+        EXPECT_EQ(failure.find(".tmp"), std::string::npos) << failure;
+        EXPECT_EQ(failure.find("/proc/"), std::string::npos) << failure;
+        if (fsys::exists(path_)) EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << failure;
+    }
 }
 
 }  // namespace
