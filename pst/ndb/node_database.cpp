@@ -2,6 +2,8 @@
 // tied together, with commits that survive a crash at any moment.
 #include "pst/ndb/node_database.hpp"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <array>
 #include <set>
@@ -47,6 +49,7 @@ struct NodeDatabase::Impl final : BlockStore {
     std::uint64_t batch_start = 0;
     std::vector<std::uint8_t> batch;
     bool stop_before_header = false;
+    long kill_at_crash_point = -1;  // test hook
     // What the header on disk says: the B-tree roots of the last commit and the file's end.
     // Between commits the file's size, its AMaps and this header agree (see RecordSpace).
     BlockRef committed_nbt, committed_bbt;
@@ -56,6 +59,11 @@ struct NodeDatabase::Impl final : BlockStore {
     bool density_list_stale = false;
 
     Impl(const std::filesystem::path& p, RandomAccessFile f) : path(p), file(std::move(f)) {}
+
+    // Every return from here finds the file whole: the moments a crash test tries.
+    void CrashPoint() {
+        if (kill_at_crash_point >= 0 && kill_at_crash_point-- == 0) ::raise(SIGKILL);
+    }
 
     void RequireWritable() const {
         if (mode != OpenMode::ReadWrite) throw PstError(path.string() + " is open for reading only");
@@ -76,6 +84,7 @@ struct NodeDatabase::Impl final : BlockStore {
         if (batch_start + batch.size() > disk_eof) RecordSpace();
         file.WriteAt(batch_start, batch);
         batch.clear();
+        CrashPoint();
     }
 
     // Brings the file's size and its AMaps to the state in memory and records them in a
@@ -103,6 +112,7 @@ struct NodeDatabase::Impl final : BlockStore {
             CutToDiskEof();
             throw;
         }
+        CrashPoint();
     }
 
     // After a failed write: nothing past the end that the header on disk records.
@@ -248,6 +258,7 @@ struct NodeDatabase::Impl final : BlockStore {
         //    they only show some leaked space.
         RecordSpace();
         file.Flush();
+        CrashPoint();
         if (stop_before_header) throw PstError("commit stopped before the header (test hook)");
         // 3. THE COMMIT POINT: the header is the only thing that says which B-tree roots are
         //    current. Everything it points at is on disk (flushed above), so a crash before
@@ -255,7 +266,9 @@ struct NodeDatabase::Impl final : BlockStore {
         WriteHeader(nbt_root, bbt_root);
         committed_nbt = nbt_root;
         committed_bbt = bbt_root;
+        CrashPoint();
         file.Flush();
+        CrashPoint();
         // 4. Nothing committed refers to the released space any more: free it and record
         //    that, maps and header back to back. A crash in here leaves the committed state
         //    with some leaked space.
@@ -264,6 +277,7 @@ struct NodeDatabase::Impl final : BlockStore {
             release_after_commit.clear();
             amap->WriteChangedPages(file);
             WriteHeader(committed_nbt, committed_bbt);
+            CrashPoint();
             file.Flush();
         }
     }
@@ -394,6 +408,8 @@ void NodeDatabase::ForEachNode(const std::function<void(const NodeEntry&)>& visi
 void NodeDatabase::Commit() { impl_->Commit(); }
 
 void NodeDatabase::StopCommitBeforeHeaderForTesting(bool stop) { impl_->stop_before_header = stop; }
+
+void NodeDatabase::KillAtCrashPointForTesting(long n) { impl_->kill_at_crash_point = n; }
 
 void NodeDatabase::SetAllocationFloorForTesting(FileOffset ib) {
     impl_->RequireWritable();
