@@ -122,6 +122,10 @@ bool AllocationMap::IsFree(FileOffset ib, std::uint64_t bytes) const {
     return true;
 }
 
+void AllocationMap::GrowTo(std::uint64_t end) {
+    while (FileEnd() < end) AddRegion();
+}
+
 void AllocationMap::SetFloor(FileOffset ib) { floor_ = ib.value <= kFirstAMapOffset ? 0 : SlotOf(ib); }
 
 std::array<std::uint8_t, kPageSize> AllocationMap::PageFor(const MapPage& p) const {

@@ -30,6 +30,9 @@ public:
     void Release(FileOffset ib, std::uint64_t bytes);
     bool IsFree(FileOffset ib, std::uint64_t bytes) const;
 
+    // Adds free regions until the file reaches at least `end`.
+    void GrowTo(std::uint64_t end);
+
     // Test hook: allocations start at or beyond `ib` (to reach far into a sparse file quickly).
     void SetFloor(FileOffset ib);
 

@@ -2,6 +2,8 @@
 // tied together, with commits that survive a crash at any moment.
 #include "pst/ndb/node_database.hpp"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <array>
 #include <set>
@@ -25,6 +27,7 @@ namespace ferrowick::pst {
 namespace {
 
 constexpr std::size_t kWriteBatch = 4 << 20;  // contiguous block writes are gathered up to this
+constexpr std::uint64_t kGrowthLimit = 16 << 20;  // the most free space one growth adds
 
 // A block or page to be freed once the header no longer points at anything using it.
 struct Extent {
@@ -46,6 +49,7 @@ struct NodeDatabase::Impl final : BlockStore {
     std::uint64_t batch_start = 0;
     std::vector<std::uint8_t> batch;
     bool stop_before_header = false;
+    long kill_at_crash_point = -1;  // test hook
     // What the header on disk says: the B-tree roots of the last commit and the file's end.
     // Between commits the file's size, its AMaps and this header agree (see RecordSpace).
     BlockRef committed_nbt, committed_bbt;
@@ -81,6 +85,11 @@ struct NodeDatabase::Impl final : BlockStore {
         counters_cover_subnodes = true;
     }
 
+    // Every return from here finds the file whole: the moments a crash test tries.
+    void CrashPoint() {
+        if (kill_at_crash_point >= 0 && kill_at_crash_point-- == 0) ::raise(SIGKILL);
+    }
+
     void RequireWritable() const {
         if (mode != OpenMode::ReadWrite) throw PstError(path.string() + " is open for reading only");
     }
@@ -100,6 +109,7 @@ struct NodeDatabase::Impl final : BlockStore {
         if (batch_start + batch.size() > disk_eof) RecordSpace();
         file.WriteAt(batch_start, batch);
         batch.clear();
+        CrashPoint();
     }
 
     // Brings the file's size and its AMaps to the state in memory and records them in a
@@ -108,7 +118,13 @@ struct NodeDatabase::Impl final : BlockStore {
     // are written back to back, so that a crash finds them agreeing. Also cuts bytes a crash
     // left past the end before this writer's first write.
     void RecordSpace() {
-        const std::uint64_t end = amap->FileEnd();
+        std::uint64_t end = amap->FileEnd();
+        if (disk_eof != 0 && end > disk_eof) {
+            // Growing (a new file starts at its least): room for more than this write, so
+            // that growth and its records are rare.
+            amap->GrowTo(end + std::clamp<std::uint64_t>(end / 4, kRegionSize, kGrowthLimit));
+            end = amap->FileEnd();
+        }
         try {
             if (file.Size() != end) file.Resize(end);
             amap->WriteChangedPages(file);
@@ -121,6 +137,7 @@ struct NodeDatabase::Impl final : BlockStore {
             CutToDiskEof();
             throw;
         }
+        CrashPoint();
     }
 
     // After a failed write: nothing past the end that the header on disk records.
@@ -266,6 +283,7 @@ struct NodeDatabase::Impl final : BlockStore {
         //    they only show some leaked space.
         RecordSpace();
         file.Flush();
+        CrashPoint();
         if (stop_before_header) throw PstError("commit stopped before the header (test hook)");
         // 3. THE COMMIT POINT: the header is the only thing that says which B-tree roots are
         //    current. Everything it points at is on disk (flushed above), so a crash before
@@ -273,7 +291,9 @@ struct NodeDatabase::Impl final : BlockStore {
         WriteHeader(nbt_root, bbt_root);
         committed_nbt = nbt_root;
         committed_bbt = bbt_root;
+        CrashPoint();
         file.Flush();
+        CrashPoint();
         // 4. Nothing committed refers to the released space any more: free it and record
         //    that, maps and header back to back. A crash in here leaves the committed state
         //    with some leaked space.
@@ -282,6 +302,7 @@ struct NodeDatabase::Impl final : BlockStore {
             release_after_commit.clear();
             amap->WriteChangedPages(file);
             WriteHeader(committed_nbt, committed_bbt);
+            CrashPoint();
             file.Flush();
         }
     }
@@ -425,6 +446,8 @@ void NodeDatabase::ForEachNode(const std::function<void(const NodeEntry&)>& visi
 void NodeDatabase::Commit() { impl_->Commit(); }
 
 void NodeDatabase::StopCommitBeforeHeaderForTesting(bool stop) { impl_->stop_before_header = stop; }
+
+void NodeDatabase::KillAtCrashPointForTesting(long n) { impl_->kill_at_crash_point = n; }
 
 void NodeDatabase::SetAllocationFloorForTesting(FileOffset ib) {
     impl_->RequireWritable();

@@ -70,6 +70,9 @@ public:
     // For tests: stop a Commit() just before the header is written (as a crash would), and
     // start allocations far into the file (to reach past 4 GiB in a sparse file quickly).
     void StopCommitBeforeHeaderForTesting(bool stop);
+    // For tests: the process kills itself (SIGKILL) at the n-th moment between two writes
+    // where a crash can find the file; n counts from 0, negative never.
+    void KillAtCrashPointForTesting(long n);
     void SetAllocationFloorForTesting(FileOffset ib);
 
     // Gives the open file the further name `target`, which must not exist; from then on

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@
 #include "pst/ndb/file_io.hpp"
 #include "pst/ndb/header.hpp"
 #include "store/pst_message.hpp"
+#include "store/pst_session.hpp"
 #include "store/pst_store_service.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
@@ -252,19 +254,23 @@ TEST_F(StoreSafetyTest, AStoreRefusedLateInTheLogonIsNeitherRenamedNorCommitted)
     EXPECT_EQ(pst::PstStore::Open(path_, pst::OpenMode::ReadOnly).DisplayName(), u"Original");
 }
 
-// A writer that saves messages until it is killed; Outlook's store to add to, or a new one.
-[[noreturn]] void WriteUntilKilled(const std::u16string& path) {
+// A writer that saves `count` messages and logs off, killing itself at crash point
+// `killAt` (see KillAtCrashPointForTesting) when that is not negative.
+[[noreturn]] void WriteMessages(const std::u16string& path, int count, long killAt) {
     PstStoreService service;
     auto session = service.CreateSession();
     auto store = session->LogonPstStore(path, kUnicodePstFormat, u"Killed");
+    static_cast<PstMessageStore&>(*store).Open()->Store().Database().KillAtCrashPointForTesting(killAt);
     store->ValidateIPMTree();
     auto folder = store->IPMRootFolder()->Folders()->Add(u"Bulk", kMailFolderType);
-    for (int i = 0;; ++i) {
+    for (int i = 0; i < count; ++i) {
         auto m = folder->Items()->Add(kMailMessageType);
         static_cast<PstMessage&>(*m).Content().properties.Set(
             pst::tags::kBody.id, pst::PropertyValue::String(std::u16string(3000 + i % 5000, u'k')));
         m->Save();
     }
+    session->Logoff();
+    ::_exit(0);
 }
 
 std::uint64_t EofInHeader(const fsys::path& path) {
@@ -273,41 +279,65 @@ std::uint64_t EofInHeader(const fsys::path& path) {
     return pst::Header::Read(bytes).root.ibFileEof;
 }
 
-// kill -9 at many moments, from before the file appears to well into the commits: the
-// folder holds the store or nothing (no temporary file), and the store ends where its
-// header says, with free totals that match its maps and everything of the last commit.
-TEST_F(StoreSafetyTest, AKilledWriterLeavesTheLastCommitAndNothingElse) {
+// Corruption, bytes past ibFileEof and free totals other than the maps'.
+std::string Faults(const fsys::path& path) {
+    std::string faults;
+    for (const pst::Finding& f : pst::CheckPstFile(path))
+        if (f.severity == pst::Severity::Corruption || f.kind == "file-eof" || f.kind == "amap-free-total")
+            faults += f.kind + ": " + f.where + ": " + f.what + "\n";
+    return faults;
+}
+
+// kill -9 at crash points spread over a run that grows the file many times and commits
+// several times, into a new store and into Outlook's: the file ends where its header says,
+// the free totals match the maps, everything of the last commit is there, nothing else is
+// left in the folder.
+TEST_F(StoreSafetyTest, AKilledWriterLeavesTheLastCommitWithItsSizeAndTotals) {
     const bool outlook = testing::CorpusAvailable();
     const std::size_t outlookMessages = outlook ? (CopyOutlookStore(path_), MessagesIn(path_)) : 0;
-    int sound = 0, kills = 0;
-    for (int round = 0; round < 24; ++round) {
-        const bool append = outlook && round % 2 == 1;
+    int kills = 0, stores = 0;
+    for (const bool append : {false, true}) {
+        if (append && !outlook) continue;
+        for (long point = 0;; point += point < 12 ? 1 : point / 3) {
+            fsys::remove(path_);
+            if (append) CopyOutlookStore(path_);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) WriteMessages(shown_, 2500, point);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            if (WIFEXITED(status)) break;  // the run ended before this point: all points tried
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+            ++kills;
+            const std::string where = "point " + std::to_string(point) + (append ? " (Outlook store)" : " (new store)");
+            for (const auto& entry : fsys::directory_iterator(dir_.Root()))
+                EXPECT_EQ(entry.path(), path_) << where << ": left behind";
+            ASSERT_TRUE(fsys::exists(path_)) << where;
+            ++stores;
+            EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << where;
+            EXPECT_EQ(Faults(path_), "") << where;
+            if (append) EXPECT_GE(MessagesIn(path_), outlookMessages) << where;
+        }
+    }
+    EXPECT_GT(kills, 20);
+    std::printf("[   INFO   ] %d crash points killed, %d stores checked\n", kills, stores);
+}
+
+// kill -9 in the first moments, while the new file is made: nothing is left but a whole
+// store or no file at all.
+TEST_F(StoreSafetyTest, AWriterKilledWhileTheFileIsMadeLeavesNoTemporaryFile) {
+    for (int round = 0; round < 12; ++round) {
         fsys::remove(path_);
-        if (append) CopyOutlookStore(path_);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
-        if (child == 0) WriteUntilKilled(shown_);
-        std::this_thread::sleep_for(std::chrono::milliseconds(round < 8 ? round * 4 : (round - 7) * 35));
+        if (child == 0) WriteMessages(shown_, 1000000, -1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(round * 3));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        ++kills;
-        const std::string where = "round " + std::to_string(round) + (append ? " (Outlook store)" : " (new store)");
         for (const auto& entry : fsys::directory_iterator(dir_.Root()))
-            EXPECT_EQ(entry.path(), path_) << where << ": left behind";
-        if (!fsys::exists(path_)) {
-            EXPECT_FALSE(append) << where;
-            continue;
-        }
-        EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << where;
-        std::string faults;
-        for (const pst::Finding& f : pst::CheckPstFile(path_))
-            if (f.severity == pst::Severity::Corruption || f.kind == "file-eof" || f.kind == "amap-free-total")
-                faults += f.kind + ": " + f.where + ": " + f.what + "\n";
-        EXPECT_EQ(faults, "") << where;
-        if (append) EXPECT_GE(MessagesIn(path_), outlookMessages) << where;
-        if (faults.empty()) ++sound;
+            EXPECT_EQ(entry.path(), path_) << "round " << round << ": left behind";
+        if (fsys::exists(path_)) EXPECT_EQ(Corruption(path_), "") << "round " << round;
     }
-    std::printf("[   INFO   ] %d kills, %d stores left, all checked\n", kills, sound);
 }
 
 // A writer killed before it could link its file, where files cannot be made without a
@@ -326,6 +356,47 @@ TEST_F(StoreSafetyTest, TemporaryFilesOfDeadWritersAreRemoved) {
     EXPECT_TRUE(fsys::exists(live));
     EXPECT_TRUE(fsys::exists(other));
     EXPECT_EQ(Corruption(path_), "");
+}
+
+// Failures while the file is made and after it appeared name the output file, never a
+// temporary one. A file size limit stands in for a full disk.
+TEST_F(StoreSafetyTest, WriteFailuresNameTheOutputFile) {
+    const fsys::path report = dir_.Native("failure.txt");
+    for (const std::uint64_t limit : {std::uint64_t{64} << 10, std::uint64_t{2} << 20}) {
+        fsys::remove(path_);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit cap{limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &cap);
+            std::u16string failure = u"(no failure)";
+            try {
+                PstStoreService service;
+                auto session = service.CreateSession();
+                auto store = session->LogonPstStore(shown_, kUnicodePstFormat, u"Full");
+                store->ValidateIPMTree();
+                auto folder = store->IPMRootFolder();
+                for (int i = 0; i < 400; ++i) {
+                    auto m = folder->Items()->Add(kMailMessageType);
+                    static_cast<PstMessage&>(*m).Content().properties.Set(
+                        pst::tags::kBody.id, pst::PropertyValue::String(std::u16string(4000, u'f')));
+                    m->Save();
+                }
+                session->Logoff();
+            } catch (const StoreFailure& f) {
+                failure = f.Description();
+            }
+            std::ofstream(report) << ToUtf8(failure);
+            ::_exit(0);
+        }
+        ::waitpid(child, nullptr, 0);
+        const std::string failure = Text(report);
+        EXPECT_NE(failure.find(path_.string()), std::string::npos) << failure;
+        EXPECT_EQ(failure.find(".tmp"), std::string::npos) << failure;
+        EXPECT_EQ(failure.find("/proc/"), std::string::npos) << failure;
+        if (fsys::exists(path_)) EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << failure;
+    }
 }
 
 }  // namespace
