@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 
@@ -242,6 +243,37 @@ TEST_P(ConvertSignalTest, StopsTheRunAndAccountsForEveryFile) {
 
     EXPECT_EQ(Run({"check", P("Mail.pst")}).status, 0);
     EXPECT_EQ(Inspect(P("Mail.pst"))["messages"], report["totals"]["converted"]);
+}
+
+// With folders converting side by side the stop reaches each of them once: every store
+// is sound and holds what the merged report says, folders never started are listed too.
+TEST_F(ConvertCliTest, ASignalStopsEveryParallelFolder) {
+    constexpr int kPerFolder = 600;
+    for (int f = 0; f < 4; ++f) Messages("Root/F" + std::to_string(f), kPerFolder);
+    dir_.Folder("out");
+    CliProcess run({"convert", "--multiple", P("Root"), P("out"), "--jobs", "2", "--report", P("report.json")},
+                   dir_.Root());
+    ASSERT_TRUE(run.WaitForErr(" of 4 Folders")) << run.ErrSoFar();
+    ::kill(run.Pid(), SIGTERM);
+    const CliResult r = run.Wait();
+    EXPECT_EQ(r.status, 143) << r.out << r.err;
+    EXPECT_EQ(r.out.find("Successfully"), std::string::npos) << r.out;
+
+    const Json report = Report("report.json");
+    EXPECT_EQ(report["totals"]["files"], 4 * kPerFolder);
+    EXPECT_EQ(report["stopped_by"], "SIGTERM");
+    std::map<std::string, int> converted;
+    for (const Json& f : report["files"])
+        if (f["converted"].get<bool>()) ++converted[f["store"].get<std::string>()];
+    for (int f = 0; f < 4; ++f) {
+        const std::string store = P("out/F" + std::to_string(f) + ".pst");
+        if (!fsys::exists(store)) {
+            EXPECT_EQ(converted[store], 0) << store;
+            continue;
+        }
+        EXPECT_EQ(Run({"check", store}).status, 0) << store;
+        EXPECT_EQ(Inspect(store)["messages"], converted[store]) << store;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStopSignal, ConvertSignalTest,
