@@ -89,11 +89,14 @@ std::string TerminalStatusBoard::BarLine() const {
     const float share = std::clamp((value_ - static_cast<float>(minimum_)) / span, 0.0f, 1.0f);
     std::string text = progressText_.empty() ? std::to_string(static_cast<int>(share * 100)) + "%" : Shown(progressText_);
     if (!frame_.empty()) text += "  " + Shown(frame_);
-    // The bar gives up columns to the text first, down to a short bar.
+    // The bar gives up columns to the text, down to a short bar, then altogether: the
+    // percentage and the count say more.
     const std::size_t textWidth = DisplayWidth(text) + 3;
-    const std::size_t barWidth = std::clamp(width > textWidth ? width - textWidth : 0, kShortestBar, kBarWidth);
+    const std::size_t room = width > textWidth ? width - textWidth : 0;
+    if (room < kShortestBar) return FitToWidth(text, width);
+    const std::size_t barWidth = std::min(room, kBarWidth);
     const auto filled = static_cast<std::size_t>(share * static_cast<float>(barWidth) + 0.5f);
-    return FitToWidth("[" + std::string(filled, '#') + std::string(barWidth - filled, '.') + "] " + text, width);
+    return "[" + std::string(filled, '#') + std::string(barWidth - filled, '.') + "] " + text;
 }
 
 void TerminalStatusBoard::Repaint(bool force) {
