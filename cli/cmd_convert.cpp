@@ -120,6 +120,11 @@ int Finish(const ConvertOptions& options, RunOutcome outcome) {
 
 int Convert(const ConvertOptions& options) {
     const InterruptGuard interrupts;  // for the whole command, last lines and report included
+    if (!options.report.empty()) {
+        const std::filesystem::path folder = std::filesystem::absolute(options.report).parent_path();
+        if (!std::filesystem::is_directory(folder))
+            return UsageProblem("the report's folder " + folder.string() + " does not exist");
+    }
     const std::u16string source = FolderArgument(options.source);
     if (!options.multiple) {
         if (!options.only.empty() || options.jobs != 1) return UsageProblem("--only and --jobs need --multiple");

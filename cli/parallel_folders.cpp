@@ -25,6 +25,7 @@ struct Job {
     int output = -1;  // the read end of the child's standard error
     std::string pending;
     bool started = false;
+    bool failedToStart = false;
     int status = 0;
 };
 
@@ -90,18 +91,26 @@ RunOutcome ConvertInParallel(const std::string& root, const std::string& outputD
         all[i].row = i;
     }
 
+    // The first signal stops each child as it would stop a single run; a second one ends
+    // them at once, as it would end a single run.
+    InterruptGuard::RecordSecondSignal();
     std::size_t next = 0;
     std::vector<Job*> running;
-    bool forwarded = false;
+    bool forwarded = false, forwardedAgain = false;
     while (true) {
         const int signal = InterruptGuard::Signal();
         if (signal != 0 && !forwarded) {
             for (Job* job : running) ::kill(job->pid, signal);
             forwarded = true;
         }
+        if (const int again = InterruptGuard::SecondSignal(); again != 0 && !forwardedAgain) {
+            for (Job* job : running) ::kill(job->pid, again);
+            forwardedAgain = true;
+        }
         while (signal == 0 && !scratch.empty() && running.size() < jobs && next < chosen.size()) {
             Job& job = all[next];
             if (Start(job, self, root, outputDir, names[next], reports[next])) running.push_back(&job);
+            else job.failedToStart = true;
             ++next;
         }
         if (running.empty()) break;
@@ -146,8 +155,10 @@ RunOutcome ConvertInParallel(const std::string& root, const std::string& outputD
             }
         }
         if (!haveReport) {
-            const std::string reason =
-                !all[i].started || stopped ? "not converted: the run was stopped" : AbnormalEnd(all[i].status);
+            const std::string reason = all[i].failedToStart || (scratch.empty() && !stopped)
+                                           ? "not converted: the folder's conversion could not be started"
+                                       : !all[i].started || stopped ? "not converted: the run was stopped"
+                                                                    : AbnormalEnd(all[i].status);
             part.AddUnrecorded(ListFolderTree(chosen[i].Path), source, store, reason);
         }
         outcome.Merge(part);

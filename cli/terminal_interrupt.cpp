@@ -8,6 +8,8 @@ namespace {
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile sig_atomic_t caught = 0;
+volatile sig_atomic_t caughtAgain = 0;
+volatile sig_atomic_t recordSecond = 0;
 
 void Handle(int signal, void (*handler)(int)) {
     struct sigaction action {};
@@ -17,7 +19,12 @@ void Handle(int signal, void (*handler)(int)) {
 }
 
 extern "C" void OnStopSignal(int signal) {
-    if (caught == 0) caught = signal;
+    if (caught == 0) {
+        caught = signal;
+        if (recordSecond) return;
+    } else if (caughtAgain == 0) {
+        caughtAgain = signal;
+    }
     for (int s : kStopSignals) Handle(s, SIG_DFL);  // the next one ends the program
 }
 
@@ -25,6 +32,8 @@ extern "C" void OnStopSignal(int signal) {
 
 InterruptGuard::InterruptGuard() {
     caught = 0;
+    caughtAgain = 0;
+    recordSecond = 0;
     for (int s : kStopSignals) Handle(s, OnStopSignal);
 }
 
@@ -33,6 +42,10 @@ InterruptGuard::~InterruptGuard() {
 }
 
 int InterruptGuard::Signal() { return caught; }
+
+void InterruptGuard::RecordSecondSignal() { recordSecond = 1; }
+
+int InterruptGuard::SecondSignal() { return caughtAgain; }
 
 void TerminalYielder::Yield() {
     if (caught != 0) flags_.StopRequested = true;

@@ -18,6 +18,11 @@ public:
 
     // The first signal caught (SIGINT, SIGTERM or SIGHUP), 0 while none arrived.
     static int Signal();
+    // For a process that runs others: a second signal is recorded (to be passed on to
+    // them) instead of ending this process at once.
+    static void RecordSecondSignal();
+    // The second signal caught after RecordSecondSignal, 0 while none arrived.
+    static int SecondSignal();
     // The exit status of a run ended by `signal`: 128 + its number, as shells report.
     static int ExitStatusFor(int signal) { return 128 + signal; }
 };
