@@ -8,11 +8,14 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 #include "cli_runner.hpp"
+#include "cli/line_fitting.hpp"
+#include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
 
 namespace ferrowick::cli {
@@ -120,6 +123,36 @@ TEST_F(ConvertCliTest, AnExistingStoreIsAddedTo) {
     EXPECT_EQ(again.status, 0) << again.out << again.err;
     EXPECT_EQ(Inspect(P("Mail.pst"))["messages"], 40);
     EXPECT_EQ(Run({"check", P("Mail.pst")}).status, 0);
+}
+
+TEST_F(ConvertCliTest, AStoreWrittenByOutlookIsAddedToAsHelpSays) {
+    FERROWICK_REQUIRE_CORPUS();
+    Sample("s");
+    fsys::copy_file(ferrowick::testing::CorpusDir() / "pst/process-pst/flags_john_doe.pst", dir_.Native("Outlook.pst"));
+    const Json before = Inspect(P("Outlook.pst"));
+    const CliResult r = Run({"convert", P("s/Mail"), P("Outlook.pst")});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(Inspect(P("Outlook.pst"))["messages"], before["messages"].get<int>() + 20);
+    EXPECT_NE(Run({"convert", "--help"}).out.find("An existing .pst is opened and\nthe messages are added to it"),
+              std::string::npos);
+}
+
+TEST_F(ConvertCliTest, ProgressLinesFitColumns) {
+    const std::string deep = "Mail/Archive of the old mail server/Customers and suppliers/2014 and 2015";
+    Messages(deep, 30);
+    const CliResult r = testing::RunCli({"convert", P(deep), P("Mail.pst")}, dir_.Root(), {"COLUMNS=50"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.err);
+    bool pathShortened = false;
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(DisplayWidth(line), 50u) << line;
+        if (line.starts_with("Migrating 30 items from /")) {
+            EXPECT_NE(line.find("…"), std::string::npos) << line;
+            EXPECT_TRUE(line.ends_with("2014 and 2015/")) << line;
+            pathShortened = true;
+        }
+    }
+    EXPECT_TRUE(pathShortened) << r.err;
 }
 
 TEST_F(ConvertCliTest, TheReportRecordsEveryMessageFileWithItsStoreFolderOrReason) {
