@@ -9,6 +9,7 @@
 int main(int argc, char** argv) {
 #ifdef FERROWICK_HAS_GUI
     if (argc < 2) {
+        if (!ferrowick::cli::WizardHasDisplay()) return ferrowick::cli::NoDisplayForWizard();
         ferrowick::PstStoreService store;
         return ferrowick::ui::RunWizard(argc, argv, &store);
     }

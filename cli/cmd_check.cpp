@@ -2,6 +2,7 @@
 // is listed but allowed), 1 with the findings listed when damaged, 2 for usage errors and
 // files that cannot be checked at all.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "cli/commands.hpp"
@@ -10,16 +11,14 @@
 
 namespace ferrowick::cli {
 
-int CmdCheck(const Args& args) {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        std::fputs("Usage: ferrowick check FILE.pst\n", stderr);
-        return kExitUsage;
-    }
+namespace {
+
+int Check(const std::string& file) {
     pst::Findings findings;
     try {
-        findings = pst::CheckPstFile(args[0]);
+        findings = pst::CheckPstFile(file);
     } catch (const pst::PstError& e) {
-        std::fprintf(stderr, "ferrowick check: %s: %s\n", args[0].c_str(), e.what());
+        std::fprintf(stderr, "ferrowick check: %s: %s\n", file.c_str(), e.what());
         return kExitUsage;
     }
     std::size_t corruption = 0;
@@ -29,11 +28,22 @@ int CmdCheck(const Args& args) {
         std::printf("%s %s: %s: %s\n", leak ? "leak" : "error", f.kind.c_str(), f.where.c_str(), f.what.c_str());
     }
     if (corruption == 0) {
-        std::printf("%s: sound (%zu leak findings)\n", args[0].c_str(), findings.size());
+        std::printf("%s: sound (%zu leak findings)\n", file.c_str(), findings.size());
         return kExitOk;
     }
-    std::printf("%s: %zu problems found\n", args[0].c_str(), corruption);
+    std::printf("%s: %zu problems found\n", file.c_str(), corruption);
     return kExitSomeFailed;
+}
+
+}  // namespace
+
+void AddCheckCommand(CLI::App& app, CommandAction& action) {
+    auto file = std::make_shared<std::string>();
+    CLI::App* sub = app.add_subcommand("check", "strict structural check of a .pst");
+    sub->footer("Exit status: 0 sound (leaked space is listed but allowed), 1 damaged (the findings are\n"
+                "listed), 2 usage error or a file that cannot be checked at all.");
+    sub->add_option("FILE.pst", *file, "the store to check")->required()->check(CLI::ExistingFile);
+    sub->callback([file, &action] { action = [file] { return Check(*file); }; });
 }
 
 }  // namespace ferrowick::cli

@@ -1,123 +1,200 @@
 // `ferrowick convert`: the same run driver and engine as the wizard, with the seams on the
-// terminal. Exit 0 when every message file converted, 1 when some did not, 2 for usage
-// errors and stores that could not be created.
+// terminal. Progress goes to standard error, the last lines to standard output, and the
+// report, when asked for, to a new JSON file.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 
 #include "cli/commands.hpp"
+#include "cli/parallel_folders.hpp"
+#include "cli/run_outcome.hpp"
+#include "cli/silent_board.hpp"
 #include "cli/terminal_interrupt.hpp"
 #include "cli/terminal_prompts.hpp"
 #include "cli/terminal_selection.hpp"
 #include "cli/terminal_status_board.hpp"
-#include "fs/existence.hpp"
+#include "fs/path_separator.hpp"
 #include "fs/text.hpp"
 #include "run/clock.hpp"
 #include "run/run_driver.hpp"
+#include "run/scan_folder.hpp"
 #include "store/pst_store_service.hpp"
 
 namespace ferrowick::cli {
 namespace {
 
-constexpr const char* kConvertUsage =
-    "Usage: ferrowick convert SOURCE OUTPUT.pst\n"
-    "       ferrowick convert --multiple ROOT OUTPUT_DIR [--only NAME]...\n"
+constexpr const char* kConvertFooter =
+    "Converts the .msg files of the folder tree SOURCE into OUTPUT.pst, or with --multiple\n"
+    "each direct sub-folder of ROOT (all, or only those named) into OUTPUT_DIR/NAME.pst.\n"
+    "A missing OUTPUT.pst is created as a new Unicode .pst. An existing .pst is opened and\n"
+    "the messages are added to it, whichever program wrote it; an existing file that is not\n"
+    "a .pst is never touched (exit 2).\n"
+    "Ctrl-C, SIGTERM and SIGHUP stop the run: what was converted is kept, the rest is listed.\n"
     "\n"
-    "Converts the .msg files of the folder tree SOURCE into the new Unicode .pst OUTPUT.pst,\n"
-    "or each direct sub-folder of ROOT (all, or only those named) into OUTPUT_DIR/NAME.pst.\n"
-    "An existing .pst written by this program is added to; other existing files are never\n"
-    "touched. Ctrl-C stops the run and keeps what was converted so far.\n"
-    "\n"
-    "Exit status: 0 every file converted, 1 some files not converted, 2 usage error or a\n"
-    "store that could not be created.\n";
+    "Exit status: 0 every file converted, 1 some files not converted (listed with reasons),\n"
+    "2 usage error, missing input, or a store that could not be created or opened,\n"
+    "130/143/129 stopped by Ctrl-C/SIGTERM/SIGHUP.";
 
-int Usage(const char* problem) {
-    if (problem) std::fprintf(stderr, "ferrowick convert: %s\n\n", problem);
-    std::fputs(kConvertUsage, stderr);
-    return kExitUsage;
-}
+constexpr const char* kStoppedReason = "not converted: the run was stopped";
+
+struct ConvertOptions {
+    std::string source;  // SOURCE, or ROOT with --multiple
+    std::string output;  // OUTPUT.pst, or OUTPUT_DIR with --multiple
+    bool multiple = false;
+    std::vector<std::string> only;
+    unsigned jobs = 1;
+    std::string report;
+};
 
 // Paths as the engine expects them: absolute, without a trailing separator.
 std::u16string FolderArgument(const std::string& arg) {
-    std::filesystem::path p = std::filesystem::absolute(arg).lexically_normal();
-    std::string text = p.string();
+    std::string text = std::filesystem::absolute(arg).lexically_normal().string();
     while (text.size() > 1 && text.back() == '/') text.pop_back();
     return FromNative(text);
 }
 
-void PrintNotConverted(const RunState& state) {
-    if (state.Report.NotConvertedCount() == 0) return;
-    std::fprintf(stderr, "Files not converted (%zu):\n%s\n", state.Report.NotConvertedCount(),
-                 ToUtf8(state.Report.FailureDetails()).c_str());
+int UsageProblem(const std::string& problem) {
+    std::fprintf(stderr, "ferrowick convert: %s\nRun 'ferrowick convert --help' for usage.\n", problem.c_str());
+    return kExitUsage;
 }
 
-int Run(TerminalSelection selection, std::optional<std::u16string> outputPath) {
+// A Stop leaves the rest of its folder's queue and any later folders unconverted: they
+// are listed as such, so the last lines and the report account for every file.
+void AddFilesLeftByStop(RunOutcome& outcome, const RunState& state, const TerminalSelection& selection,
+                        const std::vector<FolderRow>& chosen, const std::u16string& store) {
+    if (!state.Report.folders.empty()) {
+        const FolderReport& last = state.Report.folders.back();
+        outcome.AddUnrecorded(state.MessageQueue, ToUtf8(last.folderPath), ToUtf8(last.outputPstPath), kStoppedReason);
+    }
+    std::set<std::u16string> reached;
+    for (const FolderReport& folder : state.Report.folders) reached.insert(folder.folderPath);
+    for (const FolderRow& row : chosen) {
+        if (reached.contains(row.Path)) continue;
+        outcome.AddUnrecorded(ListFolderTree(row.Path), ToUtf8(row.Path), ToUtf8(store.empty() ? StoreForRow(selection.OutputFolder(), row) : store),
+                              kStoppedReason);
+    }
+}
+
+RunOutcome RunHere(TerminalSelection selection, std::optional<std::u16string> outputPath,
+                   const std::vector<FolderRow>& chosen) {
+    const std::u16string singleStore = outputPath.value_or(u"");
     RunState state;
     TerminalStatusBoard board(stderr, ::isatty(STDERR_FILENO) != 0);
     TerminalYielder yielder(state.Flags);
-    TerminalPrompts prompts(stdout, stderr, std::move(outputPath));
+    TerminalPrompts prompts(stderr, std::move(outputPath), state.OutputPstPath);
     PstStoreService service;
     SystemClock clock;
     RunSeams seams{board, yielder, prompts, selection, service, clock};
     StartConversion_Click(state, seams);
     board.Finish();
-    PrintNotConverted(state);
-    if (prompts.StoreFailed()) return kExitUsage;
-    return state.Report.NotConvertedCount() == 0 ? kExitOk : kExitSomeFailed;
+
+    RunOutcome outcome;
+    outcome.multiple = !selection.OptSingle();
+    for (const FolderRow& row : chosen) outcome.sources.push_back(ToUtf8(row.Path));
+    outcome.Add(state.Report);
+    outcome.storeFailures = prompts.StoreFailures();
+    outcome.signal = InterruptGuard::Signal();
+    if (outcome.signal != 0 || state.Flags.StopRequested) AddFilesLeftByStop(outcome, state, selection, chosen, singleStore);
+    return outcome;
 }
 
-int ConvertSingle(const std::string& source, const std::string& output) {
-    const std::u16string sourceFolder = FolderArgument(source);
-    if (!fs::FolderExists(sourceFolder)) return Usage(("'" + source + "' is not a folder").c_str());
-    std::u16string outputPath = FromNative(std::filesystem::absolute(output).lexically_normal().string());
-    return Run(TerminalSelection::Single(sourceFolder), outputPath);
+int Finish(const ConvertOptions& options, RunOutcome outcome) {
+    // A signal that arrives after the engine's last check still makes the run a stopped one.
+    if (outcome.signal == 0) outcome.signal = InterruptGuard::Signal();
+    PrintLastLines(stdout, outcome);
+    std::fflush(stdout);
+    if (!options.report.empty()) {
+        if (const std::string why = WriteReportFile(options.report, outcome); !why.empty()) {
+            std::fprintf(stderr, "ferrowick convert: the report %s could not be written: %s\n", options.report.c_str(),
+                         why.c_str());
+            return outcome.ExitStatus() == kExitOk ? kExitUsage : outcome.ExitStatus();
+        }
+    }
+    return outcome.ExitStatus();
 }
 
-int ConvertMultiple(const std::string& root, const std::string& outputDir, const std::vector<std::string>& only) {
-    const std::u16string rootFolder = FolderArgument(root);
-    const std::u16string outputFolder = FolderArgument(outputDir);
-    if (!fs::FolderExists(rootFolder)) return Usage(("'" + root + "' is not a folder").c_str());
-    if (!fs::FolderExists(outputFolder)) return Usage(("'" + outputDir + "' is not a folder").c_str());
-    std::vector<FolderRow> rows = SubfolderRows(rootFolder);
+int Convert(const ConvertOptions& options) {
+    const InterruptGuard interrupts;  // for the whole command, last lines and report included
+    if (!options.report.empty()) {
+        const std::filesystem::path folder = std::filesystem::absolute(options.report).parent_path();
+        if (!std::filesystem::is_directory(folder))
+            return UsageProblem("the report's folder " + folder.string() + " does not exist");
+    }
+    const std::u16string source = FolderArgument(options.source);
+    if (!options.multiple) {
+        if (!options.only.empty() || options.jobs != 1) return UsageProblem("--only and --jobs need --multiple");
+        const std::u16string output = FromNative(std::filesystem::absolute(options.output).lexically_normal().string());
+        const std::vector<FolderRow> chosen{FolderRow{true, {}, source}};
+        return Finish(options, RunHere(TerminalSelection::Single(source), output, chosen));
+    }
+
+    const std::u16string outputFolder = FolderArgument(options.output);
+    if (!std::filesystem::is_directory(options.output)) return UsageProblem("'" + options.output + "' is not a folder");
+    std::vector<FolderRow> rows = SubfolderRows(source);
     std::set<std::u16string> wanted;
-    for (const auto& name : only) wanted.insert(FromNative(name));
+    for (const auto& name : options.only) wanted.insert(FromNative(name));
     for (const auto& name : wanted)
         if (std::none_of(rows.begin(), rows.end(), [&](const FolderRow& r) { return r.Text == name; }))
-            return Usage(("'" + ToUtf8(name) + "' is not a sub-folder of " + root).c_str());
-    for (FolderRow& row : rows) row.Checked = wanted.empty() || wanted.contains(row.Text);
-    return Run(TerminalSelection::Multiple(std::move(rows), outputFolder), std::nullopt);
+            return UsageProblem("'" + ToUtf8(name) + "' is not a sub-folder of " + options.source);
+    std::vector<FolderRow> chosen;
+    for (FolderRow& row : rows) {
+        row.Checked = wanted.empty() || wanted.contains(row.Text);
+        if (row.Checked) chosen.push_back(row);
+    }
+    if (options.jobs > 1 && chosen.size() > 1) {
+        RunOutcome outcome = ConvertInParallel(ToUtf8(source), ToUtf8(outputFolder), chosen, options.jobs);
+        return Finish(options, std::move(outcome));
+    }
+    return Finish(options, RunHere(TerminalSelection::Multiple(std::move(rows), outputFolder), std::nullopt, chosen));
 }
 
 }  // namespace
 
-int CmdConvert(const Args& args) {
-    if (!args.empty() && (args[0] == "-h" || args[0] == "--help")) {
-        std::fputs(kConvertUsage, stdout);
-        return kExitOk;
-    }
-    if (!args.empty() && args[0] == "--multiple") {
-        std::vector<std::string> positional, only;
-        for (std::size_t i = 1; i < args.size(); ++i) {
-            if (args[i] == "--only") {
-                if (i + 1 >= args.size()) return Usage("--only needs a folder name");
-                only.push_back(args[++i]);
-            } else if (!args[i].empty() && args[i][0] == '-') {
-                return Usage(("unknown option " + args[i]).c_str());
-            } else {
-                positional.push_back(args[i]);
-            }
-        }
-        if (positional.size() != 2) return Usage("--multiple needs ROOT and OUTPUT_DIR");
-        return ConvertMultiple(positional[0], positional[1], only);
-    }
-    if (args.size() != 2) return Usage(args.empty() ? nullptr : "expected SOURCE and OUTPUT.pst");
-    for (const auto& a : args)
-        if (!a.empty() && a[0] == '-') return Usage(("unknown option " + a).c_str());
-    return ConvertSingle(args[0], args[1]);
+KeyedQueue ListFolderTree(const std::u16string& folder) {
+    RunSettings settings;
+    settings.SourceFolder = folder;
+    settings.NextMessageNumber = 1;
+    KeyedQueue messages, folders;
+    SilentBoard board;
+    NoWindowYielder yielder;
+    ScanFolder(settings.SourceFolder, u"*.*", settings.NextMessageNumber, settings.NextFolderNumber, messages, folders,
+               board, yielder);
+    return messages;
+}
+
+std::u16string StoreForRow(const std::u16string& outputFolder, const FolderRow& row) {
+    return outputFolder + fs::kPathSeparator + row.Text + u".pst";
+}
+
+void AddConvertCommand(CLI::App& app, CommandAction& action) {
+    auto options = std::make_shared<ConvertOptions>();
+    CLI::App* sub = app.add_subcommand("convert", "convert a folder tree of .msg files into .pst files");
+    sub->footer(std::string("Forms:\n"
+                            "  ferrowick convert SOURCE OUTPUT.pst [--report FILE.json]\n"
+                            "  ferrowick convert --multiple ROOT OUTPUT_DIR [--only NAME]... [--jobs N] [--report FILE.json]\n\n") +
+                kConvertFooter);
+    sub->add_option("SOURCE", options->source, "the folder tree to convert (ROOT with --multiple)")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    sub->add_option("OUTPUT", options->output, "the .pst to write (OUTPUT_DIR with --multiple)")->required();
+    CLI::Option* multiple =
+        sub->add_flag("--multiple", options->multiple, "one .pst per direct sub-folder of ROOT, named after it");
+    sub->add_option("--only", options->only, "convert only this sub-folder of ROOT (repeatable)")
+        ->type_name("NAME")
+        ->needs(multiple);
+    sub->add_option("--jobs", options->jobs, "convert up to N sub-folders at a time (default 1: one after another)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 64u))
+        ->needs(multiple);
+    sub->add_option("--report", options->report, "write a JSON record of every source file to a new FILE.json")
+        ->type_name("FILE.json")
+        ->check(CLI::NonexistentPath);
+    sub->callback([options, &action] { action = [options] { return Convert(*options); }; });
 }
 
 }  // namespace ferrowick::cli

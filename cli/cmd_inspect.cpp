@@ -1,7 +1,11 @@
 // `ferrowick inspect FILE.pst [--json]`: the folder tree below the top of the store with each
 // folder's message count, read with our own reader.
 #include <cstdio>
+#include <iostream>
+#include <memory>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/commands.hpp"
 #include "fs/text.hpp"
@@ -11,27 +15,7 @@
 namespace ferrowick::cli {
 namespace {
 
-std::string JsonText(const std::u16string& text) {
-    std::string out = "\"";
-    for (char c : ToUtf8(text)) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
-}
+using Json = nlohmann::ordered_json;
 
 std::size_t Messages(const pst::FolderObject& f) { return f.contents.RowCount(); }
 
@@ -42,19 +26,14 @@ void PrintText(const pst::PstStore& store, pst::NodeId nid, int depth) {
         if (store.HasFolder(child)) PrintText(store, child, depth + 1);
 }
 
-void PrintJson(const pst::PstStore& store, pst::NodeId nid, int depth) {
+Json FolderJson(const pst::PstStore& store, pst::NodeId nid) {
     const pst::FolderObject& f = store.Folder(nid);
-    const std::string pad(static_cast<std::size_t>(depth) * 2, ' ');
-    std::printf("{\"name\": %s, \"messages\": %zu, \"unread\": %d, \"folders\": [", JsonText(f.DisplayName()).c_str(),
-                Messages(f), f.UnreadCount());
-    bool first = true;
-    for (pst::NodeId child : store.Subfolders(nid)) {
-        if (!store.HasFolder(child)) continue;
-        std::printf("%s\n%s  ", first ? "" : ",", pad.c_str());
-        PrintJson(store, child, depth + 1);
-        first = false;
-    }
-    std::printf("%s]}", first ? "" : ("\n" + pad).c_str());
+    Json folder{{"name", ToUtf8(f.DisplayName())}, {"messages", Messages(f)}, {"unread", f.UnreadCount()}};
+    Json children = Json::array();
+    for (pst::NodeId child : store.Subfolders(nid))
+        if (store.HasFolder(child)) children.push_back(FolderJson(store, child));
+    folder["folders"] = std::move(children);
+    return folder;
 }
 
 std::size_t CountAll(const pst::PstStore& store, pst::NodeId nid) {
@@ -64,44 +43,42 @@ std::size_t CountAll(const pst::PstStore& store, pst::NodeId nid) {
     return n;
 }
 
-}  // namespace
-
-int CmdInspect(const Args& args) {
-    bool json = false;
-    std::string file;
-    for (const auto& a : args) {
-        if (a == "--json") json = true;
-        else if (a == "-h" || a == "--help") {
-            std::fputs("Usage: ferrowick inspect FILE.pst [--json]\n", stdout);
-            return kExitOk;
-        } else if (file.empty() && !a.empty() && a[0] != '-') file = a;
-        else {
-            std::fputs("Usage: ferrowick inspect FILE.pst [--json]\n", stderr);
-            return kExitUsage;
-        }
-    }
-    if (file.empty()) {
-        std::fputs("Usage: ferrowick inspect FILE.pst [--json]\n", stderr);
-        return kExitUsage;
-    }
+int Inspect(const std::string& file, bool json) {
     try {
         const pst::PstStore store = pst::PstStore::Open(file, pst::OpenMode::ReadOnly);
         const pst::NodeId top = store.IpmSubtree();
         if (json) {
-            std::printf("{\"file\": %s, \"display_name\": %s, \"messages\": %zu, \"root\": ", JsonText(FromNative(file)).c_str(),
-                        JsonText(store.DisplayName()).c_str(), CountAll(store, top));
-            PrintJson(store, top, 1);
-            std::printf("}\n");
+            const Json doc{{"file", file},
+                           {"display_name", ToUtf8(store.DisplayName())},
+                           {"messages", CountAll(store, top)},
+                           {"root", FolderJson(store, top)}};
+            // Names that are not valid UTF-8 are shown with replacement characters.
+            std::cout << doc.dump(2, ' ', false, Json::error_handler_t::replace) << std::endl;
         } else {
             std::printf("%s\n", ToUtf8(store.DisplayName()).c_str());
             PrintText(store, top, 1);
             std::printf("%zu messages\n", CountAll(store, top));
         }
     } catch (const pst::PstError& e) {
-        std::fprintf(stderr, "ferrowick inspect: %s\n", e.what());
+        std::fprintf(stderr, "ferrowick inspect: %s: %s\n", file.c_str(), e.what());
         return kExitUsage;
     }
     return kExitOk;
+}
+
+}  // namespace
+
+void AddInspectCommand(CLI::App& app, CommandAction& action) {
+    struct Options {
+        std::string file;
+        bool json = false;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* sub = app.add_subcommand("inspect", "folder tree of a .pst with message counts");
+    sub->footer("Exit status: 0 shown, 2 usage error or a file that cannot be read as a .pst.");
+    sub->add_option("FILE.pst", options->file, "the store to show")->required()->check(CLI::ExistingFile);
+    sub->add_flag("--json", options->json, "print the tree as JSON");
+    sub->callback([options, &action] { action = [options] { return Inspect(options->file, options->json); }; });
 }
 
 }  // namespace ferrowick::cli

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -166,16 +167,19 @@ std::vector<Sample> SampleMessages() {
 constexpr const char* kEmptyFolder = "Empty folder";
 constexpr const char* kNotesFolder = "Projects";
 
-}  // namespace
-
-int CmdSample(const Args& args) {
-    if (args.size() != 1 || args[0].empty() || args[0] == "-h" || args[0] == "--help") {
-        std::fputs("Usage: ferrowick sample DIR\n  writes the sample tree of .msg files under DIR/Mail\n", stderr);
+int WriteSample(const std::string& dir) {
+    const stdfs::path mail = stdfs::path(dir) / "Mail";
+    std::error_code error;
+    // The tree is written into a folder of its own, so no file of the user's is replaced.
+    if (stdfs::exists(stdfs::symlink_status(mail, error))) {
+        std::fprintf(stderr, "ferrowick sample: %s exists already; nothing written. Choose another DIR.\n",
+                     mail.string().c_str());
         return kExitUsage;
     }
-    const stdfs::path mail = stdfs::path(args[0]) / "Mail";
     try {
         std::vector<Sample> samples = SampleMessages();
+        stdfs::create_directories(stdfs::path(dir));
+        if (!stdfs::create_directory(mail)) throw std::runtime_error(mail.string() + " appeared while writing");
         for (const Sample& s : samples) {
             const stdfs::path folder = mail / s.folder;
             stdfs::create_directories(folder);
@@ -192,6 +196,18 @@ int CmdSample(const Args& args) {
         std::fprintf(stderr, "ferrowick sample: %s\n", e.what());
         return kExitSomeFailed;
     }
+}
+
+}  // namespace
+
+void AddSampleCommand(CLI::App& app, CommandAction& action) {
+    auto dir = std::make_shared<std::string>();
+    CLI::App* sub = app.add_subcommand("sample", "write the bundled sample tree of .msg files");
+    sub->description("write the bundled sample tree of .msg files under DIR/Mail");
+    sub->footer("DIR/Mail must not exist yet: nothing is ever overwritten.\n"
+                "Exit status: 0 written, 1 a file could not be written, 2 usage error or DIR/Mail exists.");
+    sub->add_option("DIR", *dir, "the folder to write Mail into (made when missing)")->required();
+    sub->callback([dir, &action] { action = [dir] { return WriteSample(*dir); }; });
 }
 
 }  // namespace ferrowick::cli

@@ -1,44 +1,18 @@
+// `ferrowick scan FOLDER`: the two queues discovery makes of a source tree, as the
+// converter sees it.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "cli/commands.hpp"
-#include "fs/existence.hpp"
+#include "cli/silent_board.hpp"
 #include "fs/text.hpp"
 #include "run/keyed_queue.hpp"
 #include "run/run_settings.hpp"
 #include "run/scan_folder.hpp"
-#include "run/status_board.hpp"
-#include "run/yielder.hpp"
 
 namespace ferrowick::cli {
 namespace {
-
-// The scan prints its result at the end; the running count has nowhere to go.
-class SilentBoard : public StatusBoard {
-public:
-    void SetWindowCaption(const std::u16string&) override {}
-    void SetCount1(const std::u16string&) override {}
-    void SetCurrentDbx(const std::u16string&) override {}
-    void SetProgressText(const std::u16string& text) override { progressText_ = text; }
-    std::u16string ProgressText() const override { return progressText_; }
-    void SetFrameConversion(const std::u16string&) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgressValue(float value) override { progressValue_ = value; }
-    float ProgressValue() const override { return progressValue_; }
-    void SetSkipEnabled(bool) override {}
-    void SetStopEnabled(bool) override {}
-    void SetStopVisible(bool) override {}
-    void SetLocateEnabled(bool) override {}
-
-private:
-    std::u16string progressText_;
-    float progressValue_ = 0;
-};
-
-class NoWindowYielder : public Yielder {
-public:
-    void Yield() override {}
-};
 
 void PrintQueue(const char* heading, const KeyedQueue& queue) {
     std::printf("%s\n", heading);
@@ -46,19 +20,11 @@ void PrintQueue(const char* heading, const KeyedQueue& queue) {
         std::printf("%s\t%s\n", ToNative(entry.key).c_str(), ToNative(entry.path).c_str());
 }
 
-}  // namespace
-
-int CmdScan(const Args& args) {
-    if (args.size() != 1 || args[0].empty() || args[0] == "-h" || args[0] == "--help") {
-        std::fputs("Usage: ferrowick scan FOLDER\n", stderr);
-        return kExitUsage;
-    }
+int Scan(const std::string& folder) {
     RunSettings settings;
-    settings.SourceFolder = FromNative(args[0]);
+    settings.SourceFolder = FromNative(folder);
     settings.FilePattern = u"*.*";
     settings.NextMessageNumber = 1;
-    if (!fs::FolderExists(settings.SourceFolder))
-        std::fprintf(stderr, "ferrowick scan: '%s' is not a folder; nothing found\n", args[0].c_str());
 
     KeyedQueue messageQueue, folderQueue;
     SilentBoard board;
@@ -71,6 +37,16 @@ int CmdScan(const Args& args) {
     PrintQueue("MessageQueue", messageQueue);
     std::printf("MessageCount %d\n", settings.MessageCount);
     return kExitOk;
+}
+
+}  // namespace
+
+void AddScanCommand(CLI::App& app, CommandAction& action) {
+    auto folder = std::make_shared<std::string>();
+    CLI::App* sub = app.add_subcommand("scan", "list a source tree as the converter sees it");
+    sub->footer("Exit status: 0 listed, 2 usage error or FOLDER is not a folder.");
+    sub->add_option("FOLDER", *folder, "the source folder tree")->required()->check(CLI::ExistingDirectory);
+    sub->callback([folder, &action] { action = [folder] { return Scan(*folder); }; });
 }
 
 }  // namespace ferrowick::cli

@@ -1,7 +1,8 @@
 #include "cli/command_line.hpp"
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <iostream>
 #include <string>
 
 #include "cli/commands.hpp"
@@ -9,57 +10,69 @@
 namespace ferrowick::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: ferrowick [COMMAND [ARGS...]]\n"
-    "\n"
-    "With no command, opens the wizard.\n"
-    "\n"
-    "Commands:\n"
-    "  convert SOURCE OUTPUT.pst                   convert one folder tree into one .pst\n"
-    "  convert --multiple ROOT OUTPUT_DIR [--only NAME]...\n"
-    "                                              one .pst per direct sub-folder of ROOT\n"
-    "  inspect FILE.pst [--json]                   folder tree with message counts\n"
-    "  check FILE.pst                              strict structural check of a .pst\n"
-    "  scan FOLDER                                 list a source tree as the converter sees it\n"
-    "  sample DIR                                  write the bundled sample tree of .msg files\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help       show this help\n"
-    "  -V, --version    show the version\n";
+constexpr const char* kDescription =
+    "Converts folder trees of Outlook .msg files into Unicode .pst files.\n"
+    "With no command, opens the wizard (which needs a display).";
 
-struct Command {
-    const char* name;
-    int (*run)(const Args&);
-};
+constexpr const char* kFooter =
+    "Exit status: 0 success, 1 some files not converted (or a damaged store for check),\n"
+    "2 usage error or missing input, 128+N stopped by signal N (130 Ctrl-C, 143 SIGTERM,\n"
+    "129 SIGHUP). Run 'ferrowick COMMAND --help' for a command's options.";
 
-constexpr Command kCommands[] = {
-    {"convert", CmdConvert}, {"inspect", CmdInspect}, {"check", CmdCheck},
-    {"scan", CmdScan},       {"sample", CmdSample},
-};
+// Usage errors: one line naming the problem and where to read more, on stderr.
+int UsageError(const CLI::App& app, const CLI::ParseError& error) {
+    std::string name = "ferrowick";
+    std::string help = "ferrowick --help";
+    for (const CLI::App* sub : app.get_subcommands()) {
+        name += " " + sub->get_name();
+        help = "ferrowick " + sub->get_name() + " --help";
+    }
+    std::fprintf(stderr, "%s: %s\nRun '%s' for usage.\n", name.c_str(), error.what(), help.c_str());
+    return kExitUsage;
+}
 
 }  // namespace
 
-int RunCommandLine(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
-    }
-    const std::string word = argv[1];
-    if (word == "-h" || word == "--help" || word == "help") {
-        std::fputs(kUsage, stdout);
-        return kExitOk;
-    }
-    if (word == "-V" || word == "--version") {
-        std::printf("ferrowick %s\n", FERROWICK_VERSION);
-        return kExitOk;
-    }
-    for (const Command& command : kCommands) {
-        if (word == command.name) {
-            return command.run(Args(argv + 2, argv + argc));
-        }
-    }
-    std::fprintf(stderr, "ferrowick: unknown command '%s'\n\n%s", word.c_str(), kUsage);
+bool WizardHasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* value = std::getenv(name); value != nullptr && *value != '\0') return true;
+    return false;
+}
+
+int NoDisplayForWizard() {
+    std::fputs("ferrowick: the wizard needs a display (DISPLAY and WAYLAND_DISPLAY are unset); "
+               "for the command line see 'ferrowick --help'.\n",
+               stderr);
     return kExitUsage;
+}
+
+int RunCommandLine(int argc, char** argv) {
+    CLI::App app(kDescription, "ferrowick");
+    app.footer(kFooter);
+    app.set_version_flag("-V,--version", std::string("ferrowick ") + FERROWICK_VERSION);
+    app.require_subcommand(1);
+    app.get_formatter()->column_width(34);
+    CommandAction action;
+    AddConvertCommand(app, action);
+    AddInspectCommand(app, action);
+    AddCheckCommand(app, action);
+    AddScanCommand(app, action);
+    AddSampleCommand(app, action);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help() << std::flush;
+        return kExitOk;
+    } catch (const CLI::CallForAllHelp&) {
+        std::cout << app.help("", CLI::AppFormatMode::All) << std::flush;
+        return kExitOk;
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << std::endl;
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        return UsageError(app, e);
+    }
+    return action ? action() : kExitUsage;
 }
 
 }  // namespace ferrowick::cli

@@ -1,18 +1,20 @@
 #pragma once
-// The command line's commands. Each lives in its own file; the dispatcher in
-// command_line.cpp picks one by its first argument. Arguments exclude the command word.
-#include <string>
-#include <vector>
+// The command line's commands. Each lives in its own file and adds itself to the parser as
+// a sub-command; when the arguments parse, its callback leaves the work to do in `action`,
+// which the dispatcher in command_line.cpp then runs.
+#include <functional>
+
+#include <CLI/CLI.hpp>
 
 namespace ferrowick::cli {
 
-using Args = std::vector<std::string>;
+using CommandAction = std::function<int()>;
 
-int CmdScan(const Args& args);     // list a source tree into the two queues
-int CmdConvert(const Args& args);  // convert a tree (or sub-folders) into .pst files
-int CmdInspect(const Args& args);  // print a .pst's folder tree with message counts
-int CmdCheck(const Args& args);    // strict structural check of a .pst
-int CmdSample(const Args& args);   // write the bundled sample tree of .msg files
+void AddScanCommand(CLI::App& app, CommandAction& action);     // list a source tree into the two queues
+void AddConvertCommand(CLI::App& app, CommandAction& action);  // convert a tree (or sub-folders) into .pst files
+void AddInspectCommand(CLI::App& app, CommandAction& action);  // print a .pst's folder tree with message counts
+void AddCheckCommand(CLI::App& app, CommandAction& action);    // strict structural check of a .pst
+void AddSampleCommand(CLI::App& app, CommandAction& action);   // write the bundled sample tree of .msg files
 
 // Exit codes shared by every command.
 inline constexpr int kExitOk = 0;

@@ -1,32 +1,54 @@
 #include "cli/terminal_interrupt.hpp"
 
-#include <csignal>
+#include <signal.h>
 
 namespace ferrowick::cli {
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-extern "C" void OnInterrupt(int) {
-    interrupted = 1;
-    std::signal(SIGINT, SIG_DFL);  // the next Ctrl-C ends the program
+volatile sig_atomic_t caught = 0;
+volatile sig_atomic_t caughtAgain = 0;
+volatile sig_atomic_t recordSecond = 0;
+
+void Handle(int signal, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+}
+
+extern "C" void OnStopSignal(int signal) {
+    if (caught == 0) {
+        caught = signal;
+        if (recordSecond) return;
+    } else if (caughtAgain == 0) {
+        caughtAgain = signal;
+    }
+    for (int s : kStopSignals) Handle(s, SIG_DFL);  // the next one ends the program
 }
 
 }  // namespace
 
-TerminalYielder::TerminalYielder(RequestFlags& flags) : flags_(flags) {
-    interrupted = 0;
-    std::signal(SIGINT, OnInterrupt);
+InterruptGuard::InterruptGuard() {
+    caught = 0;
+    caughtAgain = 0;
+    recordSecond = 0;
+    for (int s : kStopSignals) Handle(s, OnStopSignal);
 }
 
-TerminalYielder::~TerminalYielder() { std::signal(SIGINT, SIG_DFL); }
+InterruptGuard::~InterruptGuard() {
+    for (int s : kStopSignals) Handle(s, SIG_DFL);
+}
 
-// The request stays raised after Ctrl-C: the driver clears the flags between discovery and
-// the engine, and the Stop must still reach the engine's next check.
+int InterruptGuard::Signal() { return caught; }
+
+void InterruptGuard::RecordSecondSignal() { recordSecond = 1; }
+
+int InterruptGuard::SecondSignal() { return caughtAgain; }
+
 void TerminalYielder::Yield() {
-    if (interrupted) flags_.StopRequested = true;
+    if (caught != 0) flags_.StopRequested = true;
 }
-
-void TerminalYielder::SimulateInterruptForTesting() { OnInterrupt(SIGINT); }
 
 }  // namespace ferrowick::cli

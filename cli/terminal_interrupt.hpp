@@ -1,22 +1,40 @@
 #pragma once
-// Ctrl-C on the terminal: the first one asks the run to stop (as the Stop button does; the
-// terminal prompts confirm it) and the store is released as after a confirmed Stop; a
-// second one ends the program at once — the store file still holds its last commit.
+// Ctrl-C, SIGTERM and SIGHUP (from `timeout`, a service manager or a dropped SSH session)
+// all ask the run to stop, as the Stop button does: the terminal prompts confirm it, the
+// store is committed and released, and what was not converted is listed. A second signal
+// ends the program at once — the store file still holds its last commit.
 #include "run/status_board.hpp"
 #include "run/yielder.hpp"
 
 namespace ferrowick::cli {
 
+// Catches the three signals for as long as it lives; the default handling returns after.
+class InterruptGuard {
+public:
+    InterruptGuard();
+    ~InterruptGuard();
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+    // The first signal caught (SIGINT, SIGTERM or SIGHUP), 0 while none arrived.
+    static int Signal();
+    // For a process that runs others: a second signal is recorded (to be passed on to
+    // them) instead of ending this process at once.
+    static void RecordSecondSignal();
+    // The second signal caught after RecordSecondSignal, 0 while none arrived.
+    static int SecondSignal();
+    // The exit status of a run ended by `signal`: 128 + its number, as shells report.
+    static int ExitStatusFor(int signal) { return 128 + signal; }
+};
+
 class TerminalYielder : public Yielder {
 public:
-    explicit TerminalYielder(RequestFlags& flags);
-    ~TerminalYielder() override;  // restores the default handling of Ctrl-C
-    TerminalYielder(const TerminalYielder&) = delete;
-    TerminalYielder& operator=(const TerminalYielder&) = delete;
+    explicit TerminalYielder(RequestFlags& flags) : flags_(flags) {}
 
-    void Yield() override;  // raises StopRequested from the first Ctrl-C on
-
-    static void SimulateInterruptForTesting();
+    // Raises StopRequested from the first signal on. The request stays raised: the driver
+    // clears the flags between discovery and the engine, and the Stop must still reach the
+    // engine's next check.
+    void Yield() override;
 
 private:
     RequestFlags& flags_;

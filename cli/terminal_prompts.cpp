@@ -12,23 +12,30 @@ std::string Lines(const std::u16string& text) {
     return ToUtf8(plain);
 }
 
+// The store's own description closes the box's text.
+std::string LastLine(const std::u16string& text) {
+    const auto at = text.rfind(u'\n');
+    return Lines(at == std::u16string::npos ? text : text.substr(at + 1));
+}
+
 }  // namespace
 
-TerminalPrompts::TerminalPrompts(std::FILE* out, std::FILE* err, std::optional<std::u16string> outputPath)
-    : out_(out), err_(err), outputPath_(std::move(outputPath)) {}
+TerminalPrompts::TerminalPrompts(std::FILE* progress, std::optional<std::u16string> outputPath,
+                                 const std::u16string& currentStore)
+    : progress_(progress), outputPath_(std::move(outputPath)), currentStore_(currentStore) {}
 
 MessageAnswer TerminalPrompts::ShowMessage(const MessageBoxRequest& request) {
     if (request.buttons == MessageButtons::YesNo) {
-        std::fprintf(err_, "%s: %s -> Yes\n", ToUtf8(request.title).c_str(), Lines(request.text).c_str());
+        std::fprintf(progress_, "%s: %s -> Yes\n", ToUtf8(request.title).c_str(), Lines(request.text).c_str());
         return MessageAnswer::Yes;
     }
     if (request.title == u"Outlook Error") {
-        storeFailed_ = true;
-        std::fprintf(err_, "%s:\n%s\n", ToUtf8(request.title).c_str(), Lines(request.text).c_str());
-        if (!request.details.empty()) std::fprintf(err_, "%s\n", Lines(request.details).c_str());
+        std::string reason = LastLine(request.text);
+        if (reason.empty()) reason = "the store could not be created";
+        storeFailures_.push_back(StoreFailure{ToUtf8(currentStore_), std::move(reason)});
         return MessageAnswer::Ok;
     }
-    std::fprintf(out_, "%s\n", Lines(request.text).c_str());
+    if (request.title != u"Completed") std::fprintf(progress_, "%s\n", Lines(request.text).c_str());
     return MessageAnswer::Ok;
 }
 

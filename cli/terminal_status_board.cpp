@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/line_fitting.hpp"
 #include "fs/text.hpp"
 
 namespace ferrowick::cli {
@@ -10,7 +11,7 @@ namespace {
 constexpr auto kTerminalRepaint = std::chrono::milliseconds(100);
 constexpr auto kLineRepaint = std::chrono::milliseconds(1000);
 constexpr std::size_t kBarWidth = 30;
-constexpr std::size_t kLineWidth = 100;
+constexpr std::size_t kShortestBar = 10;
 
 // Labels show "&&" as one ampersand.
 std::string Shown(const std::u16string& text) {
@@ -24,7 +25,14 @@ std::string Shown(const std::u16string& text) {
 
 }  // namespace
 
-TerminalStatusBoard::TerminalStatusBoard(std::FILE* out, bool isTerminal) : out_(out), terminal_(isTerminal) {}
+TerminalStatusBoard::TerminalStatusBoard(std::FILE* out, bool isTerminal, std::size_t width)
+    : out_(out), terminal_(isTerminal), width_(width) {}
+
+// A line as wide as the terminal would wrap at its last column on some terminals.
+std::size_t TerminalStatusBoard::Width() const {
+    const std::size_t width = width_ != 0 ? width_ : LineWidthFor(out_);
+    return terminal_ && width > 1 ? width - 1 : width;
+}
 
 void TerminalStatusBoard::SetWindowCaption(const std::u16string& text) {
     if (text != caption_) {
@@ -68,25 +76,27 @@ void TerminalStatusBoard::SetProgressValue(float value) {
 void TerminalStatusBoard::Notice(const std::u16string& text) {
     if (text.empty()) return;
     if (terminal_ && barShown_) std::fputs("\r\x1b[K", out_);
-    std::fprintf(out_, "%s\n", Shown(text).c_str());
+    std::fprintf(out_, "%s\n", FitToWidth(Shown(text), Width()).c_str());
     barShown_ = false;
     std::fflush(out_);
 }
 
 std::string TerminalStatusBoard::BarLine() const {
-    if (value_ <= static_cast<float>(minimum_) && frame_.empty()) {  // before the messages: discovery's count
-        std::string line = Shown(count1_);
-        if (line.size() > kLineWidth) line.resize(kLineWidth);
-        return line;
-    }
+    const std::size_t width = Width();
+    if (value_ <= static_cast<float>(minimum_) && frame_.empty())  // before the messages: discovery's count
+        return FitToWidth(Shown(count1_), width);
     const float span = static_cast<float>(std::max(1, maximum_ - minimum_));
     const float share = std::clamp((value_ - static_cast<float>(minimum_)) / span, 0.0f, 1.0f);
-    const auto filled = static_cast<std::size_t>(share * kBarWidth + 0.5f);
-    std::string line = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] ";
-    line += progressText_.empty() ? std::to_string(static_cast<int>(share * 100)) + "%" : Shown(progressText_);
-    if (!frame_.empty()) line += "  " + Shown(frame_);
-    if (line.size() > kLineWidth) line.resize(kLineWidth);
-    return line;
+    std::string text = progressText_.empty() ? std::to_string(static_cast<int>(share * 100)) + "%" : Shown(progressText_);
+    if (!frame_.empty()) text += "  " + Shown(frame_);
+    // The bar gives up columns to the text, down to a short bar, then altogether: the
+    // percentage and the count say more.
+    const std::size_t textWidth = DisplayWidth(text) + 3;
+    const std::size_t room = width > textWidth ? width - textWidth : 0;
+    if (room < kShortestBar) return FitToWidth(text, width);
+    const std::size_t barWidth = std::min(room, kBarWidth);
+    const auto filled = static_cast<std::size_t>(share * static_cast<float>(barWidth) + 0.5f);
+    return "[" + std::string(filled, '#') + std::string(barWidth - filled, '.') + "] " + text;
 }
 
 void TerminalStatusBoard::Repaint(bool force) {

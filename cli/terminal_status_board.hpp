@@ -1,7 +1,8 @@
 #pragma once
 // The status board on a terminal: every update is kept as the board's state, and shown on
 // standard error at most ten times a second — as a bar redrawn in place on a terminal, as
-// plain lines (at most one a second) otherwise.
+// plain lines (at most one a second) otherwise. Every line fits the width of the terminal
+// (or COLUMNS): paths are shortened in the middle, words are never cut.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -12,7 +13,8 @@ namespace ferrowick::cli {
 
 class TerminalStatusBoard : public StatusBoard {
 public:
-    TerminalStatusBoard(std::FILE* out, bool isTerminal);
+    // `width` 0: the width of `out` (or COLUMNS), asked again at each repaint.
+    TerminalStatusBoard(std::FILE* out, bool isTerminal, std::size_t width = 0);
 
     void SetWindowCaption(const std::u16string& text) override;
     void SetCount1(const std::u16string& text) override;
@@ -43,8 +45,11 @@ private:
     void Repaint(bool force);
     std::string BarLine() const;
 
+    std::size_t Width() const;
+
     std::FILE* out_;
     bool terminal_;
+    std::size_t width_;
     std::u16string caption_, count1_, currentDbx_, progressText_, frame_;
     int minimum_ = 0, maximum_ = 100;
     float value_ = 0;

@@ -79,7 +79,7 @@ void MigrationCall::ImportMessage(const std::u16string& item) {
     }
 
     if (failure) report_->notConverted.push_back(NotConvertedFile{item, *failure});
-    else report_->converted.push_back(item);
+    else report_->AddConverted(item, target);
 }
 
 bool MigrationCall::SkipConfirmed() {

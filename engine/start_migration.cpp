@@ -28,7 +28,7 @@ void MigrationCall::Run(const std::u16string& FolderName, const std::u16string& 
     PrepareBoard();
     seams_.yielder.Yield();
 
-    state_.Report.folders.push_back(FolderReport{FolderName, FolderPath, state_.OutputPstPath, {}, {}});
+    state_.Report.folders.push_back(FolderReport{FolderName, FolderPath, state_.OutputPstPath, {}, {}, {}});
     report_ = &state_.Report.folders.back();
 
     try {
@@ -126,6 +126,7 @@ void MigrationCall::LogoffAndRelease() {
                 report_->notConverted.push_back(
                     NotConvertedFile{path, u"the output store could not be written: " + *failure});
             report_->converted.clear();
+            report_->convertedStoreFolders.clear();
         }
     }
     store_.reset();

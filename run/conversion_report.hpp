@@ -1,8 +1,9 @@
 #pragma once
-// What a run could not convert: per source folder, the message files that did not reach
-// the store and why, and the folders of the tree that discovery could not list or would
-// not follow (their files never reached the queue). The completion box and the command
-// line read it after the run.
+// What a run converted and what it could not: per source folder, the message files saved
+// in the store (with the store folder each went to), those that did not reach it and why,
+// and the folders of the tree that discovery could not list or would not follow (their
+// files never reached the queue). The completion box, the command line and its report read
+// it after the run.
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -27,6 +28,16 @@ struct FolderReport {
     std::u16string outputPstPath;
     std::vector<std::u16string> converted;  // message files saved in the store
     std::vector<NotConvertedFile> notConverted;  // folders passed over by discovery first
+    std::vector<std::u16string> convertedStoreFolders;  // of each converted file, same order
+
+    void AddConverted(const std::u16string& path, const std::u16string& storeFolder) {
+        converted.push_back(path);
+        convertedStoreFolders.push_back(storeFolder);
+    }
+    // The store folder that converted file `index` went to; empty when it was not recorded.
+    std::u16string StoreFolderOf(std::size_t index) const {
+        return index < convertedStoreFolders.size() ? convertedStoreFolders[index] : std::u16string();
+    }
 };
 
 struct ConversionReport {

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
+  libcli11-dev nlohmann-json3-dev
   qt6-base-dev fonts-dejavu-core fonts-wine
   clang libclang-rt-14-dev
   pff-tools pst-utils python3-pypff python3-olefile libolecf-utils

@@ -1,104 +1,205 @@
-// The convert and inspect commands as a user runs them: exit statuses, the files they
-// make and leave alone, and inspect's JSON.
+// The convert command as a user or a script runs it, on real .msg files from the bundled
+// sample: the last lines and exit statuses, the stores it makes and adds to and the files
+// it leaves alone, the report, parallel folders, and stopping by signal.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 
-#include "cli/terminal_status_board.hpp"
-#include "fs/text.hpp"
+#include <nlohmann/json.hpp>
+
+#include "cli_runner.hpp"
+#include "cli/line_fitting.hpp"
 #include "pst/messaging/pst_store.hpp"
 #include "support/msg_fixtures.hpp"
+#include "support/shared_corpus.hpp"
+#include "support/temp_folder.hpp"
 
 namespace ferrowick::cli {
 namespace {
 
 namespace fsys = std::filesystem;
+using Json = nlohmann::json;
+using testing::CliResult;
+using testing::CliProcess;
+using testing::ReadText;
 
-struct Result {
-    int status = -1;
-    std::string out;
-};
-
-// Standard output only, or with `errorsToo` the error output joined to it.
-Result RunFerrowick(const std::string& args, bool errorsToo = false) {
-    Result r;
-    const std::string command = std::string(FERROWICK_BINARY) + " " + args + (errorsToo ? " 2>&1" : " 2>/dev/null");
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) r.out.append(buf, n);
-        const int rc = ::pclose(pipe);
-        r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    }
-    return r;
-}
+constexpr const char* kSingleSuccess =
+    "Messages Converted Successfully.\n"
+    "Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages.\n";
+constexpr const char* kMultipleSuccess =
+    "All Folders Converted Successfully.\n"
+    "Open Converted Outlook Data file(s) in Microsoft Outlook to View Individual files.\n";
 
 class ConvertCliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fsys::temp_directory_path() / ("ferrowick-cli-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fsys::remove_all(dir_);
-        fsys::create_directories(dir_ / "out");
-    }
-    void TearDown() override { fsys::remove_all(dir_); }
+    ConvertCliTest() : dir_(ferrowick::testing::FastTempBase()) {}
 
-    void File(const fsys::path& relative, const std::string& content = "x") {
-        fsys::create_directories((dir_ / relative).parent_path());
-        std::ofstream(dir_ / relative) << content;
-    }
-    std::string Q(const fsys::path& p) const { return "'" + p.string() + "'"; }
+    CliResult Run(const std::vector<std::string>& args) { return testing::RunCli(args, dir_.Root()); }
+    std::string P(const std::string& relative) const { return dir_.Native(relative).string(); }
 
-    fsys::path dir_;
+    // The sample tree's 20 real messages under `relative`/Mail.
+    fsys::path Sample(const std::string& relative) {
+        const CliResult r = Run({"sample", P(relative)});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return dir_.Native(relative) / "Mail";
+    }
+    std::vector<fsys::path> SampleMessages() {
+        if (sampleMessages_.empty()) {
+            for (const auto& e : fsys::recursive_directory_iterator(Sample(".sample")))
+                if (e.path().extension() == ".msg" || e.path().extension() == ".MSG") sampleMessages_.push_back(e.path());
+        }
+        return sampleMessages_;
+    }
+    // `count` real messages (copies of the sample's) in `folder`.
+    void Messages(const std::string& folder, int count) {
+        const auto samples = SampleMessages();
+        fsys::create_directories(dir_.Native(folder));
+        for (int i = 0; i < count; ++i)
+            fsys::copy_file(samples[static_cast<std::size_t>(i) % samples.size()],
+                            dir_.Native(folder) / ("m" + std::to_string(i) + ".msg"));
+    }
+    Json Inspect(const std::string& store) {
+        const CliResult r = Run({"inspect", "--json", store});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return Json::parse(r.out);
+    }
+    Json Report(const std::string& relative) { return Json::parse(ReadText(dir_.Native(relative))); }
+
+    ferrowick::testing::TempFolder dir_;
+    std::vector<fsys::path> sampleMessages_;
 };
 
-TEST_F(ConvertCliTest, UsageErrorsExitWithTwo) {
-    EXPECT_EQ(RunFerrowick("convert").status, 2);
-    EXPECT_EQ(RunFerrowick("convert only-one-argument").status, 2);
-    EXPECT_EQ(RunFerrowick("convert " + Q(dir_ / "missing") + " " + Q(dir_ / "o.pst")).status, 2);
-    EXPECT_EQ(RunFerrowick("convert --multiple " + Q(dir_)).status, 2);
-    EXPECT_EQ(RunFerrowick("convert --bogus a b").status, 2);
-    EXPECT_EQ(RunFerrowick("inspect").status, 2);
-    EXPECT_EQ(RunFerrowick("inspect " + Q(dir_ / "missing.pst")).status, 2);
-    EXPECT_EQ(RunFerrowick("convert --help").status, 0);
-    EXPECT_EQ(RunFerrowick("--help").status, 0);
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-TEST_F(ConvertCliTest, ConvertsATreeIntoAStoreThatInspectShows) {
-    File("Mail/Projects/2014/notes.txt");
-    File("Mail/Inbox/readme.txt");
-    const Result r = RunFerrowick("convert " + Q(dir_ / "Mail") + " " + Q(dir_ / "out/Mail.pst"));
-    EXPECT_EQ(r.status, 0);  // every file was handled: none of them is a message file
-    ASSERT_TRUE(fsys::is_regular_file(dir_ / "out/Mail.pst"));
-    EXPECT_NE(r.out.find("Messages Converted Successfully."), std::string::npos) << r.out;
+TEST_F(ConvertCliTest, EveryFileConvertedEndsWithTheSuccessLinesAndASoundStore) {
+    Sample("s");
+    dir_.Folder("out");
+    const CliResult r = Run({"convert", P("s/Mail"), P("out/Mail.pst")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, kSingleSuccess);
+    // Progress lines are never cut mid-word.
+    EXPECT_EQ(r.err.find("File(") == std::string::npos, r.err.find("File(s)") == std::string::npos) << r.err;
 
-    const Result text = RunFerrowick("inspect " + Q(dir_ / "out/Mail.pst"));
-    EXPECT_EQ(text.status, 0);
-    EXPECT_NE(text.out.find("Mail : Created - "), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("      2014 (0)"), std::string::npos) << text.out;
-    const Result json = RunFerrowick("inspect --json " + Q(dir_ / "out/Mail.pst"));
-    EXPECT_EQ(json.status, 0);
-    EXPECT_EQ(json.out.rfind("{\"file\": ", 0), 0u) << json.out;
-    EXPECT_NE(json.out.find("\"name\": \"Projects\", \"messages\": 0, \"unread\": 0, \"folders\": ["), std::string::npos) << json.out;
-    EXPECT_EQ(RunFerrowick("check " + Q(dir_ / "out/Mail.pst")).status, 0);
+    const Json tree = Inspect(P("out/Mail.pst"));
+    EXPECT_EQ(tree["messages"], 20);
+    EXPECT_EQ(Run({"check", P("out/Mail.pst")}).status, 0);
+    const Json& top = tree["root"]["folders"];
+    EXPECT_TRUE(std::any_of(top.begin(), top.end(), [](const Json& f) { return f["name"] == "Projects"; })) << tree.dump(1);
 }
 
-TEST_F(ConvertCliTest, MessageFilesThatCannotBeImportedAreListedWithExitOne) {
-    File("Mail/a.msg", "not really a message");
-    const Result r = RunFerrowick("convert " + Q(dir_ / "Mail") + " " + Q(dir_ / "out/Mail.pst"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("1 file"), std::string::npos) << r.out;
-    EXPECT_TRUE(fsys::is_regular_file(dir_ / "out/Mail.pst"));
+TEST_F(ConvertCliTest, FilesNotConvertedAreCountedAndListedInsteadOfSuccess) {
+    Sample("s");
+    dir_.File("s/Mail/Inbox/broken.msg", "not really a message");
+    const CliResult r = Run({"convert", P("s/Mail"), P("Mail.pst")});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out.find("Successfully"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.rfind("20 files converted, 1 file not converted.\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("  " + P("s/Mail/Inbox/broken.msg") + ": "), std::string::npos) << r.out;
+    EXPECT_EQ(Inspect(P("Mail.pst"))["messages"], 20);
+}
+
+TEST_F(ConvertCliTest, AStoreThatCannotBeCreatedGivesItsReasonAndTouchesNothing) {
+    Sample("s");
+    dir_.File("Mail.pst", "keep me");
+    const CliResult r = Run({"convert", P("s/Mail"), P("Mail.pst")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(ReadText(dir_.Native("Mail.pst")), "keep me");
+    EXPECT_NE(r.out.find("Could not create or open " + P("Mail.pst") + ": "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Successfully"), std::string::npos) << r.out;
+    EXPECT_EQ((r.out + r.err).find("32 Bit"), std::string::npos) << r.out << r.err;
+    EXPECT_NE(r.out.find("0 files converted, 20 files not converted."), std::string::npos) << r.out;
+}
+
+TEST_F(ConvertCliTest, AnExistingStoreIsAddedTo) {
+    Sample("s");
+    ASSERT_EQ(Run({"convert", P("s/Mail"), P("Mail.pst")}).status, 0);
+    const CliResult again = Run({"convert", P("s/Mail"), P("Mail.pst")});
+    EXPECT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_EQ(Inspect(P("Mail.pst"))["messages"], 40);
+    EXPECT_EQ(Run({"check", P("Mail.pst")}).status, 0);
+}
+
+TEST_F(ConvertCliTest, AStoreWrittenByOutlookIsAddedToAsHelpSays) {
+    FERROWICK_REQUIRE_CORPUS();
+    Sample("s");
+    fsys::copy_file(ferrowick::testing::CorpusDir() / "pst/process-pst/flags_john_doe.pst", dir_.Native("Outlook.pst"));
+    const Json before = Inspect(P("Outlook.pst"));
+    const CliResult r = Run({"convert", P("s/Mail"), P("Outlook.pst")});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(Inspect(P("Outlook.pst"))["messages"], before["messages"].get<int>() + 20);
+    EXPECT_NE(Run({"convert", "--help"}).out.find("An existing .pst is opened and\nthe messages are added to it"),
+              std::string::npos);
+}
+
+TEST_F(ConvertCliTest, ProgressLinesFitColumns) {
+    const std::string deep = "Mail/Archive of the old mail server/Customers and suppliers/2014 and 2015";
+    Messages(deep, 30);
+    const CliResult r = testing::RunCli({"convert", P(deep), P("Mail.pst")}, dir_.Root(), {"COLUMNS=50"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.err);
+    bool pathShortened = false;
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(DisplayWidth(line), 50u) << line;
+        if (line.starts_with("Migrating 30 items from /")) {
+            EXPECT_NE(line.find("…"), std::string::npos) << line;
+            EXPECT_TRUE(line.ends_with("2014 and 2015/")) << line;
+            pathShortened = true;
+        }
+    }
+    EXPECT_TRUE(pathShortened) << r.err;
+}
+
+TEST_F(ConvertCliTest, TheReportRecordsEveryMessageFileWithItsStoreFolderOrReason) {
+    Sample("s");
+    dir_.File("s/Mail/Projects/2014/broken.msg", "not really a message");
+    const CliResult r = Run({"convert", P("s/Mail"), P("Mail.pst"), "--report", P("report.json")});
+    ASSERT_EQ(r.status, 1) << r.err;
+    const Json report = Report("report.json");
+    EXPECT_EQ(report["mode"], "single");
+    EXPECT_EQ(report["outputs"], Json::array({P("Mail.pst")}));
+    EXPECT_EQ(report["totals"], (Json{{"files", 21}, {"converted", 20}, {"not_converted", 1}}));
+    EXPECT_EQ(report["exit_status"], 1);
+    EXPECT_TRUE(report["stopped_by"].is_null());
+
+    std::set<std::string> messageFiles, recorded;
+    for (const auto& e : fsys::recursive_directory_iterator(dir_.Native("s/Mail")))
+        if (e.is_regular_file() && e.path().extension() != ".txt") messageFiles.insert(e.path().string());
+    for (const Json& f : report["files"]) {
+        recorded.insert(f["path"].get<std::string>());
+        EXPECT_EQ(f["store"], P("Mail.pst"));
+        EXPECT_EQ(f["source_folder"], P("s/Mail"));
+        if (f["path"] == P("s/Mail/Projects/2014/broken.msg")) {
+            EXPECT_EQ(f["converted"], false);
+            EXPECT_FALSE(f["reason"].get<std::string>().empty());
+        } else {
+            EXPECT_EQ(f["converted"], true) << f.dump();
+        }
+        if (f["path"] == P("s/Mail/Projects/2014/Status week 12.msg")) EXPECT_EQ(f["store_folder"], "Projects\\2014");
+        if (f["path"] == P("s/Mail/Welcome.msg")) EXPECT_EQ(f["store_folder"], "");
+    }
+    EXPECT_EQ(recorded, messageFiles);
+}
+
+TEST_F(ConvertCliTest, AnExistingReportFileIsNeverReplaced) {
+    Sample("s");
+    dir_.File("report.json", "an earlier audit");
+    const CliResult r = Run({"convert", P("s/Mail"), P("Mail.pst"), "--report", P("report.json")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(ReadText(dir_.Native("report.json")), "an earlier audit");
+    EXPECT_FALSE(fsys::exists(dir_.Native("Mail.pst")));  // refused before converting anything
 }
 
 TEST_F(ConvertCliTest, FoldersDeeperThanAStoreOpensAreRefusedWhenMadeAndTheStoreOpensAgain) {
     // Mail/d/d/... : the n-th "d" lies n + 1 levels below the store's root folder.
-    fsys::path folder = dir_ / "Mail";
+    fsys::path folder = dir_.Native("Mail");
     for (std::size_t n = 1; n <= pst::kMaxFolderDepth; ++n) {
         folder /= "d";
         if (n == pst::kMaxFolderDepth - 1 || n == pst::kMaxFolderDepth) {
@@ -106,27 +207,28 @@ TEST_F(ConvertCliTest, FoldersDeeperThanAStoreOpensAreRefusedWhenMadeAndTheStore
             testing::WriteMsgFile(folder, "m" + std::to_string(n) + ".msg", testing::PlainMessage(u"Deep"));
         }
     }
-    const Result convert = RunFerrowick("convert " + Q(dir_ / "Mail") + " " + Q(dir_ / "out/deep.pst"), true);
-    EXPECT_EQ(convert.status, 1);
-    EXPECT_NE(convert.out.find("m" + std::to_string(pst::kMaxFolderDepth) + ".msg: "), std::string::npos) << convert.out;
-    EXPECT_NE(convert.out.find("deeper than " + std::to_string(pst::kMaxFolderDepth)), std::string::npos);
-    EXPECT_EQ(convert.out.find("m" + std::to_string(pst::kMaxFolderDepth - 1) + ".msg: "), std::string::npos);
+    const CliResult convert = Run({"convert", P("Mail"), P("deep.pst")});
+    const std::string said = convert.out + convert.err;
+    EXPECT_EQ(convert.status, 1) << said;
+    EXPECT_NE(said.find("m" + std::to_string(pst::kMaxFolderDepth) + ".msg: "), std::string::npos) << said;
+    EXPECT_NE(said.find("deeper than " + std::to_string(pst::kMaxFolderDepth)), std::string::npos) << said;
+    EXPECT_EQ(said.find("m" + std::to_string(pst::kMaxFolderDepth - 1) + ".msg: "), std::string::npos) << said;
 
-    const Result inspect = RunFerrowick("inspect " + Q(dir_ / "out/deep.pst"));
-    EXPECT_EQ(inspect.status, 0) << inspect.out;
+    const CliResult inspect = Run({"inspect", P("deep.pst")});
+    EXPECT_EQ(inspect.status, 0) << inspect.err;
     EXPECT_NE(inspect.out.find("1 message"), std::string::npos) << inspect.out;
-    EXPECT_EQ(RunFerrowick("check " + Q(dir_ / "out/deep.pst")).status, 0);
+    EXPECT_EQ(Run({"check", P("deep.pst")}).status, 0);
 }
 
 TEST_F(ConvertCliTest, FolderNamesReachAnotherReaderAsValidTextOneFolderPerSourceFolder) {
     if (testing::RunPython("import pypff").exitCode != 0) GTEST_SKIP() << "python3-pypff not installed";
     // A Latin-1 name (not UTF-8), the same name in UTF-8 capitals, and a name with a backslash.
-    for (const char* folder : {"Mail/caf\xE9", "Mail/CAF\xC3\x89", "Mail/x\\y"}) {
-        fsys::create_directories(dir_ / folder);
-        testing::WriteMsgFile(dir_ / folder, "a.msg", testing::PlainMessage(u"Named"));
+    for (const char* name : {"Mail/caf\xE9", "Mail/CAF\xC3\x89", "Mail/x\\y"}) {
+        fsys::create_directories(dir_.Native(name));
+        testing::WriteMsgFile(dir_.Native(name), "a.msg", testing::PlainMessage(u"Named"));
     }
-    const Result convert = RunFerrowick("convert " + Q(dir_ / "Mail") + " " + Q(dir_ / "out/names.pst"));
-    EXPECT_EQ(convert.status, 0) << convert.out;
+    const CliResult convert = Run({"convert", P("Mail"), P("names.pst")});
+    EXPECT_EQ(convert.status, 0) << convert.out << convert.err;
 
     // Each folder's name as UTF-8 in hex (unpaired surrogates would show as such) and its
     // message count, as python3-pypff reads them.
@@ -141,7 +243,7 @@ def walk(folder):
         walk(sub)
 walk(f.get_root_folder())
 )",
-                                         {(dir_ / "out/names.pst").string()});
+                                         {P("names.pst")});
     ASSERT_EQ(read.exitCode, 0) << read.output;
     const auto hex = [](const std::string& utf8) {
         std::string out;
@@ -158,77 +260,124 @@ walk(f.get_root_folder())
     EXPECT_EQ(read.output.find("\n" + hex("x") + " "), std::string::npos) << read.output;
 }
 
-TEST_F(ConvertCliTest, AnExistingFileThatIsNoStoreIsLeftAloneWithExitTwo) {
-    File("Mail/a.txt");
-    File("out/Mail.pst", "keep me");
-    EXPECT_EQ(RunFerrowick("convert " + Q(dir_ / "Mail") + " " + Q(dir_ / "out/Mail.pst")).status, 2);
-    std::ifstream in(dir_ / "out/Mail.pst");
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "keep me");
-}
-
 TEST_F(ConvertCliTest, MultipleModeMakesOneStorePerChosenSubfolder) {
-    File("Root/Alpha/a.txt");
-    File("Root/Beta/b.txt");
-    File("Root/Gamma/c.txt");
-    EXPECT_EQ(RunFerrowick("convert --multiple " + Q(dir_ / "Root") + " " + Q(dir_ / "out") + " --only Alpha --only Gamma").status, 0);
-    EXPECT_TRUE(fsys::is_regular_file(dir_ / "out/Alpha.pst"));
-    EXPECT_FALSE(fsys::exists(dir_ / "out/Beta.pst"));
-    EXPECT_TRUE(fsys::is_regular_file(dir_ / "out/Gamma.pst"));
-    EXPECT_EQ(RunFerrowick("convert --multiple " + Q(dir_ / "Root") + " " + Q(dir_ / "out") + " --only Delta").status, 2);
+    Messages("Root/Alpha", 3);
+    Messages("Root/Beta", 2);
+    Messages("Root/Gamma", 1);
+    dir_.Folder("out");
+    const CliResult r = Run({"convert", "--multiple", P("Root"), P("out"), "--only", "Alpha", "--only", "Gamma",
+                             "--report", P("r.json")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, kMultipleSuccess);
+    EXPECT_EQ(Inspect(P("out/Alpha.pst"))["messages"], 3);
+    EXPECT_FALSE(fsys::exists(dir_.Native("out/Beta.pst")));
+    EXPECT_EQ(Inspect(P("out/Gamma.pst"))["messages"], 1);
+    EXPECT_EQ(Report("r.json")["outputs"], Json::array({P("out/Alpha.pst"), P("out/Gamma.pst")}));
+    EXPECT_EQ(Run({"convert", "--multiple", P("Root"), P("out"), "--only", "Delta"}).status, 2);
 }
 
-TEST(TerminalStatusBoard, KeepsEveryUpdateButRepaintsSparingly) {
-    FILE* sink = std::tmpfile();
-    ASSERT_NE(sink, nullptr);
-    TerminalStatusBoard board(sink, false);
-    for (int i = 0; i <= 10000; ++i) {
-        board.SetProgressValue(static_cast<float>(i) / 100.0f);
-        board.SetFrameConversion(u"Reading Messages && Email Metadata - (" + DecimalText(i) + u" of 10000) File(s)");
+// The stores of --jobs 2 against those of --jobs 1: the same folders and counts; the
+// reports the same but for where the stores are; the same exit status and last lines.
+TEST_F(ConvertCliTest, TwoJobsMakeTheSameStoresAndReportAsOne) {
+    for (int f = 0; f < 8; ++f) Messages("Root/F" + std::to_string(f), 5 + 3 * f);
+    dir_.File("Root/F3/Deeper/broken.msg", "not really a message");
+    Messages("Root/F5/Deeper/Still", 4);
+    dir_.Folder("one");
+    dir_.Folder("two");
+    const CliResult one = Run({"convert", "--multiple", P("Root"), P("one"), "--jobs", "1", "--report", P("one.json")});
+    const CliResult two = Run({"convert", "--multiple", P("Root"), P("two"), "--jobs", "2", "--report", P("two.json")});
+    EXPECT_EQ(one.status, 1) << one.err;
+    EXPECT_EQ(two.status, 1) << two.err;
+    EXPECT_EQ(two.out, one.out);
+    EXPECT_NE(two.err.find("[F7] "), std::string::npos) << two.err;  // progress under each folder's name
+
+    for (int f = 0; f < 8; ++f) {
+        const std::string name = "F" + std::to_string(f) + ".pst";
+        Json a = Inspect(P("one/" + name)), b = Inspect(P("two/" + name));
+        for (Json* j : {&a, &b}) {
+            j->erase("file");
+            j->erase("display_name");  // holds the creation stamp
+        }
+        EXPECT_EQ(b, a) << name;
     }
-    EXPECT_FLOAT_EQ(board.ProgressValue(), 100.0f);
-    EXPECT_EQ(board.FrameConversion(), u"Reading Messages && Email Metadata - (10000 of 10000) File(s)");
-    EXPECT_LE(board.Repaints(), 5);
-    board.Finish();
-    std::rewind(sink);
-    std::string shown;
-    char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, sink)) shown.append(buf, n);
-    EXPECT_NE(shown.find("Reading Messages & Email Metadata - (10000 of 10000) File(s)"), std::string::npos) << shown;
-    std::fclose(sink);
+    std::string reportOne = Report("one.json").dump(1), reportTwo = Report("two.json").dump(1);
+    for (std::size_t at; (at = reportTwo.find(P("two/"))) != std::string::npos;) reportTwo.replace(at, P("two/").size(), P("one/"));
+    EXPECT_EQ(reportTwo, reportOne);
 }
 
-}  // namespace
-}  // namespace ferrowick::cli
+struct SignalCase {
+    int signal;
+    const char* name;
+};
 
-namespace ferrowick::cli {
-namespace {
+class ConvertSignalTest : public ConvertCliTest, public ::testing::WithParamInterface<SignalCase> {};
 
-// Ctrl-C stops the run through the Stop protocol: the question is answered Yes, the store is
-// released as after a confirmed Stop and stays sound.
-TEST_F(ConvertCliTest, InterruptStopsTheRunAndKeepsASoundStore) {
-    for (int i = 0; i < 4000; ++i) File("Mail/F" + std::to_string(i % 8) + "/m" + std::to_string(i) + ".msg");
-    const fsys::path output = dir_ / "out/Mail.pst";
-    const fsys::path log = dir_ / "stderr.txt";
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::freopen(log.c_str(), "w", stderr);
-        std::freopen("/dev/null", "w", stdout);
-        ::execl(FERROWICK_BINARY, FERROWICK_BINARY, "convert", (dir_ / "Mail").c_str(), output.c_str(), (char*)nullptr);
-        std::_Exit(127);
+// Whenever the signal arrives after conversion has begun: the exit status says which
+// signal, there is no success line, every message file is either in the store or listed
+// as not converted, and the store is sound and holds exactly those reported converted.
+TEST_P(ConvertSignalTest, StopsTheRunAndAccountsForEveryFile) {
+    constexpr int kFiles = 3000;
+    for (int f = 0; f < 6; ++f) Messages("Mail/F" + std::to_string(f), kFiles / 6);
+    CliProcess run({"convert", P("Mail"), P("Mail.pst"), "--report", P("report.json")}, dir_.Root());
+    ASSERT_TRUE(run.WaitForErr("Conversion Status")) << run.ErrSoFar();
+    ::kill(run.Pid(), GetParam().signal);
+    const CliResult r = run.Wait();
+
+    EXPECT_EQ(r.status, 128 + GetParam().signal) << r.out << r.err;
+    EXPECT_EQ(r.out.find("Successfully"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.rfind(std::string("Stopped by ") + GetParam().name + ".\n", 0), 0u) << r.out;
+
+    const Json report = Report("report.json");
+    EXPECT_EQ(report["stopped_by"], GetParam().name);
+    EXPECT_EQ(report["exit_status"], 128 + GetParam().signal);
+    EXPECT_EQ(report["totals"]["files"], kFiles);
+    std::size_t listed = 0;
+    for (const Json& f : report["files"])
+        if (!f["converted"].get<bool>()) {
+            ++listed;
+            EXPECT_NE(r.out.find("  " + f["path"].get<std::string>() + ": "), std::string::npos) << f.dump();
+        }
+    EXPECT_EQ(listed, report["totals"]["not_converted"].get<std::size_t>());
+
+    EXPECT_EQ(Run({"check", P("Mail.pst")}).status, 0);
+    EXPECT_EQ(Inspect(P("Mail.pst"))["messages"], report["totals"]["converted"]);
+}
+
+// With folders converting side by side the stop reaches each of them once: every store
+// is sound and holds what the merged report says, folders never started are listed too.
+TEST_F(ConvertCliTest, ASignalStopsEveryParallelFolder) {
+    constexpr int kPerFolder = 600;
+    for (int f = 0; f < 4; ++f) Messages("Root/F" + std::to_string(f), kPerFolder);
+    dir_.Folder("out");
+    CliProcess run({"convert", "--multiple", P("Root"), P("out"), "--jobs", "2", "--report", P("report.json")},
+                   dir_.Root());
+    ASSERT_TRUE(run.WaitForErr(" of 4 Folders")) << run.ErrSoFar();
+    ::kill(run.Pid(), SIGTERM);
+    const CliResult r = run.Wait();
+    EXPECT_EQ(r.status, 143) << r.out << r.err;
+    EXPECT_EQ(r.out.find("Successfully"), std::string::npos) << r.out;
+
+    const Json report = Report("report.json");
+    EXPECT_EQ(report["totals"]["files"], 4 * kPerFolder);
+    EXPECT_EQ(report["stopped_by"], "SIGTERM");
+    std::map<std::string, int> converted;
+    for (const Json& f : report["files"])
+        if (f["converted"].get<bool>()) ++converted[f["store"].get<std::string>()];
+    for (int f = 0; f < 4; ++f) {
+        const std::string store = P("out/F" + std::to_string(f) + ".pst");
+        if (!fsys::exists(store)) {
+            EXPECT_EQ(converted[store], 0) << store;
+            continue;
+        }
+        EXPECT_EQ(Run({"check", store}).status, 0) << store;
+        EXPECT_EQ(Inspect(store)["messages"], converted[store]) << store;
     }
-    for (int i = 0; i < 4000 && !fsys::exists(output); ++i) ::usleep(2000);
-    ::kill(child, SIGINT);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    std::ifstream in(log);
-    const std::string err((std::istreambuf_iterator<char>(in)), {});
-    if (err.find("Confirm Stop") == std::string::npos) GTEST_SKIP() << "the run ended before the interrupt arrived";
-    ASSERT_TRUE(WIFEXITED(status)) << err;
-    EXPECT_EQ(WEXITSTATUS(status), 1);  // the files after the Stop were not converted
-    ASSERT_TRUE(fsys::is_regular_file(output));
-    EXPECT_EQ(RunFerrowick("check " + Q(output)).status, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(EachStopSignal, ConvertSignalTest,
+                         ::testing::Values(SignalCase{SIGINT, "SIGINT"}, SignalCase{SIGTERM, "SIGTERM"},
+                                           SignalCase{SIGHUP, "SIGHUP"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace ferrowick::cli

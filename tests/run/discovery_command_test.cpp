@@ -48,11 +48,12 @@ TEST(ScanCommand, PrintsBothQueuesAndTheCount) {
                         "MessageCount 4\n");
 }
 
-TEST(ScanCommand, MissingFolderFindsNothingAndUsageErrorsExitWithTwo) {
+// A folder that is not there is a missing input, not an empty tree.
+TEST(ScanCommand, MissingFolderAndUsageErrorsExitWithTwo) {
     TempFolder temp;
     const Output missing = RunScan("'" + temp.Native("missing").string() + "'");
-    EXPECT_EQ(missing.status, 0);
-    EXPECT_EQ(missing.text, "FolderQueue\nMessageQueue\nMessageCount 0\n");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.text, "");
     EXPECT_EQ(RunScan("").status, 2);
     EXPECT_EQ(RunScan("a b").status, 2);
     EXPECT_EQ(RunScan("''").status, 2);

@@ -1,0 +1,91 @@
+#pragma once
+// Runs the real ferrowick binary as a user or a script would, keeping its standard output,
+// standard error and exit status apart; and starts one to be signalled while it runs.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ferrowick::cli::testing {
+
+struct CliResult {
+    int status = -1;  // the exit status; -1 when ended by a signal
+    std::string out, err;
+};
+
+inline std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// Started with its output going to files in `dir`; `env` entries ("NAME=value", or "NAME"
+// alone to remove it) change the environment it inherits.
+class CliProcess {
+public:
+    CliProcess(const std::vector<std::string>& args, const std::filesystem::path& dir,
+               const std::vector<std::string>& env = {})
+        : out_(dir / ".stdout"), err_(dir / ".stderr") {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            for (const std::string& e : env) {
+                const auto eq = e.find('=');
+                if (eq == std::string::npos) ::unsetenv(e.c_str());
+                else ::setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+            }
+            const int in = ::open("/dev/null", O_RDONLY);
+            const int out = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(in, 0);
+            ::dup2(out, 1);
+            ::dup2(err, 2);
+            std::vector<char*> argv{const_cast<char*>(FERROWICK_BINARY)};
+            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(FERROWICK_BINARY, argv.data());
+            ::_exit(127);
+        }
+    }
+
+    pid_t Pid() const { return pid_; }
+    std::string ErrSoFar() const { return ReadText(err_); }
+
+    // Waits (up to a minute) until standard error holds `text`; false when it never did.
+    bool WaitForErr(const std::string& text) const {
+        for (int i = 0; i < 6000; ++i) {
+            if (ErrSoFar().find(text) != std::string::npos) return true;
+            if (!reaped_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) reaped_ = true;
+            if (reaped_) return ErrSoFar().find(text) != std::string::npos;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    CliResult Wait() {
+        if (!reaped_) ::waitpid(pid_, &status_, 0);
+        reaped_ = true;
+        CliResult r;
+        r.status = WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+        r.out = ReadText(out_);
+        r.err = ReadText(err_);
+        return r;
+    }
+
+private:
+    std::filesystem::path out_, err_;
+    pid_t pid_ = -1;
+    mutable int status_ = 0;
+    mutable bool reaped_ = false;
+};
+
+inline CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                        const std::vector<std::string>& env = {}) {
+    return CliProcess(args, dir, env).Wait();
+}
+
+}  // namespace ferrowick::cli::testing
