@@ -204,7 +204,7 @@ TEST_F(ConvertCliTest, FoldersDeeperThanAStoreOpensAreRefusedWhenMadeAndTheStore
         folder /= "d";
         if (n == pst::kMaxFolderDepth - 1 || n == pst::kMaxFolderDepth) {
             fsys::create_directories(folder);
-            testing::WriteMsgFile(folder, "m" + std::to_string(n) + ".msg", testing::PlainMessage(u"Deep"));
+            ferrowick::testing::WriteMsgFile(folder, "m" + std::to_string(n) + ".msg", ferrowick::testing::PlainMessage(u"Deep"));
         }
     }
     const CliResult convert = Run({"convert", P("Mail"), P("deep.pst")});
@@ -221,18 +221,18 @@ TEST_F(ConvertCliTest, FoldersDeeperThanAStoreOpensAreRefusedWhenMadeAndTheStore
 }
 
 TEST_F(ConvertCliTest, FolderNamesReachAnotherReaderAsValidTextOneFolderPerSourceFolder) {
-    if (testing::RunPython("import pypff").exitCode != 0) GTEST_SKIP() << "python3-pypff not installed";
+    if (ferrowick::testing::RunPython("import pypff").exitCode != 0) GTEST_SKIP() << "python3-pypff not installed";
     // A Latin-1 name (not UTF-8), the same name in UTF-8 capitals, and a name with a backslash.
     for (const char* name : {"Mail/caf\xE9", "Mail/CAF\xC3\x89", "Mail/x\\y"}) {
         fsys::create_directories(dir_.Native(name));
-        testing::WriteMsgFile(dir_.Native(name), "a.msg", testing::PlainMessage(u"Named"));
+        ferrowick::testing::WriteMsgFile(dir_.Native(name), "a.msg", ferrowick::testing::PlainMessage(u"Named"));
     }
     const CliResult convert = Run({"convert", P("Mail"), P("names.pst")});
     EXPECT_EQ(convert.status, 0) << convert.out << convert.err;
 
     // Each folder's name as UTF-8 in hex (unpaired surrogates would show as such) and its
     // message count, as python3-pypff reads them.
-    const auto read = testing::RunPython(R"(
+    const auto read = ferrowick::testing::RunPython(R"(
 import sys, pypff
 f = pypff.file()
 f.open(sys.argv[1])
