@@ -33,10 +33,8 @@ std::shared_ptr<OpenStore> OpenStore::Logon(const std::u16string& path, const st
     if (!error && std::filesystem::exists(status)) {
         if (!std::filesystem::is_regular_file(std::filesystem::status(native, error)))
             throw StoreFailure(u"The file " + path + u" already exists and is not a .pst file.");
-        auto store = std::make_shared<OpenStore>(OpenExisting(native, path));
-        store->Store().SetDisplayName(displayName);
-        store->Commit();
-        return store;
+        // The name belongs to the user's existing store: it is kept as it is.
+        return std::make_shared<OpenStore>(OpenExisting(native, path));
     }
     return std::make_shared<OpenStore>(CreateStoreFile(native, displayName));
 }

@@ -34,8 +34,7 @@ struct MessageContent {
 using MessageNidSource = std::function<NodeId()>;
 
 // The message's node. Fills in what the store computes and keeps in `content`:
-// PidTagMessageSize (the bytes of the message's node and sub-nodes), PidTagHasAttachments,
-// and for each attachment PidTagAttachSize, PidTagAttachMethod and PidTagRenderingPosition
+// PidTagMessageSize (the bytes of the message's node and sub-nodes), and for each attachment PidTagAttachSize, PidTagAttachMethod and PidTagRenderingPosition
 // when absent. Throws PstError for content the format cannot carry.
 NodeData BuildMessageNode(MessageContent& content, const MessageNidSource& next_message_nid);
 
