@@ -22,6 +22,11 @@ void PstMessage::Import(const std::u16string& msgPath, int) {
 
 bool PstMessage::HasAttachments() { return !content_.attachments.empty(); }
 
+std::int32_t PstMessage::ImportedFlags() {
+    const pst::PropertyValue* flags = content_.properties.Find(pst::tags::kMessageFlags);
+    return flags ? flags->As<std::int32_t>() : 0;
+}
+
 void PstMessage::SetProperty(std::uint32_t tag, std::int32_t value) {
     if ((tag & 0xFFFF) != static_cast<std::uint32_t>(pst::PropertyType::Integer32))
         throw StoreFailure(u"Only 32-bit integer properties can be set this way.");
