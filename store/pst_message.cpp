@@ -3,6 +3,7 @@
 #include "fs/text.hpp"
 #include "pst/messaging/property_tags.hpp"
 #include "pst/pst_error.hpp"
+#include "store/contents_row.hpp"
 #include "store/msg_import.hpp"
 
 namespace ferrowick {
@@ -37,6 +38,7 @@ void PstMessage::SetProperty(std::uint32_t tag, std::int32_t value) {
 void PstMessage::Save() {
     if (!changed_ && saved_) return;  // already saved as it is
     pst::PstStore& store = store_->Store();
+    content_.row_only = ContentsRowExtras(content_.properties);
     try {
         if (saved_) store.ReplaceMessage(folder_, *saved_, content_);
         else saved_ = store.AddMessage(folder_, content_);

@@ -28,6 +28,8 @@ struct MessageContent {
     PropertyBag properties;
     std::vector<PropertyBag> recipients;
     std::vector<AttachmentContent> attachments;
+    // Values only the folder's contents table carries for the message (its row), not its PC.
+    PropertyBag row_only;
 };
 
 // Hands out the NID of an embedded message (from the store's message NID counter).

@@ -97,6 +97,14 @@ struct PstStore::State {
         if (!bag.Find(tags::kSearchKey)) bag.Set(tags::kSearchKey.id, PropertyValue::Binary(GuidBytes(NewGuid())));
     }
 
+    // The message's row in its folder's contents table.
+    static TableContext::Cells ContentsRow(const FolderObject& folder, const MessageContent& content, std::uint32_t version) {
+        if (content.row_only.Empty()) return RowFromProperties(folder.contents, content.properties, version);
+        PropertyBag row = content.properties;
+        for (const auto& [id, value] : content.row_only) row.Set(id, value);
+        return RowFromProperties(folder.contents, row, version);
+    }
+
     NodeData BuildMessage(MessageContent& content) {
         StampNewMessage(content.properties);
         return BuildMessageNode(content, [this] { return db.AllocateNodeId(NidType::NormalMessage); });
@@ -254,7 +262,7 @@ NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
     const NodeId nid = s.db.AllocateNodeId(NidType::NormalMessage);
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
-    folder.contents.PutRow(nid.value, RowFromProperties(folder.contents, content.properties, s.row_version++));
+    folder.contents.PutRow(nid.value, State::ContentsRow(folder, content, s.row_version++));
     folder.contents_changed = true;
     folder.properties.Set(tags::kContentCount.id, PropertyValue::Integer32(folder.ContentCount() + 1));
     if (!IsRead(content.properties))
@@ -275,7 +283,7 @@ void PstStore::ReplaceMessage(NodeId folder_nid, NodeId nid, MessageContent cont
                           (old_row->cells[*flags_column]->As<std::int32_t>() & kMessageFlagRead) != 0;
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
-    folder.contents.PutRow(nid.value, RowFromProperties(folder.contents, content.properties, s.row_version++));
+    folder.contents.PutRow(nid.value, State::ContentsRow(folder, content, s.row_version++));
     folder.contents_changed = true;
     const bool is_read = IsRead(content.properties);
     if (was_read != is_read) {

@@ -239,6 +239,18 @@ TEST_F(ImportTest, MessagesAreStoredInOutlooksForm) {
     EXPECT_EQ(Text(e, 0x0037), u"\x01\x01Привет");
     EXPECT_EQ(Text(e, 0x6619), u"inner body");
     EXPECT_EQ(e.Find(0x300B)->As<pst::PropertyValue::Bytes>(), (pst::PropertyValue::Bytes{7, 7, 7}));
+
+    // The contents-table row carries the status and conversation ID; the message does not.
+    const pst::TableContext& contents = store.Folder(store.IpmSubtree()).contents;
+    const auto* row = contents.FindRow(saved.value);
+    ASSERT_TRUE(row);
+    const auto status = contents.ColumnIndex(pst::PropertyTag{0x0E17, pst::PropertyType::Integer32});
+    const auto conversation = contents.ColumnIndex(pst::PropertyTag{0x3013, pst::PropertyType::Binary});
+    ASSERT_TRUE(status && conversation && row->cells[*status] && row->cells[*conversation]);
+    EXPECT_EQ(row->cells[*status]->As<std::int32_t>(), 0);
+    EXPECT_EQ(row->cells[*conversation]->As<pst::PropertyValue::Bytes>().size(), 16u);
+    EXPECT_EQ(p.Find(0x3013), nullptr);
+    EXPECT_EQ(p.Find(0x0E17), nullptr);
 }
 
 TEST(SubjectPrefixTest, OneToThreeLettersAColonAndASpace) {
