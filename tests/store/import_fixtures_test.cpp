@@ -249,6 +249,9 @@ TEST_F(ImportTest, MessagesAreStoredInOutlooksForm) {
     ASSERT_TRUE(status && conversation && row->cells[*status] && row->cells[*conversation]);
     EXPECT_EQ(row->cells[*status]->As<std::int32_t>(), 0);
     EXPECT_EQ(row->cells[*conversation]->As<pst::PropertyValue::Bytes>().size(), 16u);
+    const auto preview = contents.ColumnIndex(pst::PropertyTag{0x6619, pst::PropertyType::String});
+    ASSERT_TRUE(preview && row->cells[*preview]);
+    EXPECT_EQ(row->cells[*preview]->As<std::u16string>(), longBody.substr(0, 254));
     EXPECT_EQ(p.Find(0x3013), nullptr);
     EXPECT_EQ(p.Find(0x0E17), nullptr);
 }
