@@ -73,7 +73,8 @@ def pffexport_subjects(path, work):
 def readpst_subjects(path, work):
     target = os.path.join(work, "readpst")
     os.makedirs(target, exist_ok=True)
-    subprocess.run(["readpst", "-q", "-e", "-o", target, path],
+    # One process: readpst's parallel jobs may still be writing when it returns.
+    subprocess.run(["readpst", "-q", "-j", "0", "-e", "-o", target, path],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     out = []
     for root, dirs, files in os.walk(target):
