@@ -68,9 +68,12 @@ void MigrationCall::ImportMessage(const std::u16string& item) {
     if (!failure) failure = Attempt([&] { Held(message).Import(item, kMsgImportType); });
     if (!failure) {
         bool hasAttachments = false;
+        std::int32_t source = 0;
         Attempt([&] { hasAttachments = message->HasAttachments(); });
-        const std::int32_t flags =
-            kMessageFlagRead | (hasAttachments ? kMessageFlagHasAttachment : 0);
+        Attempt([&] { source = message->ImportedFlags(); });
+        // Read, as every imported message is; a draft stays a draft that can still be sent.
+        const std::int32_t flags = (source & kMessageFlagsKeptOnImport) | kMessageFlagRead |
+                                   (hasAttachments ? kMessageFlagHasAttachment : 0);
         Attempt([&] {
             Held(seams_.store.CreateUtility()).HrSetOneProp(*message, kTagMessageFlags, flags, true);
         });

@@ -37,6 +37,10 @@ inline constexpr int kMsgImportType = 3;         // Message.Import
 inline constexpr std::uint32_t kTagMessageFlags = 0x0E070003;
 inline constexpr std::int32_t kMessageFlagRead = 0x01;
 inline constexpr std::int32_t kMessageFlagHasAttachment = 0x10;
+// The flags that describe the message itself rather than its state in a mailbox, and travel
+// with it: unsent (a draft stays a draft), from me, resend, and where it came from (X.400,
+// the Internet, outside the organization).
+inline constexpr std::int32_t kMessageFlagsKeptOnImport = 0x08 | 0x20 | 0x80 | 0x1000 | 0x2000 | 0x8000;
 
 class StoreMessage {
 public:
@@ -44,6 +48,8 @@ public:
     virtual void Import(const std::u16string& msgPath, int importType) = 0;
     // Whether the imported content carries attachments.
     virtual bool HasAttachments() = 0;
+    // PidTagMessageFlags as the imported file holds them (0 when it holds none).
+    virtual std::int32_t ImportedFlags() = 0;
     // The route by which the utility object reaches the message's properties.
     virtual void SetProperty(std::uint32_t tag, std::int32_t value) = 0;
     virtual void Save() = 0;

@@ -45,7 +45,9 @@ public:
     Converter& operator=(const Converter&) = delete;
     bool Usable() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-    std::u16string Convert(std::string_view bytes) {
+    // `clean` is cleared when a byte could not be decoded.
+    std::u16string Convert(std::string_view bytes, bool* clean = nullptr) {
+        if (clean) *clean = true;
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::u16string out;
         std::string buffer(bytes.size() * 4 + 16, '\0');
@@ -59,6 +61,7 @@ public:
             if (r == static_cast<std::size_t>(-1)) {
                 if (errno == E2BIG) continue;
                 // An invalid or incomplete sequence: one replacement character, skip one byte.
+                if (clean) *clean = false;
                 out.push_back(u'\uFFFD');
                 ++in;
                 --inLeft;
@@ -105,6 +108,17 @@ std::u16string DecodeCodePage(std::string_view bytes, std::uint32_t codePage) {
         return out;
     }
     return converter->Convert(bytes);
+}
+
+std::u16string DecodeByFirstFitting(std::string_view bytes, const CodePages& codePages) {
+    for (std::uint32_t codePage : codePages) {
+        Converter* converter = ConverterFor(codePage);
+        if (!converter) continue;
+        bool clean = false;
+        std::u16string text = converter->Convert(bytes, &clean);
+        if (clean) return text;
+    }
+    return DecodeCodePage(bytes, codePages.empty() ? kFallbackCodePage : codePages.front());
 }
 
 }  // namespace ferrowick::msg

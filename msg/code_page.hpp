@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ferrowick::msg {
 
@@ -16,5 +17,12 @@ std::u16string DecodeCodePage(std::string_view bytes, std::uint32_t codePage);
 
 // Whether DecodeCodePage knows `codePage` (rather than falling back).
 bool IsKnownCodePage(std::uint32_t codePage);
+
+// Code pages to try in order; never empty.
+using CodePages = std::vector<std::uint32_t>;
+
+// Bytes in the first of `codePages` that is known and decodes every byte of them; when none
+// does, as DecodeCodePage does with the first.
+std::u16string DecodeByFirstFitting(std::string_view bytes, const CodePages& codePages);
 
 }  // namespace ferrowick::msg

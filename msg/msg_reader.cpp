@@ -10,6 +10,7 @@
 #include "msg/cfb/writer.hpp"
 #include "msg/cfb/little_endian.hpp"
 #include "msg/code_page.hpp"
+#include "msg/compressed_rtf.hpp"
 #include "msg/known_properties.hpp"
 #include "msg/msg_error.hpp"
 #include "msg/named_property_storage.hpp"
@@ -94,10 +95,12 @@ private:
         const auto streamId = index.Stream(names::kPropertyStream);
         if (!streamId) throw MsgError("no property stream: not a .msg file, or a damaged one");
         const PropertyStream stream = PropertyStream::Parse(Read(*streamId), kind);
-        const std::uint32_t codePage = CodePageOf(FixedValues(stream), inheritedCodePage);
+        const PropertySet fixed = FixedValues(stream);
+        const std::uint32_t codePage = CodePageOf(fixed, inheritedCodePage);
+        const CodePages codePages = CandidateCodePages(codePage, fixed, RtfCodePage(index));
 
         Message m;
-        m.properties = ReadProperties(index, stream, codePage);
+        m.properties = ReadProperties(index, stream, codePages);
         std::vector<std::pair<std::uint32_t, DirectoryEntryId>> recipients, attachments;
         for (const auto& [key, id] : index.All()) {
             const auto& [name, isStorage] = key;
@@ -108,12 +111,12 @@ private:
         }
         std::sort(recipients.begin(), recipients.end());
         std::sort(attachments.begin(), attachments.end());
-        for (const auto& [number, id] : recipients) m.recipients.push_back(Recipient{ReadSubObject(id, codePage)});
-        for (const auto& [number, id] : attachments) m.attachments.push_back(ReadAttachment(id, depth, codePage));
+        for (const auto& [number, id] : recipients) m.recipients.push_back(Recipient{ReadSubObject(id, codePages)});
+        for (const auto& [number, id] : attachments) m.attachments.push_back(ReadAttachment(id, depth, codePages));
         return m;
     }
 
-    PropertySet ReadSubObject(DirectoryEntryId storage, std::uint32_t codePage, bool attachment = false) {
+    PropertySet ReadSubObject(DirectoryEntryId storage, const CodePages& codePages, bool attachment = false) {
         StorageIndex index(file_, storage);
         const auto streamId = index.Stream(names::kPropertyStream);
         if (!streamId) {
@@ -121,12 +124,12 @@ private:
             return {};
         }
         const PropertyStream stream = PropertyStream::Parse(Read(*streamId), PropertyStreamKind::RecipientOrAttachment);
-        return ReadProperties(index, stream, codePage);
+        return ReadProperties(index, stream, codePages);
     }
 
-    Attachment ReadAttachment(DirectoryEntryId storage, int depth, std::uint32_t codePage) {
+    Attachment ReadAttachment(DirectoryEntryId storage, int depth, const CodePages& codePages) {
         Attachment a;
-        a.properties = ReadSubObject(storage, codePage, true);
+        a.properties = ReadSubObject(storage, codePages, true);
         StorageIndex index(file_, storage);
         const auto object = index.Storage(names::kEmbeddedMessageStorage);
         const std::int32_t* method = a.properties.Get<std::int32_t>(tags::kAttachMethod);
@@ -138,7 +141,7 @@ private:
         const bool looksLikeMessage = StorageIndex(file_, *object).Stream(names::kPropertyStream).has_value();
         if ((method && *method == tags::kAttachEmbeddedMessage) || (!method && looksLikeMessage)) {
             a.embedded = std::make_shared<Message>(
-                ReadMessageAt(*object, PropertyStreamKind::EmbeddedMessage, depth + 1, codePage));
+                ReadMessageAt(*object, PropertyStreamKind::EmbeddedMessage, depth + 1, codePages.front()));
         } else {
             cfb::CompoundFileWriter copy;
             CopyStorage(*object, copy, cfb::CompoundFileWriter::kRoot);
@@ -162,6 +165,14 @@ private:
         }
     }
 
+    // The code page the RTF body's header declares, when the message has an RTF body.
+    std::optional<std::uint32_t> RtfCodePage(const StorageIndex& index) {
+        const auto stream = index.Stream(names::ValueStream(tags::kRtfCompressed));
+        if (!stream) return std::nullopt;
+        const std::vector<std::uint8_t> bytes = Read(*stream);
+        return RtfAnsiCodePage(bytes);
+    }
+
     // Only the fixed-size values, enough to find the code page before strings are decoded.
     static PropertySet FixedValues(const PropertyStream& stream) {
         PropertySet set;
@@ -170,7 +181,7 @@ private:
         return set;
     }
 
-    void ReadValue(const StorageIndex& index, PropertyTag tag, std::uint32_t codePage, PropertySet& out) {
+    void ReadValue(const StorageIndex& index, PropertyTag tag, const CodePages& codePages, PropertySet& out) {
         const PropertyType type = tag.type;
         if (type == PropertyType::Object) return;  // storages: embedded messages are read apart
         const auto stream = index.Stream(names::ValueStream(tag));
@@ -186,7 +197,7 @@ private:
         switch (type) {
             case PropertyType::String: out.Set(tag, DecodeUtf16(bytes)); return;
             case PropertyType::String8:
-                SetDecoded(out, PropertyTag(tag.id.value, PropertyType::String), Decode8(bytes, codePage));
+                SetDecoded(out, PropertyTag(tag.id.value, PropertyType::String), Decode8(bytes, codePages));
                 return;
             case PropertyType::Binary: out.Set(tag, Binary{bytes}); return;
             case PropertyType::Guid:
@@ -194,7 +205,7 @@ private:
                 return;
             case PropertyType::MultipleString:
             case PropertyType::MultipleString8:
-            case PropertyType::MultipleBinary: ReadMultiVariable(index, tag, bytes, codePage, out); return;
+            case PropertyType::MultipleBinary: ReadMultiVariable(index, tag, bytes, codePages, out); return;
             default:
                 if (auto v = DecodeMultiFixed(type, bytes)) out.Set(tag, std::move(*v));
                 return;
@@ -207,10 +218,10 @@ private:
         return g;
     }
 
-    static std::u16string Decode8(const std::vector<std::uint8_t>& bytes, std::uint32_t codePage) {
+    static std::u16string Decode8(const std::vector<std::uint8_t>& bytes, const CodePages& codePages) {
         std::size_t n = bytes.size();
         while (n > 0 && bytes[n - 1] == 0) --n;
-        return DecodeCodePage(std::string_view(reinterpret_cast<const char*>(bytes.data()), n), codePage);
+        return DecodeByFirstFitting(std::string_view(reinterpret_cast<const char*>(bytes.data()), n), codePages);
     }
 
     // A Unicode value of the same id wins over one decoded from 8-bit text.
@@ -220,7 +231,7 @@ private:
 
     // [MS-OXMSG 2.1.4.2] A length stream, then one stream per element.
     void ReadMultiVariable(const StorageIndex& index, PropertyTag tag, const std::vector<std::uint8_t>& lengths,
-                           std::uint32_t codePage, PropertySet& out) {
+                           const CodePages& codePages, PropertySet& out) {
         const bool binary = tag.type == PropertyType::MultipleBinary;
         const std::size_t count = lengths.size() / (binary ? 8 : 4);
         if (count > index.Count()) return;  // each element needs a stream of its own
@@ -237,18 +248,18 @@ private:
             return;
         }
         std::vector<std::u16string> values;
-        for (const auto& e : elements) values.push_back(tag.type == PropertyType::MultipleString ? DecodeUtf16(e) : Decode8(e, codePage));
+        for (const auto& e : elements) values.push_back(tag.type == PropertyType::MultipleString ? DecodeUtf16(e) : Decode8(e, codePages));
         if (tag.type == PropertyType::MultipleString) out.Set(tag, std::move(values));
         else SetDecoded(out, PropertyTag(tag.id.value, PropertyType::MultipleString), std::move(values));
     }
 
-    PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, std::uint32_t codePage) {
+    PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, const CodePages& codePages) {
         PropertySet set;
         std::set<PropertyTag> listed;
         for (const PropertyEntry& e : stream.entries) {
             if (!listed.insert(e.tag).second) continue;  // a repeated entry is read once
             if (auto v = DecodeFixed(e.tag.type, e.value)) set.Set(e.tag, std::move(*v));
-            else ReadValue(index, e.tag, codePage, set);
+            else ReadValue(index, e.tag, codePages, set);
         }
         // Some writers leave variable-size properties out of the property stream; their
         // value streams still say what they are.
@@ -258,7 +269,7 @@ private:
             const PropertyType t = tag.type;
             if (t != PropertyType::String && t != PropertyType::String8 && t != PropertyType::Binary) continue;
             if (!listed.insert(tag).second) continue;
-            ReadValue(index, tag, codePage, set);
+            ReadValue(index, tag, codePages, set);
         }
         return set;
     }
@@ -276,6 +287,19 @@ private:
 };
 
 }  // namespace
+
+CodePages CandidateCodePages(std::uint32_t declared, const PropertySet& raw, std::optional<std::uint32_t> rtfCodePage) {
+    CodePages candidates{declared};
+    const auto add = [&](std::uint32_t cp) {
+        if (cp != 0 && cp != 1200 && IsKnownCodePage(cp) &&
+            std::find(candidates.begin(), candidates.end(), cp) == candidates.end())
+            candidates.push_back(cp);
+    };
+    if (const std::int32_t* cp = raw.Get<std::int32_t>(tags::kMessageCodepage)) add(static_cast<std::uint32_t>(*cp));
+    if (rtfCodePage) add(*rtfCodePage);
+    add(kFallbackCodePage);
+    return candidates;
+}
 
 std::uint32_t CodePageOf(const PropertySet& raw, std::uint32_t inherited) {
     for (PropertyTag tag : {tags::kMessageCodepage, tags::kInternetCodepage}) {

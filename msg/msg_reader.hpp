@@ -4,9 +4,11 @@
 // page: PidTagMessageCodepage, else PidTagInternetCodepage, else Windows-1252.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "msg/cfb/compound_file.hpp"
+#include "msg/code_page.hpp"
 #include "msg/message.hpp"
 #include "msg/msg_error.hpp"
 
@@ -22,5 +24,10 @@ Message ReadMessage(const cfb::CompoundFile& file);
 
 // The code page 8-bit strings of a message with these properties are decoded by.
 std::uint32_t CodePageOf(const PropertySet& raw, std::uint32_t inherited);
+
+// The code pages an 8-bit string is tried with, in order: the declared one, the message code
+// page, the RTF body's \ansicpg, then Windows-1252. A string goes to the first that decodes it
+// cleanly: a message may declare one code page and hold text in another.
+CodePages CandidateCodePages(std::uint32_t declared, const PropertySet& raw, std::optional<std::uint32_t> rtfCodePage);
 
 }  // namespace ferrowick::msg

@@ -9,13 +9,12 @@ namespace ferrowick {
 namespace {
 
 // Owned by the store for every kind of object.
-constexpr std::array<std::uint16_t, 12> kStoreOwned{
+constexpr std::array<std::uint16_t, 11> kStoreOwned{
     0x0E09,  // PidTagParentEntryId
     0x0FF4,  // PidTagAccess
     0x0FF6,  // PidTagInstanceKey
     0x0FF7,  // PidTagAccessLevel
     0x0FF8,  // PidTagMappingSignature
-    0x0FF9,  // PidTagRecordKey: made by the store
     0x0FFA,  // PidTagStoreRecordKey
     0x0FFB,  // PidTagStoreEntryId
     0x340D,  // PidTagStoreSupportMask
@@ -25,12 +24,11 @@ constexpr std::array<std::uint16_t, 12> kStoreOwned{
 };
 
 // Owned by the store for messages and attachments (a recipient's entry ID is its address).
-constexpr std::array<std::uint16_t, 6> kStoreOwnedForObjects{
+constexpr std::array<std::uint16_t, 5> kStoreOwnedForObjects{
     0x0FFF,  // PidTagEntryId
     0x0E08,  // PidTagMessageSize / PidTagMessageSizeExtended: recomputed
     0x0E20,  // PidTagAttachSize: recomputed
     0x0E1B,  // PidTagHasAttachments: follows the attachments
-    0x300B,  // PidTagSearchKey: made by the store for each new message
     0x0E0A,  // PidTagSentMailEntryId: a folder of the source store
 };
 
@@ -44,7 +42,11 @@ bool Contains(const std::array<std::uint16_t, N>& ids, std::uint16_t id) {
 bool IsExcludedFromImport(std::uint16_t propertyId, ImportedObject object) {
     if (Contains(kStoreOwned, propertyId)) return true;
     if (object == ImportedObject::Recipient) return propertyId == 0x3000;  // PidTagRowid: given in order
-    return Contains(kStoreOwnedForObjects, propertyId);
+    if (Contains(kStoreOwnedForObjects, propertyId)) return true;
+    // A message's search key and a recipient's record key travel with them, as Outlook keeps
+    // them; the store makes a message's search key only when the source has none.
+    if (object == ImportedObject::Attachment) return propertyId == 0x300B || propertyId == 0x0FF9;
+    return propertyId == 0x0FF9;  // PidTagRecordKey of a message: made by the store
 }
 
 }  // namespace ferrowick

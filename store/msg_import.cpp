@@ -20,6 +20,7 @@
 #include "pst/messaging/property_tags.hpp"
 #include "pst/pst_error.hpp"
 #include "store/excluded_properties.hpp"
+#include "store/outlook_message_form.hpp"
 
 namespace ferrowick {
 namespace {
@@ -108,6 +109,7 @@ public:
         const ValueConverter convert(codePage);
         pst::MessageContent content;
         CopyProperties(message.properties, ImportedObject::Message, convert, content.properties);
+        ShapeMessageProperties(content.properties);
 
         for (std::size_t i = 0; i < message.recipients.size(); ++i) {
             pst::PropertyBag bag;
@@ -125,6 +127,7 @@ private:
                                       std::uint32_t codePage, int depth) {
         pst::AttachmentContent out;
         CopyProperties(attachment.properties, ImportedObject::Attachment, convert, out.properties);
+        ShapeAttachmentProperties(out.properties);
         if (attachment.embedded) {
             if (depth >= msg::kMaxEmbeddingDepth) throw StoreFailure(u"attached messages nest too deep");
             // The attached message lives in the attachment's object, not in a binary value.

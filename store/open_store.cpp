@@ -37,15 +37,13 @@ pst::PstStore OpenExisting(const std::filesystem::path& path, const std::u16stri
     }
 }
 
-std::shared_ptr<OpenStore> LogonExisting(const std::filesystem::path& native, const std::u16string& path,
-                                         const std::u16string& displayName) {
+std::shared_ptr<OpenStore> LogonExisting(const std::filesystem::path& native, const std::u16string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(std::filesystem::status(native, error)))
         throw StoreFailure(u"The file " + path + u" already exists and is not a .pst file.");
-    auto store = std::make_shared<OpenStore>(OpenExisting(native, path));
-    store->Store().SetDisplayName(displayName);
-    // Not committed here: nothing reaches the file before the logon has gone through.
-    return store;
+    // The name belongs to the user's existing store: it is kept as it is. Nothing reaches the
+    // file before the logon has gone through.
+    return std::make_shared<OpenStore>(OpenExisting(native, path));
 }
 
 }  // namespace
@@ -55,10 +53,10 @@ std::shared_ptr<OpenStore> OpenStore::Logon(const std::u16string& path, const st
     const std::filesystem::path native(ToNative(path));
     std::error_code error;
     const auto status = std::filesystem::symlink_status(native, error);
-    if (!error && std::filesystem::exists(status)) return LogonExisting(native, path, displayName);
+    if (!error && std::filesystem::exists(status)) return LogonExisting(native, path);
     if (auto created = CreateStoreFile(native, displayName)) return std::make_shared<OpenStore>(std::move(*created));
     // Another writer created the file meanwhile: it is added to, or refused as in use.
-    return LogonExisting(native, path, displayName);
+    return LogonExisting(native, path);
 }
 
 OpenStore::OpenStore(pst::PstStore store) : store_(std::move(store)), lastCommit_(std::chrono::steady_clock::now()) {}

@@ -3,6 +3,7 @@
 #include "fs/text.hpp"
 #include "pst/messaging/property_tags.hpp"
 #include "pst/pst_error.hpp"
+#include "store/contents_row.hpp"
 #include "store/msg_import.hpp"
 
 namespace ferrowick {
@@ -22,6 +23,11 @@ void PstMessage::Import(const std::u16string& msgPath, int) {
 
 bool PstMessage::HasAttachments() { return !content_.attachments.empty(); }
 
+std::int32_t PstMessage::ImportedFlags() {
+    const pst::PropertyValue* flags = content_.properties.Find(pst::tags::kMessageFlags);
+    return flags ? flags->As<std::int32_t>() : 0;
+}
+
 void PstMessage::SetProperty(std::uint32_t tag, std::int32_t value) {
     if ((tag & 0xFFFF) != static_cast<std::uint32_t>(pst::PropertyType::Integer32))
         throw StoreFailure(u"Only 32-bit integer properties can be set this way.");
@@ -32,6 +38,7 @@ void PstMessage::SetProperty(std::uint32_t tag, std::int32_t value) {
 void PstMessage::Save() {
     if (!changed_ && saved_) return;  // already saved as it is
     pst::PstStore& store = store_->Store();
+    content_.row_only = ContentsRowExtras(content_.properties);
     try {
         if (saved_) store.ReplaceMessage(folder_, *saved_, content_);
         else saved_ = store.AddMessage(folder_, content_);

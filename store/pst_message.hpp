@@ -17,6 +17,7 @@ public:
 
     void Import(const std::u16string& msgPath, int importType) override;
     bool HasAttachments() override;
+    std::int32_t ImportedFlags() override;
     void SetProperty(std::uint32_t tag, std::int32_t value) override;
     void Save() override;
 

@@ -94,6 +94,7 @@ std::shared_ptr<MessageStore> PstSession::LogonPstStore(const std::u16string& pa
     if (format != kUnicodePstFormat) throw StoreFailure(u"Only Unicode .pst files (format 1) can be created.");
     if (store_) throw StoreFailure(u"The session is already logged on to a store.");
     store_ = std::make_shared<PstMessageStore>(OpenStore::Logon(path, displayName));
+    logonName_ = displayName;
     return store_;
 }
 
@@ -113,7 +114,9 @@ std::shared_ptr<StoreFolder> PstSession::GetFolderFromPath(const std::u16string&
     pst::PstStore& store = open->Store();
     if (path.rfind(u"\\\\", 0) != 0) throw StoreFailure(u"A folder path starts with \\\\ and the store's name.");
     const std::vector<std::u16string> parts = PathComponents(std::u16string_view(path).substr(2));
-    if (parts.empty() || parts.front() != store.DisplayName())
+    // An existing store keeps its own name; the caller may still address it by the name it
+    // logged on with.
+    if (parts.empty() || (parts.front() != store.DisplayName() && parts.front() != logonName_))
         throw MissingFolder(parts.empty() ? std::u16string() : parts.front());
     pst::NodeId folder = store.IpmSubtree();
     for (std::size_t i = 1; i < parts.size(); ++i) {

@@ -33,6 +33,7 @@ public:
 private:
     std::shared_ptr<OpenStore> Current();
     std::shared_ptr<MessageStore> store_;
+    std::u16string logonName_;  // the name the caller addresses the store by
 };
 
 }  // namespace ferrowick

@@ -99,7 +99,6 @@ NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids) {
     PropertyBag& bag = content.properties;
     if (!bag.Find(tags::kMessageClass)) bag.Set(tags::kMessageClass.id, PropertyValue::String(u"IPM.Note"));
     if (!bag.Find(tags::kMessageFlags)) bag.Set(tags::kMessageFlags.id, PropertyValue::Integer32(0));
-    bag.Set(tags::kHasAttachments.id, PropertyValue::Boolean(!content.attachments.empty()));
     return WriteSized(bag, tags::kMessageSize, subnodes);
 }
 

@@ -28,6 +28,8 @@ struct MessageContent {
     PropertyBag properties;
     std::vector<PropertyBag> recipients;
     std::vector<AttachmentContent> attachments;
+    // Values only the folder's contents table carries for the message (its row), not its PC.
+    PropertyBag row_only;
 };
 
 // Where a message being built takes its identifiers from: the NIDs of its attachments and
@@ -39,8 +41,7 @@ struct MessageIdSource {
 };
 
 // The message's node. Fills in what the store computes and keeps in `content`:
-// PidTagMessageSize (the bytes of the message's node and sub-nodes), PidTagHasAttachments,
-// and for each attachment PidTagAttachSize, PidTagAttachMethod and PidTagRenderingPosition
+// PidTagMessageSize (the bytes of the message's node and sub-nodes), and for each attachment PidTagAttachSize, PidTagAttachMethod and PidTagRenderingPosition
 // when absent. Throws PstError for content the format cannot carry.
 NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids);
 

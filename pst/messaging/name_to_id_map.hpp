@@ -31,6 +31,10 @@ public:
     // The property ID of `property`, registering it when it is new.
     std::uint16_t IdFor(const NamedProperty& property);
     std::optional<std::uint16_t> Find(const NamedProperty& property) const;
+    // The named property behind `id`, or nullptr when the map names none.
+    const NamedProperty* Named(std::uint16_t id) const {
+        return id >= kFirstId && id - kFirstId < entries_.size() ? &entries_[id - kFirstId] : nullptr;
+    }
     std::size_t Size() const { return entries_.size(); }
     bool Changed() const { return changed_; }
     void MarkWritten() { changed_ = false; }

@@ -17,6 +17,7 @@ namespace ferrowick::pst {
 namespace {
 
 constexpr std::int32_t kMessageFlagRead = 0x01;
+constexpr PropertyTag kBodyPreviewTag{0x6619, PropertyType::String};  // PidTagPstBodyPrefix
 
 // PSETID_Common {00062008-0000-0000-C000-000000000046} [MS-OXPROPS 1.3.2] and two of its
 // properties: PidLidSideEffects and PidLidSmartNoAttach.
@@ -94,6 +95,18 @@ struct PstStore::State {
         if (!bag.Find(tags::kCreationTime)) bag.Set(tags::kCreationTime.id, PropertyValue::Time(now));
         if (!bag.Find(tags::kLastModificationTime)) bag.Set(tags::kLastModificationTime.id, PropertyValue::Time(now));
         if (!bag.Find(tags::kSearchKey)) bag.Set(tags::kSearchKey.id, PropertyValue::Binary(GuidBytes(NewGuid())));
+    }
+
+    // The message's row in its folder's contents table.
+    // A folder that holds a message with a body preview shows it in its contents table, as
+    // Outlook's folders do once they hold mail.
+    static TableContext::Cells ContentsRow(FolderObject& folder, const MessageContent& content, std::uint32_t version) {
+        if (content.properties.Find(kBodyPreviewTag) || content.row_only.Find(kBodyPreviewTag))
+            folder.contents = WithColumn(folder.contents, kBodyPreviewTag);
+        if (content.row_only.Empty()) return RowFromProperties(folder.contents, content.properties, version);
+        PropertyBag row = content.properties;
+        for (const auto& [id, value] : content.row_only) row.Set(id, value);
+        return RowFromProperties(folder.contents, row, version);
     }
 
     NodeData BuildMessage(MessageContent& content) {
@@ -263,7 +276,8 @@ NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
     const NodeId nid = s.db.AllocateNodeId(NidType::NormalMessage);
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
-    folder.contents.PutRow(nid.value, RowFromProperties(folder.contents, content.properties, s.row_version++));
+    TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
+    folder.contents.PutRow(nid.value, std::move(row));
     folder.contents_changed = true;
     folder.properties.Set(tags::kContentCount.id, PropertyValue::Integer32(folder.ContentCount() + 1));
     if (!IsRead(content.properties))
@@ -284,7 +298,8 @@ void PstStore::ReplaceMessage(NodeId folder_nid, NodeId nid, MessageContent cont
                           (old_row->cells[*flags_column]->As<std::int32_t>() & kMessageFlagRead) != 0;
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
-    folder.contents.PutRow(nid.value, RowFromProperties(folder.contents, content.properties, s.row_version++));
+    TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
+    folder.contents.PutRow(nid.value, std::move(row));
     folder.contents_changed = true;
     const bool is_read = IsRead(content.properties);
     if (was_read != is_read) {

@@ -65,6 +65,21 @@ std::vector<PropertyTag> ContentsSmpColumns() {
 
 std::vector<PropertyTag> TombstoneTableColumns() { return Tags({0x0E330014, 0x30070040}); }
 
+TableContext WithColumn(const TableContext& table, PropertyTag tag) {
+    if (table.ColumnIndex(tag)) return table;
+    std::vector<PropertyTag> columns;
+    for (const TableColumn& c : table.Columns())
+        if (c.tag != kLtpRowIdTag && c.tag != kLtpRowVersionTag) columns.push_back(c.tag);
+    columns.push_back(tag);
+    TableContext wider(std::move(columns));
+    for (const TableContext::Row& row : table.Rows()) {
+        TableContext::Cells cells(wider.Columns().size());
+        for (std::size_t i = 0; i < row.cells.size(); ++i) cells[*wider.ColumnIndex(table.Columns()[i].tag)] = row.cells[i];
+        wider.PutRow(row.id, std::move(cells));
+    }
+    return wider;
+}
+
 TableContext::Cells RowFromProperties(const TableContext& table, const PropertyBag& bag,
                                       std::uint32_t row_version) {
     TableContext::Cells cells(table.Columns().size());

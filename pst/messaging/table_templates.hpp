@@ -23,6 +23,10 @@ std::vector<PropertyTag> SearchTableIndexColumns();
 std::vector<PropertyTag> ContentsSmpColumns();
 std::vector<PropertyTag> TombstoneTableColumns();
 
+// The table with one more column, every row keeping its cells (the new one empty); the
+// table itself when it has the column already. Outlook's views add columns this way.
+TableContext WithColumn(const TableContext& table, PropertyTag tag);
+
 // A row whose cells are the values `bag` holds for the table's columns: the cached row of
 // an object equals the object's own properties. The row version marks each change.
 TableContext::Cells RowFromProperties(const TableContext& table, const class PropertyBag& bag,

@@ -113,13 +113,19 @@ TEST_F(ImportMessages, FilesThatAreNotMessagesAreCountedButNotImported) {
     EXPECT_EQ(board.Writes("lblProgress"), (std::vector<std::string>{"33% Complete", "67% Complete", "100% Complete"}));
 }
 
-TEST_F(ImportMessages, ReadFlagAlwaysAttachmentFlagOnlyWithAttachments) {
-    const auto files = MessageFiles(2);
-    store.hasAttachments = {files[1]};
+TEST_F(ImportMessages, ReadFlagAlwaysAttachmentFlagOnlyWithAttachmentsDraftsStayDrafts) {
+    const auto files = MessageFiles(5);
+    store.hasAttachments = {files[1], files[4]};
+    store.importedFlags[files[2]] = 0x08 | 0x20;         // a draft of mine: unsent, from me
+    store.importedFlags[files[3]] = 0x10 | 0x04 | 0x02;  // says attachments, submitted, unmodified
+    store.importedFlags[files[4]] = 0x2000 | 0x400 | 0x100 | 0x40 | 0x80;
     Migrate(u"Src", tree.Path("Src"));
-    ASSERT_EQ(Out().messages.size(), 2u);
+    ASSERT_EQ(Out().messages.size(), 5u);
     EXPECT_EQ(Out().messages[0]->flags, 0x01);
     EXPECT_EQ(Out().messages[1]->flags, 0x11);
+    EXPECT_EQ(Out().messages[2]->flags, 0x29);
+    EXPECT_EQ(Out().messages[3]->flags, 0x01);  // mailbox state is not carried, attachments are counted
+    EXPECT_EQ(Out().messages[4]->flags, 0x2091);  // Internet origin and resend stay; read receipts, FAI do not
 }
 
 TEST_F(ImportMessages, AFileThatCannotBeImportedLeavesNoMessageAndIsReported) {

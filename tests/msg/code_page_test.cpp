@@ -3,6 +3,7 @@
 
 #include "fs/text.hpp"
 #include "msg/code_page.hpp"
+#include "msg/compressed_rtf.hpp"
 #include "msg/known_properties.hpp"
 #include "msg/msg_reader.hpp"
 #include "msg/msg_writer.hpp"
@@ -64,6 +65,90 @@ TEST(CodePage, EightBitStringsOfAWrittenFileComeBackAsUnicode) {
     EXPECT_EQ(*back.properties.Get<std::vector<std::u16string>>(PropertyTag(0x8000, PropertyType::MultipleString)),
               (std::vector<std::u16string>{u"а", u"b"}));
     EXPECT_EQ(*back.recipients[0].properties.Get<std::u16string>(tags::kDisplayName), u"Иван");
+}
+
+// An uncompressed ("MELA") RTF body: the 16-byte header, then the RTF as it is.
+Binary UncompressedRtf(const std::string& rtf) {
+    std::vector<std::uint8_t> b;
+    const auto le32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    le32(static_cast<std::uint32_t>(rtf.size() + 12));
+    le32(static_cast<std::uint32_t>(rtf.size()));
+    le32(0x414C454D);
+    le32(0);
+    b.insert(b.end(), rtf.begin(), rtf.end());
+    return Binary{b};
+}
+
+// A message that declares UTF-8 as its Internet code page but holds Windows text: each 8-bit
+// string goes to the first candidate that decodes it cleanly instead of losing characters.
+TEST(CodePage, TextTheDeclaredCodePageCannotDecodeGoesToTheNextCandidate) {
+    Message m;
+    m.properties.Set(tags::kInternetCodepage, std::int32_t{65001});
+    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), String8{"Sch\xF6ne Gr\xFC\xDF" "e"});
+    m.properties.Set(PropertyTag(0x0E04, PropertyType::String8), String8{"J\xC3\xBCrgen"});  // real UTF-8 stays so
+    Recipient r;
+    r.properties.Set(PropertyTag(0x3001, PropertyType::String8), String8{"M\xFCller"});
+    m.recipients.push_back(r);
+    Message back = ReadMessage(WriteMessage(m));
+    EXPECT_EQ(*back.properties.Get<std::u16string>(tags::kSubject), u"Schöne Grüße");
+    EXPECT_EQ(*back.properties.Get<std::u16string>(PropertyTag(0x0E04, PropertyType::String)), u"Jürgen");
+    EXPECT_EQ(*back.recipients[0].properties.Get<std::u16string>(tags::kDisplayName), u"Müller");
+
+    // The RTF body's \ansicpg comes before Windows-1252, which would take Cyrillic bytes as Latin.
+    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), String8{"\xCF\xF0\xE8\xE2\xE5\xF2"});
+    m.properties.Set(tags::kRtfCompressed, UncompressedRtf("{\\rtf1\\ansi\\ansicpg1251\\deff0 text}"));
+    back = ReadMessage(WriteMessage(m));
+    EXPECT_EQ(*back.properties.Get<std::u16string>(tags::kSubject), u"Привет");
+
+    // The message code page comes before the RTF's.
+    m.properties.Set(tags::kMessageCodepage, std::int32_t{65001});
+    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), String8{"\x93\xFA\x96\x7B"});
+    m.properties.Set(tags::kRtfCompressed, UncompressedRtf("{\\rtf1\\ansi\\ansicpg932 x}"));
+    back = ReadMessage(WriteMessage(m));
+    EXPECT_EQ(*back.properties.Get<std::u16string>(tags::kSubject), u"日本");
+
+    EXPECT_EQ(DecodeByFirstFitting("\xE9t\xE9", {65001, 4242, 1252}), u"été");  // unknown ones are passed over
+    EXPECT_EQ(DecodeByFirstFitting("a\xFF" "b", {65001}), u"a\uFFFDb");  // none fits: as the declared one
+}
+
+TEST(CompressedRtf, LiteralsReferencesAndTheEndMarker) {
+    // A reference to the dictionary's first five bytes, then the end marker (a reference to the
+    // write position, 207 + 5), then a literal that must not be read.
+    const std::vector<std::uint8_t> lzfu{17, 0, 0, 0, 5, 0, 0, 0, 0x4C, 0x5A, 0x46, 0x75, 0, 0, 0, 0,
+                                         0x03, 0x00, 0x03, 0x0D, 0x40, 'X'};
+    EXPECT_EQ(DecompressRtfStart(lzfu, 100), "{\\rtf");
+    const std::vector<std::uint8_t> literals{21, 0, 0, 0, 8, 0, 0, 0, 0x4C, 0x5A, 0x46, 0x75, 0, 0, 0, 0,
+                                             0x00, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
+    EXPECT_EQ(DecompressRtfStart(literals, 100), "abcdefgh");
+    EXPECT_EQ(DecompressRtfStart(literals, 3), "abc");
+    EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi\\ansicpg1250 x}").bytes), 1250u);
+    EXPECT_FALSE(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi x}").bytes));
+    // Cut or foreign values give nothing or a part, never a fault.
+    EXPECT_FALSE(DecompressRtfStart(std::vector<std::uint8_t>{1, 2, 3}, 100));
+    EXPECT_FALSE(DecompressRtfStart(std::vector<std::uint8_t>(16, 0), 100));
+    std::vector<std::uint8_t> cut = lzfu;
+    cut.resize(18);
+    EXPECT_EQ(DecompressRtfStart(cut, 100), "");
+}
+
+TEST(CompressedRtf, CorpusRtfBodiesDecompressToRtf) {
+    FERROWICK_REQUIRE_CORPUS();
+    int bodies = 0, codePages = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(testing::CorpusDir() / "msg")) {
+        if (e.path().extension() != ".msg") continue;
+        const Message m = ReadMessage(e.path());
+        const Binary* rtf = m.properties.Get<Binary>(tags::kRtfCompressed);
+        if (!rtf) continue;
+        const auto text = DecompressRtfStart(rtf->bytes, 64);
+        ASSERT_TRUE(text) << e.path();
+        EXPECT_EQ(text->rfind("{\\rtf", 0), 0u) << e.path() << ": " << *text;
+        ++bodies;
+        if (RtfAnsiCodePage(rtf->bytes)) ++codePages;
+    }
+    EXPECT_GT(bodies, 50);
+    EXPECT_GT(codePages, bodies / 2);
 }
 
 TEST(CodePage, CorpusFilesInJapaneseCyrillicAndChinese) {

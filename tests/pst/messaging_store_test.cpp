@@ -162,7 +162,7 @@ TEST_F(MessagingStoreTest, MessagesKeepRecipientsAttachmentsAndTheirSizes) {
     ASSERT_EQ(back.recipients.size(), 1u);
     EXPECT_EQ(back.recipients[0].Find(tags::kDisplayName)->As<std::u16string>(), u"Ann");
     ASSERT_EQ(back.attachments.size(), 2u);
-    EXPECT_TRUE(back.properties.Find(tags::kHasAttachments)->As<bool>());
+    EXPECT_EQ(back.properties.Find(tags::kHasAttachments), nullptr);  // Outlook computes it on opening
     EXPECT_EQ(back.attachments[0].properties.Find(tags::kAttachMethod)->As<std::int32_t>(), kAttachByValue);
     EXPECT_EQ(back.attachments[0].properties.Find(tags::kRenderingPosition)->As<std::int32_t>(), -1);
     EXPECT_EQ(back.attachments[0].properties.Find(tags::kAttachDataBinary)->As<PropertyValue::Bytes>().size(), 20000u);
@@ -174,6 +174,38 @@ TEST_F(MessagingStoreTest, MessagesKeepRecipientsAttachmentsAndTheirSizes) {
     const NodeData node = store.Database().ReadNode(nid);
     EXPECT_EQ(static_cast<std::uint64_t>(back.properties.Find(tags::kMessageSize)->As<std::int32_t>()), TotalNodeBytes(node));
     ExpectNoCorruption(path_);
+}
+
+// A folder's contents table gains the body-preview column with the first message that has
+// a preview; the rows already there keep every cell, and the store stays sound.
+TEST_F(MessagingStoreTest, TheContentsTableGainsTheBodyPreviewColumnWithoutLosingRows) {
+    constexpr PropertyTag kPreview{0x6619, PropertyType::String};
+    constexpr PropertyTag kConversationId{0x3013, PropertyType::Binary};
+    {
+        PstStore store = PstStore::Create(path_, u"S");
+        store.AddMessage(store.IpmSubtree(), Mail(u"first, no preview", false));
+        EXPECT_FALSE(store.Folder(store.IpmSubtree()).contents.ColumnIndex(kPreview));
+        MessageContent second = Mail(u"second", true);
+        second.properties.Set(kPreview.id, PropertyValue::String(u"bbb"));
+        second.row_only.Set(kConversationId.id, PropertyValue::Binary(std::vector<std::uint8_t>(16, 9)));
+        store.AddMessage(store.IpmSubtree(), second);
+        store.Commit();
+    }
+    ExpectNoCorruption(path_);
+    const PstStore store = PstStore::Open(path_, OpenMode::ReadOnly);
+    const TableContext& contents = store.Folder(store.IpmSubtree()).contents;
+    ASSERT_EQ(contents.RowCount(), 2u);
+    const auto preview = contents.ColumnIndex(kPreview);
+    const auto subject = contents.ColumnIndex(tags::kSubject);
+    const auto conversation = contents.ColumnIndex(kConversationId);
+    ASSERT_TRUE(preview && subject && conversation);
+    EXPECT_EQ(contents.Rows()[0].cells[*subject]->As<std::u16string>(), u"first, no preview");
+    EXPECT_FALSE(contents.Rows()[0].cells[*preview]);
+    EXPECT_EQ(contents.Rows()[1].cells[*preview]->As<std::u16string>(), u"bbb");
+    EXPECT_EQ(contents.Rows()[1].cells[*conversation]->As<PropertyValue::Bytes>().size(), 16u);
+    // The row-only value stays out of the message itself.
+    EXPECT_EQ(store.ReadMessage(NodeId(contents.Rows()[1].id)).properties.Find(kConversationId), nullptr);
+    EXPECT_EQ(store.Folder(store.IpmSubtree()).UnreadCount(), 1);
 }
 
 TEST_F(MessagingStoreTest, ChangesAfterTheLastCommitAreDropped) {

@@ -15,6 +15,7 @@
 #include "support/shared_corpus.hpp"
 #include "store/msg_import.hpp"
 #include "store/open_store.hpp"
+#include "store/outlook_message_form.hpp"
 #include "store/pst_message.hpp"
 #include "support/msg_fixtures.hpp"
 
@@ -59,7 +60,7 @@ msg::Message EveryKindMessage() {
                std::vector<std::u16string>{u"red", u"blue"})
         .Named(msg::NamedProperty{kCustomSet, std::uint32_t{0x8233}}, std::int32_t{77})
         .Property(msg::tags::kMessageCodepage, std::int32_t{1251})
-        .Property(msg::PropertyTag(0x0E1D, T::String8), msg::String8{kCyrillic1251})  // normalized subject
+        .Property(msg::PropertyTag(0x690D, T::String8), msg::String8{kCyrillic1251})
         .Property(msg::PropertyTag(0x6900, T::Integer16), std::int16_t{-3})
         .Property(msg::PropertyTag(0x6901, T::Floating32), 1.5f)
         .Property(msg::PropertyTag(0x6902, T::Floating64), 2.25)
@@ -113,9 +114,9 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
     const pst::PropertyBag& p = m.properties;
     using T = pst::PropertyType;
 
-    EXPECT_EQ(Text(p, 0x0037), u"Every kind");
+    EXPECT_EQ(Text(p, 0x0037), u"\x01\x01" u"Every kind");
     EXPECT_EQ(Text(p, 0x1000), u"Plain body.");
-    EXPECT_EQ(Text(p, 0x0E1D), u"Привет");  // 8-bit, decoded by cp1251
+    EXPECT_EQ(Text(p, 0x690D), u"Привет");  // 8-bit, decoded by cp1251
     EXPECT_EQ(p.Find(pst::PropertyTag{0x690A, T::MultipleString})->As<std::vector<std::u16string>>(),
               (std::vector<std::u16string>{u"Привет", u"abc"}));
     const auto html = p.Find(pst::PropertyTag{0x1013, T::Binary})->As<pst::PropertyValue::Bytes>();
@@ -170,10 +171,10 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
     EXPECT_GE(file.Find(pst::tags::kAttachSize)->As<std::int32_t>(), 70000);
     ASSERT_TRUE(m.attachments[1].embedded);
     const pst::MessageContent& one = *m.attachments[1].embedded;
-    EXPECT_EQ(Text(one.properties, 0x0037), u"Level one");
+    EXPECT_EQ(Text(one.properties, 0x0037), u"\x01\x01" u"Level one");
     ASSERT_EQ(one.attachments.size(), 1u);
     ASSERT_TRUE(one.attachments[0].embedded);
-    EXPECT_EQ(Text(one.attachments[0].embedded->properties, 0x0037), u"Level two");
+    EXPECT_EQ(Text(one.attachments[0].embedded->properties, 0x0037), u"\x01\x01" u"Level two");
     EXPECT_EQ(Text(one.attachments[0].embedded->properties, 0x6910), u"日本");  // its own cp932
 
     // The folder's cached row says what the message says.
@@ -188,6 +189,84 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
         ASSERT_TRUE(cell && p.Find(tag)) << std::hex << tag.Value();
         EXPECT_EQ(*cell, *p.Find(tag)) << std::hex << tag.Value();
     }
+}
+
+// What Outlook's import stores, as its own stores of the same messages show: the subject
+// with its prefix marker and no separate parts, the body preview, the source's keys, and
+// none of the values Outlook recomputes.
+TEST_F(ImportTest, MessagesAreStoredInOutlooksForm) {
+    using T = msg::PropertyType;
+    std::u16string longBody(254, u'a');
+    longBody += u"\U0001F600 and more";  // a character of two UTF-16 units across the cut
+    msg::Message inner = msg::MessageBuilder().Subject(u"Привет").Body(u"inner body").Build();
+    inner.properties.Set(msg::PropertyTag(0x300B, T::Binary), msg::Binary{{7, 7, 7}});
+    msg::Message outer = msg::MessageBuilder()
+                             .Subject(u"RE: Lunch")
+                             .Body(longBody)
+                             .To(u"Bob Baker", u"bob@example.com")
+                             .AttachFile(u"a.txt", {1, 2, 3})
+                             .AttachMessage(inner, u"inner")
+                             .Property(msg::PropertyTag(0x003D, T::String), std::u16string(u"RE: "))
+                             .Property(msg::PropertyTag(0x0E1D, T::String), std::u16string(u"Lunch"))
+                             .Property(msg::PropertyTag(0x300B, T::Binary), msg::Binary{{1, 2, 3, 4}})
+                             .Property(msg::tags::kDisplayBcc, std::u16string(u"Dan"))
+                             .Property(msg::tags::kDisplayCc, std::u16string())
+                             .Property(msg::PropertyTag(0x0E1B, T::Boolean), true)
+                             .Property(msg::PropertyTag(0x0E1F, T::Boolean), true)
+                             .Build();
+    outer.recipients[0].properties.Set(msg::PropertyTag(0x0FF9, T::Binary), msg::Binary{{5, 6}});
+    outer.attachments[0].properties.Set(msg::PropertyTag(0x0FFE, T::Integer32), std::int32_t{7});
+    const auto saved = *Imported(outer, "outer.msg")->SavedAs();
+    const auto bare = *Imported(msg::MessageBuilder().Subject(u"Fwd: plain").Build(), "bare.msg")->SavedAs();
+    pst::PstStore store = Reopened();
+    const pst::MessageContent m = store.ReadMessage(saved);
+    const pst::PropertyBag& p = m.properties;
+
+    EXPECT_EQ(Text(p, 0x0037), u"\x01\x05RE: Lunch");
+    EXPECT_EQ(Text(store.ReadMessage(bare).properties, 0x0037), u"\x01\x06" u"Fwd: plain");  // prefix found by rule
+    for (std::uint16_t gone : {0x003D, 0x0E1D, 0x0E02, 0x0E03, 0x0E1B, 0x0E1F})
+        EXPECT_EQ(p.Find(gone), nullptr) << std::hex << gone;
+    EXPECT_EQ(Text(p, 0x0E04), u"Bob Baker");  // a display list that says something stays
+    EXPECT_EQ(Text(p, 0x6619), longBody.substr(0, 254));  // never half a character
+    EXPECT_EQ(p.Find(0x300B)->As<pst::PropertyValue::Bytes>(), (pst::PropertyValue::Bytes{1, 2, 3, 4}));
+    EXPECT_EQ(store.ReadMessage(bare).properties.Find(0x300B)->As<pst::PropertyValue::Bytes>().size(), 16u);
+    ASSERT_EQ(m.recipients.size(), 1u);
+    EXPECT_EQ(m.recipients[0].Find(0x0FF9)->As<pst::PropertyValue::Bytes>(), (pst::PropertyValue::Bytes{5, 6}));
+    ASSERT_EQ(m.attachments.size(), 2u);
+    EXPECT_EQ(m.attachments[0].properties.Find(0x0FFE), nullptr);
+    ASSERT_TRUE(m.attachments[1].embedded);
+    const pst::PropertyBag& e = m.attachments[1].embedded->properties;
+    EXPECT_EQ(Text(e, 0x0037), u"\x01\x01Привет");
+    EXPECT_EQ(Text(e, 0x6619), u"inner body");
+    EXPECT_EQ(e.Find(0x300B)->As<pst::PropertyValue::Bytes>(), (pst::PropertyValue::Bytes{7, 7, 7}));
+
+    // The contents-table row carries the status and conversation ID; the message does not.
+    const pst::TableContext& contents = store.Folder(store.IpmSubtree()).contents;
+    const auto* row = contents.FindRow(saved.value);
+    ASSERT_TRUE(row);
+    const auto status = contents.ColumnIndex(pst::PropertyTag{0x0E17, pst::PropertyType::Integer32});
+    const auto conversation = contents.ColumnIndex(pst::PropertyTag{0x3013, pst::PropertyType::Binary});
+    ASSERT_TRUE(status && conversation && row->cells[*status] && row->cells[*conversation]);
+    EXPECT_EQ(row->cells[*status]->As<std::int32_t>(), 0);
+    EXPECT_EQ(row->cells[*conversation]->As<pst::PropertyValue::Bytes>().size(), 16u);
+    const auto preview = contents.ColumnIndex(pst::PropertyTag{0x6619, pst::PropertyType::String});
+    ASSERT_TRUE(preview && row->cells[*preview]);
+    EXPECT_EQ(row->cells[*preview]->As<std::u16string>(), longBody.substr(0, 254));
+    EXPECT_EQ(p.Find(0x3013), nullptr);
+    EXPECT_EQ(p.Find(0x0E17), nullptr);
+}
+
+TEST(SubjectPrefixTest, OneToThreeLettersAColonAndASpace) {
+    EXPECT_EQ(ComputedSubjectPrefix(u"AW: Termin"), u"AW: ");
+    EXPECT_EQ(ComputedSubjectPrefix(u"Fwd: x"), u"Fwd: ");
+    EXPECT_EQ(ComputedSubjectPrefix(u"Ответ: x"), u"");  // five letters
+    EXPECT_EQ(ComputedSubjectPrefix(u"Отв: x"), u"Отв: ");
+    for (const char16_t* none : {u"Re:x", u"12: x", u"Re : x", u"A.: x", u"Updated: x", u"", u"R", u": x"})
+        EXPECT_EQ(ComputedSubjectPrefix(none), u"") << ToUtf8(none);
+    EXPECT_EQ(MarkedSubject(u"", u""), u"\x01\x01");
+    EXPECT_EQ(MarkedSubject(u"Updated: ", u"x"), u"\x01\x0AUpdated: x");
+    EXPECT_EQ(BodyPreview(std::u16string(300, u'b')).size(), 255u);
+    EXPECT_EQ(BodyPreview(u"short"), u"short");
 }
 
 TEST_F(ImportTest, ABadFileFailsClearlyAndLeavesNothingBehind) {

@@ -91,7 +91,7 @@ TEST_F(PstStoreServiceTest, AFileThatIsNoPstIsNeverTouched) {
     EXPECT_EQ(fsys::last_write_time(ToNative(path_)), before);
 }
 
-TEST_F(PstStoreServiceTest, AnExistingStoreOfOursIsAddedTo) {
+TEST_F(PstStoreServiceTest, AnExistingStoreOfOursIsAddedToAndKeepsItsName) {
     {
         auto store = Logon(u"First");
         store->ValidateIPMTree();
@@ -102,9 +102,12 @@ TEST_F(PstStoreServiceTest, AnExistingStoreOfOursIsAddedTo) {
     store->ValidateIPMTree();
     auto inbox = store->GetDefaultFolder(kDefaultFolderInbox);
     SaveMessage(*inbox, u"two");
+    // The engine still finds the folders by the name it logged on with.
+    EXPECT_EQ(session_->GetFolderFromPath(u"\\\\Second\\Inbox")->Name(), u"Inbox");
+    EXPECT_EQ(session_->GetFolderFromPath(u"\\\\First\\Inbox")->Name(), u"Inbox");
     session_->Logoff();
     const pst::PstStore reread = pst::PstStore::Open(ToNative(path_), pst::OpenMode::ReadOnly);
-    EXPECT_EQ(reread.DisplayName(), u"Second");
+    EXPECT_EQ(reread.DisplayName(), u"First");  // the user's store is not renamed by an addition
     EXPECT_EQ(reread.Subfolders(reread.IpmSubtree()).size(), 11u);  // no second set of standard folders
     std::size_t messages = 0;
     for (pst::NodeId f : reread.Subfolders(reread.IpmSubtree())) messages += reread.Folder(f).contents.RowCount();
@@ -119,6 +122,7 @@ TEST_F(PstStoreServiceTest, AnOutlookStoreIsAddedToAndStaysSound) {
         fsys::remove(ToNative(path_));
         fsys::copy_file(testing::CorpusDir() / "pst" / name, ToNative(path_));
         fsys::permissions(ToNative(path_), fsys::perms::owner_write, fsys::perm_options::add);
+        const std::u16string ownName = pst::PstStore::Open(ToNative(path_), pst::OpenMode::ReadOnly).DisplayName();
         auto store = Logon(u"Added");
         store->ValidateIPMTree();
         EXPECT_EQ(store->GetDefaultFolder(kDefaultFolderInbox)->Name(), u"Inbox") << name;
@@ -132,6 +136,7 @@ TEST_F(PstStoreServiceTest, AnOutlookStoreIsAddedToAndStaysSound) {
         for (pst::NodeId f : reread.Subfolders(reread.IpmSubtree()))
             if (reread.Folder(f).DisplayName() == u"Converted") found = reread.Folder(f).contents.RowCount() == 1;
         EXPECT_TRUE(found) << name;
+        EXPECT_EQ(reread.DisplayName(), ownName) << name;
     }
 }
 

@@ -48,6 +48,10 @@ public:
         record_->importedFrom = path;
     }
     bool HasAttachments() override { return service_.hasAttachments.count(record_->importedFrom) > 0; }
+    std::int32_t ImportedFlags() override {
+        const auto it = service_.importedFlags.find(record_->importedFrom);
+        return it == service_.importedFlags.end() ? 0 : it->second;
+    }
     void SetProperty(std::uint32_t tag, std::int32_t value) override {
         if (tag == kTagMessageFlags) record_->flags = value;
     }

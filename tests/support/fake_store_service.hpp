@@ -65,6 +65,7 @@ public:
     std::map<std::u16string, std::string> importThrowsFor;  // Import throws std::runtime_error(text)
     std::set<std::u16string> addFailsFor;          // folder names whose Add fails
     std::set<std::u16string> hasAttachments;       // .msg paths that carry attachments
+    std::map<std::u16string, std::int32_t> importedFlags;  // .msg paths -> the flags they hold
 
     // --- what happened ---
     std::vector<std::string> calls;  // "CreateSession", "LogonPstStore <path>", "Logoff", "SessionReleased", ...
