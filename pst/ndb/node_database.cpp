@@ -90,8 +90,8 @@ struct NodeDatabase::Impl final : BlockStore {
     // Brings the file's size and its AMaps to the state in memory and records them in a
     // header that still names the last commit's B-trees: space taken since then shows as
     // leaked, never as free, and the free total matches the maps. The maps and the header
-    // are written back to back, so that a crash finds them agreeing. Also cuts bytes a crash
-    // left past the end before this writer's first write.
+    // are written back to back, so that a crash finds them agreeing. Also cuts bytes a
+    // crash left past the end before this writer's first write.
     void RecordSpace() {
         std::uint64_t end = amap->FileEnd();
         if (disk_eof != 0 && end > disk_eof) {
@@ -101,6 +101,7 @@ struct NodeDatabase::Impl final : BlockStore {
             end = amap->FileEnd();
         }
         try {
+            const bool grows = file.Size() < end;
             if (file.Size() != end) file.Resize(end);
             amap->WriteChangedPages(file);
             if (density_list_stale) {
@@ -108,6 +109,9 @@ struct NodeDatabase::Impl final : BlockStore {
                 density_list_stale = false;
             }
             WriteHeader(committed_nbt, committed_bbt);
+            // Right away, so that only a power failure within this flush could find the
+            // header on disk before the new size and maps.
+            if (grows) file.Flush();
         } catch (const PstError&) {
             CutToDiskEof();
             throw;
