@@ -146,6 +146,30 @@ std::array<std::uint8_t, kPageSize> AllocationMap::PageFor(const MapPage& p) con
     return page;
 }
 
+std::uint64_t AllocationMap::WriteFreshPages(RandomAccessFile& file, std::uint64_t first) const {
+    std::uint64_t free_bytes = 0;
+    for (std::uint64_t r = first; r < regions_; ++r) {
+        const std::vector<MapPage> pages = MapPagesOfRegion(r);
+        AllocationMap fresh;  // one region whose slots are this region's
+        fresh.bits_.assign(kPageDataSize, 0);
+        fresh.changed_.assign(1, false);
+        fresh.region_free_.assign(1, kSlotsPerRegion);
+        fresh.regions_ = 1;
+        fresh.free_slots_ = kSlotsPerRegion;
+        for (const MapPage& p : pages) fresh.Mark((p.ib.value - RegionStart(r)) / kSlotSize, kPageSize / kSlotSize, true);
+        free_bytes += fresh.FreeBytes();
+        for (const MapPage& p : pages) {
+            std::array<std::uint8_t, kPageSize> page = PageFor(p);
+            if (p.type == PageType::AllocationMap) {
+                std::copy(fresh.bits_.begin(), fresh.bits_.end(), page.begin());
+                SealPage(page, p.type, BlockId(p.ib.value), p.ib);
+            }
+            file.WriteAt(p.ib.value, page);
+        }
+    }
+    return free_bytes;
+}
+
 void AllocationMap::WriteChangedPages(RandomAccessFile& file) {
     for (std::uint64_t r = 0; r < regions_; ++r) {
         if (!changed_[r]) continue;

@@ -38,6 +38,10 @@ public:
 
     // Writes the map pages of every region changed since the last call.
     void WriteChangedPages(RandomAccessFile& file);
+    // Writes the map pages of the regions from `first` on as a new region's are: free but
+    // for the map pages themselves, whatever was placed there since. Returns their free
+    // bytes. They stay changed, for the next WriteChangedPages().
+    std::uint64_t WriteFreshPages(RandomAccessFile& file, std::uint64_t first) const;
 
     // The content of a map page (trailer sealed) as it should be on disk now.
     std::array<std::uint8_t, kPageSize> PageFor(const MapPage& page) const;

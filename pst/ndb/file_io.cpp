@@ -125,7 +125,10 @@ void RandomAccessFile::Resize(std::uint64_t size) {
 int RandomAccessFile::LinkTo(const std::filesystem::path& target) {
     // Through /proc the link also works for a file whose first name is already gone.
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) return errno;
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        // Without /proc, a file that has a name is linked by that name.
+        if (errno != ENOENT || ::link(path_.c_str(), target.c_str()) != 0) return errno;
+    }
     path_ = target;
     return 0;
 }

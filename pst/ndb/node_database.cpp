@@ -54,6 +54,7 @@ struct NodeDatabase::Impl final : BlockStore {
     // Between commits the file's size, its AMaps and this header agree (see RecordSpace).
     BlockRef committed_nbt, committed_bbt;
     std::uint64_t disk_eof = 0;
+    std::uint64_t disk_free = 0;  // the free total of the AMaps on disk
     // A density list written by another program describes its AMaps, not ours: the first
     // commit replaces it by an empty one, which every reader accepts.
     bool density_list_stale = false;
@@ -106,33 +107,56 @@ struct NodeDatabase::Impl final : BlockStore {
     void FlushBatch() {
         if (batch.empty()) return;
         // Nothing goes past the end the header records: a crash then leaves no stray bytes.
-        if (batch_start + batch.size() > disk_eof) RecordSpace();
+        if (batch_start + batch.size() > disk_eof) RecordGrowth();
         file.WriteAt(batch_start, batch);
         batch.clear();
         CrashPoint();
     }
 
-    // Brings the file's size and its AMaps to the state in memory and records them in a
-    // header that still names the last commit's B-trees: space taken since then shows as
-    // leaked, never as free, and the free total matches the maps. The maps and the header
-    // are written back to back, so that a crash finds them agreeing. Also cuts bytes a crash
-    // left past the end before this writer's first write.
-    void RecordSpace() {
+    // Grows the file to the map in memory and records that in a header that still names the
+    // last commit's B-trees: the new regions free, as the file's other regions are on disk.
+    // The size, the maps and the header are written back to back, so that a crash finds them
+    // agreeing, and the flush follows at once, so that only a power failure within it could
+    // find the header on disk before the rest. Also cuts bytes a crash left past the end.
+    void RecordGrowth() {
         std::uint64_t end = amap->FileEnd();
         if (disk_eof != 0 && end > disk_eof) {
-            // Growing (a new file starts at its least): room for more than this write, so
-            // that growth and its records are rare.
+            // Room for more than this write, so that growth and its records are rare (a new
+            // file starts at its least).
             amap->GrowTo(end + std::clamp<std::uint64_t>(end / 4, kRegionSize, kGrowthLimit));
             end = amap->FileEnd();
         }
+        const std::uint64_t disk_regions = disk_eof > kFirstAMapOffset ? (disk_eof - kFirstAMapOffset) / kRegionSize : 0;
+        if (disk_regions == 0) return RecordSpace();  // a new file: nothing on disk to keep
         try {
+            const bool grows = file.Size() < end;
+            file.Resize(end);
+            const std::uint64_t fresh_free = amap->WriteFreshPages(file, disk_regions);
+            WriteHeader(committed_nbt, committed_bbt, disk_free + fresh_free);
+            if (grows) file.Flush();
+        } catch (const PstError&) {
+            CutToDiskEof();
+            throw;
+        }
+        CrashPoint();
+    }
+
+    // Brings the file's size and all its AMaps to the state in memory and records them in a
+    // header that still names the last commit's B-trees: space taken since then shows as
+    // leaked, never as free, and the free total matches the maps. Written back to back as in
+    // RecordGrowth().
+    void RecordSpace() {
+        const std::uint64_t end = amap->FileEnd();
+        try {
+            const bool grows = file.Size() < end;
             if (file.Size() != end) file.Resize(end);
             amap->WriteChangedPages(file);
             if (density_list_stale) {
                 file.WriteAt(kDensityListOffset, EmptyDensityListPage(header.bidNextP));
                 density_list_stale = false;
             }
-            WriteHeader(committed_nbt, committed_bbt);
+            WriteHeader(committed_nbt, committed_bbt, amap->FreeBytes());
+            if (grows) file.Flush();
         } catch (const PstError&) {
             CutToDiskEof();
             throw;
@@ -240,13 +264,13 @@ struct NodeDatabase::Impl final : BlockStore {
         return {bid, ib};
     }
 
-    void WriteHeader(BlockRef nbt_root, BlockRef bbt_root) {
+    void WriteHeader(BlockRef nbt_root, BlockRef bbt_root, std::uint64_t free_bytes) {
         Header out = header;
         out.root.nbt = nbt_root;
         out.root.bbt = bbt_root;
         out.root.ibFileEof = amap->FileEnd();
         out.root.ibAMapLast = amap->LastAMap();
-        out.root.cbAMapFree = amap->FreeBytes();
+        out.root.cbAMapFree = free_bytes;
         out.root.cbPMapFree = 0;  // PMaps show every page in use
         out.root.fAMapValid = kAMapValid;
         out.dwUnique = ++header.dwUnique;
@@ -255,6 +279,7 @@ struct NodeDatabase::Impl final : BlockStore {
         file.WriteAt(0, bytes);
         header.root = out.root;
         disk_eof = out.root.ibFileEof;
+        disk_free = free_bytes;
     }
 
     void Commit() {
@@ -288,7 +313,7 @@ struct NodeDatabase::Impl final : BlockStore {
         // 3. THE COMMIT POINT: the header is the only thing that says which B-tree roots are
         //    current. Everything it points at is on disk (flushed above), so a crash before
         //    this write leaves the previous state and a crash after it the new one.
-        WriteHeader(nbt_root, bbt_root);
+        WriteHeader(nbt_root, bbt_root, amap->FreeBytes());
         committed_nbt = nbt_root;
         committed_bbt = bbt_root;
         CrashPoint();
@@ -301,7 +326,7 @@ struct NodeDatabase::Impl final : BlockStore {
             for (const Extent& e : release_after_commit) amap->Release(e.ib, e.bytes);
             release_after_commit.clear();
             amap->WriteChangedPages(file);
-            WriteHeader(committed_nbt, committed_bbt);
+            WriteHeader(committed_nbt, committed_bbt, amap->FreeBytes());
             CrashPoint();
             file.Flush();
         }
@@ -362,6 +387,7 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
             impl->committed_nbt = header.root.nbt;
             impl->committed_bbt = header.root.bbt;
             impl->disk_eof = header.root.ibFileEof;
+            impl->disk_free = impl->amap->FreeBytes();
         }
     } catch (const PstError& e) {
         throw PstError(path.string() + " is damaged: " + e.what());
