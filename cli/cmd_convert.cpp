@@ -32,12 +32,14 @@ constexpr const char* kConvertFooter =
     "Converts the .msg files of the folder tree SOURCE into OUTPUT.pst, or with --multiple\n"
     "each direct sub-folder of ROOT (all, or only those named) into OUTPUT_DIR/NAME.pst.\n"
     "A missing OUTPUT.pst is created as a new Unicode .pst. An existing .pst is opened and\n"
-    "the messages are added to it, whichever program wrote it; an existing file that is not\n"
-    "a .pst is never touched (exit 2).\n"
+    "the messages are added to it, whichever program wrote it, and its name is kept; a .pst\n"
+    "that is damaged or that another program is writing, and an existing file that is not\n"
+    "a .pst, are never touched (exit 2).\n"
     "Ctrl-C, SIGTERM and SIGHUP stop the run: what was converted is kept, the rest is listed.\n"
     "\n"
     "Exit status: 0 every file converted, 1 some files not converted (listed with reasons),\n"
-    "2 usage error, missing input, or a store that could not be created or opened,\n"
+    "2 usage error, missing input, or a store that could not be created or opened\n"
+    "(damaged or in use),\n"
     "130/143/129 stopped by Ctrl-C/SIGTERM/SIGHUP.";
 
 constexpr const char* kStoppedReason = "not converted: the run was stopped";

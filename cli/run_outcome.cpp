@@ -86,7 +86,8 @@ void RunOutcome::Add(const ConversionReport& report) {
             files.push_back(FileRecord{ToUtf8(folder.converted[i]), source, store, ToUtf8(storeFolder), true, {}});
         }
         for (const NotConvertedFile& file : folder.notConverted)
-            files.push_back(FileRecord{ToUtf8(file.path), source, store, {}, false, ToUtf8(file.reason)});
+            files.push_back(FileRecord{ToUtf8(file.path), source, store, {}, false, ToUtf8(file.reason),
+                                       file.kind == NotConvertedKind::Folder});
     }
 }
 
@@ -115,6 +116,7 @@ Json ReportJson(const RunOutcome& outcome) {
         Json record{{"path", f.path}, {"source_folder", f.sourceFolder}, {"store", f.store}, {"converted", f.converted}};
         if (f.converted) record["store_folder"] = f.storeFolder;
         else record["reason"] = f.reason;
+        if (f.folder) record["kind"] = "folder";
         files.push_back(std::move(record));
     }
     Json failures = Json::array();
@@ -144,7 +146,7 @@ RunOutcome OutcomeFromReport(const Json& report) {
             outcome.files.push_back(FileRecord{Text(f, "path"), Text(f, "source_folder"), Text(f, "store"),
                                                Text(f, "store_folder"),
                                                converted != f.end() && converted->is_boolean() && converted->get<bool>(),
-                                               Text(f, "reason")});
+                                               Text(f, "reason"), Text(f, "kind") == "folder"});
         }
     if (const auto it = report.find("store_failures"); it != report.end() && it->is_array())
         for (const Json& s : *it) outcome.storeFailures.push_back(StoreFailure{Text(s, "store"), Text(s, "reason")});
@@ -185,10 +187,20 @@ void PrintLastLines(std::FILE* out, const RunOutcome& outcome) {
     for (const StoreFailure& s : outcome.storeFailures)
         std::fprintf(out, "Could not create or open %s: %s\n", s.store.c_str(), s.reason.c_str());
     const std::size_t failed = outcome.NotConvertedCount();
+    const std::size_t folders = static_cast<std::size_t>(
+        std::count_if(outcome.files.begin(), outcome.files.end(), [](const FileRecord& f) { return f.folder; }));
+    std::string notConverted = "none failed";
+    if (failed != 0) {
+        notConverted.clear();
+        if (failed != folders) notConverted = Plural(failed - folders, "file", "files");
+        if (failed != folders && folders != 0) notConverted += " and ";
+        if (folders != 0) notConverted += Plural(folders, "folder", "folders");
+        notConverted += " not converted";
+    }
     std::fprintf(out, "%s converted, %s.\n", Plural(outcome.ConvertedCount(), "file", "files").c_str(),
-                 failed == 0 ? "none failed" : (Plural(failed, "file", "files") + " not converted").c_str());
+                 notConverted.c_str());
     if (failed == 0) return;
-    std::fputs("Files not converted:\n", out);
+    std::fputs(folders == 0 ? "Files not converted:\n" : "Not converted:\n", out);
     for (const FileRecord& f : outcome.files)
         if (!f.converted) std::fprintf(out, "  %s: %s\n", f.path.c_str(), f.reason.c_str());
 }

@@ -20,6 +20,7 @@ struct FileRecord {
     std::string storeFolder;   // converted: the store folder it is in ("" the top folder)
     bool converted = false;
     std::string reason;        // not converted: why
+    bool folder = false;       // a folder discovery could not list or would not follow
 };
 
 struct StoreFailure {

@@ -49,7 +49,7 @@ void ReportPassedOver(RunState& state, std::size_t reportsBefore, const std::u16
                       const std::u16string& folderPath, std::vector<NotConvertedFile> passedOver) {
     if (passedOver.empty()) return;
     std::vector<FolderReport>& reports = state.Report.folders;
-    if (reports.size() == reportsBefore) reports.push_back(FolderReport{folderName, folderPath, {}, {}, {}});
+    if (reports.size() == reportsBefore) reports.push_back(FolderReport{folderName, folderPath, {}, {}, {}, {}});
     std::vector<NotConvertedFile>& list = reports.back().notConverted;
     list.insert(list.begin(), std::make_move_iterator(passedOver.begin()), std::make_move_iterator(passedOver.end()));
 }

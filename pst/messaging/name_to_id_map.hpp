@@ -33,7 +33,7 @@ public:
     std::optional<std::uint16_t> Find(const NamedProperty& property) const;
     // The named property behind `id`, or nullptr when the map names none.
     const NamedProperty* Named(std::uint16_t id) const {
-        return id >= kFirstId && id - kFirstId < entries_.size() ? &entries_[id - kFirstId] : nullptr;
+        return id >= kFirstId && std::size_t(id - kFirstId) < entries_.size() ? &entries_[id - kFirstId] : nullptr;
     }
     std::size_t Size() const { return entries_.size(); }
     bool Changed() const { return changed_; }

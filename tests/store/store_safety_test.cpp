@@ -80,14 +80,14 @@ std::size_t MessagesIn(const fsys::path& path) {
     return MessagesBelow(store, store.RootFolder());
 }
 
-// `ferrowick convert SOURCE OUTPUT`, started in the background with its errors to `errors`.
+// `ferrowick convert SOURCE OUTPUT`, started in the background with all it says to `errors`.
 pid_t StartConvert(const fsys::path& source, const fsys::path& output, const fsys::path& errors) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int in = ::open("/dev/null", O_RDONLY), out = ::open("/dev/null", O_WRONLY);
+        const int in = ::open("/dev/null", O_RDONLY);
         const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(in, 0);
-        ::dup2(out, 1);
+        ::dup2(err, 1);
         ::dup2(err, 2);
         ::execl(FERROWICK_BINARY, FERROWICK_BINARY, "convert", source.c_str(), output.c_str(), (char*)nullptr);
         ::_exit(127);
@@ -212,7 +212,7 @@ TEST_F(StoreSafetyTest, ADamagedStoreIsRefusedAndLeftByteForByte) {
 TEST_F(StoreSafetyTest, AStoreWhoseCountersLagIsAddedToAndMended) {
     FERROWICK_REQUIRE_CORPUS();
     CopyOutlookStore(path_);
-    ChangeHeader(path_, [](pst::Header& h) { h.rgnid[static_cast<std::uint8_t>(pst::NidType::NormalMessage)] = 0x400; });
+    ChangeHeader(path_, [](pst::Header& h) { h.rgnid[static_cast<std::uint8_t>(pst::NidType::NormalFolder)] = 0x400; });
     ASSERT_NE(Corruption(path_).find("nid-counter"), std::string::npos);
     const std::size_t before = MessagesIn(path_);
     EXPECT_EQ(Cli("convert '" + (testing::CorpusDir() / "msg").string() + "' '" + path_.string() + "'"), 0);
