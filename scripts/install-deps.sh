@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
-  qt6-base-dev fonts-dejavu-core fonts-wine
+  qt6-base-dev fonts-dejavu-core fonts-dejavu-extra fonts-wine
+  xvfb openbox xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
   pff-tools pst-utils python3-pypff python3-olefile libolecf-utils
 )

@@ -13,6 +13,12 @@ Qt::WindowFlags WizardWindowFlags() {
            Qt::WindowCloseButtonHint;
 }
 
+// A dialog-type window: the X11 platform gives only those a WM_TRANSIENT_FOR, and without
+// it a click on the owner buries the owned window.
+Qt::WindowFlags OwnedWindowFlags() {
+    return (WizardWindowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog;
+}
+
 void SetFixedClientTwips(QWidget& window, int widthTwips, int heightTwips) {
     window.setFixedSize(Px(widthTwips), Px(heightTwips));
 }

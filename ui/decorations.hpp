@@ -8,8 +8,10 @@
 
 namespace ferrowick::ui {
 
-// Owned window without minimise and maximise boxes.
+// A top-level window without minimise and maximise boxes.
 Qt::WindowFlags WizardWindowFlags();
+// The same for a window with an owner, which the window manager keeps above its owner.
+Qt::WindowFlags OwnedWindowFlags();
 // Fixed client size given in twips.
 void SetFixedClientTwips(QWidget& window, int widthTwips, int heightTwips);
 // Centre window on owner (or on the screen when owner is null).

@@ -31,7 +31,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 
 }  // namespace
 
-FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, WizardWindowFlags()), wizard_(wizard) {
+FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedWindowFlags()), wizard_(wizard) {
     setObjectName(QStringLiteral("frmMultiple"));
     setWindowTitle(QStringLiteral("Multiple Folder Mode"));
     setWindowIcon(ProductIcon());

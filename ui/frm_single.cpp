@@ -14,7 +14,7 @@
 
 namespace ferrowick::ui {
 
-FrmSingle::FrmSingle(Wizard& wizard, QWidget* owner) : QWidget(owner, WizardWindowFlags()), wizard_(wizard) {
+FrmSingle::FrmSingle(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedWindowFlags()), wizard_(wizard) {
     setObjectName(QStringLiteral("frmSingle"));
     setWindowTitle(QStringLiteral("Single Folder Mode"));
     setWindowIcon(ProductIcon());
