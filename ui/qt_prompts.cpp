@@ -12,6 +12,7 @@ MessageAnswer QtPrompts::ShowMessage(const MessageBoxRequest& request) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     if (request.icon == MessageIcon::Information) icon = QMessageBox::Information;
     if (request.icon == MessageIcon::Question) icon = QMessageBox::Question;
+    if (request.icon == MessageIcon::Warning) icon = QMessageBox::Warning;
     const bool yesNo = request.buttons == MessageButtons::YesNo;
 
     QString text = Q(request.text);
