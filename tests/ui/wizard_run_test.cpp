@@ -15,6 +15,7 @@
 #include "ui/frm_start.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/run_driver_hook.hpp"
+#include "ui/save_pst_dialog.hpp"
 #include "ui/wizard.hpp"
 
 using namespace ferrowick;
@@ -435,6 +436,52 @@ private slots:
                  qPrintable(box.text));
         QVERIFY(!box.text.contains(QStringLiteral("Successfully")));
         QVERIFY(box.detailedText.contains(source + "/m2.msg"));
+    }
+
+    // Naming an existing file in the save prompt: anything but a .pst is refused in the
+    // prompt, a .pst is used only after a Yes; No returns to the prompt.
+    void theSavePromptAsksBeforeChoosingAnExistingFile() {
+        const QString source = Folder("Mail", 2);
+        const QString notAStore = tree->filePath("out/notes.pst");
+        const QString existing = tree->filePath("out/Old.pst");
+        {
+            QFile file(notAStore);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Dear diary");
+            QFile store(existing);
+            QVERIFY(store.open(QIODevice::WriteOnly));
+            store.write(QByteArray("!BDN") + QByteArray(508, '\0'));
+        }
+        QCOMPARE(ClassifyExistingOutput(tree->filePath("out/none.pst")), ExistingOutput::None);
+        QCOMPARE(ClassifyExistingOutput(existing), ExistingOutput::Store);
+        QCOMPARE(ClassifyExistingOutput(notAStore), ExistingOutput::NotAStore);
+        QCOMPARE(ClassifyExistingOutput(tree->filePath("out")), ExistingOutput::NotAStore);
+
+        ModalAnswerer answers;
+        FrmSingle& single = PickSingle(answers, source);
+        answers.Choose(notAStore);
+        answers.Press(QMessageBox::Ok);
+        answers.Choose(existing);
+        answers.Press(QMessageBox::No);
+        answers.Choose(existing);
+        answers.Press(QMessageBox::Yes);
+        answers.Press(QMessageBox::Ok);
+        single.CmdNext->click();
+
+        QVERIFY(answers.problems.empty());
+        QVERIFY(answers.Done());
+        QCOMPARE(Titles(answers), (QStringList{"Save As", "Save As", "Save As", "Completed"}));
+        QCOMPARE(answers.boxes[0].text,
+                 QStringLiteral("notes.pst is not an Outlook Data File (.pst).\r\nChoose another file name."));
+        QCOMPARE(answers.boxes[0].icon, QMessageBox::Warning);
+        QCOMPARE(answers.boxes[1].text,
+                 QStringLiteral("Old.pst already exists.\r\nDo you want to add the converted messages to it?"));
+        QCOMPARE(answers.boxes[1].icon, QMessageBox::Question);
+        QCOMPARE(store->stores.size(), size_t(1));
+        QCOMPARE(Q(store->Store().path), existing);
+        QFile file(notAStore);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("Dear diary"));
     }
 };
 
