@@ -88,6 +88,7 @@ FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedW
     connect(chkSelectAll, &QCheckBox::stateChanged, this, [this] { chkSelectAll_Click(); });
     connect(cmdChange, &QPushButton::clicked, this, [this] { cmdChange_Click(); });
     connect(cmdBack, &QPushButton::clicked, this, [this] { wizard_.ShowStart(); hide(); });
+    MakeDefaultButton(*this, *CmdNext);
     connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNext_Click(); });
     connect(lblSelectRootFolder, &LinkLabel::clicked, this,
             [] { OpenLink(HelpAddress("/h/ferrowick/#select-root-folder")); });
@@ -102,11 +103,12 @@ void FrmMultiple::Form_Load() {
 }
 
 void FrmMultiple::CmdAddFolder_Click() {
-    const std::u16string chosen = BrowseForFolder(this, u"Choose Source Folder...");
+    const std::u16string chosen = BrowseForFolder(this, u"Choose Source Folder...", lastRoot_);
     if (chosen.empty()) return;
     std::u16string root = chosen;
     const char16_t separator = static_cast<char16_t>(QDir::separator().unicode());
     if (root.back() != separator) root += separator;
+    lastRoot_ = Q(chosen);
 
     lv->clear();
     lv->viewport()->update();
@@ -151,7 +153,7 @@ void FrmMultiple::chkSelectAll_Click() {
 }
 
 void FrmMultiple::cmdChange_Click() {
-    const std::u16string chosen = BrowseForFolder(this, u"Choose Output Folder...");
+    const std::u16string chosen = BrowseForFolder(this, u"Choose Output Folder...", txtOutputFolder->text());
     if (!chosen.empty()) txtOutputFolder->setText(Q(chosen));
 }
 

@@ -147,6 +147,65 @@ private slots:
         QVERIFY(answers.problems.empty());
     }
 
+    // Enter presses Next in the three selection windows, wherever the focus is; the help
+    // links sit in the Tab chain and open with Space or Enter; pickers open where the
+    // folder already chosen is.
+    void keyboardReachesNextAndTheLinksAndPickersStartAtTheChoice() {
+        FrmStart& start = wizard->Start();
+        QTest::keyClick(start.OptSingle, Qt::Key_Return);
+        FrmSingle& single = *wizard->Single();
+        QVERIFY(single.isVisible());
+        QVERIFY(single.CmdNext->isDefault());
+
+        bool linkInTabChain = false;
+        for (QWidget* w = single.nextInFocusChain(); w != &single; w = w->nextInFocusChain())
+            linkInTabChain |= w == single.lblSingleMailbox && (w->focusPolicy() & Qt::TabFocus);
+        QVERIFY(linkInTabChain);
+        QTest::keyClick(single.lblSingleMailbox, Qt::Key_Space);
+        QTest::keyClick(single.lblSingleMailbox, Qt::Key_Return);
+        QCOMPARE(links.opened.size(), 2);
+        QVERIFY(!wizard->Status());  // the link took the Enter, not Next
+
+        QTest::keyClick(single.txtSourceMailbox, Qt::Key_Return);  // Next is disabled
+        QVERIFY(!wizard->Status());
+        const QString folder = MakeFolders("keys", {"A"});
+        ModalAnswerer answers;
+        answers.Choose(folder);
+        single.CmdAddFolder->click();
+        QString openedAt;
+        answers.Then([&](QWidget* w) {
+            openedAt = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
+            static_cast<QDialog*>(w)->reject();
+        });
+        single.CmdAddFolder->click();
+        QCOMPARE(openedAt, folder);
+        QTest::keyClick(single.txtSourceMailbox, Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(wizard->Status() && wizard->Status()->isVisible());
+
+        FrmMultiple& multiple = OpenMultiple();
+        answers.Choose(folder);
+        multiple.CmdAddFolder->click();
+        answers.Then([&](QWidget* w) {
+            openedAt = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
+            static_cast<QDialog*>(w)->reject();
+        });
+        multiple.CmdAddFolder->click();
+        QCOMPARE(openedAt, folder);
+        multiple.txtOutputFolder->setText(tree.filePath("keys/A"));
+        answers.Then([&](QWidget* w) {
+            openedAt = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
+            static_cast<QDialog*>(w)->reject();
+        });
+        multiple.cmdChange->click();
+        QCOMPARE(openedAt, tree.filePath("keys/A"));
+        answers.Press(QMessageBox::Ok);
+        QTest::keyClick(multiple.lv, Qt::Key_Return);  // Next with no ticks: refused
+        QVERIFY(answers.Done());
+        QCOMPARE(answers.boxes.size(), size_t(1));
+        QCOMPARE(answers.boxes[0].title, QStringLiteral("Select Folder(s) to Convert"));
+        QVERIFY(answers.problems.empty());
+    }
+
     void singlePickerKeepsTheFirstChoiceOnCancel() {
         wizard->Start().CmdNext->click();
         FrmSingle& single = *wizard->Single();
