@@ -67,7 +67,9 @@ FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedW
     lv->setHeaderLabels({QStringLiteral("User"), QStringLiteral("Mailbox Folder")});
     lv->header()->setFont(WizardFont(Face::Tahoma, 9));
     lv->setColumnWidth(0, Px(3000));
-    lv->setColumnWidth(1, Px(6600));
+    // The designed 6600 twips end one pixel past the list's inner edge: the second column
+    // takes the rest of the list instead, so an empty list shows no horizontal scroll bar.
+    lv->setColumnWidth(1, lv->width() - 2 * lv->frameWidth() - Px(3000));
     lv->setRootIsDecorated(false);
     lv->setUniformRowHeights(true);
     lv->setSelectionBehavior(QAbstractItemView::SelectRows);
