@@ -110,7 +110,7 @@ private slots:
     }
 
     void statusWindowRepaintsDuringASingleFolderRun() {
-        const fsys::path source = Messages("Mail", 6000);
+        const fsys::path source = Messages("Mail", 8000);
         ModalAnswerer answers;
         wizard->Start().CmdNext->click();
         answers.Choose(Q(source));
@@ -122,8 +122,9 @@ private slots:
 
         QVERIFY(answers.problems.empty());
         QCOMPARE(answers.boxes.size(), size_t(1));
-        QVERIFY2(grabber.grabs >= 10, qPrintable(QString::number(grabber.grabs)));
-        QVERIFY2(grabber.pictures.size() * 3 >= size_t(grabber.grabs),
+        qInfo("%zu distinct pictures in %d grabs", grabber.pictures.size(), grabber.grabs);
+        QVERIFY2(grabber.grabs >= 8, qPrintable(QString::number(grabber.grabs)));
+        QVERIFY2(grabber.pictures.size() * 2 >= size_t(grabber.grabs),
                  qPrintable(QStringLiteral("%1 distinct pictures in %2 grabs")
                                 .arg(grabber.pictures.size())
                                 .arg(grabber.grabs)));
@@ -132,8 +133,8 @@ private slots:
     // Twice: the second run's freshly loaded window must not keep the first run's picture.
     void statusWindowRepaintsDuringMultipleFolderRuns() {
         const fsys::path root = *dir / "Root";
-        Messages("Root/Anna", 3000);
-        Messages("Root/Ben", 3000);
+        Messages("Root/Anna", 3500);
+        Messages("Root/Ben", 3500);
         const fsys::path out = *dir / "Out";
         fsys::create_directories(out);
         wizard->Start().OptMultiple->click();
@@ -158,8 +159,9 @@ private slots:
             StatusGrabber grabber(*wizard);
             multiple.CmdNext->click();
             QVERIFY(answers.problems.empty());
-            QVERIFY2(grabber.grabs >= 10, qPrintable(QString::number(grabber.grabs)));
-            QVERIFY2(grabber.pictures.size() * 3 >= size_t(grabber.grabs),
+            qInfo("run %d: %zu distinct pictures in %d grabs", run, grabber.pictures.size(), grabber.grabs);
+            QVERIFY2(grabber.grabs >= 8, qPrintable(QString::number(grabber.grabs)));
+            QVERIFY2(grabber.pictures.size() * 2 >= size_t(grabber.grabs),
                      qPrintable(QStringLiteral("run %1: %2 distinct pictures in %3 grabs")
                                     .arg(run)
                                     .arg(grabber.pictures.size())
