@@ -6,7 +6,7 @@
 
 namespace ferrowick {
 
-enum class MessageIcon { None, Information, Question };
+enum class MessageIcon { None, Information, Question, Warning };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 

@@ -102,20 +102,27 @@ void RunMultipleFolders(RunState& state, RunSeams& seams) {
     }
 }
 
-// The "Completed" box after every run. Files that could not be converted add a third
-// line, and their list goes into the box's details.
+// The "Completed" box after every run. When files could not be converted it says how
+// many were and were not, with a warning icon, and their list goes into the details: a
+// success line above a failure count would read as success.
 void Complete(RunState& state, RunSeams& seams) {
+    const bool single = state.Settings.Mode == RunMode::SingleFolder;
+    const std::u16string openLine =
+        single ? u"Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages."
+               : u"Open Converted Outlook Data file(s) in Microsoft Outlook to View Individual files.";
     MessageBoxRequest box;
     box.title = u"Completed";
     box.icon = MessageIcon::Information;
     box.buttons = MessageButtons::Ok;
-    box.text = state.Settings.Mode == RunMode::SingleFolder
-                   ? u"Messages Converted Successfully.\r\n"
-                     u"Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages."
-                   : u"All Folders Converted Successfully.\r\n"
-                     u"Open Converted Outlook Data file(s) in Microsoft Outlook to View Individual files.";
-    if (const std::u16string summary = state.Report.FailureSummary(); !summary.empty()) {
-        box.text += u"\r\n" + summary;
+    box.text = (single ? u"Messages Converted Successfully.\r\n" : u"All Folders Converted Successfully.\r\n") +
+               openLine;
+    if (const std::size_t failed = state.Report.NotConvertedCount(); failed > 0) {
+        const std::size_t converted = state.Report.ConvertedCount();
+        box.icon = MessageIcon::Warning;
+        box.text = DecimalText(static_cast<std::int64_t>(converted)) +
+                   (converted == 1 ? u" message converted, " : u" messages converted, ") +
+                   DecimalText(static_cast<std::int64_t>(failed)) + u" could not be converted.";
+        if (converted > 0) box.text += u"\r\n" + openLine;
         box.details = state.Report.FailureDetails();
     }
     seams.prompts.ShowMessage(box);

@@ -1,7 +1,8 @@
 #pragma once
-// What the selection windows hand to a run: the mode, the single source folder, the rows
-// of the multiple-folder list and the output folder. The driver and the engine read them
-// directly when they need them; the driver also marks a row as started.
+// What the selection windows hand to a run: the mode of the window that started it, the
+// single source folder, the rows of the multiple-folder list and the output folder. The
+// driver and the engine read them directly when they need them; the driver also marks a
+// row as started.
 #include <cstddef>
 #include <string>
 
@@ -16,7 +17,8 @@ struct FolderRow {
 class SelectionInputs {
 public:
     virtual ~SelectionInputs() = default;
-    virtual bool OptSingle() const = 0;                     // selected: single-folder mode
+    // Single-folder mode: the run was started by the single-folder window's Next.
+    virtual bool OptSingle() const = 0;
     virtual std::u16string SourceMailbox() const = 0;       // txtSourceMailbox
     virtual std::size_t RowCount() const = 0;               // rows of lv
     virtual FolderRow Row(std::size_t index) const = 0;     // 1-based, as the list counts

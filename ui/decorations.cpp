@@ -1,6 +1,7 @@
 #include "ui/decorations.hpp"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 
@@ -11,6 +12,41 @@ namespace ferrowick::ui {
 Qt::WindowFlags WizardWindowFlags() {
     return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
            Qt::WindowCloseButtonHint;
+}
+
+// A dialog-type window: the X11 platform gives only those a WM_TRANSIENT_FOR, and without
+// it a click on the owner buries the owned window.
+Qt::WindowFlags OwnedWindowFlags() {
+    return (WizardWindowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog;
+}
+
+namespace {
+
+// Sees the Enter that no control in the window took (line edits, lists and plain buttons
+// pass it on to the window).
+class EnterPresses : public QObject {
+public:
+    EnterPresses(QWidget& window, QPushButton& button) : QObject(&window), button_(button) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || watched != parent()) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+        if (button_.isEnabled() && button_.isVisible()) button_.click();
+        return true;
+    }
+
+private:
+    QPushButton& button_;
+};
+
+}  // namespace
+
+void MakeDefaultButton(QWidget& window, QPushButton& button) {
+    button.setDefault(true);
+    window.installEventFilter(new EnterPresses(window, button));
 }
 
 void SetFixedClientTwips(QWidget& window, int widthTwips, int heightTwips) {

@@ -4,12 +4,18 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 
 namespace ferrowick::ui {
 
-// Owned window without minimise and maximise boxes.
+// A top-level window without minimise and maximise boxes.
 Qt::WindowFlags WizardWindowFlags();
+// The same for a window with an owner, which the window manager keeps above its owner.
+Qt::WindowFlags OwnedWindowFlags();
+// Enter anywhere in the window presses button, as in a dialog; plain windows have no
+// default button of their own.
+void MakeDefaultButton(QWidget& window, QPushButton& button);
 // Fixed client size given in twips.
 void SetFixedClientTwips(QWidget& window, int widthTwips, int heightTwips);
 // Centre window on owner (or on the screen when owner is null).

@@ -29,7 +29,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 }  // namespace
 
 FrmMigateAll::FrmMigateAll(Wizard& wizard, QWidget* owner)
-    : QWidget(owner, WizardWindowFlags()), wizard_(wizard) {
+    : QWidget(owner, OwnedWindowFlags()), wizard_(wizard) {
     setObjectName(QStringLiteral("frmMigateAll"));
     setWindowTitle(QStringLiteral("Conversion Status"));
     setWindowIcon(ProductIcon());
@@ -92,7 +92,7 @@ FrmMigateAll::FrmMigateAll(Wizard& wizard, QWidget* owner)
 void FrmMigateAll::ShowOwnedBy(QWidget* owner) {
     if (owner && parentWidget() != owner) {
         const bool wasVisible = isVisible();
-        setParent(owner, WizardWindowFlags());
+        setParent(owner, OwnedWindowFlags());
         if (wasVisible) show();
     }
     if (!loaded_) {

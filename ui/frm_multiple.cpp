@@ -31,7 +31,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 
 }  // namespace
 
-FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, WizardWindowFlags()), wizard_(wizard) {
+FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedWindowFlags()), wizard_(wizard) {
     setObjectName(QStringLiteral("frmMultiple"));
     setWindowTitle(QStringLiteral("Multiple Folder Mode"));
     setWindowIcon(ProductIcon());
@@ -67,7 +67,9 @@ FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, Wizard
     lv->setHeaderLabels({QStringLiteral("User"), QStringLiteral("Mailbox Folder")});
     lv->header()->setFont(WizardFont(Face::Tahoma, 9));
     lv->setColumnWidth(0, Px(3000));
-    lv->setColumnWidth(1, Px(6600));
+    // The designed 6600 twips end one pixel past the list's inner edge: the second column
+    // takes the rest of the list instead, so an empty list shows no horizontal scroll bar.
+    lv->setColumnWidth(1, lv->width() - 2 * lv->frameWidth() - Px(3000));
     lv->setRootIsDecorated(false);
     lv->setUniformRowHeights(true);
     lv->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -88,6 +90,7 @@ FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, Wizard
     connect(chkSelectAll, &QCheckBox::stateChanged, this, [this] { chkSelectAll_Click(); });
     connect(cmdChange, &QPushButton::clicked, this, [this] { cmdChange_Click(); });
     connect(cmdBack, &QPushButton::clicked, this, [this] { wizard_.ShowStart(); hide(); });
+    MakeDefaultButton(*this, *CmdNext);
     connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNext_Click(); });
     connect(lblSelectRootFolder, &LinkLabel::clicked, this,
             [] { OpenLink(HelpAddress("/h/ferrowick/#select-root-folder")); });
@@ -102,11 +105,12 @@ void FrmMultiple::Form_Load() {
 }
 
 void FrmMultiple::CmdAddFolder_Click() {
-    const std::u16string chosen = BrowseForFolder(this, u"Choose Source Folder...");
+    const std::u16string chosen = BrowseForFolder(this, u"Choose Source Folder...", lastRoot_);
     if (chosen.empty()) return;
     std::u16string root = chosen;
     const char16_t separator = static_cast<char16_t>(QDir::separator().unicode());
     if (root.back() != separator) root += separator;
+    lastRoot_ = Q(chosen);
 
     lv->clear();
     lv->viewport()->update();
@@ -151,7 +155,7 @@ void FrmMultiple::chkSelectAll_Click() {
 }
 
 void FrmMultiple::cmdChange_Click() {
-    const std::u16string chosen = BrowseForFolder(this, u"Choose Output Folder...");
+    const std::u16string chosen = BrowseForFolder(this, u"Choose Output Folder...", txtOutputFolder->text());
     if (!chosen.empty()) txtOutputFolder->setText(Q(chosen));
 }
 

@@ -54,6 +54,7 @@ private:
 
     Wizard& wizard_;
     bool listed_ = false;  // a root has been listed: Select All is usable
+    QString lastRoot_;     // the source picker opens at the root listed last
 };
 
 }  // namespace ferrowick::ui

@@ -14,7 +14,7 @@
 
 namespace ferrowick::ui {
 
-FrmSingle::FrmSingle(Wizard& wizard, QWidget* owner) : QWidget(owner, WizardWindowFlags()), wizard_(wizard) {
+FrmSingle::FrmSingle(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedWindowFlags()), wizard_(wizard) {
     setObjectName(QStringLiteral("frmSingle"));
     setWindowTitle(QStringLiteral("Single Folder Mode"));
     setWindowIcon(ProductIcon());
@@ -48,6 +48,8 @@ FrmSingle::FrmSingle(Wizard& wizard, QWidget* owner) : QWidget(owner, WizardWind
     CmdNext->setGeometry(TwipsRect(5760, 1680, 1695, 390));
     CmdNext->setEnabled(false);
 
+    MakeDefaultButton(*this, *CmdNext);
+
     connect(CmdAddFolder, &QPushButton::clicked, this, [this] { CmdAddFolder_Click(); });
     connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNext_Click(); });
     connect(lblSingleMailbox, &LinkLabel::clicked, this,
@@ -62,7 +64,7 @@ void FrmSingle::Load() {
 }
 
 void FrmSingle::CmdAddFolder_Click() {
-    const std::u16string path = BrowseForFolder(this, u"Choose Source Folder...");
+    const std::u16string path = BrowseForFolder(this, u"Choose Source Folder...", txtSourceMailbox->text());
     if (path.empty()) return;  // cancelled: keep the previous choice
     picked_ = true;
     CmdNext->setEnabled(!wizard_.RunInProgress());

@@ -85,6 +85,7 @@ FrmStart::FrmStart(Wizard& wizard) : QWidget(nullptr, WizardWindowFlags()), wiza
 
     connect(OptSingle, &QRadioButton::toggled, this, [this](bool on) { if (on) OptSingle_Click(); });
     connect(OptMultiple, &QRadioButton::toggled, this, [this](bool on) { if (on) OptMultiple_Click(); });
+    MakeDefaultButton(*this, *CmdNext);
     connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNext_Click(); });
     connect(CmdHelp, &QPushButton::clicked, this, [] { OpenLink(HelpAddress("/ferrowick/")); });
     connect(lblSingleHelp, &LinkLabel::clicked, this,

@@ -1,6 +1,10 @@
 #include "ui/link_label.hpp"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include "ui/wizard_fonts.hpp"
 
@@ -13,11 +17,35 @@ LinkLabel::LinkLabel(const QString& text, const QString& toolTip, QWidget* paren
     QPalette p = palette();
     p.setColor(QPalette::WindowText, QColor(0, 0, 255));
     setPalette(p);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
     QLabel::mouseReleaseEvent(event);
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            event->accept();
+            emit clicked();
+            return;
+        }
+    }
+    QLabel::keyPressEvent(event);
+}
+
+// The dotted focus frame, so that the keyboard user sees where Space would go.
+void LinkLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = contentsRect();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 }  // namespace ferrowick::ui

@@ -1,5 +1,6 @@
 #pragma once
 // A label used as a link: blue text, a hand cursor and a tool tip; a click opens a page.
+// It takes the focus with Tab and opens with Space or Enter, like a button.
 #include <QLabel>
 
 namespace ferrowick::ui {
@@ -14,6 +15,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace ferrowick::ui

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "ui/qt_text.hpp"
+#include "ui/save_pst_dialog.hpp"
 
 namespace ferrowick::ui {
 
@@ -12,6 +13,7 @@ MessageAnswer QtPrompts::ShowMessage(const MessageBoxRequest& request) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     if (request.icon == MessageIcon::Information) icon = QMessageBox::Information;
     if (request.icon == MessageIcon::Question) icon = QMessageBox::Question;
+    if (request.icon == MessageIcon::Warning) icon = QMessageBox::Warning;
     const bool yesNo = request.buttons == MessageButtons::YesNo;
 
     QString text = Q(request.text);
@@ -45,11 +47,7 @@ QStringList NameFiltersOf(const QString& filter) {
 
 std::optional<std::u16string> QtPrompts::AskSavePath(const std::u16string& filter,
                                                      const std::u16string& proposedName) {
-    QFileDialog dialog(parentWindow_(), QStringLiteral("Save As"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    // Like the Save-As prompt this stands for, it does not ask before naming an existing file.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    SavePstDialog dialog(parentWindow_());
     dialog.setNameFilters(NameFiltersOf(Q(filter)));
     dialog.selectFile(Q(proposedName));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;

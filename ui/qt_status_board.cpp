@@ -19,25 +19,29 @@ void QtStatusBoard::Attach(FrmMigateAll& window) {
     sinceStart_.start();
 }
 
-// A write within a frame of the last paint holds the window's painting back until the
-// frame is due; the timer fires in one of the run's yields.
+// The first write after a paint holds the window's painting back and sets a timer for the
+// end of the frame; it fires in one of the run's yields. A write that finds the frame long
+// over (the timer starved) paints at once.
 void QtStatusBoard::Written() {
-    if (!window_ || held_) return;
-    const qint64 now = sinceStart_.elapsed();
-    if (now - lastFrameMs_ >= kFrameMs) {
-        lastFrameMs_ = now;
+    if (!window_) return;
+    if (held_) {
+        if (sinceStart_.elapsed() - lastFrameMs_ >= 2 * kFrameMs) Flush();
         return;
     }
     held_ = true;
     window_->setUpdatesEnabled(false);
-    QTimer::singleShot(kFrameMs - (now - lastFrameMs_), window_, [this] { Flush(); });
+    const qint64 wait = std::max<qint64>(0, kFrameMs - (sinceStart_.elapsed() - lastFrameMs_));
+    QTimer::singleShot(wait, window_, [this] { Flush(); });
 }
 
+// Paints now rather than posting the paint: the next write, which may come before the
+// posted paint would run, holds painting back again.
 void QtStatusBoard::Flush() {
     if (!held_ || !window_) return;
     held_ = false;
     lastFrameMs_ = sinceStart_.elapsed();
     window_->setUpdatesEnabled(true);
+    if (window_->isVisible()) window_->repaint();
 }
 
 void QtStatusBoard::ResetForLoad() {

@@ -4,9 +4,9 @@
 // The window is never destroyed while the wizard lives, so writes after the user closed
 // it land on the hidden window and cannot disturb the run.
 //
-// Every write reaches its control at once, but the window repaints at most once a frame
-// (16 ms): a run writes several labels per item and yields between them, and painting
-// each of those would cost more than converting the item.
+// Every write reaches its control at once, but the window repaints once a frame (16 ms)
+// while writes come: a run writes several labels per item and yields between them, and
+// painting each of those would cost more than converting the item.
 #include <QElapsedTimer>
 
 #include "run/status_board.hpp"

@@ -33,8 +33,9 @@ QString WithoutTrailingSeparator(const QString& path) {
     return result;
 }
 
-std::u16string BrowseForFolder(QWidget* owner, const std::u16string& title) {
+std::u16string BrowseForFolder(QWidget* owner, const std::u16string& title, const QString& startAt) {
     QFileDialog dialog(owner, Q(title));
+    if (!startAt.trimmed().isEmpty() && QFileInfo(startAt.trimmed()).isDir()) dialog.setDirectory(startAt.trimmed());
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -14,8 +14,8 @@ namespace ferrowick::ui {
 void OpenLink(const std::u16string& target);
 
 // Modal folder chooser: the chosen path without a trailing separator (a root keeps its
-// own), or empty when cancelled.
-std::u16string BrowseForFolder(QWidget* owner, const std::u16string& title);
+// own), or empty when cancelled. It opens at startAt when that is a folder.
+std::u16string BrowseForFolder(QWidget* owner, const std::u16string& title, const QString& startAt = {});
 // The trailing-separator rule of BrowseForFolder, on its own.
 QString WithoutTrailingSeparator(const QString& path);
 

@@ -96,6 +96,7 @@ void Wizard::RunFrom(QWidget& owner) {
         board_.Attach(*status_);
     }
     status_->ShowOwnedBy(&owner);
+    selection_->StartedFrom(&owner != multiple_);
     if (!hooks_.runConversion) return;
 
     SetRunning(true);

@@ -1,42 +1,21 @@
 #include "ui/wizard_fonts.hpp"
 
-#include <QFile>
-#include <QFontDatabase>
-#include <QStringList>
-
 namespace ferrowick::ui {
 namespace {
 
-// fontconfig does not search Wine's folder, so the files are loaded by path.
-const char* const kTahomaFiles[] = {"/usr/share/wine/fonts/tahoma.ttf",
-                                    "/usr/share/wine/fonts/tahomabd.ttf"};
-
-bool loaded = false;
-bool haveTahoma = false;
+// DejaVu's glyphs are wider and taller than the designed faces' at the same size.
+constexpr double kVerdanaScale = 0.88;
+constexpr double kTahomaScale = 0.9;
 
 }  // namespace
 
-void LoadWizardFonts() {
-    if (loaded) return;
-    loaded = true;
-    for (const char* path : kTahomaFiles) {
-        if (!QFile::exists(QString::fromLatin1(path))) continue;
-        const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(path));
-        if (id >= 0 && QFontDatabase::applicationFontFamilies(id).contains(QStringLiteral("Tahoma")))
-            haveTahoma = true;
-    }
-}
-
-bool HaveFreeTahoma() {
-    LoadWizardFonts();
-    return haveTahoma;
-}
+void LoadWizardFonts() {}
 
 QFont WizardFont(Face face, double points, bool bold) {
-    const QString family = (face == Face::Tahoma && HaveFreeTahoma()) ? QStringLiteral("Tahoma")
-                                                                      : QStringLiteral("DejaVu Sans");
-    QFont font(family);
-    font.setPointSizeF(points);
+    const bool verdana = face == Face::Verdana;
+    QFont font(verdana ? QStringLiteral("DejaVu Sans") : QStringLiteral("DejaVu Sans Condensed"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points * (verdana ? kVerdanaScale : kTahomaScale));
     font.setBold(bold);
     return font;
 }

@@ -8,7 +8,7 @@
 
 namespace ferrowick::ui {
 
-bool WizardSelection::OptSingle() const { return wizard_.Start().OptSingle->isChecked(); }
+bool WizardSelection::OptSingle() const { return singleRun_; }
 
 std::u16string WizardSelection::SourceMailbox() const {
     const FrmSingle* single = wizard_.Single();

@@ -1,6 +1,7 @@
 #pragma once
-// The selection inputs as the windows hold them: the start window's mode option, the
-// single-folder window's path box, the multiple-folder window's rows and output folder.
+// The selection inputs as the windows hold them: the mode of the window whose Next started
+// the last run, the single-folder window's path box, the multiple-folder window's rows and
+// output folder.
 #include "run/selection_inputs.hpp"
 
 namespace ferrowick::ui {
@@ -11,6 +12,10 @@ class WizardSelection : public SelectionInputs {
 public:
     explicit WizardSelection(Wizard& wizard) : wizard_(wizard) {}
 
+    // A run starts from the single-folder window or from the multiple-folder window. The
+    // start window's option may have changed since that window opened, so it is not asked.
+    void StartedFrom(bool singleFolderWindow) { singleRun_ = singleFolderWindow; }
+
     bool OptSingle() const override;
     std::u16string SourceMailbox() const override;
     std::size_t RowCount() const override;
@@ -20,6 +25,7 @@ public:
 
 private:
     Wizard& wizard_;
+    bool singleRun_ = true;
 };
 
 }  // namespace ferrowick::ui

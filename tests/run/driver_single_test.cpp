@@ -108,7 +108,10 @@ TEST_F(SingleFolderRun, FilesThatCouldNotBeConvertedAddALineAndTheirList) {
     const auto bad = tree.File("Mail/b.msg");
     store.importFailsFor = {bad};
     Run();
-    EXPECT_EQ(U8(CompletionBox().text), std::string(kSingleDone) + "\r\n1 file could not be converted.");
+    EXPECT_EQ(U8(CompletionBox().text),
+              "1 message converted, 1 could not be converted.\r\n"
+              "Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages.");
+    EXPECT_EQ(CompletionBox().icon, MessageIcon::Warning);
     EXPECT_EQ(U8(CompletionBox().details),
               U8(tree.Path("Mail")) + " (1 not converted):\r\n" + U8(bad) + ": The file is not a valid message file");
     EXPECT_EQ(state.Report.ConvertedCount(), 1u);

@@ -61,6 +61,10 @@ public:
             } else {
                 dialog->selectFile(path);
             }
+            // A save prompt may ask about the file from its accept(); this timer does not
+            // fire again while it is still in this call, so accept from the event loop.
+            if (dialog->acceptMode() == QFileDialog::AcceptSave)
+                return QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
             static_cast<QDialog*>(dialog)->accept();
         });
     }

@@ -15,6 +15,7 @@
 #include "ui/frm_start.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/run_driver_hook.hpp"
+#include "ui/save_pst_dialog.hpp"
 #include "ui/wizard.hpp"
 
 using namespace ferrowick;
@@ -381,6 +382,106 @@ private slots:
         QVERIFY(Status().isVisible());  // owned by the closed window, and still shown
         QVERIFY(wizard->Start().isVisible());
         QCOMPARE(Titles(answers), QStringList{QStringLiteral("Completed")});
+    }
+
+    // The start window stays visible behind the single-folder window, and its option can
+    // change meanwhile: the run still converts the single-folder window's folder.
+    void theModeOfARunIsTheModeOfTheWindowThatStartedIt() {
+        const QString source = Folder("Mail", 2);
+        ModalAnswerer answers;
+        FrmSingle& single = PickSingle(answers, source);
+        wizard->Start().OptMultiple->click();
+        QVERIFY(!single.isHidden());
+        const QString pst = tree->filePath("out/Mail.pst");
+        answers.Choose(pst);
+        answers.Press(QMessageBox::Ok);
+        single.CmdNext->click();
+        QVERIFY(answers.problems.empty());
+        QCOMPARE(answers.dialogs.size(), size_t(2));  // the save prompt was shown
+        QCOMPARE(store->stores.size(), size_t(1));
+        QCOMPARE(Q(store->Store().path), pst);
+        QCOMPARE(store->Store().SavedCount(), size_t(2));
+        QVERIFY(answers.boxes.at(0).text.startsWith(QStringLiteral("Messages Converted Successfully.")));
+        links.opened.clear();
+        Status().CmdLocate->click();  // the single run's store folder, not the output box
+        QCOMPARE(links.opened, QStringList{tree->filePath("out") + "/"});
+
+        // And the other way round: the multiple-folder window's Next with the option back
+        // on single converts the ticked rows.
+        Folder("Root/Box1", 1);
+        FrmMultiple& multiple = PickMultiple(answers, tree->filePath("Root"), {"Box1"});
+        wizard->Start().OptSingle->click();
+        answers.Press(QMessageBox::Ok);
+        multiple.CmdNext->click();
+        QVERIFY(answers.problems.empty());
+        QCOMPARE(store->stores.size(), size_t(2));
+        QCOMPARE(Q(store->Store(1).path), tree->filePath("out/Box1.pst"));
+        QVERIFY(answers.boxes.at(1).text.startsWith(QStringLiteral("All Folders Converted Successfully.")));
+    }
+
+    void partlyConvertedRunsEndWithAWarningNotASuccess() {
+        const QString source = Folder("Mail", 3);
+        store->importFailsFor = {U(source + "/m2.msg")};
+        ModalAnswerer answers;
+        FrmSingle& single = PickSingle(answers, source);
+        answers.Choose(tree->filePath("out/Mail.pst"));
+        answers.Press(QMessageBox::Ok);
+        single.CmdNext->click();
+        QVERIFY(answers.problems.empty());
+        QCOMPARE(answers.boxes.size(), size_t(1));
+        const auto& box = answers.boxes[0];
+        QCOMPARE(box.title, QStringLiteral("Completed"));
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QVERIFY2(box.text.startsWith(QStringLiteral("2 messages converted, 1 could not be converted.\r\n")),
+                 qPrintable(box.text));
+        QVERIFY(!box.text.contains(QStringLiteral("Successfully")));
+        QVERIFY(box.detailedText.contains(source + "/m2.msg"));
+    }
+
+    // Naming an existing file in the save prompt: anything but a .pst is refused in the
+    // prompt, a .pst is used only after a Yes; No returns to the prompt.
+    void theSavePromptAsksBeforeChoosingAnExistingFile() {
+        const QString source = Folder("Mail", 2);
+        const QString notAStore = tree->filePath("out/notes.pst");
+        const QString existing = tree->filePath("out/Old.pst");
+        {
+            QFile file(notAStore);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Dear diary");
+            QFile store(existing);
+            QVERIFY(store.open(QIODevice::WriteOnly));
+            store.write(QByteArray("!BDN") + QByteArray(508, '\0'));
+        }
+        QCOMPARE(ClassifyExistingOutput(tree->filePath("out/none.pst")), ExistingOutput::None);
+        QCOMPARE(ClassifyExistingOutput(existing), ExistingOutput::Store);
+        QCOMPARE(ClassifyExistingOutput(notAStore), ExistingOutput::NotAStore);
+        QCOMPARE(ClassifyExistingOutput(tree->filePath("out")), ExistingOutput::NotAStore);
+
+        ModalAnswerer answers;
+        FrmSingle& single = PickSingle(answers, source);
+        answers.Choose(notAStore);
+        answers.Press(QMessageBox::Ok);
+        answers.Choose(existing);
+        answers.Press(QMessageBox::No);
+        answers.Choose(existing);
+        answers.Press(QMessageBox::Yes);
+        answers.Press(QMessageBox::Ok);
+        single.CmdNext->click();
+
+        QVERIFY(answers.problems.empty());
+        QVERIFY(answers.Done());
+        QCOMPARE(Titles(answers), (QStringList{"Save As", "Save As", "Save As", "Completed"}));
+        QCOMPARE(answers.boxes[0].text,
+                 QStringLiteral("notes.pst is not an Outlook Data File (.pst).\r\nChoose another file name."));
+        QCOMPARE(answers.boxes[0].icon, QMessageBox::Warning);
+        QCOMPARE(answers.boxes[1].text,
+                 QStringLiteral("Old.pst already exists.\r\nDo you want to add the converted messages to it?"));
+        QCOMPARE(answers.boxes[1].icon, QMessageBox::Question);
+        QCOMPARE(store->stores.size(), size_t(1));
+        QCOMPARE(Q(store->Store().path), existing);
+        QFile file(notAStore);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("Dear diary"));
     }
 };
 

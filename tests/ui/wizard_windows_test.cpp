@@ -1,8 +1,11 @@
 // The wizard's windows driven as a user would: the flow between them, the pickers, the
 // striped list with Select All, the refusal, the links and the close confirmations.
 #include <QCheckBox>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QDesktopServices>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 #include <memory>
 
@@ -28,6 +31,45 @@ public:
 public slots:
     void open(const QUrl& url) { opened << url.toString(); }
 };
+
+// Every caption of a window that would not fit its control in the given weight, with the
+// room it needs and has. A caption also may not run into a text control to its right.
+QStringList ClippedCaptions(QWidget& window, bool bold) {
+    QStringList clipped;
+    const auto texts = window.findChildren<QWidget*>();
+    for (QWidget* w : texts) {
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+        if (text.trimmed().isEmpty() || w->window() != &window || !w->isVisibleTo(&window)) continue;
+        const QFont original = w->font();
+        QFont font = original;
+        font.setBold(bold);
+        w->setFont(font);
+        const QFontMetrics metrics(font);
+        const QSize textSize = metrics.size(Qt::TextShowMnemonic, text);
+        QSize need = textSize;
+        auto* label = qobject_cast<QLabel*>(w);
+        if (label && label->wordWrap()) need = QSize(0, label->heightForWidth(w->width()));
+        if (qobject_cast<QPushButton*>(w)) need = QSize(textSize.width() + 8, textSize.height());
+        if (qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w))
+            need = QSize(w->sizeHint().width(), textSize.height());
+        w->setFont(original);
+        int room = w->width();
+        for (QWidget* other : texts) {
+            if (other == w || other->parentWidget() != w->parentWidget() || !other->isVisibleTo(&window)) continue;
+            const bool textual = qobject_cast<QLabel*>(other) || qobject_cast<QAbstractButton*>(other);
+            const int shared = std::min(w->y() + w->height(), other->y() + other->height()) - std::max(w->y(), other->y());
+            const bool sameBand = shared >= 4;
+            if (textual && sameBand && other->x() > w->x() && other->x() < w->x() + room) room = other->x() - w->x();
+        }
+        if (need.width() > room || need.height() > w->height())
+            clipped << QStringLiteral("%1 '%2' %3: needs %4x%5, has %6x%7")
+                           .arg(w->objectName(), text, bold ? QStringLiteral("bold") : QStringLiteral("regular"))
+                           .arg(need.width()).arg(need.height()).arg(room).arg(w->height());
+    }
+    return clipped;
+}
 
 class WizardWindowsTest : public QObject {
     Q_OBJECT
@@ -145,6 +187,86 @@ private slots:
         QVERIFY(!multiple.isVisible());
         QVERIFY(start.isVisible());
         QVERIFY(answers.problems.empty());
+    }
+
+    // Enter presses Next in the three selection windows, wherever the focus is; the help
+    // links sit in the Tab chain and open with Space or Enter; pickers open where the
+    // folder already chosen is.
+    void keyboardReachesNextAndTheLinksAndPickersStartAtTheChoice() {
+        FrmStart& start = wizard->Start();
+        QTest::keyClick(start.OptSingle, Qt::Key_Return);
+        FrmSingle& single = *wizard->Single();
+        QVERIFY(single.isVisible());
+        QVERIFY(single.CmdNext->isDefault());
+
+        bool linkInTabChain = false;
+        for (QWidget* w = single.nextInFocusChain(); w != &single; w = w->nextInFocusChain())
+            linkInTabChain |= w == single.lblSingleMailbox && (w->focusPolicy() & Qt::TabFocus);
+        QVERIFY(linkInTabChain);
+        QTest::keyClick(single.lblSingleMailbox, Qt::Key_Space);
+        QTest::keyClick(single.lblSingleMailbox, Qt::Key_Return);
+        QCOMPARE(links.opened.size(), 2);
+        QVERIFY(!wizard->Status());  // the link took the Enter, not Next
+
+        QTest::keyClick(single.txtSourceMailbox, Qt::Key_Return);  // Next is disabled
+        QVERIFY(!wizard->Status());
+        const QString folder = MakeFolders("keys", {"A"});
+        ModalAnswerer answers;
+        answers.Choose(folder);
+        single.CmdAddFolder->click();
+        QString openedAt;
+        answers.Then([&](QWidget* w) {
+            openedAt = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
+            static_cast<QDialog*>(w)->reject();
+        });
+        single.CmdAddFolder->click();
+        QCOMPARE(openedAt, folder);
+        QTest::keyClick(single.txtSourceMailbox, Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(wizard->Status() && wizard->Status()->isVisible());
+
+        FrmMultiple& multiple = OpenMultiple();
+        answers.Choose(folder);
+        multiple.CmdAddFolder->click();
+        answers.Then([&](QWidget* w) {
+            openedAt = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
+            static_cast<QDialog*>(w)->reject();
+        });
+        multiple.CmdAddFolder->click();
+        QCOMPARE(openedAt, folder);
+        multiple.txtOutputFolder->setText(tree.filePath("keys/A"));
+        answers.Then([&](QWidget* w) {
+            openedAt = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
+            static_cast<QDialog*>(w)->reject();
+        });
+        multiple.cmdChange->click();
+        QCOMPARE(openedAt, tree.filePath("keys/A"));
+        answers.Press(QMessageBox::Ok);
+        QTest::keyClick(multiple.lv, Qt::Key_Return);  // Next with no ticks: refused
+        QVERIFY(answers.Done());
+        QCOMPARE(answers.boxes.size(), size_t(1));
+        QCOMPARE(answers.boxes[0].title, QStringLiteral("Select Folder(s) to Convert"));
+        QVERIFY(answers.problems.empty());
+    }
+
+    void noCaptionIsClippedInEitherWeight() {
+        FrmStart& start = wizard->Start();
+        start.CmdNext->click();
+        FrmMultiple& multiple = OpenMultiple();
+        wizard->RunFrom(multiple);  // no conversion hooked: the status window as loaded
+        QWidget* windows[] = {&start, wizard->Single(), &multiple, wizard->Status()};
+        QStringList clipped;
+        for (QWidget* window : windows)
+            for (bool bold : {false, true}) clipped << ClippedCaptions(*window, bold);
+        for (const QString& line : clipped) qInfo("clipped: %s", qPrintable(line));
+        QVERIFY2(clipped.isEmpty(), qPrintable(QStringLiteral("%1 captions clipped").arg(clipped.size())));
+
+        // The empty list's columns fit it: no horizontal scroll bar.
+        QApplication::processEvents();
+        int columns = 0;
+        for (int c = 0; c < multiple.lv->columnCount(); ++c) columns += multiple.lv->columnWidth(c);
+        QVERIFY2(columns <= multiple.lv->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(columns).arg(multiple.lv->viewport()->width())));
+        QVERIFY(!multiple.lv->horizontalScrollBar()->isVisible());
     }
 
     void singlePickerKeepsTheFirstChoiceOnCancel() {
