@@ -55,9 +55,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 if(TARGET ferrowick_ui)
   # Loaded at run time, so dpkg-shlibdeps cannot see them: Qt's display plugins (only
-  # recommended by Qt itself) and the wizard's fallback font; Wine's Tahoma is preferred.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine")
+  # recommended by Qt itself) and the wizard's fonts, DejaVu Sans and DejaVu Sans Condensed.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core, fonts-dejavu-extra")
 endif()
 
 include(CPack)

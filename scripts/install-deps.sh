@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config nettle-dev
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
-  qt6-base-dev fonts-dejavu-core fonts-dejavu-extra fonts-wine
+  qt6-base-dev fonts-dejavu-core fonts-dejavu-extra
   xvfb openbox xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
   pff-tools pst-utils python3-pypff python3-olefile libolecf-utils

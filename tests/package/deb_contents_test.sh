@@ -15,7 +15,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 depends=$(field Depends)
 wanted=(libc6 libstdc++6)
-[ "$gui" = ON ] && wanted+=(libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-dejavu-core)
+[ "$gui" = ON ] && wanted+=(libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-dejavu-core fonts-dejavu-extra)
 depends_names=$(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}')
 for pkg in "${wanted[@]}"; do
   grep -qxF "$pkg" <<<"$depends_names" || fail "Depends lacks $pkg: $depends"
