@@ -121,7 +121,7 @@ void Complete(RunState& state, RunSeams& seams) {
         box.icon = MessageIcon::Warning;
         box.text = DecimalText(static_cast<std::int64_t>(converted)) +
                    (converted == 1 ? u" message converted, " : u" messages converted, ") +
-                   DecimalText(static_cast<std::int64_t>(failed)) + u" could not be converted.";
+                   state.Report.FailureSummary();
         if (converted > 0) box.text += u"\r\n" + openLine;
         box.details = state.Report.FailureDetails();
     }

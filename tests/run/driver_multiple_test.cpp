@@ -137,7 +137,7 @@ TEST_F(MultipleFolderRun, FailuresAreCountedOverTheWholeRun) {
     store.importFailsFor = {tree.Path("Root/r1/m1.msg"), tree.Path("Root/r2/m2.msg")};
     Run();
     EXPECT_EQ(U8(CompletionBox().text),
-              "2 messages converted, 2 could not be converted.\r\n"
+              "2 messages converted, 2 files could not be converted.\r\n"
               "Open Converted Outlook Data file(s) in Microsoft Outlook to View Individual files.");
     EXPECT_EQ(CompletionBox().icon, MessageIcon::Warning);
     EXPECT_EQ(state.Report.folders.size(), 2u);
@@ -156,7 +156,7 @@ TEST_F(MultipleFolderRun, AnOutlookErrorInOneFolderGoesOnWithTheNext) {
     ASSERT_EQ(prompts.shown.size(), 3u);
     EXPECT_EQ(U8(prompts.shown[0].title), "Outlook Error");
     EXPECT_EQ(U8(prompts.shown[1].title), "Outlook Error");
-    EXPECT_EQ(U8(CompletionBox().text), "0 messages converted, 2 could not be converted.");
+    EXPECT_EQ(U8(CompletionBox().text), "0 messages converted, 2 files could not be converted.");
     EXPECT_EQ(CompletionBox().icon, MessageIcon::Warning);
 }
 

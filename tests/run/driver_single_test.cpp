@@ -109,7 +109,7 @@ TEST_F(SingleFolderRun, FilesThatCouldNotBeConvertedAddALineAndTheirList) {
     store.importFailsFor = {bad};
     Run();
     EXPECT_EQ(U8(CompletionBox().text),
-              "1 message converted, 1 could not be converted.\r\n"
+              "1 message converted, 1 file could not be converted.\r\n"
               "Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages.");
     EXPECT_EQ(CompletionBox().icon, MessageIcon::Warning);
     EXPECT_EQ(U8(CompletionBox().details),
@@ -155,7 +155,8 @@ TEST_F(SingleFolderRun, LinkedFoldersAreListedInTheCompletionBox) {
     const auto& listed = state.Report.folders[0].notConverted;
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].kind, NotConvertedKind::Folder);
-    EXPECT_EQ(U8(CompletionBox().text), std::string(kSingleDone) + "\r\n1 folder could not be converted.");
+    EXPECT_EQ(U8(CompletionBox().text), "1 message converted, 1 folder could not be converted.\r\n"
+                                            "Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages.");
     EXPECT_EQ(U8(CompletionBox().details), U8(tree.Path("Mail")) + " (1 not converted):\r\n" +
                                                U8(tree.Path("Mail/Link")) +
                                                ": symbolic link to a folder, not followed");

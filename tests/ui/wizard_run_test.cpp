@@ -432,7 +432,7 @@ private slots:
         const auto& box = answers.boxes[0];
         QCOMPARE(box.title, QStringLiteral("Completed"));
         QCOMPARE(box.icon, QMessageBox::Warning);
-        QVERIFY2(box.text.startsWith(QStringLiteral("2 messages converted, 1 could not be converted.\r\n")),
+        QVERIFY2(box.text.startsWith(QStringLiteral("2 messages converted, 1 file could not be converted.\r\n")),
                  qPrintable(box.text));
         QVERIFY(!box.text.contains(QStringLiteral("Successfully")));
         QVERIFY(box.detailedText.contains(source + "/m2.msg"));
