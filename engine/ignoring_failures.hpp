@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 #include "fs/text.hpp"
 
 namespace ferrowick {

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 #include "fs/readable_file.hpp"
 #include "fs/text.hpp"
 #include "msg/code_page.hpp"

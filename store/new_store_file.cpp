@@ -8,7 +8,7 @@
 #include <random>
 #include <system_error>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 #include "fs/text.hpp"
 #include "pst/ndb/file_io.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 #include "fs/text.hpp"
 #include "pst/check/pst_checker.hpp"
 #include "pst/ndb/file_io.hpp"

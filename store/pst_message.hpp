@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 #include "pst/messaging/message_object.hpp"
 #include "store/open_store.hpp"
 

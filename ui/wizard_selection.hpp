@@ -1,7 +1,7 @@
 #pragma once
 // The selection inputs as the windows hold them: the start window's mode option, the
 // single-folder window's path box, the multiple-folder window's rows and output folder.
-#include "run/selection_inputs.hpp"
+#include "seams/selection_inputs.hpp"
 
 namespace ferrowick::ui {
 

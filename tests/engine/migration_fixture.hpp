@@ -14,8 +14,8 @@
 #include "support/fake_store_service.hpp"
 #include "fs/text.hpp"
 #include "support/recorders.hpp"
-#include "run/run_seams.hpp"
-#include "run/run_state.hpp"
+#include "seams/run_seams.hpp"
+#include "seams/run_state.hpp"
 
 namespace ferrowick::testing {
 

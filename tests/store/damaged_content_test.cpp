@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 #include "fs/text.hpp"
 #include "msg/cfb/compound_file.hpp"
 #include "msg/cfb/writer.hpp"

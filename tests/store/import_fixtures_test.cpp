@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 #include "msg/known_properties.hpp"
 #include "msg/msg_reader.hpp"
 #include "msg/msg_writer.hpp"
