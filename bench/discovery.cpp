@@ -13,8 +13,8 @@
 #include <string>
 
 #include "fs/text.hpp"
-#include "seams/keyed_queue.hpp"
 #include "run/scan_folder.hpp"
+#include "seams/keyed_queue.hpp"
 #include "seams/status_board.hpp"
 #include "seams/yielder.hpp"
 
