@@ -13,10 +13,10 @@
 #include <string>
 
 #include "fs/text.hpp"
-#include "run/keyed_queue.hpp"
 #include "run/scan_folder.hpp"
-#include "run/status_board.hpp"
-#include "run/yielder.hpp"
+#include "seams/keyed_queue.hpp"
+#include "seams/status_board.hpp"
+#include "seams/yielder.hpp"
 
 namespace {
 

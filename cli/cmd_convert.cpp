@@ -20,9 +20,9 @@
 #include "cli/terminal_status_board.hpp"
 #include "fs/path_separator.hpp"
 #include "fs/text.hpp"
-#include "run/clock.hpp"
 #include "run/run_driver.hpp"
 #include "run/scan_folder.hpp"
+#include "seams/clock.hpp"
 #include "store/pst_store_service.hpp"
 
 namespace ferrowick::cli {

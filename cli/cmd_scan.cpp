@@ -7,9 +7,9 @@
 #include "cli/commands.hpp"
 #include "cli/silent_board.hpp"
 #include "fs/text.hpp"
-#include "run/keyed_queue.hpp"
-#include "run/run_settings.hpp"
 #include "run/scan_folder.hpp"
+#include "seams/keyed_queue.hpp"
+#include "seams/run_settings.hpp"
 
 namespace ferrowick::cli {
 namespace {

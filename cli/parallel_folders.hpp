@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/run_outcome.hpp"
-#include "run/keyed_queue.hpp"
-#include "run/selection_inputs.hpp"
+#include "seams/keyed_queue.hpp"
+#include "seams/selection_inputs.hpp"
 
 namespace ferrowick::cli {
 

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "run/run_state.hpp"
+#include "seams/run_state.hpp"
 
 namespace ferrowick::cli {
 

@@ -3,8 +3,8 @@
 // `scan`, and listing the folders a stopped run never reached.
 #include <string>
 
-#include "run/status_board.hpp"
-#include "run/yielder.hpp"
+#include "seams/status_board.hpp"
+#include "seams/yielder.hpp"
 
 namespace ferrowick::cli {
 

@@ -3,8 +3,8 @@
 // all ask the run to stop, as the Stop button does: the terminal prompts confirm it, the
 // store is committed and released, and what was not converted is listed. A second signal
 // ends the program at once — the store file still holds its last commit.
-#include "run/status_board.hpp"
-#include "run/yielder.hpp"
+#include "seams/status_board.hpp"
+#include "seams/yielder.hpp"
 
 namespace ferrowick::cli {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/run_outcome.hpp"
-#include "run/prompts.hpp"
+#include "seams/prompts.hpp"
 
 namespace ferrowick::cli {
 

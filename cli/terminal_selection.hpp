@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run/selection_inputs.hpp"
+#include "seams/selection_inputs.hpp"
 
 namespace ferrowick::cli {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "run/status_board.hpp"
+#include "seams/status_board.hpp"
 
 namespace ferrowick::cli {
 

@@ -3,7 +3,7 @@
 // store's display name: "d.m.YY H.m.ss" (6 December 2026, 21:05:09 gives 6.12.26 21.5.09).
 #include <string>
 
-#include "run/clock.hpp"
+#include "seams/clock.hpp"
 
 namespace ferrowick {
 

@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/store_service.hpp"
 #include "fs/text.hpp"
+#include "seams/store_service.hpp"
 
 namespace ferrowick {
 

@@ -12,11 +12,11 @@
 #include <string>
 
 #include "engine/store_folder_names.hpp"
-#include "engine/store_service.hpp"
 #include "engine/string_list.hpp"
-#include "run/conversion_report.hpp"
-#include "run/run_seams.hpp"
-#include "run/run_state.hpp"
+#include "seams/conversion_report.hpp"
+#include "seams/run_seams.hpp"
+#include "seams/run_state.hpp"
+#include "seams/store_service.hpp"
 
 namespace ferrowick {
 

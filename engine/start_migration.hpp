@@ -3,8 +3,8 @@
 // store. The driver calls it after discovery has filled the queues and MessageCount.
 #include <string>
 
-#include "run/run_seams.hpp"
-#include "run/run_state.hpp"
+#include "seams/run_seams.hpp"
+#include "seams/run_state.hpp"
 
 namespace ferrowick {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "run/yielder.hpp"
+#include "seams/yielder.hpp"
 
 namespace ferrowick {
 

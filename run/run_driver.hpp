@@ -3,8 +3,8 @@
 // box: discovery and the engine for the single source folder, or for each ticked row of
 // the multiple-folder list in row order, with Stop honoured between folders. The status
 // window is already shown; the call returns once the completion box is acknowledged.
-#include "run/run_seams.hpp"
-#include "run/run_state.hpp"
+#include "seams/run_seams.hpp"
+#include "seams/run_state.hpp"
 
 namespace ferrowick {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "run/conversion_report.hpp"
-#include "run/keyed_queue.hpp"
-#include "run/status_board.hpp"
-#include "run/yielder.hpp"
+#include "seams/conversion_report.hpp"
+#include "seams/keyed_queue.hpp"
+#include "seams/status_board.hpp"
+#include "seams/yielder.hpp"
 
 namespace ferrowick {
 

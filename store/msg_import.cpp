@@ -11,7 +11,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "engine/store_service.hpp"
 #include "fs/readable_file.hpp"
 #include "fs/text.hpp"
 #include "msg/code_page.hpp"
@@ -19,6 +18,7 @@
 #include "msg/msg_reader.hpp"
 #include "pst/messaging/property_tags.hpp"
 #include "pst/pst_error.hpp"
+#include "seams/store_service.hpp"
 #include "store/excluded_properties.hpp"
 #include "store/outlook_message_form.hpp"
 

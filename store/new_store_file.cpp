@@ -8,9 +8,9 @@
 #include <random>
 #include <system_error>
 
-#include "engine/store_service.hpp"
 #include "fs/text.hpp"
 #include "pst/ndb/file_io.hpp"
+#include "seams/store_service.hpp"
 
 namespace ferrowick {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <system_error>
 
-#include "engine/store_service.hpp"
 #include "fs/text.hpp"
 #include "pst/check/pst_checker.hpp"
 #include "pst/ndb/file_io.hpp"
 #include "pst/pst_error.hpp"
+#include "seams/store_service.hpp"
 #include "store/new_store_file.hpp"
 
 namespace ferrowick {

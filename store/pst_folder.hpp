@@ -3,8 +3,8 @@
 // Sibling folder names are unique without regard to case, as Outlook keeps them.
 #include <memory>
 
-#include "engine/store_service.hpp"
 #include "pst/ndb/ids.hpp"
+#include "seams/store_service.hpp"
 #include "store/open_store.hpp"
 
 namespace ferrowick {

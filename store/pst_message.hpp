@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "engine/store_service.hpp"
 #include "pst/messaging/message_object.hpp"
+#include "seams/store_service.hpp"
 #include "store/open_store.hpp"
 
 namespace ferrowick {

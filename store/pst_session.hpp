@@ -3,7 +3,7 @@
 // and commits the store when it logs off.
 #include <memory>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 #include "store/open_store.hpp"
 
 namespace ferrowick {

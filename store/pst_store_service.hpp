@@ -3,7 +3,7 @@
 // Unicode .pst, its folders and messages, and the utility that sets one property.
 #include <memory>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 
 namespace ferrowick {
 

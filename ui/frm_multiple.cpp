@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QStyle>
 
-#include "run/prompts.hpp"
+#include "seams/prompts.hpp"
 #include "ui/decorations.hpp"
 #include "ui/link_label.hpp"
 #include "ui/product_art.hpp"

@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-#include "run/prompts.hpp"
+#include "seams/prompts.hpp"
 
 class QWidget;
 

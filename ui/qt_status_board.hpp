@@ -9,7 +9,7 @@
 // painting each of those would cost more than converting the item.
 #include <QElapsedTimer>
 
-#include "run/status_board.hpp"
+#include "seams/status_board.hpp"
 
 namespace ferrowick::ui {
 

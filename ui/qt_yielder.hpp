@@ -3,7 +3,7 @@
 // status window's buttons stay live. About 2 µs when nothing is pending.
 #include <QCoreApplication>
 
-#include "run/yielder.hpp"
+#include "seams/yielder.hpp"
 
 namespace ferrowick::ui {
 

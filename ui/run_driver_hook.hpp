@@ -2,8 +2,8 @@
 // The run driver as the wizard calls it.
 #include <functional>
 
-#include "run/run_seams.hpp"
-#include "run/run_state.hpp"
+#include "seams/run_seams.hpp"
+#include "seams/run_state.hpp"
 
 namespace ferrowick::ui {
 

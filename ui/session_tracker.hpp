@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 
 namespace ferrowick::ui {
 

@@ -5,12 +5,12 @@
 #include <functional>
 #include <memory>
 
-#include "run/clock.hpp"
-#include "run/prompts.hpp"
-#include "run/run_seams.hpp"
-#include "run/run_state.hpp"
-#include "run/selection_inputs.hpp"
-#include "run/yielder.hpp"
+#include "seams/clock.hpp"
+#include "seams/prompts.hpp"
+#include "seams/run_seams.hpp"
+#include "seams/run_state.hpp"
+#include "seams/selection_inputs.hpp"
+#include "seams/yielder.hpp"
 #include "ui/qt_status_board.hpp"
 #include "ui/session_tracker.hpp"
 

@@ -2,7 +2,7 @@
 // The selection inputs as the windows hold them: the mode of the window whose Next started
 // the last run, the single-folder window's path box, the multiple-folder window's rows and
 // output folder.
-#include "run/selection_inputs.hpp"
+#include "seams/selection_inputs.hpp"
 
 namespace ferrowick::ui {
 

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "engine/start_migration.hpp"
-#include "support/fake_store_service.hpp"
 #include "fs/text.hpp"
+#include "seams/run_seams.hpp"
+#include "seams/run_state.hpp"
+#include "support/fake_store_service.hpp"
 #include "support/recorders.hpp"
-#include "run/run_seams.hpp"
-#include "run/run_state.hpp"
 
 namespace ferrowick::testing {
 

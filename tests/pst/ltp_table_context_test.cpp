@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 
 #include "pst/check/ltp_checks.hpp"
@@ -94,18 +93,14 @@ TEST(TableContext, RowsAreAddedReplacedAndRemovedById) {
     EXPECT_THROW(table.PutRow(1, wrong), PstError) << "a value of another type";
 }
 
-TEST(TableContext, HundredThousandRowsRoundTripQuickly) {
-    const auto start = std::chrono::steady_clock::now();
+// How long this takes is measured by bench_table_context.
+TEST(TableContext, HundredThousandRowsRoundTrip) {
     TableContext table(Columns());
     constexpr std::uint32_t kRows = 100000;
     for (std::uint32_t n = 0; n < kRows; ++n) table.PutRow(0x200000 + (n * 2654435761u) % 0x1000000, SampleRow(table, n));
     ASSERT_EQ(table.RowCount(), kRows);
     const NodeData node = table.Write();
     const TableContext back = TableContext::Read(node);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    // About a second on an idle machine; the bound only catches work that grows faster than the rows.
-    EXPECT_LT(seconds, 20.0) << "build, write and read of 100,000 rows";
-    RecordProperty("seconds", std::to_string(seconds));
 
     ASSERT_EQ(back.RowCount(), kRows);
     for (std::size_t i = 0; i < kRows; i += 7) {

@@ -12,9 +12,9 @@
 
 #include "fs/path_separator.hpp"
 #include "fs/text.hpp"
-#include "run/conversion_report.hpp"
-#include "run/keyed_queue.hpp"
 #include "run/scan_folder.hpp"
+#include "seams/conversion_report.hpp"
+#include "seams/keyed_queue.hpp"
 #include "support/recorders.hpp"
 #include "support/temp_folder.hpp"
 

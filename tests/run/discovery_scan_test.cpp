@@ -6,8 +6,8 @@
 
 #include "fs/path_separator.hpp"
 #include "fs/text.hpp"
-#include "run/keyed_queue.hpp"
 #include "run/scan_folder.hpp"
+#include "seams/keyed_queue.hpp"
 #include "support/recorders.hpp"
 #include "support/temp_folder.hpp"
 

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "engine/store_service.hpp"
 #include "fs/text.hpp"
 #include "msg/cfb/compound_file.hpp"
 #include "msg/cfb/writer.hpp"
+#include "seams/store_service.hpp"
 #include "store/msg_import.hpp"
 #include "support/msg_fixtures.hpp"
 

@@ -7,17 +7,17 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/store_service.hpp"
 #include "msg/known_properties.hpp"
 #include "msg/msg_reader.hpp"
 #include "msg/msg_writer.hpp"
 #include "pst/messaging/property_tags.hpp"
-#include "support/shared_corpus.hpp"
+#include "seams/store_service.hpp"
 #include "store/msg_import.hpp"
 #include "store/open_store.hpp"
 #include "store/outlook_message_form.hpp"
 #include "store/pst_message.hpp"
 #include "support/msg_fixtures.hpp"
+#include "support/shared_corpus.hpp"
 
 namespace ferrowick {
 namespace {

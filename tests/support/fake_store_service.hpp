@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/store_service.hpp"
+#include "seams/store_service.hpp"
 
 namespace ferrowick::testing {
 

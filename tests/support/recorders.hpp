@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "fs/text.hpp"
-#include "run/clock.hpp"
-#include "run/prompts.hpp"
-#include "run/selection_inputs.hpp"
-#include "run/status_board.hpp"
-#include "run/yielder.hpp"
+#include "seams/clock.hpp"
+#include "seams/prompts.hpp"
+#include "seams/selection_inputs.hpp"
+#include "seams/status_board.hpp"
+#include "seams/yielder.hpp"
 
 namespace ferrowick::testing {
 

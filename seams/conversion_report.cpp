@@ -1,4 +1,4 @@
-#include "run/conversion_report.hpp"
+#include "seams/conversion_report.hpp"
 
 #include "fs/text.hpp"
 

@@ -4,10 +4,10 @@
 // handed to the driver, discovery and the engine by reference.
 #include <string>
 
-#include "run/conversion_report.hpp"
-#include "run/keyed_queue.hpp"
-#include "run/run_settings.hpp"
-#include "run/status_board.hpp"
+#include "seams/conversion_report.hpp"
+#include "seams/keyed_queue.hpp"
+#include "seams/run_settings.hpp"
+#include "seams/status_board.hpp"
 
 namespace ferrowick {
 

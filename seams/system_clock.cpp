@@ -1,6 +1,6 @@
 #include <ctime>
 
-#include "run/clock.hpp"
+#include "seams/clock.hpp"
 
 namespace ferrowick {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fs/text.hpp"
-#include "run/conversion_report.hpp"
+#include "seams/conversion_report.hpp"
 
 namespace ferrowick {
 namespace {
