@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev fonts-dejavu-core fonts-wine
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   pff-tools pst-utils python3-pypff python3-olefile libolecf-utils
   desktop-file-utils scdoc man-db groff-base dpkg-dev lintian
 )
