@@ -16,10 +16,17 @@ public:
     using PstError::PstError;
 };
 
+// A file that was to be made new is there already (or, for FillEmpty, holds something).
+class FileExists : public PstError {
+public:
+    using PstError::PstError;
+};
+
 class RandomAccessFile {
 public:
-    // CreateNew creates the file, or empties it once no other writer holds it.
-    enum class Access { Read, ReadWrite, CreateNew };
+    // CreateNew makes the file and refuses one that exists; FillEmpty opens an existing file
+    // that must be empty (one made without a name). Neither ever empties a file.
+    enum class Access { Read, ReadWrite, CreateNew, FillEmpty };
     RandomAccessFile(const std::filesystem::path& path, Access access);
     RandomAccessFile(RandomAccessFile&& other) noexcept;
     RandomAccessFile& operator=(RandomAccessFile&& other) noexcept;

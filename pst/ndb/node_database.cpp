@@ -339,7 +339,8 @@ NodeDatabase& NodeDatabase::operator=(NodeDatabase&&) noexcept = default;
 NodeDatabase::~NodeDatabase() = default;
 
 NodeDatabase NodeDatabase::Create(const std::filesystem::path& path, CreateOptions options) {
-    auto impl = std::make_unique<Impl>(path, RandomAccessFile(path, RandomAccessFile::Access::CreateNew));
+    const auto access = options.fill_empty_file ? RandomAccessFile::Access::FillEmpty : RandomAccessFile::Access::CreateNew;
+    auto impl = std::make_unique<Impl>(path, RandomAccessFile(path, access));
     impl->mode = OpenMode::ReadWrite;
     impl->header = Header::Fresh(options.crypt);
     impl->amap = AllocationMap::ForNewFile();

@@ -31,11 +31,15 @@ enum class OpenMode { ReadOnly, ReadWrite };
 
 struct CreateOptions {
     CryptMethod crypt = CryptMethod::Permute;  // what Outlook writes
+    // The store goes into the existing, empty file at the path (one made without a name)
+    // instead of a file made there; a file with content is refused either way.
+    bool fill_empty_file = false;
 };
 
 class NodeDatabase {
 public:
-    // A new, empty Unicode file at `path` (replaced if it exists), already committed.
+    // A new, empty Unicode file at `path`, already committed. Throws FileExists when a file
+    // is there already: nothing is ever replaced or emptied.
     static NodeDatabase Create(const std::filesystem::path& path, CreateOptions options = CreateOptions());
     // Throws PstError for ANSI files, files that are no .pst and damaged ones.
     static NodeDatabase Open(const std::filesystem::path& path, OpenMode mode = OpenMode::ReadOnly);

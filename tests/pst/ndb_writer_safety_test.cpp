@@ -46,15 +46,46 @@ std::string Faults(const std::filesystem::path& path) {
     return text;
 }
 
-TEST(NdbWriterSafety, CreatingOverAFileInUseIsRefusedAndEmptiesNothing) {
-    ScratchDir dir("lock");
+// Creating never empties a file that is there: in use, closed, or not a .pst at all.
+TEST(NdbWriterSafety, CreatingOverAnExistingFileIsRefusedAndEmptiesNothing) {
+    ScratchDir dir("exists");
     const auto path = dir / "a.pst";
-    auto writer = NodeDatabase::Create(path);
-    writer.PutNode(Msg(1), NodeId(), Noise(1, 100, 1));
-    writer.Commit();
+    {
+        auto writer = NodeDatabase::Create(path);
+        writer.PutNode(Msg(1), NodeId(), Noise(1, 100, 1));
+        writer.Commit();
+        const auto before = Bytes(path);
+        EXPECT_THROW(NodeDatabase::Create(path), FileExists);
+        EXPECT_THROW(NodeDatabase::Create(path, CreateOptions{.fill_empty_file = true}), FileInUse);
+        EXPECT_EQ(Bytes(path), before);
+    }
     const auto before = Bytes(path);
-    EXPECT_THROW(NodeDatabase::Create(path), FileInUse);
+    EXPECT_THROW(NodeDatabase::Create(path), FileExists);
+    EXPECT_THROW(NodeDatabase::Create(path, CreateOptions{.fill_empty_file = true}), FileExists);
+    EXPECT_THROW(RandomAccessFile(path, RandomAccessFile::Access::CreateNew), FileExists);
     EXPECT_EQ(Bytes(path), before);
+    EXPECT_TRUE(NodeDatabase::Open(path).Contains(Msg(1)));
+
+    const auto text = dir / "notes.txt";
+    std::ofstream(text) << "not a store";
+    EXPECT_THROW(NodeDatabase::Create(text), FileExists);
+    const auto kept = Bytes(text);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "not a store");
+}
+
+// The one file a store may be built into without being made here: an empty one.
+TEST(NdbWriterSafety, AnEmptyFileIsFilledWithACommittedStore) {
+    ScratchDir dir("empty");
+    const auto path = dir / "a.pst";
+    std::ofstream(path).close();
+    {
+        auto db = NodeDatabase::Create(path, CreateOptions{.fill_empty_file = true});
+        db.PutNode(Msg(1), NodeId(), Noise(1, 100, 1));
+        db.Commit();
+    }
+    EXPECT_EQ(Faults(path), "");
+    EXPECT_TRUE(NodeDatabase::Open(path).Contains(Msg(1)));
+    EXPECT_THROW(NodeDatabase::Create(dir / "missing.pst", CreateOptions{.fill_empty_file = true}), PstError);
 }
 
 TEST(NdbWriterSafety, BytesPastTheEndAreCutByTheNextWriterOnly) {
