@@ -48,6 +48,9 @@ struct NodeDatabase::Impl final : BlockStore {
     std::vector<Extent> release_after_commit;
     std::uint64_t batch_start = 0;
     std::vector<std::uint8_t> batch;
+    // A write failed: blocks the state in memory refers to may never have reached the file,
+    // so nothing more is written and the file keeps its last commit.
+    bool write_failed = false;
     bool stop_before_header = false;
     long kill_at_crash_point = -1;  // test hook
     // What the header on disk says: the B-tree roots of the last commit and the file's end.
@@ -93,6 +96,9 @@ struct NodeDatabase::Impl final : BlockStore {
 
     void RequireWritable() const {
         if (mode != OpenMode::ReadWrite) throw PstError(path.string() + " is open for reading only");
+        if (write_failed)
+            throw PstError("an earlier write to " + path.string() +
+                           " failed: nothing more is written to it, it keeps its last commit");
     }
 
     // --- writing blocks ---------------------------------------------------------------
@@ -108,7 +114,12 @@ struct NodeDatabase::Impl final : BlockStore {
         if (batch.empty()) return;
         // Nothing goes past the end the header records: a crash then leaves no stray bytes.
         if (batch_start + batch.size() > disk_eof) RecordGrowth();
-        file.WriteAt(batch_start, batch);
+        try {
+            file.WriteAt(batch_start, batch);
+        } catch (const PstError&) {
+            WriteFailed();
+            throw;
+        }
         batch.clear();
         CrashPoint();
     }
@@ -135,7 +146,7 @@ struct NodeDatabase::Impl final : BlockStore {
             WriteHeader(committed_nbt, committed_bbt, disk_free + fresh_free);
             if (grows) file.Flush();
         } catch (const PstError&) {
-            CutToDiskEof();
+            WriteFailed();
             throw;
         }
         CrashPoint();
@@ -158,10 +169,16 @@ struct NodeDatabase::Impl final : BlockStore {
             WriteHeader(committed_nbt, committed_bbt, amap->FreeBytes());
             if (grows) file.Flush();
         } catch (const PstError&) {
-            CutToDiskEof();
+            WriteFailed();
             throw;
         }
         CrashPoint();
+    }
+
+    void WriteFailed() noexcept {
+        write_failed = true;
+        batch.clear();
+        CutToDiskEof();
     }
 
     // After a failed write: nothing past the end that the header on disk records.
@@ -287,13 +304,10 @@ struct NodeDatabase::Impl final : BlockStore {
         try {
             CommitSteps();
         } catch (const PstError&) {
-            FlushBatchAbandoned();
-            CutToDiskEof();
+            WriteFailed();
             throw;
         }
     }
-
-    void FlushBatchAbandoned() noexcept { batch.clear(); }
 
     void CommitSteps() {
         // 1. The new state's pages go to space that is free in both the old and the new state

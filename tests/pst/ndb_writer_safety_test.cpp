@@ -150,5 +150,56 @@ TEST(NdbWriterSafety, AFailedCommitLeavesThePreviousStateAndNothingPastIt) {
     EXPECT_EQ(db.Nodes().size(), 20u);
 }
 
+// A write that failed may have lost blocks the state in memory refers to: once one has
+// failed, nothing more is written, even when the disk has room again, and the file keeps
+// its last commit.
+TEST(NdbWriterSafety, AfterAFailedWriteNothingMoreIsWritten) {
+    ScratchDir dir("retry");
+    const auto path = dir / "a.pst";
+    {
+        auto db = NodeDatabase::Create(path);
+        for (std::uint32_t i = 0; i < 20; ++i) db.PutNode(Msg(i), NodeId(), Noise(1, 3000, i));
+        db.Commit();
+    }
+    const std::uint64_t size = std::filesystem::file_size(path);
+    for (const std::uint64_t room : {std::uint64_t{64} << 10, std::uint64_t{256} << 10, std::uint64_t{1} << 20}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{size + room, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            int failures = 0;
+            auto db = NodeDatabase::Open(path, OpenMode::ReadWrite);
+            for (std::uint32_t i = 100; i < 400; ++i) {
+                try {
+                    db.PutNode(Msg(i), NodeId(), Noise(1 + i % 3, 2000, i));
+                    if (i % 50 == 0) db.Commit();
+                } catch (const PstError&) {
+                    ++failures;
+                    limit.rlim_cur = RLIM_INFINITY;  // room again
+                    ::setrlimit(RLIMIT_FSIZE, &limit);
+                }
+            }
+            try {
+                db.Commit();
+            } catch (const PstError&) {
+                ++failures;
+            }
+            ::_exit(failures == 0 ? 2 : failures == 1 ? 1 : 0);  // the first failure and every attempt after it
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << room;
+        ASSERT_NE(WEXITSTATUS(status), 2) << room << ": no write failed";
+        ASSERT_EQ(WEXITSTATUS(status), 0) << room << ": writes went on after a failure";
+        EXPECT_EQ(Faults(path), "") << room;
+        EXPECT_EQ(std::filesystem::file_size(path), HeaderOnDisk(path).root.ibFileEof) << room;
+        auto db = NodeDatabase::Open(path);
+        for (const NodeEntry& e : db.Nodes()) EXPECT_NO_THROW(db.ReadNode(e.nid)) << room;
+        EXPECT_GE(db.Nodes().size(), 20u);
+    }
+}
+
 }  // namespace
 }  // namespace ferrowick::pst
