@@ -1,7 +1,8 @@
 #pragma once
 // Positioned reads and writes on a file descriptor, with 64-bit offsets throughout so that
 // files beyond 4 GiB work. Errors become PstError. A file opened for writing is locked
-// against every other writer for as long as it is open; readers take no lock.
+// against every other writer for as long as it is open; readers take no lock. How the
+// writer orders its writes and flushes: the top of node_database.cpp.
 #include <cstdint>
 #include <filesystem>
 #include <span>
