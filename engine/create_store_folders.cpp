@@ -124,6 +124,9 @@ void MigrationCall::CreateNestedFolder(const std::u16string& entry) {
             parentPath = SentItemsName + u"\\" + parentPath.substr(5);
     } else {
         seams_.yielder.Yield();
+        // Replaces the Inbox name read above on purpose: a parent "Inbox" at the top comes
+        // back as InboxName just below, a deeper one keeps its own path. The read above
+        // stays for the store call it makes, in the order this phase has always made them.
         parentPath = prefix;
         if (parentPath == u"Inbox") parentPath = InboxName;
         if (parentPath == u"Sent") parentPath = SentItemsName;

@@ -11,7 +11,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fs/api_support.hpp"
 #include "fs/file_times.hpp"
 #include "fs/item_status.hpp"
 #include "fs/last_error.hpp"
@@ -249,7 +248,6 @@ void MarkStepFailed(FileEntry& entry) {
 }  // namespace
 
 SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry, ListingDetail detail) {
-    EnsureApiSupport();
     entry.SearchPath.assign(pathOrPattern);
     ParsePath(pathOrPattern, entry);
     if (entry.Kind == kFtpPath) {
@@ -283,7 +281,6 @@ SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry,
 }
 
 bool FindNextEntry(FileEntry& entry) {
-    EnsureApiSupport();
     Search* search = Searches().Find(entry.Handle);
     if (search != nullptr && search->next < search->items.size()) {
         FillEntry(entry, *search, search->items[search->next++]);
@@ -320,7 +317,6 @@ bool CloseFind(FileEntry& entry) {
 }
 
 std::uint64_t GetSizeOnDisk(const FileEntry& entry) {
-    EnsureApiSupport();
     return entry.Size;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // The file-system helper layer in one include: path rules, attributes, listings and the
 // existence tests.
-#include "fs/api_support.hpp"
 #include "fs/directory_listing.hpp"
 #include "fs/existence.hpp"
 #include "fs/file_entry.hpp"

@@ -1,6 +1,5 @@
 #include "fs/path_attributes.hpp"
 
-#include "fs/api_support.hpp"
 #include "fs/item_status.hpp"
 #include "fs/last_error.hpp"
 #include "fs/native_location.hpp"
@@ -19,7 +18,6 @@ std::u16string_view LeafOf(std::u16string_view path) {
 }  // namespace
 
 std::int32_t GetPathAttributes(std::u16string_view path) {
-    EnsureApiSupport();
     const NativeLocation location(path);
     if (location.Error() != 0) {
         RecordLastError(location.Error());

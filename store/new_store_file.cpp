@@ -99,10 +99,12 @@ std::optional<pst::PstStore> CreateStoreFile(const std::filesystem::path& path, 
     };
     std::optional<pst::PstStore> store;
     try {
-        store.emplace(pst::PstStore::Create(where, displayName));
+        pst::CreateOptions options;
+        options.fill_empty_file = unnamed >= 0;  // reopened through /proc: it exists, empty
+        store.emplace(pst::PstStore::Create(where, displayName, options));
     } catch (const std::exception& e) {
         if (unnamed >= 0) ::close(unnamed);
-        removeTemporary();
+        if (!dynamic_cast<const pst::FileExists*>(&e)) removeTemporary();  // else not ours
         throw StoreFailure(u"The file " + Text(path) + u" could not be created: " + Shown(e.what(), where, path));
     }
     if (unnamed >= 0) ::close(unnamed);  // the store has its own descriptor, which holds the lock

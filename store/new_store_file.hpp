@@ -1,9 +1,7 @@
 #pragma once
-// A new store file that appears at its path only once it is whole: built and committed
-// without a name (or, where the file system cannot do that, under a hidden temporary name
-// in the same folder), then linked to its name without ever replacing a file that is
-// already there. From its creation on it holds the writer's lock, so nobody else writes
-// into it once it has appeared.
+// A new store file that appears at its path only once it is whole, without ever replacing
+// a file that is there. The steps and what a crash between them leaves: section 8 at the
+// top of pst/ndb/node_database.cpp.
 #include <filesystem>
 #include <optional>
 #include <string>

@@ -2,6 +2,7 @@
 // One .pst opened by a session: the store itself and when it commits. A saved message
 // reaches the disk at the next commit: after 1,000 messages, 2 seconds after the last
 // commit, at Close() (Logoff) and when the last handle lets go (a release after Stop).
+// What a commit does and what a crash leaves: the top of pst/ndb/node_database.cpp.
 #include <chrono>
 #include <memory>
 #include <optional>

@@ -158,8 +158,9 @@ PstStore::PstStore(PstStore&&) noexcept = default;
 PstStore& PstStore::operator=(PstStore&&) noexcept = default;
 PstStore::~PstStore() = default;
 
-PstStore PstStore::Create(const std::filesystem::path& path, const std::u16string& display_name) {
-    auto state = std::make_unique<State>(NodeDatabase::Create(path));
+PstStore PstStore::Create(const std::filesystem::path& path, const std::u16string& display_name,
+                          CreateOptions options) {
+    auto state = std::make_unique<State>(NodeDatabase::Create(path, options));
     MinimumStore minimum = BuildMinimumStore(state->db, display_name);
     state->record_key = minimum.record_key;
     state->store_properties = std::move(minimum.store_properties);

@@ -27,7 +27,8 @@ inline constexpr std::size_t kMaxFolderDepth = 512;
 class PstStore {
 public:
     // A new store at `path` (which must not exist) with the minimum folder tree, committed.
-    static PstStore Create(const std::filesystem::path& path, const std::u16string& display_name);
+    static PstStore Create(const std::filesystem::path& path, const std::u16string& display_name,
+                           CreateOptions options = CreateOptions());
     // An existing Unicode store; `mode` ReadWrite to add to it. Throws PstError when the file
     // is no .pst, is damaged, or lacks what a store needs.
     static PstStore Open(const std::filesystem::path& path, OpenMode mode);

@@ -40,7 +40,8 @@ public:
     void WriteChangedPages(RandomAccessFile& file);
     // Writes the map pages of the regions from `first` on as a new region's are: free but
     // for the map pages themselves, whatever was placed there since. Returns their free
-    // bytes. They stay changed, for the next WriteChangedPages().
+    // bytes. They stay changed, for the next WriteChangedPages(). (Why: growth between
+    // commits, at the top of node_database.cpp.)
     std::uint64_t WriteFreshPages(RandomAccessFile& file, std::uint64_t first) const;
 
     // The content of a map page (trailer sealed) as it should be on disk now.

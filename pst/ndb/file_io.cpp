@@ -24,9 +24,10 @@ namespace {
 RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Access access) : path_(path) {
     int flags = O_CLOEXEC;
     if (access == Access::Read) flags |= O_RDONLY;
-    if (access == Access::ReadWrite) flags |= O_RDWR;
-    if (access == Access::CreateNew) flags |= O_RDWR | O_CREAT;  // emptied once locked
+    if (access == Access::ReadWrite || access == Access::FillEmpty) flags |= O_RDWR;
+    if (access == Access::CreateNew) flags |= O_RDWR | O_CREAT | O_EXCL;
     fd_ = ::open(path.c_str(), flags, 0666);
+    if (fd_ < 0 && errno == EEXIST) throw FileExists(path.string() + " already exists");
     if (fd_ < 0) Fail(path, "cannot open");
     struct stat st{};
     if (::fstat(fd_, &st) == 0 && !S_ISREG(st.st_mode)) {
@@ -35,7 +36,11 @@ RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Access acc
         throw PstError(path.string() + " is not a regular file");
     }
     if (access != Access::Read) LockForWriting();
-    if (access == Access::CreateNew) Resize(0);
+    if (access == Access::FillEmpty && Size() != 0) {
+        ::close(fd_);
+        fd_ = -1;
+        throw FileExists(path.string() + " is not empty");
+    }
 }
 
 // An open-file-description lock belongs to this open file, not to the process, so a second

@@ -1,7 +1,8 @@
 #pragma once
 // Positioned reads and writes on a file descriptor, with 64-bit offsets throughout so that
 // files beyond 4 GiB work. Errors become PstError. A file opened for writing is locked
-// against every other writer for as long as it is open; readers take no lock.
+// against every other writer for as long as it is open; readers take no lock. How the
+// writer orders its writes and flushes: the top of node_database.cpp.
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -16,10 +17,17 @@ public:
     using PstError::PstError;
 };
 
+// A file that was to be made new is there already (or, for FillEmpty, holds something).
+class FileExists : public PstError {
+public:
+    using PstError::PstError;
+};
+
 class RandomAccessFile {
 public:
-    // CreateNew creates the file, or empties it once no other writer holds it.
-    enum class Access { Read, ReadWrite, CreateNew };
+    // CreateNew makes the file and refuses one that exists; FillEmpty opens an existing file
+    // that must be empty (one made without a name). Neither ever empties a file.
+    enum class Access { Read, ReadWrite, CreateNew, FillEmpty };
     RandomAccessFile(const std::filesystem::path& path, Access access);
     RandomAccessFile(RandomAccessFile&& other) noexcept;
     RandomAccessFile& operator=(RandomAccessFile&& other) noexcept;

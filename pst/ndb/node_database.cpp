@@ -1,5 +1,122 @@
 // [MS-PST 2.2.2 NDB layer] The node database: header, B-trees, allocation map and blocks
 // tied together, with commits that survive a crash at any moment.
+//
+// HOW A STORE SURVIVES A CRASH
+// ============================
+// This is the one description of the writer's durability protocol; the other files that
+// take part (file_io, allocation_map, store/new_store_file, store/open_store) point here.
+// Tests: tests/pst/ndb_durability_test.cpp, ndb_writer_safety_test.cpp and
+// tests/store/store_safety_test.cpp (kill -9 at every crash point of a long run).
+//
+// Words used below. "The header" is the 564-byte header at offset 0 with its ROOT.
+// "The committed state" is what the B-tree roots in the header on disk lead to. "disk_eof"
+// is the ibFileEof of the header on disk. A "kill" is the process dying: every write it
+// made is in the page cache and stays. A "power cut" keeps only what fdatasync() returned
+// for; other writes may or may not be there, in any order.
+//
+// 1. The commit point
+//    The header write that names the new NBT and BBT roots. Before it the file shows the
+//    previous state, after it the new one: readers find everything through those roots.
+//    Nothing the committed state uses is ever overwritten. Blocks and B-tree pages go to
+//    space that is free in the map in memory; what a change replaces or removes (blocks,
+//    pages) is only queued (release_after_commit) and stays marked in use until after the
+//    commit point. The only things written in place are the header, the map pages (AMap,
+//    PMap, FMap, FPMap) and the density list, none of which a reader needs to find data.
+//
+// 2. Between commits: blocks and growth (the append rules)
+//    PutNode() writes its blocks at once, gathered into runs of up to 4 MiB (FlushBatch);
+//    a run is also written before any block is read back and at Commit(). They land in
+//    space the maps on disk call free, so a kill leaves them as unused free space.
+//    The file never holds bytes past disk_eof. Before a run would reach past it,
+//    RecordGrowth() makes room and records it first, in this order:
+//      a. the map in memory grows by a quarter of the file: at least one AMap region
+//         (253,952 bytes), at most 16 MiB (a new file: only what it needs);
+//      b. ftruncate() to the new end (the new bytes read as zeros);
+//      c. the map pages of the new regions are written as a new region's are: free but
+//         for the map pages, whatever was placed there since the last commit;
+//      d. a header with the last commit's roots, the new ibFileEof and ibAMapLast, and
+//         the free total of the maps on disk plus the new regions' (cbAMapFree);
+//      e. fdatasync() when the file grew;
+//    and only then is the run written. A file not yet committed records its growth through
+//    step 2 of Commit() instead.
+//
+// 3. Commit(), in this order
+//    1. The changed B-tree pages (and the pages above them, up to new roots) go to free
+//       space; every gathered run is written, growing the file as in 2.
+//    2. RecordSpace(): the file is cut or grown to the map's end; every changed AMap page
+//       is written (marking the old and the new state in use); at the first commit of a
+//       writer the density list becomes an empty one (another program's list describes
+//       its maps, not ours); a header with the OLD roots and the new free total;
+//       fdatasync(). The new state is now wholly on disk.
+//    3. THE COMMIT POINT: a header with the NEW roots; fdatasync().
+//    4. Only if something was released: the queued extents are freed in the map, the
+//       changed AMap pages are written, a header with the same roots and the new free
+//       total; fdatasync().
+//    Every header write also counts up dwUnique and carries the NID and BID counters in
+//    memory, which only ever rise, so an interim header never hands out an ID twice.
+//
+// 4. What a kill leaves, point by point (each CrashPoint() below is one such moment)
+//    - while PutNode() writes (2): the last commit; the new blocks lie in free space.
+//    - inside a growth (2 b-d): between the ftruncate() and the header, bytes past
+//      disk_eof, which readers ignore, the checker lists as a leak and the next writer
+//      cuts; from the header on, the last commit in a longer file whose new regions are
+//      free. Its size equals ibFileEof at every CrashPoint().
+//    - between steps 2 and 3: the last commit, with the new state's blocks and pages
+//      marked in use: leaked space, listed as a leak; nobody reclaims it later.
+//    - from step 3 on: the new state; before step 4 is through, the released space is
+//      still marked in use (a leak again).
+//    Creation (8) adds: a kill before the link leaves no file at all, or a temporary.
+//
+// 5. What a power cut leaves
+//    The header of step 3 is written only after the fdatasync() of step 2 returned, so
+//    the roots it names are on disk. Windows that remain:
+//    - a growth (2) writes its header before its fdatasync(): a power cut within those
+//      moments may keep the header but lose the new size or the new regions' map pages.
+//      Readers still find the last commit (they use no map), but the checker reports the
+//      file damaged and a writer refuses to add to it.
+//    - the header of step 2 and of step 4 also precede their fdatasync(): at worst the
+//      free total disagrees with the maps, which the checker lists as a leak.
+//    - the header is 564 bytes, more than one 512-byte sector: a device that writes 512
+//      bytes at a time can tear it, and then its CRCs fail and the file does not open.
+//      Devices with 4 KiB sectors write it whole. Map pages are 512 bytes at 512-byte
+//      boundaries and so written whole.
+//
+// 6. A failed write (full disk, I/O error, file size limit)
+//    Whatever failed (a write, a resize, a flush), the file is cut back to disk_eof, the
+//    gathered run is dropped and this database writes nothing more (write_failed): its
+//    state in memory may name blocks that never reached the file. The file keeps its last
+//    commit; OpenStore reports "The store could not be written: ...".
+//
+// 7. One writer, any number of readers
+//    A writer holds an open-file-description write lock on the whole file (F_OFD_SETLK,
+//    flock() where those are missing) from opening to closing, also while a new file is
+//    still unnamed: a second writer, in this process or another, gets FileInUse. Readers
+//    take no lock. A reader open while a writer commits may read a header half written
+//    (its CRCs fail) or blocks that a later commit reused (their trailers, which carry
+//    BID, offset and CRC, fail): it gets an error, never other data.
+//
+// 8. Creating a file (store/new_store_file.cpp)
+//    Temporaries a killed writer of the same output left behind are removed first (ones
+//    still locked by their writer stay). The store is made without a name (O_TMPFILE in
+//    the output's folder, filled through /proc/self/fd with fill_empty_file), committed,
+//    then linked to its name with linkat(), which never replaces a file: when one
+//    appeared meanwhile (EEXIST) the store made is dropped and the existing file is
+//    opened as one to add to, or refused as in use. The folder is then fsync()ed so that
+//    the name survives too. Where a file cannot be made without a name, a hidden
+//    ".NAME.<16 hex digits>.tmp" is made beside it with O_EXCL and linked the same way,
+//    and its temporary name removed. Create() never empties a file: O_EXCL, or (unnamed)
+//    a file that must be empty.
+//
+// 9. The next writer (Open() with ReadWrite, then store/open_store.cpp)
+//    Takes the lock (else FileInUse); checks the header's CRCs, loads both B-trees,
+//    requires fAMapValid and loads every AMap page, each checked. OpenStore then checks
+//    the whole file and adds to it only when nothing but leaks is found (and NID counters
+//    that lag, which this writer raises before handing out a NID); anything else is left
+//    byte for byte. Opening writes nothing: bytes past disk_eof are cut by the first
+//    growth or step 2 of the first commit. Leaked space stays leaked.
+//
+// 10. When commits happen: store/open_store.hpp (every 1,000 messages, 2 seconds after
+//    the last commit, at Close() and when the last handle lets go).
 #include "pst/ndb/node_database.hpp"
 
 #include <signal.h>
@@ -48,6 +165,9 @@ struct NodeDatabase::Impl final : BlockStore {
     std::vector<Extent> release_after_commit;
     std::uint64_t batch_start = 0;
     std::vector<std::uint8_t> batch;
+    // A write failed: blocks the state in memory refers to may never have reached the file,
+    // so nothing more is written and the file keeps its last commit.
+    bool write_failed = false;
     bool stop_before_header = false;
     long kill_at_crash_point = -1;  // test hook
     // What the header on disk says: the B-tree roots of the last commit and the file's end.
@@ -86,13 +206,16 @@ struct NodeDatabase::Impl final : BlockStore {
         counters_cover_subnodes = true;
     }
 
-    // Every return from here finds the file whole: the moments a crash test tries.
+    // Every return from here finds the file whole: the moments a crash test tries (see 4).
     void CrashPoint() {
         if (kill_at_crash_point >= 0 && kill_at_crash_point-- == 0) ::raise(SIGKILL);
     }
 
     void RequireWritable() const {
         if (mode != OpenMode::ReadWrite) throw PstError(path.string() + " is open for reading only");
+        if (write_failed)
+            throw PstError("an earlier write to " + path.string() +
+                           " failed: nothing more is written to it, it keeps its last commit");
     }
 
     // --- writing blocks ---------------------------------------------------------------
@@ -106,18 +229,18 @@ struct NodeDatabase::Impl final : BlockStore {
 
     void FlushBatch() {
         if (batch.empty()) return;
-        // Nothing goes past the end the header records: a crash then leaves no stray bytes.
-        if (batch_start + batch.size() > disk_eof) RecordGrowth();
-        file.WriteAt(batch_start, batch);
+        if (batch_start + batch.size() > disk_eof) RecordGrowth();  // the append rules (2)
+        try {
+            file.WriteAt(batch_start, batch);
+        } catch (const PstError&) {
+            WriteFailed();
+            throw;
+        }
         batch.clear();
         CrashPoint();
     }
 
-    // Grows the file to the map in memory and records that in a header that still names the
-    // last commit's B-trees: the new regions free, as the file's other regions are on disk.
-    // The size, the maps and the header are written back to back, so that a crash finds them
-    // agreeing, and the flush follows at once, so that only a power failure within it could
-    // find the header on disk before the rest. Also cuts bytes a crash left past the end.
+    // Steps 2 a-e at the top of this file. Also cuts bytes a crash left past the end.
     void RecordGrowth() {
         std::uint64_t end = amap->FileEnd();
         if (disk_eof != 0 && end > disk_eof) {
@@ -135,16 +258,15 @@ struct NodeDatabase::Impl final : BlockStore {
             WriteHeader(committed_nbt, committed_bbt, disk_free + fresh_free);
             if (grows) file.Flush();
         } catch (const PstError&) {
-            CutToDiskEof();
+            WriteFailed();
             throw;
         }
         CrashPoint();
     }
 
-    // Brings the file's size and all its AMaps to the state in memory and records them in a
-    // header that still names the last commit's B-trees: space taken since then shows as
-    // leaked, never as free, and the free total matches the maps. Written back to back as in
-    // RecordGrowth().
+    // Step 2 of Commit() (see 3 at the top of this file), and the growth of a file not yet
+    // committed: size and maps as in memory, recorded under the last commit's roots, so that
+    // space taken since shows as leaked, never as free.
     void RecordSpace() {
         const std::uint64_t end = amap->FileEnd();
         try {
@@ -158,13 +280,19 @@ struct NodeDatabase::Impl final : BlockStore {
             WriteHeader(committed_nbt, committed_bbt, amap->FreeBytes());
             if (grows) file.Flush();
         } catch (const PstError&) {
-            CutToDiskEof();
+            WriteFailed();
             throw;
         }
         CrashPoint();
     }
 
-    // After a failed write: nothing past the end that the header on disk records.
+    void WriteFailed() noexcept {
+        write_failed = true;
+        batch.clear();
+        CutToDiskEof();
+    }
+
+    // See 6 at the top of this file.
     void CutToDiskEof() noexcept {
         try {
             if (disk_eof >= kFirstAMapOffset && file.Size() > disk_eof) file.Resize(disk_eof);
@@ -287,41 +415,33 @@ struct NodeDatabase::Impl final : BlockStore {
         try {
             CommitSteps();
         } catch (const PstError&) {
-            FlushBatchAbandoned();
-            CutToDiskEof();
+            WriteFailed();
             throw;
         }
     }
 
-    void FlushBatchAbandoned() noexcept { batch.clear(); }
-
+    // The numbered steps are those of 3 at the top of this file.
     void CommitSteps() {
-        // 1. The new state's pages go to space that is free in both the old and the new state
-        //    (freed space is still marked in use), next to the blocks PutNode() already wrote.
+        // 1. Freed space is still marked in use: the pages go where neither state has anything.
         const auto place = [this](BlockRef old, const auto& build) { return PlacePage(old, build); };
         const BlockRef nbt_root = nbt.Flush(place);
         const BlockRef bbt_root = bbt.Flush(place);
         for (BlockRef r : nbt.TakeDroppedPages()) release_after_commit.push_back({r.ib, kPageSize});
         for (BlockRef r : bbt.TakeDroppedPages()) release_after_commit.push_back({r.ib, kPageSize});
         FlushBatch();
-        // 2. The AMaps now mark the old and the new state in use; recorded with the old roots
-        //    they only show some leaked space.
+        // 2.
         RecordSpace();
         file.Flush();
         CrashPoint();
         if (stop_before_header) throw PstError("commit stopped before the header (test hook)");
-        // 3. THE COMMIT POINT: the header is the only thing that says which B-tree roots are
-        //    current. Everything it points at is on disk (flushed above), so a crash before
-        //    this write leaves the previous state and a crash after it the new one.
+        // 3. THE COMMIT POINT.
         WriteHeader(nbt_root, bbt_root, amap->FreeBytes());
         committed_nbt = nbt_root;
         committed_bbt = bbt_root;
         CrashPoint();
         file.Flush();
         CrashPoint();
-        // 4. Nothing committed refers to the released space any more: free it and record
-        //    that, maps and header back to back. A crash in here leaves the committed state
-        //    with some leaked space.
+        // 4. Nothing committed refers to the released space any more.
         if (!release_after_commit.empty()) {
             for (const Extent& e : release_after_commit) amap->Release(e.ib, e.bytes);
             release_after_commit.clear();
@@ -339,7 +459,8 @@ NodeDatabase& NodeDatabase::operator=(NodeDatabase&&) noexcept = default;
 NodeDatabase::~NodeDatabase() = default;
 
 NodeDatabase NodeDatabase::Create(const std::filesystem::path& path, CreateOptions options) {
-    auto impl = std::make_unique<Impl>(path, RandomAccessFile(path, RandomAccessFile::Access::CreateNew));
+    const auto access = options.fill_empty_file ? RandomAccessFile::Access::FillEmpty : RandomAccessFile::Access::CreateNew;
+    auto impl = std::make_unique<Impl>(path, RandomAccessFile(path, access));
     impl->mode = OpenMode::ReadWrite;
     impl->header = Header::Fresh(options.crypt);
     impl->amap = AllocationMap::ForNewFile();

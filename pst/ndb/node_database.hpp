@@ -3,14 +3,11 @@
 // split into data blocks plus a tree of sub-nodes, found through the node B-tree; blocks
 // found through the block B-tree; free space kept in the allocation map pages.
 //
-// Changes (PutNode, RemoveNode, AllocateNodeId) become durable at Commit(): everything new
-// goes to free space first and the header is rewritten last, so the file always shows the
-// state of the last Commit() whatever happens in between. The file never holds bytes past
-// the end its header records, and the header's free total always matches the AMaps, apart
-// from the moment between two adjacent writes.
-//
-// A database open for writing holds the file's writer lock: a second writer fails with
-// FileInUse, readers are not held up.
+// Changes (PutNode, RemoveNode, AllocateNodeId) become durable at Commit(); a crash at any
+// moment leaves the state of the last Commit(). A database open for writing holds the
+// file's writer lock (a second writer gets FileInUse; readers take none), and after a
+// failed write it writes nothing more. The whole protocol, with what a crash leaves at each
+// point, is written down once, at the top of node_database.cpp.
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -31,11 +28,15 @@ enum class OpenMode { ReadOnly, ReadWrite };
 
 struct CreateOptions {
     CryptMethod crypt = CryptMethod::Permute;  // what Outlook writes
+    // The store goes into the existing, empty file at the path (one made without a name)
+    // instead of a file made there; a file with content is refused either way.
+    bool fill_empty_file = false;
 };
 
 class NodeDatabase {
 public:
-    // A new, empty Unicode file at `path` (replaced if it exists), already committed.
+    // A new, empty Unicode file at `path`, already committed. Throws FileExists when a file
+    // is there already: nothing is ever replaced or emptied.
     static NodeDatabase Create(const std::filesystem::path& path, CreateOptions options = CreateOptions());
     // Throws PstError for ANSI files, files that are no .pst and damaged ones.
     static NodeDatabase Open(const std::filesystem::path& path, OpenMode mode = OpenMode::ReadOnly);
@@ -64,7 +65,7 @@ public:
     std::vector<NodeEntry> Nodes() const;
     void ForEachNode(const std::function<void(const NodeEntry&)>& visit) const;
 
-    // Makes every change since the last Commit() durable (see the top of this file).
+    // Makes every change since the last Commit() durable (see the top of node_database.cpp).
     void Commit();
 
     // For tests: stop a Commit() just before the header is written (as a crash would), and
