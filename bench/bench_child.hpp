@@ -22,6 +22,7 @@ struct ChildRun {
 
 inline ChildRun RunChild(const std::vector<std::string>& argv, bool syncAfter = false) {
     ChildRun run;
+    std::fflush(nullptr);  // or the child's freopen writes out what this process buffered
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
