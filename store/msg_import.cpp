@@ -209,16 +209,17 @@ pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameTo
     } catch (const std::exception& e) {
         throw StoreFailure(where + u" is not a readable .msg file: " + FromNative(e.what()));
     }
-    // Converted against a copy of the map, so a failure leaves no names behind in the store.
-    pst::NameToIdMap staged = names;
-    pst::MessageContent content;
+    // A failure takes back the names this message registered, so it leaves none in the store.
+    const pst::NameToIdMap::Checkpoint before = names.Save();
     try {
-        content = ImportedContent(message, staged);
+        return ImportedContent(message, names);
     } catch (const StoreFailure& e) {
+        names.RollBack(before);
         throw StoreFailure(where + u" could not be imported: " + e.Description());
+    } catch (...) {
+        names.RollBack(before);
+        throw;
     }
-    names = std::move(staged);
-    return content;
 }
 
 }  // namespace ferrowick

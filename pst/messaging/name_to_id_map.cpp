@@ -140,6 +140,14 @@ std::uint16_t NameToIdMap::GuidIndex(const Guid& guid) {
     return static_cast<std::uint16_t>(guids_.size() + 2);
 }
 
+void NameToIdMap::RollBack(const Checkpoint& point) {
+    if (point.entries > entries_.size() || point.guids > guids_.size())
+        throw PstError("name-to-ID map: a checkpoint from a later state cannot be rolled back to");
+    entries_.resize(point.entries);
+    guids_.resize(point.guids);
+    changed_ = point.changed;
+}
+
 std::optional<std::uint16_t> NameToIdMap::Find(const NamedProperty& property) const {
     for (std::size_t i = 0; i < entries_.size(); ++i)
         if (entries_[i] == property) return static_cast<std::uint16_t>(kFirstId + i);
