@@ -8,15 +8,8 @@
 namespace ferrowick::msg::cfb {
 namespace {
 
-// Lexicographic order of an upper-cased name against a name upper-cased on the fly.
-int CompareUpper(std::u16string_view upper, std::u16string_view name) {
-    const std::size_t n = std::min(upper.size(), name.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t y = UpperCaseForNames(name[i]);
-        if (upper[i] != y) return upper[i] < y ? -1 : 1;
-    }
-    return upper.size() == name.size() ? 0 : (upper.size() < name.size() ? -1 : 1);
-}
+// Names are at most 31 code units; a query is upper-cased once into a buffer on the stack.
+constexpr std::size_t kQueryBuffer = 64;
 
 }  // namespace
 
@@ -55,12 +48,23 @@ ChildNameIndex::ChildNameIndex(std::span<const DirectoryEntry> entries,
 
 std::optional<DirectoryEntryId> ChildNameIndex::Find(DirectoryEntryId storage, std::u16string_view name,
                                                      bool isStorage) const {
+    char16_t buffer[kQueryBuffer];
+    std::u16string longer;
+    char16_t* upper = buffer;
+    if (name.size() > kQueryBuffer) {
+        longer.resize(name.size());
+        upper = longer.data();
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) upper[i] = UpperCaseForNames(name[i]);
+    const std::u16string_view key(upper, name.size());
+    const std::uint8_t kind = isStorage ? 1 : 0;
+
     const std::span<const DirectoryEntryId> list = Sorted(storage);
-    const auto it = std::lower_bound(list.begin(), list.end(), name, [&](DirectoryEntryId id, std::u16string_view key) {
-        const int order = CompareUpper(UpperName(id), key);
-        return order != 0 ? order < 0 : isStorage_[id.value] < static_cast<std::uint8_t>(isStorage);
+    const auto it = std::lower_bound(list.begin(), list.end(), key, [&](DirectoryEntryId id, std::u16string_view k) {
+        const int order = UpperName(id).compare(k);
+        return order != 0 ? order < 0 : isStorage_[id.value] < kind;
     });
-    if (it == list.end() || CompareUpper(UpperName(*it), name) != 0 || IsStorage(*it) != isStorage) return std::nullopt;
+    if (it == list.end() || UpperName(*it) != key || isStorage_[it->value] != kind) return std::nullopt;
     return *it;
 }
 
