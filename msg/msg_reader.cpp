@@ -40,7 +40,7 @@ public:
     std::optional<DirectoryEntryId> Stream(std::u16string_view name) const { return names_.Find(storage_, name, false); }
     std::optional<DirectoryEntryId> Storage(std::u16string_view name) const { return names_.Find(storage_, name, true); }
     std::size_t Count() const { return count_; }
-    // Children in (upper-cased name, is a storage) order.
+    // Each name and kind once, in the index's order.
     std::span<const DirectoryEntryId> All() const { return names_.Sorted(storage_); }
     std::u16string_view UpperName(DirectoryEntryId id) const { return names_.UpperName(id); }
     bool IsStorage(DirectoryEntryId id) const { return names_.IsStorage(id); }

@@ -2,6 +2,7 @@
 #include "msg/cfb/child_name_index.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "msg/cfb/entry_name.hpp"
 
@@ -10,6 +11,11 @@ namespace {
 
 // Names are at most 31 code units; a query is upper-cased once into a buffer on the stack.
 constexpr std::size_t kQueryBuffer = 64;
+
+int Compare(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t));
+}
 
 }  // namespace
 
@@ -28,20 +34,28 @@ ChildNameIndex::ChildNameIndex(std::span<const DirectoryEntry> entries,
     }
     nameStart_.push_back(static_cast<std::uint32_t>(upper_.size()));
 
-    const auto before = [this](DirectoryEntryId a, DirectoryEntryId b) {
-        const int order = UpperName(a).compare(UpperName(b));
-        return order != 0 ? order < 0 : isStorage_[a.value] < isStorage_[b.value];
-    };
-    const auto same = [this](DirectoryEntryId a, DirectoryEntryId b) {
-        return isStorage_[a.value] == isStorage_[b.value] && UpperName(a) == UpperName(b);
-    };
+    // Ordered by length, then by the upper-cased code units' bytes, then streams before
+    // storages, then tree order: cheap to compare, and any fixed order serves a lookup.
+    std::vector<std::uint32_t> treeOrder(n, 0);
     sortedStart_.reserve(n + 1);
     for (std::size_t s = 0; s < n; ++s) {
         sortedStart_.push_back(static_cast<std::uint32_t>(sorted_.size()));
         if (s >= children.size() || children[s].empty()) continue;
-        const auto first = sorted_.insert(sorted_.end(), children[s].begin(), children[s].end());
-        std::stable_sort(first, sorted_.end(), before);  // stable: the first in tree order leads
-        sorted_.erase(std::unique(first, sorted_.end(), same), sorted_.end());
+        const std::vector<DirectoryEntryId>& list = children[s];
+        for (std::size_t i = 0; i < list.size(); ++i) treeOrder[list[i].value] = static_cast<std::uint32_t>(i);
+        const auto first = sorted_.insert(sorted_.end(), list.begin(), list.end());
+        std::sort(first, sorted_.end(), [&](DirectoryEntryId a, DirectoryEntryId b) {
+            const int order = Compare(NameOf(a), NameOf(b));
+            if (order != 0) return order < 0;
+            if (isStorage_[a.value] != isStorage_[b.value]) return isStorage_[a.value] < isStorage_[b.value];
+            return treeOrder[a.value] < treeOrder[b.value];
+        });
+        sorted_.erase(std::unique(first, sorted_.end(),
+                                  [&](DirectoryEntryId a, DirectoryEntryId b) {
+                                      return isStorage_[a.value] == isStorage_[b.value] &&
+                                             Compare(NameOf(a), NameOf(b)) == 0;
+                                  }),
+                      sorted_.end());
     }
     sortedStart_.push_back(static_cast<std::uint32_t>(sorted_.size()));
 }
@@ -61,10 +75,10 @@ std::optional<DirectoryEntryId> ChildNameIndex::Find(DirectoryEntryId storage, s
 
     const std::span<const DirectoryEntryId> list = Sorted(storage);
     const auto it = std::lower_bound(list.begin(), list.end(), key, [&](DirectoryEntryId id, std::u16string_view k) {
-        const int order = UpperName(id).compare(k);
+        const int order = Compare(NameOf(id), k);
         return order != 0 ? order < 0 : isStorage_[id.value] < kind;
     });
-    if (it == list.end() || UpperName(*it) != key || isStorage_[it->value] != kind) return std::nullopt;
+    if (it == list.end() || Compare(NameOf(*it), key) != 0 || isStorage_[it->value] != kind) return std::nullopt;
     return *it;
 }
 

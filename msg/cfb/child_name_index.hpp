@@ -22,12 +22,16 @@ public:
     // The child of `storage` of that name (any case) and kind. Of children with the same
     // upper-cased name and kind (a damaged directory), the first in tree order counts.
     std::optional<DirectoryEntryId> Find(DirectoryEntryId storage, std::u16string_view name, bool isStorage) const;
-    // The children that Find can return, ordered by (upper-cased name, is a storage).
+    // The children that Find can return, in the index's own order.
     std::span<const DirectoryEntryId> Sorted(DirectoryEntryId storage) const;
     std::u16string_view UpperName(DirectoryEntryId id) const;
     bool IsStorage(DirectoryEntryId id) const { return isStorage_[id.value] != 0; }
 
 private:
+    std::u16string_view NameOf(DirectoryEntryId id) const {  // unchecked: ids come from the index
+        return std::u16string_view(upper_).substr(nameStart_[id.value], nameStart_[id.value + 1] - nameStart_[id.value]);
+    }
+
     std::u16string upper_;                // every entry's upper-cased name, one after another
     std::vector<std::uint32_t> nameStart_;  // entry i's name is [nameStart_[i], nameStart_[i + 1])
     std::vector<std::uint8_t> isStorage_;

@@ -61,7 +61,7 @@ TEST(CfbChildNameIndex, FindsNamesInAnyCaseAndKeepsStreamsAndStoragesApart) {
     EXPECT_EQ(names.Find(DirectoryEntryId{99}, u"x", false), std::nullopt);
 }
 
-TEST(CfbChildNameIndex, ListsEachNameAndKindOnceInNameOrder) {
+TEST(CfbChildNameIndex, ListsEachNameAndKindOnceShorterNamesFirst) {
     const Directory d = Sample();
     const ChildNameIndex& names = d.Names();
     EXPECT_EQ(Values(names.Sorted(DirectoryEntryId::Root())), (std::vector<std::uint32_t>{2, 1, 3, 4}));
