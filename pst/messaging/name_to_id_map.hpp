@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "pst/ltp/property_context.hpp"
@@ -54,6 +55,9 @@ private:
     std::uint16_t GuidIndex(const Guid& guid);  // wGuid: 1 PS_MAPI, 2 PS_PUBLIC_STRINGS, 3+ stream
     std::vector<Guid> guids_;
     std::vector<NamedProperty> entries_;  // entries_[i] has the ID 0x8000 + i
+    // Every name's first ID, by the name's bytes: a message looks up dozens of names.
+    std::unordered_map<std::string, std::uint16_t> ids_;
+    void Index(std::size_t entry);
     bool changed_ = false;
 };
 
