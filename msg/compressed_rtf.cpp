@@ -70,21 +70,45 @@ std::optional<std::string> DecompressRtfStart(std::span<const std::uint8_t> comp
     return out;
 }
 
-std::optional<std::uint32_t> RtfAnsiCodePage(std::span<const std::uint8_t> compressed) {
-    // The header's control words come before any text: the first few KB are enough.
-    constexpr std::size_t kHeaderLimit = 8192;
-    const auto rtf = DecompressRtfStart(compressed, kHeaderLimit);
-    if (!rtf) return std::nullopt;
-    constexpr std::string_view kWord = "\\ansicpg";
-    const std::size_t found = rtf->find(kWord);
-    if (found == std::string::npos) return std::nullopt;
+namespace {
+
+constexpr std::string_view kAnsiCodePageWord = "\\ansicpg";
+constexpr std::size_t kMaxCodePageDigits = 6;
+
+// The value after the first \ansicpg of `rtf`, when `rtf` holds all of it: nullopt when the word
+// is absent or `rtf` ends before the number does (`complete` is then false).
+std::optional<std::uint32_t> AnsiCodePageIn(std::string_view rtf, bool& complete) {
+    complete = true;
+    const std::size_t found = rtf.find(kAnsiCodePageWord);
+    if (found == std::string_view::npos) {
+        complete = false;
+        return std::nullopt;
+    }
     std::uint32_t value = 0;
-    std::size_t i = found + kWord.size();
+    std::size_t i = found + kAnsiCodePageWord.size();
     const std::size_t first = i;
-    while (i < rtf->size() && std::isdigit(static_cast<unsigned char>((*rtf)[i])) && i - first < 6)
-        value = value * 10 + static_cast<std::uint32_t>((*rtf)[i++] - '0');
+    while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i])) && i - first < kMaxCodePageDigits)
+        value = value * 10 + static_cast<std::uint32_t>(rtf[i++] - '0');
+    if (i == rtf.size() && i - first < kMaxCodePageDigits) complete = false;
     if (i == first || value == 0) return std::nullopt;
     return value;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> RtfAnsiCodePage(std::span<const std::uint8_t> compressed) {
+    // The header's control words come before any text: the first few KB are enough, and the
+    // code page is nearly always in the first few hundred bytes, so those are tried first.
+    constexpr std::size_t kFirstTry = 512;
+    constexpr std::size_t kHeaderLimit = 8192;
+    bool complete = false;
+    for (const std::size_t limit : {kFirstTry, kHeaderLimit}) {
+        const auto rtf = DecompressRtfStart(compressed, limit);
+        if (!rtf) return std::nullopt;
+        const auto value = AnsiCodePageIn(*rtf, complete);
+        if (complete || rtf->size() < limit || limit == kHeaderLimit) return value;
+    }
+    return std::nullopt;
 }
 
 }  // namespace ferrowick::msg

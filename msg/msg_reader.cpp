@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <span>
 #include <string>
 
 #include "msg/cfb/entry_name.hpp"
@@ -30,32 +31,23 @@ std::u16string UpperName(std::u16string_view name) {
     return out;
 }
 
-// The children of one storage by upper-cased name and kind, looked up once per storage. Of
-// duplicate names (a damaged directory) the first in tree order counts.
+// The children of one storage by upper-cased name and kind, from the index the directory
+// built once. Of duplicate names (a damaged directory) the first in tree order counts.
 class StorageIndex {
 public:
-    StorageIndex(const CompoundFile& file, DirectoryEntryId storage) {
-        const auto children = file.Children(storage);
-        count_ = children.size();
-        for (DirectoryEntryId id : children) {
-            const cfb::DirectoryEntry& e = file.Entry(id);
-            byName_.emplace(Key{UpperName(e.name), e.IsStorage()}, id);
-        }
-    }
-    std::optional<DirectoryEntryId> Stream(std::u16string_view name) const { return Find(name, false); }
-    std::optional<DirectoryEntryId> Storage(std::u16string_view name) const { return Find(name, true); }
+    StorageIndex(const CompoundFile& file, DirectoryEntryId storage)
+        : names_(file.Names()), storage_(storage), count_(file.Children(storage).size()) {}
+    std::optional<DirectoryEntryId> Stream(std::u16string_view name) const { return names_.Find(storage_, name, false); }
+    std::optional<DirectoryEntryId> Storage(std::u16string_view name) const { return names_.Find(storage_, name, true); }
     std::size_t Count() const { return count_; }
-    // Children in name order: (upper-cased name, is a storage) -> entry.
-    using Key = std::pair<std::u16string, bool>;
-    const std::map<Key, DirectoryEntryId>& All() const { return byName_; }
+    // Each name and kind once, in the index's order.
+    std::span<const DirectoryEntryId> All() const { return names_.Sorted(storage_); }
+    std::u16string_view UpperName(DirectoryEntryId id) const { return names_.UpperName(id); }
+    bool IsStorage(DirectoryEntryId id) const { return names_.IsStorage(id); }
 
 private:
-    std::optional<DirectoryEntryId> Find(std::u16string_view name, bool storage) const {
-        const auto it = byName_.find(Key{UpperName(name), storage});
-        if (it == byName_.end()) return std::nullopt;
-        return it->second;
-    }
-    std::map<Key, DirectoryEntryId> byName_;
+    const cfb::ChildNameIndex& names_;
+    DirectoryEntryId storage_;
     std::size_t count_ = 0;
 };
 
@@ -102,9 +94,9 @@ private:
         Message m;
         m.properties = ReadProperties(index, stream, codePages);
         std::vector<std::pair<std::uint32_t, DirectoryEntryId>> recipients, attachments;
-        for (const auto& [key, id] : index.All()) {
-            const auto& [name, isStorage] = key;
-            if (!isStorage) continue;
+        for (const DirectoryEntryId id : index.All()) {
+            if (!index.IsStorage(id)) continue;
+            const std::u16string_view name = index.UpperName(id);
             std::uint32_t number = 0;
             if (names::ParseIndexedName(name, names::kRecipientPrefix, number)) recipients.emplace_back(number, id);
             else if (names::ParseIndexedName(name, names::kAttachmentPrefix, number)) attachments.emplace_back(number, id);
@@ -263,9 +255,9 @@ private:
         }
         // Some writers leave variable-size properties out of the property stream; their
         // value streams still say what they are.
-        for (const auto& [key, id] : index.All()) {
+        for (const DirectoryEntryId id : index.All()) {
             PropertyTag tag;
-            if (key.second || !names::ParseValueStreamName(key.first, tag)) continue;
+            if (index.IsStorage(id) || !names::ParseValueStreamName(index.UpperName(id), tag)) continue;
             const PropertyType t = tag.type;
             if (t != PropertyType::String && t != PropertyType::String8 && t != PropertyType::Binary) continue;
             if (!listed.insert(tag).second) continue;

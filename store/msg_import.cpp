@@ -5,8 +5,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <span>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -169,10 +172,36 @@ private:
 // than sector by sector; a large one is left to the reader's lazy streams.
 constexpr std::uint64_t kReadWholeUpTo = 32 * 1024 * 1024;
 
+// One buffer serves file after file, neither allocated nor zero-filled for each message. The
+// message read from it owns its values, so the buffer is free again once it is read.
+class ReadBuffer {
+public:
+    std::span<std::uint8_t> Take(std::size_t size) {
+        if (size > capacity_) {
+            capacity_ = std::max(size, capacity_ * 2);
+            data_.reset(new std::uint8_t[capacity_]);  // uninitialised: every byte used is read first
+        }
+        return {data_.get(), size};
+    }
+    // A buffer grown for a rare large file is not kept.
+    void Trim() {
+        if (capacity_ > kKept) {
+            data_.reset();
+            capacity_ = 0;
+        }
+    }
+
+private:
+    static constexpr std::size_t kKept = 4 * 1024 * 1024;
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t capacity_ = 0;
+};
+
 msg::Message ReadWhole(fs::ReadableFile& file) {
     if (file.Size() > kReadWholeUpTo)
         return msg::ReadMessage(msg::cfb::CompoundFile(msg::cfb::DescriptorSource(file.Release(), file.Size())));
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+    thread_local ReadBuffer buffer;
+    const std::span<std::uint8_t> bytes = buffer.Take(static_cast<std::size_t>(file.Size()));
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::read(file.Descriptor(), bytes.data() + done, bytes.size() - done);
@@ -181,8 +210,11 @@ msg::Message ReadWhole(fs::ReadableFile& file) {
         if (n == 0) break;  // shorter than it was: the reader says what is missing
         done += static_cast<std::size_t>(n);
     }
-    bytes.resize(done);
-    return msg::ReadMessage(std::move(bytes));
+    struct TrimAfter {
+        ReadBuffer& b;
+        ~TrimAfter() { b.Trim(); }
+    } trim{buffer};
+    return msg::ReadMessage(msg::cfb::CompoundFile(msg::cfb::ViewSource(bytes.first(done))));
 }
 
 }  // namespace
@@ -209,16 +241,17 @@ pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameTo
     } catch (const std::exception& e) {
         throw StoreFailure(where + u" is not a readable .msg file: " + FromNative(e.what()));
     }
-    // Converted against a copy of the map, so a failure leaves no names behind in the store.
-    pst::NameToIdMap staged = names;
-    pst::MessageContent content;
+    // A failure takes back the names this message registered, so it leaves none in the store.
+    const pst::NameToIdMap::Checkpoint before = names.Save();
     try {
-        content = ImportedContent(message, staged);
+        return ImportedContent(message, names);
     } catch (const StoreFailure& e) {
+        names.RollBack(before);
         throw StoreFailure(where + u" could not be imported: " + e.Description());
+    } catch (...) {
+        names.RollBack(before);
+        throw;
     }
-    names = std::move(staged);
-    return content;
 }
 
 }  // namespace ferrowick

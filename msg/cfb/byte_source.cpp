@@ -59,6 +59,19 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
+class SpanSource final : public ByteSource {
+public:
+    explicit SpanSource(std::span<const std::uint8_t> bytes) : view_(bytes) {}
+    std::uint64_t Size() const override { return view_.size(); }
+    void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
+        if (offset > view_.size() || out.size() > view_.size() - offset) ThrowOutside(offset, out.size(), view_.size());
+        if (!out.empty()) std::memcpy(out.data(), view_.data() + offset, out.size());
+    }
+
+private:
+    std::span<const std::uint8_t> view_;
+};
+
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path) {
@@ -82,5 +95,7 @@ std::unique_ptr<ByteSource> DescriptorSource(int descriptor, std::uint64_t size)
 std::unique_ptr<ByteSource> MemorySource(std::vector<std::uint8_t> bytes) {
     return std::make_unique<BufferSource>(std::move(bytes));
 }
+
+std::unique_ptr<ByteSource> ViewSource(std::span<const std::uint8_t> bytes) { return std::make_unique<SpanSource>(bytes); }
 
 }  // namespace ferrowick::msg::cfb

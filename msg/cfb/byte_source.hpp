@@ -22,5 +22,7 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path);
 // Takes over `descriptor`, already open for reading on a regular file of `size` bytes.
 std::unique_ptr<ByteSource> DescriptorSource(int descriptor, std::uint64_t size);
 std::unique_ptr<ByteSource> MemorySource(std::vector<std::uint8_t> bytes);
+// Bytes the caller keeps, unchanged, for as long as the source is used.
+std::unique_ptr<ByteSource> ViewSource(std::span<const std::uint8_t> bytes);
 
 }  // namespace ferrowick::msg::cfb

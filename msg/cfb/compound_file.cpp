@@ -44,6 +44,8 @@ std::optional<DirectoryEntryId> CompoundFile::Find(DirectoryEntryId storage, std
     return state_->directory->Find(storage, name);
 }
 
+const ChildNameIndex& CompoundFile::Names() const { return state_->directory->Names(); }
+
 StreamReader CompoundFile::OpenStream(DirectoryEntryId id) const {
     State& s = *state_;
     const DirectoryEntry& e = s.directory->Entry(id);

@@ -27,6 +27,7 @@ public:
     const DirectoryEntry& Entry(DirectoryEntryId id) const;
     std::span<const DirectoryEntryId> Children(DirectoryEntryId storage) const;
     std::optional<DirectoryEntryId> Find(DirectoryEntryId storage, std::u16string_view name) const;
+    const ChildNameIndex& Names() const;
     // Throws CfbError when `id` is not a stream or its size cannot be true.
     StreamReader OpenStream(DirectoryEntryId id) const;
 

@@ -33,6 +33,7 @@ Directory Directory::FromEntries(std::vector<DirectoryEntry> entries) {
     d.children_.resize(d.entries_.size());
     d.parent_.assign(d.entries_.size(), DirectoryEntryId::None());
     d.WalkTrees();
+    d.names_ = ChildNameIndex(d.entries_, d.children_);
     return d;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "msg/cfb/allocation_table.hpp"
+#include "msg/cfb/child_name_index.hpp"
 #include "msg/cfb/directory_entry.hpp"
 #include "msg/cfb/sector_file.hpp"
 
@@ -28,6 +29,8 @@ public:
     // Looks the name up by the tree's order first, then by a plain scan, for trees whose
     // writer sorted them wrongly.
     std::optional<DirectoryEntryId> Find(DirectoryEntryId storage, std::u16string_view name) const;
+    // Every storage's children by upper-cased name, built with the directory.
+    const ChildNameIndex& Names() const { return names_; }
 
 private:
     void WalkTrees();
@@ -35,6 +38,7 @@ private:
     std::vector<DirectoryEntry> entries_;
     std::vector<std::vector<DirectoryEntryId>> children_;
     std::vector<DirectoryEntryId> parent_;  // the storage that lists each entry
+    ChildNameIndex names_;
 };
 
 }  // namespace ferrowick::msg::cfb

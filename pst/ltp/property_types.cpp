@@ -1,6 +1,7 @@
 // Property types and values [MS-OXCDATA 2.11.1, MS-PST 2.3.3.3, 2.3.3.4].
 #include "pst/ltp/property_types.hpp"
 
+#include <array>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -52,10 +53,20 @@ constexpr TypeInfo kTypes[] = {
     {PropertyType::MultipleBinary, "PtypMultipleBinary", 0, 22},
 };
 
+// Every value is checked against its type: a direct table, not a search, maps a raw type to
+// its entry (one past its index; 0 for types that are not known).
+constexpr std::size_t kRawTypeLimit = 0x1103;
+using TypeIndex = std::array<std::uint8_t, kRawTypeLimit>;
+constexpr TypeIndex MakeTypeIndex() {
+    TypeIndex index{};
+    for (std::size_t i = 0; i < std::size(kTypes); ++i) index[static_cast<std::uint16_t>(kTypes[i].type)] = static_cast<std::uint8_t>(i + 1);
+    return index;
+}
+constexpr TypeIndex kTypeIndex = MakeTypeIndex();
+
 const TypeInfo* Find(std::uint16_t raw) {
-    for (const auto& t : kTypes)
-        if (static_cast<std::uint16_t>(t.type) == raw) return &t;
-    return nullptr;
+    if (raw >= kRawTypeLimit || kTypeIndex[raw] == 0) return nullptr;
+    return &kTypes[kTypeIndex[raw] - 1];
 }
 
 const TypeInfo& Info(PropertyType type) {

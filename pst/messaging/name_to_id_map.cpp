@@ -40,7 +40,21 @@ std::vector<std::uint8_t> NameBytes(const std::u16string& name) {
     return bytes;
 }
 
+// Equal for equal named properties and only for them.
+std::string KeyOf(const NamedProperty& p) {
+    std::string key(p.guid.bytes.begin(), p.guid.bytes.end());
+    key.push_back(p.number ? '#' : '-');
+    if (p.number)
+        for (int i = 0; i < 4; ++i) key.push_back(static_cast<char>(*p.number >> (8 * i)));
+    for (char16_t c : p.name) key.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+    return key;
+}
+
 }  // namespace
+
+void NameToIdMap::Index(std::size_t entry) {
+    ids_.emplace(KeyOf(entries_[entry]), static_cast<std::uint16_t>(kFirstId + entry));  // the first ID stays
+}
 
 NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
     NameToIdMap map;
@@ -82,6 +96,7 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
     for (auto& [index, p] : by_index) {
         if (index != expected++) throw PstError("name-to-ID map: the property indexes have a gap");
         map.entries_.push_back(std::move(p));
+        map.Index(map.entries_.size() - 1);
     }
     return map;
 }
@@ -140,10 +155,22 @@ std::uint16_t NameToIdMap::GuidIndex(const Guid& guid) {
     return static_cast<std::uint16_t>(guids_.size() + 2);
 }
 
+void NameToIdMap::RollBack(const Checkpoint& point) {
+    if (point.entries > entries_.size() || point.guids > guids_.size())
+        throw PstError("name-to-ID map: a checkpoint from a later state cannot be rolled back to");
+    for (std::size_t i = point.entries; i < entries_.size(); ++i) {
+        const auto it = ids_.find(KeyOf(entries_[i]));
+        if (it != ids_.end() && it->second == kFirstId + i) ids_.erase(it);
+    }
+    entries_.resize(point.entries);
+    guids_.resize(point.guids);
+    changed_ = point.changed;
+}
+
 std::optional<std::uint16_t> NameToIdMap::Find(const NamedProperty& property) const {
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (entries_[i] == property) return static_cast<std::uint16_t>(kFirstId + i);
-    return std::nullopt;
+    const auto it = ids_.find(KeyOf(property));
+    if (it == ids_.end()) return std::nullopt;
+    return it->second;
 }
 
 std::uint16_t NameToIdMap::IdFor(const NamedProperty& property) {
@@ -153,6 +180,7 @@ std::uint16_t NameToIdMap::IdFor(const NamedProperty& property) {
         throw PstError("name-to-ID map: a named property needs a number or a name");
     GuidIndex(property.guid);
     entries_.push_back(property);
+    Index(entries_.size() - 1);
     changed_ = true;
     return static_cast<std::uint16_t>(kFirstId + entries_.size() - 1);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "pst/ltp/property_context.hpp"
@@ -39,10 +40,24 @@ public:
     bool Changed() const { return changed_; }
     void MarkWritten() { changed_ = false; }
 
+    // What the map holds at one moment, so that the names one message registered can be taken
+    // back when the message fails, without copying the whole map for every message.
+    struct Checkpoint {
+        std::size_t entries = 0;
+        std::size_t guids = 0;
+        bool changed = false;
+    };
+    Checkpoint Save() const { return Checkpoint{entries_.size(), guids_.size(), changed_}; }
+    // Forgets every name registered since `point` was saved.
+    void RollBack(const Checkpoint& point);
+
 private:
     std::uint16_t GuidIndex(const Guid& guid);  // wGuid: 1 PS_MAPI, 2 PS_PUBLIC_STRINGS, 3+ stream
     std::vector<Guid> guids_;
     std::vector<NamedProperty> entries_;  // entries_[i] has the ID 0x8000 + i
+    // Every name's first ID, by the name's bytes: a message looks up dozens of names.
+    std::unordered_map<std::string, std::uint16_t> ids_;
+    void Index(std::size_t entry);
     bool changed_ = false;
 };
 

@@ -101,7 +101,9 @@ struct PstStore::State {
     // A folder that holds a message with a body preview shows it in its contents table, as
     // Outlook's folders do once they hold mail.
     static TableContext::Cells ContentsRow(FolderObject& folder, const MessageContent& content, std::uint32_t version) {
-        if (content.properties.Find(kBodyPreviewTag) || content.row_only.Find(kBodyPreviewTag))
+        // Widened once: copying the table for every message would grow with the folder.
+        if ((content.properties.Find(kBodyPreviewTag) || content.row_only.Find(kBodyPreviewTag)) &&
+            !folder.contents.ColumnIndex(kBodyPreviewTag))
             folder.contents = WithColumn(folder.contents, kBodyPreviewTag);
         if (content.row_only.Empty()) return RowFromProperties(folder.contents, content.properties, version);
         PropertyBag row = content.properties;

@@ -133,6 +133,23 @@ TEST(CompressedRtf, LiteralsReferencesAndTheEndMarker) {
     EXPECT_EQ(DecompressRtfStart(cut, 100), "");
 }
 
+TEST(CompressedRtf, TheCodePageIsFoundWhereverTheHeaderPutsItWithinItsFirst8KB) {
+    // Padding puts the word, or its number, on either side of every point where a reader
+    // might stop early; the number must come out whole, and nothing past 8 KB counts.
+    for (const std::size_t before : {0u, 490u, 500u, 503u, 504u, 505u, 508u, 511u, 512u, 3000u, 8180u, 8190u}) {
+        const std::string rtf = "{\\rtf1\\ansi" + std::string(before, ' ') + "\\ansicpg1251\\deff0 text}";
+        const std::size_t digitsEnd = std::string("{\\rtf1\\ansi").size() + before + 12;
+        const auto found = RtfAnsiCodePage(UncompressedRtf(rtf).bytes);
+        if (digitsEnd < 8192) EXPECT_EQ(found, 1251u) << before << " spaces before";
+        else if (digitsEnd - 4 >= 8192) EXPECT_FALSE(found) << before << " spaces before";
+    }
+    EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi" + std::string(497, ' ') + "\\ansicpg1252").bytes),
+              1252u);  // the file ends with the number
+    EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1" + std::string(600, ' ') + "\\ansicpg1234567 x}").bytes),
+              123456u);  // at most six digits, as before
+    EXPECT_FALSE(RtfAnsiCodePage(UncompressedRtf("{\\rtf1" + std::string(600, ' ') + "\\ansicpg0 x}").bytes));
+}
+
 TEST(CompressedRtf, CorpusRtfBodiesDecompressToRtf) {
     FERROWICK_REQUIRE_CORPUS();
     int bodies = 0, codePages = 0;
