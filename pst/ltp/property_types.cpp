@@ -267,7 +267,7 @@ void PropertyValue::EncodeTo(Bytes& out) const {
             } else if constexpr (std::is_same_v<T, Guid>) {
                 out.insert(out.end(), v.bytes.begin(), v.bytes.end());
             } else if constexpr (std::is_same_v<T, ObjectReference>) {
-                le::Append32(out, v.node.value);
+                le::Append32(out, v.node.Value());
                 le::Append32(out, v.size);
             } else if constexpr (std::is_same_v<T, Bytes> || std::is_same_v<T, std::string> ||
                                  std::is_same_v<T, std::u16string>) {

@@ -91,7 +91,7 @@ NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids) {
     for (AttachmentContent& attachment : content.attachments) {
         const NodeId nid = ids.next_nid(NidType::Attachment);
         NodeData node = BuildAttachment(attachment, ids);
-        attachments.PutRow(nid.value, RowFromProperties(attachments, attachment.properties, ids.next_row_number()));
+        attachments.PutRow(nid.Value(), RowFromProperties(attachments, attachment.properties, ids.next_row_number()));
         subnodes.emplace(nid, std::move(node));
     }
     subnodes.emplace(kAttachmentTableSubnode, attachments.Write());

@@ -72,7 +72,7 @@ struct PstStore::State {
 
     FolderObject& FolderRef(NodeId nid) {
         const auto it = folders.find(nid);
-        if (it == folders.end()) throw PstError("the store has no folder " + std::to_string(nid.value));
+        if (it == folders.end()) throw PstError("the store has no folder " + std::to_string(nid.Value()));
         return *it->second;
     }
 
@@ -81,7 +81,7 @@ struct PstStore::State {
         folder.properties_changed = true;
         if (folder.nid == folder.parent) return;  // the root has no row
         FolderObject& parent = FolderRef(folder.parent);
-        parent.hierarchy.PutRow(folder.nid.value, RowFromProperties(parent.hierarchy, folder.properties, row_version++));
+        parent.hierarchy.PutRow(folder.nid.Value(), RowFromProperties(parent.hierarchy, folder.properties, row_version++));
         parent.hierarchy_changed = true;
     }
 
@@ -278,7 +278,7 @@ NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
     TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
-    folder.contents.PutRow(nid.value, std::move(row));
+    folder.contents.PutRow(nid.Value(), std::move(row));
     folder.contents_changed = true;
     folder.properties.Set(tags::kContentCount.id, PropertyValue::Integer32(folder.ContentCount() + 1));
     if (!IsRead(content.properties))
@@ -292,7 +292,7 @@ NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
 void PstStore::ReplaceMessage(NodeId folder_nid, NodeId nid, MessageContent content) {
     State& s = *state_;
     FolderObject& folder = s.FolderRef(folder_nid);
-    const TableContext::Row* old_row = folder.contents.FindRow(nid.value);
+    const TableContext::Row* old_row = folder.contents.FindRow(nid.Value());
     if (!old_row) throw PstError("the folder holds no such message");
     const auto flags_column = folder.contents.ColumnIndex(tags::kMessageFlags);
     const bool was_read = flags_column && old_row->cells[*flags_column] &&
@@ -300,7 +300,7 @@ void PstStore::ReplaceMessage(NodeId folder_nid, NodeId nid, MessageContent cont
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
     TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
-    folder.contents.PutRow(nid.value, std::move(row));
+    folder.contents.PutRow(nid.Value(), std::move(row));
     folder.contents_changed = true;
     const bool is_read = IsRead(content.properties);
     if (was_read != is_read) {
@@ -324,7 +324,7 @@ void PstStore::SetReceiveFolder(const std::u16string& message_class, NodeId fold
         row_id = std::max(row_id, row.id + 1);
     }
     table.PutRow(row_id, {{tags::kReceiveMessageClass, PropertyValue::String(message_class)},
-                          {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(folder.value))},
+                          {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(folder.Value()))},
                           {kLtpRowVersionTag, PropertyValue::Integer32(static_cast<std::int32_t>(state_->row_version++))}});
     state_->receive_changed = true;
 }

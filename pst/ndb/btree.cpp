@@ -77,11 +77,11 @@ BTree<Leaf> BTree<Leaf>::Load(const ReadPage& read, BlockRef root) {
     const char* name = BTreePageType<Leaf>() == PageType::NodeBTree ? "node B-tree" : "block B-tree";
     std::function<std::unique_ptr<Node>(BlockRef, int, int, std::uint64_t, std::uint64_t, bool)> load =
         [&](BlockRef ref, int depth, int want_level, std::uint64_t low, std::uint64_t high, bool bounded) {
-            const std::string where = std::string(name) + " page " + Hex(ref.bid.value) + " at " + Hex(ref.ib.value);
+            const std::string where = std::string(name) + " page " + Hex(ref.bid.Value()) + " at " + Hex(ref.ib.Value());
             if (depth > kMaxDepth) throw PstError(std::string(name) + " is deeper than any real file's");
-            if (!visited.insert(ref.ib.value).second) throw PstError(where + " is reached twice (a cycle)");
+            if (!visited.insert(ref.ib.Value()).second) throw PstError(where + " is reached twice (a cycle)");
             std::array<std::uint8_t, kPageSize> bytes{};
-            if (ref.ib.value % 64 != 0 || !read(ref.ib, bytes)) throw PstError(where + " lies past the end of the file");
+            if (ref.ib.Value() % 64 != 0 || !read(ref.ib, bytes)) throw PstError(where + " lies past the end of the file");
             if (auto problem = PageProblem(bytes, BTreePageType<Leaf>(), ref.bid, ref.ib))
                 throw PstError(where + ": " + problem->what);
             Problem problem;

@@ -15,9 +15,9 @@ namespace {
 XBlock ReadXBlock(BlockStore& store, BlockId bid, std::uint8_t level) {
     Problem problem;
     auto x = XBlock::Read(store.ReadBlock(bid), &problem);
-    if (!x) throw PstError("block " + Hex(bid.value) + ": " + problem.what);
+    if (!x) throw PstError("block " + Hex(bid.Value()) + ": " + problem.what);
     if (x->cLevel != level)
-        throw PstError("block " + Hex(bid.value) + " is a data tree block of level " + std::to_string(x->cLevel) +
+        throw PstError("block " + Hex(bid.Value()) + " is a data tree block of level " + std::to_string(x->cLevel) +
                        " where level " + std::to_string(level) + " was expected");
     return *x;
 }
@@ -58,7 +58,7 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
     Pieces pieces;
     if (root.IsNull()) return pieces;
     auto visit = [&](BlockId bid) {
-        if (!seen.insert(bid.value).second) throw PstError("block " + Hex(bid.value) + " is listed twice in one node");
+        if (!seen.insert(bid.Value()).second) throw PstError("block " + Hex(bid.Value()) + " is listed twice in one node");
     };
     visit(root);
     if (!root.IsInternal()) {
@@ -68,18 +68,18 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
     // The top block tells the level: XXBLOCK (2) or XBLOCK (1).
     Problem problem;
     auto top = XBlock::Read(store.ReadBlock(root), &problem);
-    if (!top) throw PstError("block " + Hex(root.value) + ": " + problem.what);
+    if (!top) throw PstError("block " + Hex(root.Value()) + ": " + problem.what);
     std::vector<XBlock> xblocks;
     if (top->cLevel == 2) {
         std::uint64_t sum = 0;
         for (BlockId child : top->children) {
             visit(child);
-            if (!child.IsInternal()) throw PstError("XXBLOCK " + Hex(root.value) + " lists a data block");
+            if (!child.IsInternal()) throw PstError("XXBLOCK " + Hex(root.Value()) + " lists a data block");
             xblocks.push_back(ReadXBlock(store, child, 1));
             sum += xblocks.back().lcbTotal;
         }
         if (sum != top->lcbTotal)
-            throw PstError("XXBLOCK " + Hex(root.value) + " gives a total size its XBLOCKs do not add up to");
+            throw PstError("XXBLOCK " + Hex(root.Value()) + " gives a total size its XBLOCKs do not add up to");
     } else {
         xblocks.push_back(*top);
     }
@@ -87,7 +87,7 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
         std::uint64_t sum = 0;
         for (BlockId child : x.children) {
             visit(child);
-            if (child.IsInternal()) throw PstError("an XBLOCK lists an internal block " + Hex(child.value));
+            if (child.IsInternal()) throw PstError("an XBLOCK lists an internal block " + Hex(child.Value()));
             pieces.push_back(store.ReadBlock(child));
             sum += pieces.back().size();
         }

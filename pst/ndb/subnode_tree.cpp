@@ -15,18 +15,18 @@ namespace {
 constexpr int kMaxNesting = 32;
 
 SubnodeBlock ReadSubnodeBlock(BlockStore& store, BlockId bid) {
-    if (!bid.IsInternal()) throw PstError("sub-node tree BID " + Hex(bid.value) + " is not an internal block");
+    if (!bid.IsInternal()) throw PstError("sub-node tree BID " + Hex(bid.Value()) + " is not an internal block");
     Problem problem;
     auto s = SubnodeBlock::Read(store.ReadBlock(bid), &problem);
-    if (!s) throw PstError("block " + Hex(bid.value) + ": " + problem.what);
+    if (!s) throw PstError("block " + Hex(bid.Value()) + ": " + problem.what);
     return *s;
 }
 
 // The SLENTRY lists under `root`, in order, whatever its level.
 std::vector<SubnodeLeafEntry> LeafEntries(BlockStore& store, BlockId root, std::set<std::uint64_t>* seen) {
     auto visit = [&](BlockId bid) {
-        if (seen && !seen->insert(bid.value).second)
-            throw PstError("block " + Hex(bid.value) + " is reached twice in one node");
+        if (seen && !seen->insert(bid.Value()).second)
+            throw PstError("block " + Hex(bid.Value()) + " is reached twice in one node");
     };
     visit(root);
     SubnodeBlock top = ReadSubnodeBlock(store, root);
@@ -35,7 +35,7 @@ std::vector<SubnodeLeafEntry> LeafEntries(BlockStore& store, BlockId root, std::
     for (const auto& e : top.index) {
         visit(e.block);
         SubnodeBlock leaf = ReadSubnodeBlock(store, e.block);
-        if (leaf.cLevel != 0) throw PstError("SIBLOCK " + Hex(root.value) + " points at a block that is no SLBLOCK");
+        if (leaf.cLevel != 0) throw PstError("SIBLOCK " + Hex(root.Value()) + " points at a block that is no SLBLOCK");
         all.insert(all.end(), leaf.leaves.begin(), leaf.leaves.end());
     }
     return all;
@@ -77,7 +77,7 @@ std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std:
         data.pieces = ReadDataTree(store, e.data, seen);
         data.subnodes = ReadSubnodeTree(store, e.subnodes, seen, depth + 1);
         if (!out.emplace(e.nid, std::move(data)).second)
-            throw PstError("sub-node " + Hex(e.nid.value) + " appears twice");
+            throw PstError("sub-node " + Hex(e.nid.Value()) + " appears twice");
     }
     return out;
 }
