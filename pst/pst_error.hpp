@@ -22,7 +22,6 @@ const char* ErrorKindName(ErrorKind kind);
 class PstError : public std::runtime_error {
 public:
     PstError(ErrorKind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
-    explicit PstError(const std::string& what) : PstError(ErrorKind::CorruptStructure, what) {}
     ErrorKind Kind() const { return kind_; }
 
 private:

@@ -81,11 +81,11 @@ private:
     bool CheckHeader() {
         size_ = file_.Size();
         std::array<std::uint8_t, kHeaderSize> bytes{};
-        if (size_ < kHeaderSize || !Read(0, bytes)) throw PstError("too short to be a .pst file");
+        if (size_ < kHeaderSize || !Read(0, bytes)) throw PstError(ErrorKind::UnsupportedFormat, "too short to be a .pst file");
         switch (ClassifyFile(bytes)) {
-            case FileKind::NotPst: throw PstError("not a .pst file");
-            case FileKind::Ansi: throw PstError("an ANSI .pst file (Outlook 97-2002 format); only Unicode files are checked");
-            case FileKind::Unicode4k: throw PstError("a .pst with 4K pages; not supported");
+            case FileKind::NotPst: throw PstError(ErrorKind::UnsupportedFormat, "not a .pst file");
+            case FileKind::Ansi: throw PstError(ErrorKind::UnsupportedFormat, "an ANSI .pst file (Outlook 97-2002 format); only Unicode files are checked");
+            case FileKind::Unicode4k: throw PstError(ErrorKind::UnsupportedFormat, "a .pst with 4K pages; not supported");
             case FileKind::Unicode: break;
         }
         header_ = Header::Read(bytes);

@@ -120,12 +120,12 @@ MessageContent ReadMessageNode(const NodeData& node) {
         const TableContext table = TableContext::Read(it->second);
         for (const auto& row : table.Rows()) {
             const auto sub = node.subnodes.find(NodeId(row.id));
-            if (sub == node.subnodes.end()) throw PstError("message: an attachment row has no attachment object");
+            if (sub == node.subnodes.end()) throw PstError(ErrorKind::CorruptStructure, "message: an attachment row has no attachment object");
             AttachmentContent attachment;
             attachment.properties = ReadPropertyContext(sub->second);
             if (const PropertyValue* object = attachment.properties.Find(tags::kAttachDataObject)) {
                 const auto embedded = sub->second.subnodes.find(object->As<ObjectReference>().node);
-                if (embedded == sub->second.subnodes.end()) throw PstError("message: an attached message is missing");
+                if (embedded == sub->second.subnodes.end()) throw PstError(ErrorKind::CorruptStructure, "message: an attached message is missing");
                 attachment.embedded = std::make_shared<MessageContent>(ReadMessageNode(embedded->second));
             }
             content.attachments.push_back(std::move(attachment));

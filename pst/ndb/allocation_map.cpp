@@ -22,10 +22,10 @@ AllocationMap AllocationMap::ForNewFile() {
 
 AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset last_amap) {
     if (last_amap.Value() < kFirstAMapOffset || (last_amap.Value() - kFirstAMapOffset) % kRegionSize != 0)
-        throw PstError("the header's ibAMapLast is not where an AMap page can be");
+        throw PstError(ErrorKind::CorruptStructure, "the header's ibAMapLast is not where an AMap page can be");
     const std::uint64_t regions = (last_amap.Value() - kFirstAMapOffset) / kRegionSize + 1;
     if (RegionStart(regions - 1) + kPageSize > file.Size())
-        throw PstError("the header's ibAMapLast lies past the end of the file");
+        throw PstError(ErrorKind::CorruptStructure, "the header's ibAMapLast lies past the end of the file");
     AllocationMap map;
     map.regions_ = regions;
     map.bits_.assign(regions * kPageDataSize, 0);
@@ -33,9 +33,9 @@ AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset last_
     std::array<std::uint8_t, kPageSize> page{};
     for (std::uint64_t r = 0; r < regions; ++r) {
         const FileOffset ib(RegionStart(r));
-        if (!file.ReadAt(ib.Value(), page)) throw PstError("an AMap page lies past the end of the file");
+        if (!file.ReadAt(ib.Value(), page)) throw PstError(ErrorKind::CorruptStructure, "an AMap page lies past the end of the file");
         if (auto problem = PageProblem(page, PageType::AllocationMap, BlockId(ib.Value()), ib))
-            throw PstError("AMap page at 0x" + std::to_string(ib.Value()) + ": " + problem->what);
+            throw PstError(ErrorKind::CorruptStructure, "AMap page at 0x" + std::to_string(ib.Value()) + ": " + problem->what);
         std::copy_n(page.begin(), kPageDataSize, map.bits_.begin() + r * kPageDataSize);
     }
     map.region_free_.assign(regions, 0);

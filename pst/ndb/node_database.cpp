@@ -212,9 +212,9 @@ struct NodeDatabase::Impl final : BlockStore {
     }
 
     void RequireWritable() const {
-        if (mode != OpenMode::ReadWrite) throw PstError(path.string() + " is open for reading only");
+        if (mode != OpenMode::ReadWrite) throw PstError(ErrorKind::InvalidArgument, path.string() + " is open for reading only");
         if (write_failed)
-            throw PstError("an earlier write to " + path.string() +
+            throw PstError(ErrorKind::Io, "an earlier write to " + path.string() +
                            " failed: nothing more is written to it, it keeps its last commit");
     }
 
@@ -309,7 +309,7 @@ struct NodeDatabase::Impl final : BlockStore {
 
     BlockId WriteBlock(std::span<const std::uint8_t> payload, bool internal) override {
         RequireWritable();
-        if (payload.size() > kMaxBlockPayload) throw PstError("a block payload is larger than 8,176 bytes");
+        if (payload.size() > kMaxBlockPayload) throw PstError(ErrorKind::LimitExceeded, "a block payload is larger than 8,176 bytes");
         const BlockId bid = NextBlockId(internal);
         const std::size_t size = BlockDiskSize(payload.size());
         const FileOffset ib = amap->Allocate(size, false);
@@ -328,18 +328,18 @@ struct NodeDatabase::Impl final : BlockStore {
         // The low bit of a BID is reserved: references may carry it set [MS-PST 2.2.2.2].
         const BlockId bid = reference.Lookup();
         const BlockEntry* entry = bbt.Find(bid.Value());
-        if (!entry) throw PstError("block " + Hex(bid.Value()) + " is not in the block B-tree");
+        if (!entry) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is not in the block B-tree");
         if (entry->cb > kMaxBlockPayload)
-            throw PstError("block " + Hex(bid.Value()) + " claims " + std::to_string(entry->cb) + " bytes");
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " claims " + std::to_string(entry->cb) + " bytes");
         const std::size_t size = BlockDiskSize(entry->cb);
         FlushBatch();
         std::vector<std::uint8_t> block(size);
         if (entry->ref.ib.Value() < kFirstAMapOffset || entry->ref.ib.Value() % 64 != 0 ||
             !file.ReadAt(entry->ref.ib.Value(), block))
-            throw PstError("block " + Hex(bid.Value()) + " at " + Hex(entry->ref.ib.Value()) +
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " at " + Hex(entry->ref.ib.Value()) +
                            " lies outside the file's data area");
         if (auto problem = BlockProblem(block, entry->cb, bid, entry->ref.ib))
-            throw PstError("block " + Hex(bid.Value()) + " at " + Hex(entry->ref.ib.Value()) + ": " + problem->what);
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " at " + Hex(entry->ref.ib.Value()) + ": " + problem->what);
         block.resize(entry->cb);
         if (!bid.IsInternal()) DecodeBlockData(header.crypt, block);
         return block;
@@ -350,7 +350,7 @@ struct NodeDatabase::Impl final : BlockStore {
     // lose the reference it held; a block still shared keeps its children untouched.
     void ReleaseBlock(BlockId reference, int depth = 0) {
         if (reference.IsNull()) return;
-        if (depth > 64) throw PstError("blocks nest deeper than any real file's");
+        if (depth > 64) throw PstError(ErrorKind::CorruptStructure, "blocks nest deeper than any real file's");
         const BlockEntry* found = bbt.Find(reference.Lookup().Value());
         if (!found) return;
         BlockEntry e = *found;
@@ -433,7 +433,7 @@ struct NodeDatabase::Impl final : BlockStore {
         RecordSpace();
         file.Flush();
         CrashPoint();
-        if (stop_before_header) throw PstError("commit stopped before the header (test hook)");
+        if (stop_before_header) throw PstError(ErrorKind::Io, "commit stopped before the header (test hook)");
         // 3. THE COMMIT POINT.
         WriteHeader(nbt_root, bbt_root, amap->FreeBytes());
         committed_nbt = nbt_root;
@@ -475,20 +475,20 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
     const std::uint64_t size = file.Size();
     std::array<std::uint8_t, kHeaderSize> bytes{};
     if (size < kHeaderSize || !file.ReadAt(0, bytes))
-        throw PstError(path.string() + " is too short to be a .pst file");
+        throw PstError(ErrorKind::UnsupportedFormat, path.string() + " is too short to be a .pst file");
     switch (ClassifyFile(bytes)) {
-        case FileKind::NotPst: throw PstError(path.string() + " is not a .pst file");
+        case FileKind::NotPst: throw PstError(ErrorKind::UnsupportedFormat, path.string() + " is not a .pst file");
         case FileKind::Ansi:
-            throw PstError(path.string() +
+            throw PstError(ErrorKind::UnsupportedFormat, path.string() +
                            " is an ANSI .pst file (Outlook 97-2002 format); only Unicode .pst files are supported");
-        case FileKind::Unicode4k: throw PstError(path.string() + " uses 4K pages (an .ost-style file); not supported");
+        case FileKind::Unicode4k: throw PstError(ErrorKind::UnsupportedFormat, path.string() + " uses 4K pages (an .ost-style file); not supported");
         case FileKind::Unicode: break;
     }
     Header header = Header::Read(bytes);
     if (header.dwCRCPartial != HeaderPartialCrc(bytes) || header.dwCRCFull != HeaderFullCrc(bytes))
-        throw PstError(path.string() + " has a damaged header (CRC mismatch)");
+        throw PstError(ErrorKind::CorruptStructure, path.string() + " has a damaged header (CRC mismatch)");
     if (header.crypt != CryptMethod::None && header.crypt != CryptMethod::Permute)
-        throw PstError(path.string() + " uses an encoding other than none or permutation; not supported");
+        throw PstError(ErrorKind::UnsupportedFormat, path.string() + " uses an encoding other than none or permutation; not supported");
 
     auto impl = std::make_unique<Impl>(path, std::move(file));
     impl->mode = mode;
@@ -502,7 +502,7 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
         impl->bbt = BTree<BlockEntry>::Load(read, header.root.bbt);
         if (mode == OpenMode::ReadWrite) {
             if (header.root.fAMapValid == 0)
-                throw PstError("its allocation map is marked invalid (the file needs a repair by Outlook first)");
+                throw PstError(ErrorKind::CorruptStructure, "its allocation map is marked invalid (the file needs a repair by Outlook first)");
             impl->amap = AllocationMap::Load(impl->file, header.root.ibAMapLast);
             impl->density_list_stale = true;
             impl->committed_nbt = header.root.nbt;
@@ -511,7 +511,7 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
             impl->disk_free = impl->amap->FreeBytes();
         }
     } catch (const PstError& e) {
-        throw PstError(path.string() + " is damaged: " + e.what());
+        throw PstError(e.Kind(), path.string() + " is damaged: " + e.what());
     }
     return NodeDatabase(std::move(impl));
 }
@@ -526,7 +526,7 @@ NodeId NodeDatabase::AllocateNodeId(NidType type, std::initializer_list<NidType>
     std::uint32_t last = impl_->Counter(type);
     for (NidType other : sharing) last = std::max(last, impl_->Counter(other));
     for (;;) {
-        if (last + 1 >= (1u << 27)) throw PstError("no node IDs of this type are left");
+        if (last + 1 >= (1u << 27)) throw PstError(ErrorKind::LimitExceeded, "no node IDs of this type are left");
         ++last;
         // Never hand out a NID in use, whatever the counters say.
         bool in_use = Contains(NodeId::Make(type, last));
@@ -568,7 +568,7 @@ std::optional<NodeEntry> NodeDatabase::FindNode(NodeId nid) const {
 
 NodeData NodeDatabase::ReadNode(NodeId nid) const {
     const NodeEntry* e = impl_->nbt.Find(nid.Value());
-    if (!e) throw PstError("node " + Hex(nid.Value()) + " does not exist");
+    if (!e) throw PstError(ErrorKind::CorruptStructure, "node " + Hex(nid.Value()) + " does not exist");
     const NodeEntry entry = *e;
     std::set<std::uint64_t> seen;
     try {
@@ -577,7 +577,7 @@ NodeData NodeDatabase::ReadNode(NodeId nid) const {
         data.subnodes = ReadSubnodeTree(*impl_, entry.subnodes, seen);
         return data;
     } catch (const PstError& error) {
-        throw PstError("node " + Hex(nid.Value()) + ": " + error.what());
+        throw PstError(error.Kind(), "node " + Hex(nid.Value()) + ": " + error.what());
     }
 }
 

@@ -68,6 +68,7 @@ TEST(NdbCorpus, RefusesAnsiStoresSayingWhy) {
             NodeDatabase::Open(file.path);
             ADD_FAILURE() << file.path << " opened";
         } catch (const PstError& e) {
+            EXPECT_EQ(e.Kind(), ErrorKind::UnsupportedFormat) << e.what();
             EXPECT_NE(std::string(e.what()).find("ANSI"), std::string::npos) << e.what();
             ++refused;
         }
