@@ -6,7 +6,7 @@ namespace ferrowick::msg {
 
 void PropertySet::Set(PropertyTag tag, PropertyValue value) {
     if (TypeOf(value) != tag.type)
-        throw MsgError("value of type " + ToString(PropertyTag(0, TypeOf(value))) + " does not fit tag " + ToString(tag));
+        throw MsgError(ErrorKind::InvalidArgument, "value of type " + ToString(PropertyTag(0, TypeOf(value))) + " does not fit tag " + ToString(tag));
     values_[tag] = std::move(value);
 }
 

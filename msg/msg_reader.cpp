@@ -82,10 +82,10 @@ public:
 private:
     Message ReadMessageAt(DirectoryEntryId storage, PropertyStreamKind kind, int depth, std::uint32_t inheritedCodePage) {
         if (depth > kMaxEmbeddingDepth)
-            throw MsgError("embedded messages nest deeper than " + std::to_string(kMaxEmbeddingDepth) + " levels");
+            throw MsgError(ErrorKind::LimitExceeded, "embedded messages nest deeper than " + std::to_string(kMaxEmbeddingDepth) + " levels");
         StorageIndex index(file_, storage);
         const auto streamId = index.Stream(names::kPropertyStream);
-        if (!streamId) throw MsgError("no property stream: not a .msg file, or a damaged one");
+        if (!streamId) throw MsgError(ErrorKind::UnsupportedFormat, "no property stream: not a .msg file, or a damaged one");
         const PropertyStream stream = PropertyStream::Parse(Read(*streamId), kind);
         const PropertySet fixed = FixedValues(stream);
         const std::uint32_t codePage = CodePageOf(fixed, inheritedCodePage);
@@ -112,7 +112,7 @@ private:
         StorageIndex index(file_, storage);
         const auto streamId = index.Stream(names::kPropertyStream);
         if (!streamId) {
-            if (attachment) throw MsgError("an attachment cannot be read: its property stream is not in the file");
+            if (attachment) throw MsgError(ErrorKind::CorruptStructure, "an attachment cannot be read: its property stream is not in the file");
             return {};
         }
         const PropertyStream stream = PropertyStream::Parse(Read(*streamId), PropertyStreamKind::RecipientOrAttachment);
@@ -127,7 +127,7 @@ private:
         const std::int32_t* method = a.properties.Get<std::int32_t>(tags::kAttachMethod);
         if (!object) {
             if (method && *method == tags::kAttachEmbeddedMessage)
-                throw MsgError("an attached message is missing: its storage is not in the file");
+                throw MsgError(ErrorKind::CorruptStructure, "an attached message is missing: its storage is not in the file");
             return a;
         }
         const bool looksLikeMessage = StorageIndex(file_, *object).Stream(names::kPropertyStream).has_value();
@@ -146,7 +146,7 @@ private:
     // twice or at all (clashing or malformed names in a damaged file) are left out.
     void CopyStorage(DirectoryEntryId from, cfb::CompoundFileWriter& to, cfb::CompoundFileWriter::NodeId into,
                      int depth = 0) {
-        if (depth > kMaxEmbeddingDepth) throw MsgError("attachment storage nests too deep");
+        if (depth > kMaxEmbeddingDepth) throw MsgError(ErrorKind::LimitExceeded, "attachment storage nests too deep");
         std::set<std::u16string> taken;
         for (DirectoryEntryId id : file_.Children(from)) {
             const cfb::DirectoryEntry& e = file_.Entry(id);
@@ -181,7 +181,7 @@ private:
             // Writers leave out the streams of some properties they list; a body or an
             // attachment's content is never one of them, and losing it would go unnoticed.
             if (IsContent(tag.id))
-                throw MsgError("the " + std::string(IsAttachmentData(tag.id) ? "attachment's content" : "message body") +
+                throw MsgError(ErrorKind::CorruptStructure, "the " + std::string(IsAttachmentData(tag.id) ? "attachment's content" : "message body") +
                                " (property " + ToString(tag) + ") is missing: its stream is not in the file");
             return;
         }
@@ -269,7 +269,7 @@ private:
     std::vector<std::uint8_t> Read(DirectoryEntryId id) {
         const cfb::StreamReader stream = file_.OpenStream(id);
         if (stream.Size() > budget_)
-            throw MsgError("streams add up to more than the file holds: the directory is damaged");
+            throw MsgError(ErrorKind::CorruptStructure, "streams add up to more than the file holds: the directory is damaged");
         budget_ -= stream.Size();
         return stream.ReadAll();
     }

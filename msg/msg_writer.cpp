@@ -40,7 +40,7 @@ public:
 
 private:
     void WriteMessageAt(NodeId storage, const Message& m, PropertyStreamKind kind, int depth) {
-        if (depth > kMaxEmbeddingDepth) throw MsgError("embedded messages nest deeper than the reader accepts");
+        if (depth > kMaxEmbeddingDepth) throw MsgError(ErrorKind::LimitExceeded, "embedded messages nest deeper than the reader accepts");
         PropertyStream stream;
         stream.kind = kind;
         stream.recipientCount = stream.nextRecipientId = static_cast<std::uint32_t>(m.recipients.size());
@@ -76,7 +76,7 @@ private:
     }
 
     void CopyStorage(const cfb::CompoundFile& from, cfb::DirectoryEntryId storage, NodeId into, int depth = 0) {
-        if (depth > kMaxEmbeddingDepth) throw MsgError("attachment storage nests too deep");
+        if (depth > kMaxEmbeddingDepth) throw MsgError(ErrorKind::LimitExceeded, "attachment storage nests too deep");
         for (cfb::DirectoryEntryId id : from.Children(storage)) {
             const cfb::DirectoryEntry& e = from.Entry(id);
             if (e.IsStorage()) CopyStorage(from, id, cf_.AddStorage(into, e.name), depth + 1);
@@ -150,7 +150,7 @@ void WriteMessageFile(const Message& message, const std::filesystem::path& path)
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     file.close();
-    if (!file) throw MsgError("cannot write " + path.string());
+    if (!file) throw MsgError(ErrorKind::Io, "cannot write " + path.string());
 }
 
 }  // namespace ferrowick::msg

@@ -24,7 +24,7 @@ std::size_t HeaderSize(PropertyStreamKind kind) {
 PropertyStream PropertyStream::Parse(std::span<const std::uint8_t> b, PropertyStreamKind kind) {
     const std::size_t header = HeaderSize(kind);
     if (b.size() < header)
-        throw MsgError("property stream of " + std::to_string(b.size()) + " bytes is shorter than its " +
+        throw MsgError(ErrorKind::CorruptStructure, "property stream of " + std::to_string(b.size()) + " bytes is shorter than its " +
                        std::to_string(header) + "-byte header");
     PropertyStream s;
     s.kind = kind;

@@ -9,7 +9,7 @@ namespace ferrowick::msg::cfb {
 
 SectorId AllocationTable::Next(SectorId sector) const {
     if (sector.value >= next_.size())
-        throw CfbError("sector " + std::to_string(sector.value) + " is beyond the allocation table (" +
+        throw CfbError(ErrorKind::CorruptStructure, "sector " + std::to_string(sector.value) + " is beyond the allocation table (" +
                        std::to_string(next_.size()) + " entries)");
     return next_[sector.value];
 }
@@ -19,10 +19,10 @@ std::vector<SectorId> AllocationTable::Chain(SectorId start, std::size_t limit, 
     std::vector<bool> seen(next_.size(), false);
     for (SectorId s = start; !s.IsEndOfChain(); s = Next(s)) {
         if (!s.IsRegular() || s.value >= next_.size())
-            throw CfbError(std::string(what) + " chain holds an invalid sector number " + std::to_string(s.value));
-        if (seen[s.value]) throw CfbError(std::string(what) + " chain loops at sector " + std::to_string(s.value));
+            throw CfbError(ErrorKind::CorruptStructure, std::string(what) + " chain holds an invalid sector number " + std::to_string(s.value));
+        if (seen[s.value]) throw CfbError(ErrorKind::CorruptStructure, std::string(what) + " chain loops at sector " + std::to_string(s.value));
         if (chain.size() >= limit)
-            throw CfbError(std::string(what) + " chain is longer than the file allows");
+            throw CfbError(ErrorKind::CorruptStructure, std::string(what) + " chain is longer than the file allows");
         seen[s.value] = true;
         chain.push_back(s);
     }

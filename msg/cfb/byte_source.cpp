@@ -14,7 +14,7 @@ namespace ferrowick::msg::cfb {
 namespace {
 
 [[noreturn]] void ThrowOutside(std::uint64_t offset, std::size_t length, std::uint64_t size) {
-    throw CfbError("read of " + std::to_string(length) + " bytes at offset " + std::to_string(offset) +
+    throw CfbError(ErrorKind::CorruptStructure, "read of " + std::to_string(length) + " bytes at offset " + std::to_string(offset) +
                    " goes past the end of the file (" + std::to_string(size) + " bytes); truncated?");
 }
 
@@ -34,7 +34,7 @@ public:
             const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
                                       static_cast<off_t>(offset + done));
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) throw CfbError(std::string("read failed: ") + std::strerror(errno));
+            if (n < 0) throw CfbError(ErrorKind::Io, std::string("read failed: ") + std::strerror(errno));
             if (n == 0) ThrowOutside(offset, out.size(), size_);
             done += static_cast<std::size_t>(n);
         }
@@ -77,13 +77,13 @@ private:
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path) {
     // The kind is checked before opening: a named pipe would block the open for ever.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) throw CfbError("cannot open " + path.string() + ": " + std::strerror(errno));
-    if (!S_ISREG(st.st_mode)) throw CfbError("not a regular file: " + path.string());
+    if (::stat(path.c_str(), &st) != 0) throw CfbError(ErrorKind::Io, "cannot open " + path.string() + ": " + std::strerror(errno));
+    if (!S_ISREG(st.st_mode)) throw CfbError(ErrorKind::Io, "not a regular file: " + path.string());
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) throw CfbError("cannot open " + path.string() + ": " + std::strerror(errno));
+    if (fd < 0) throw CfbError(ErrorKind::Io, "cannot open " + path.string() + ": " + std::strerror(errno));
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw CfbError("not a regular file: " + path.string());
+        throw CfbError(ErrorKind::Io, "not a regular file: " + path.string());
     }
     return std::make_unique<FileSource>(fd, static_cast<std::uint64_t>(st.st_size));
 }

@@ -7,7 +7,7 @@ namespace ferrowick::msg::cfb {
 
 class CfbError : public MsgError {
 public:
-    explicit CfbError(const std::string& what) : MsgError("compound file: " + what) {}
+    CfbError(ErrorKind kind, const std::string& what) : MsgError(kind, "compound file: " + what) {}
 };
 
 }  // namespace ferrowick::msg::cfb

@@ -11,13 +11,13 @@ namespace ferrowick::msg::cfb {
 std::vector<SectorId> ReadFatSectorLocations(const SectorFile& file) {
     const Header& h = file.header();
     if (h.fatSectorCount > file.SectorCount())
-        throw CfbError("header claims " + std::to_string(h.fatSectorCount) + " FAT sectors, but the file holds " +
+        throw CfbError(ErrorKind::CorruptStructure, "header claims " + std::to_string(h.fatSectorCount) + " FAT sectors, but the file holds " +
                        std::to_string(file.SectorCount()) + " sectors");
     std::vector<SectorId> locations;
     locations.reserve(h.fatSectorCount);
     auto take = [&](SectorId s) {
         if (!s.IsRegular() || s.value >= file.SectorCount())
-            throw CfbError("FAT sector " + std::to_string(locations.size()) + " lies outside the file");
+            throw CfbError(ErrorKind::CorruptStructure, "FAT sector " + std::to_string(locations.size()) + " lies outside the file");
         locations.push_back(s);
     };
     for (std::size_t i = 0; i < Header::kDifatEntries && locations.size() < h.fatSectorCount; ++i) take(h.difat[i]);
@@ -27,8 +27,8 @@ std::vector<SectorId> ReadFatSectorLocations(const SectorFile& file) {
     SectorId difat = h.firstDifatSector;
     while (locations.size() < h.fatSectorCount) {
         if (!difat.IsRegular() || difat.value >= file.SectorCount())
-            throw CfbError("DIFAT chain ends before all " + std::to_string(h.fatSectorCount) + " FAT sectors are listed");
-        if (seen[difat.value]) throw CfbError("DIFAT chain loops at sector " + std::to_string(difat.value));
+            throw CfbError(ErrorKind::CorruptStructure, "DIFAT chain ends before all " + std::to_string(h.fatSectorCount) + " FAT sectors are listed");
+        if (seen[difat.value]) throw CfbError(ErrorKind::CorruptStructure, "DIFAT chain loops at sector " + std::to_string(difat.value));
         seen[difat.value] = true;
         const std::vector<std::uint8_t> bytes = file.ReadSector(difat);
         for (std::uint32_t i = 0; i < perSector && locations.size() < h.fatSectorCount; ++i)

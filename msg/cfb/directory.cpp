@@ -10,7 +10,7 @@ namespace ferrowick::msg::cfb {
 
 Directory Directory::Read(const SectorFile& file, const AllocationTable& fat) {
     const Header& h = file.header();
-    if (!h.firstDirectorySector.IsRegular()) throw CfbError("the header names no directory sector");
+    if (!h.firstDirectorySector.IsRegular()) throw CfbError(ErrorKind::CorruptStructure, "the header names no directory sector");
     const std::vector<SectorId> chain = fat.Chain(h.firstDirectorySector, file.SectorCount(), "directory");
     const std::uint32_t perSector = file.SectorSize() / DirectoryEntry::kSize;
     std::vector<DirectoryEntry> entries;
@@ -27,7 +27,7 @@ Directory Directory::Read(const SectorFile& file, const AllocationTable& fat) {
 
 Directory Directory::FromEntries(std::vector<DirectoryEntry> entries) {
     if (entries.empty() || entries[0].type != ObjectType::Root)
-        throw CfbError("directory entry 0 is not the root storage");
+        throw CfbError(ErrorKind::CorruptStructure, "directory entry 0 is not the root storage");
     Directory d;
     d.entries_ = std::move(entries);
     d.children_.resize(d.entries_.size());
@@ -44,7 +44,7 @@ void Directory::WalkTrees() {
     auto valid = [&](DirectoryEntryId id, DirectoryEntryId from) {
         if (id.IsNone()) return false;
         if (id.value >= n)
-            throw CfbError("directory entry " + std::to_string(from.value) + " points to entry " +
+            throw CfbError(ErrorKind::CorruptStructure, "directory entry " + std::to_string(from.value) + " points to entry " +
                            std::to_string(id.value) + ", outside the directory of " + std::to_string(n) + " entries");
         return true;
     };
@@ -86,12 +86,12 @@ void Directory::WalkTrees() {
 }
 
 const DirectoryEntry& Directory::Entry(DirectoryEntryId id) const {
-    if (id.value >= entries_.size()) throw CfbError("no directory entry " + std::to_string(id.value));
+    if (id.value >= entries_.size()) throw CfbError(ErrorKind::InvalidArgument, "no directory entry " + std::to_string(id.value));
     return entries_[id.value];
 }
 
 std::span<const DirectoryEntryId> Directory::Children(DirectoryEntryId storage) const {
-    if (storage.value >= children_.size()) throw CfbError("no directory entry " + std::to_string(storage.value));
+    if (storage.value >= children_.size()) throw CfbError(ErrorKind::InvalidArgument, "no directory entry " + std::to_string(storage.value));
     return children_[storage.value];
 }
 

@@ -17,22 +17,22 @@ constexpr std::uint16_t kMiniSectorShift = 6;
 }  // namespace
 
 Header Header::Parse(std::span<const std::uint8_t> b) {
-    if (b.size() < kSize) throw CfbError("file shorter than the 512-byte header");
-    if (std::memcmp(b.data(), kSignature, 8) != 0) throw CfbError("not a compound file (bad signature)");
+    if (b.size() < kSize) throw CfbError(ErrorKind::CorruptStructure, "file shorter than the 512-byte header");
+    if (std::memcmp(b.data(), kSignature, 8) != 0) throw CfbError(ErrorKind::UnsupportedFormat, "not a compound file (bad signature)");
     Header h;
     h.minorVersion = LoadU16(&b[0x18]);
     h.majorVersion = LoadU16(&b[0x1A]);
-    if (LoadU16(&b[0x1C]) != kByteOrderMark) throw CfbError("bad byte-order mark in the header");
+    if (LoadU16(&b[0x1C]) != kByteOrderMark) throw CfbError(ErrorKind::CorruptStructure, "bad byte-order mark in the header");
     h.sectorShift = LoadU16(&b[0x1E]);
     if (!((h.majorVersion == 3 && h.sectorShift == 9) || (h.majorVersion == 4 && h.sectorShift == 12)))
-        throw CfbError("unsupported version " + std::to_string(h.majorVersion) + " with sector shift " +
+        throw CfbError(ErrorKind::UnsupportedFormat, "unsupported version " + std::to_string(h.majorVersion) + " with sector shift " +
                        std::to_string(h.sectorShift));
-    if (LoadU16(&b[0x20]) != kMiniSectorShift) throw CfbError("mini sector shift is not 6");
+    if (LoadU16(&b[0x20]) != kMiniSectorShift) throw CfbError(ErrorKind::CorruptStructure, "mini sector shift is not 6");
     h.directorySectorCount = LoadU32(&b[0x28]);
     h.fatSectorCount = LoadU32(&b[0x2C]);
     h.firstDirectorySector = SectorId{LoadU32(&b[0x30])};
     h.transactionSignature = LoadU32(&b[0x34]);
-    if (LoadU32(&b[0x38]) != kMiniStreamCutoff) throw CfbError("mini stream cutoff is not 4096");
+    if (LoadU32(&b[0x38]) != kMiniStreamCutoff) throw CfbError(ErrorKind::CorruptStructure, "mini stream cutoff is not 4096");
     h.firstMiniFatSector = SectorId{LoadU32(&b[0x3C])};
     h.miniFatSectorCount = LoadU32(&b[0x40]);
     h.firstDifatSector = SectorId{LoadU32(&b[0x44])};

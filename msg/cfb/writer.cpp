@@ -51,13 +51,13 @@ CompoundFileWriter::CompoundFileWriter() {
 
 CompoundFileWriter::NodeId CompoundFileWriter::Add(NodeId parent, std::u16string name, bool storage,
                                                    std::vector<std::uint8_t> data) {
-    if (parent >= nodes_.size() || !nodes_[parent].storage) throw CfbError("parent is not a storage");
-    if (!AcceptsName(name)) throw CfbError("entry name must have 1 to 31 characters and none of / \\ : !");
+    if (parent >= nodes_.size() || !nodes_[parent].storage) throw CfbError(ErrorKind::InvalidArgument, "parent is not a storage");
+    if (!AcceptsName(name)) throw CfbError(ErrorKind::InvalidArgument, "entry name must have 1 to 31 characters and none of / \\ : !");
     std::u16string upper = name;
     for (char16_t& c : upper) c = UpperCaseForNames(c);
     if (!nodes_[parent].upperCaseNames.insert(std::move(upper)).second)
-        throw CfbError("two entries of one storage share a name");
-    if (data.size() > 0x7FFFFFFF) throw CfbError("stream larger than a version 3 file allows");
+        throw CfbError(ErrorKind::InvalidArgument, "two entries of one storage share a name");
+    if (data.size() > 0x7FFFFFFF) throw CfbError(ErrorKind::LimitExceeded, "stream larger than a version 3 file allows");
     const NodeId id = nodes_.size();
     nodes_.push_back(Node{std::move(name), storage, std::move(data), {}, {}});
     nodes_[parent].children.push_back(id);
@@ -204,7 +204,7 @@ void CompoundFileWriter::WriteTo(const std::filesystem::path& path) const {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     file.close();
-    if (!file) throw CfbError("cannot write " + path.string());
+    if (!file) throw CfbError(ErrorKind::Io, "cannot write " + path.string());
 }
 
 }  // namespace ferrowick::msg::cfb

@@ -132,7 +132,7 @@ Findings CheckLtpNode(NodeId nid, const NodeData& node, const std::string& where
     for (const auto& [sub_nid, sub] : node.subnodes) {
         if (!ExpectsHeap(sub_nid.Type())) continue;
         char text[32];
-        std::snprintf(text, sizeof text, ", sub-node 0x%X", sub_nid.value);
+        std::snprintf(text, sizeof text, ", sub-node 0x%X", sub_nid.Value());
         Findings more = CheckLtpNode(sub_nid, sub, where + text);
         findings.insert(findings.end(), more.begin(), more.end());
     }

@@ -81,11 +81,11 @@ private:
     bool CheckHeader() {
         size_ = file_.Size();
         std::array<std::uint8_t, kHeaderSize> bytes{};
-        if (size_ < kHeaderSize || !Read(0, bytes)) throw PstError("too short to be a .pst file");
+        if (size_ < kHeaderSize || !Read(0, bytes)) throw PstError(ErrorKind::UnsupportedFormat, "too short to be a .pst file");
         switch (ClassifyFile(bytes)) {
-            case FileKind::NotPst: throw PstError("not a .pst file");
-            case FileKind::Ansi: throw PstError("an ANSI .pst file (Outlook 97-2002 format); only Unicode files are checked");
-            case FileKind::Unicode4k: throw PstError("a .pst with 4K pages; not supported");
+            case FileKind::NotPst: throw PstError(ErrorKind::UnsupportedFormat, "not a .pst file");
+            case FileKind::Ansi: throw PstError(ErrorKind::UnsupportedFormat, "an ANSI .pst file (Outlook 97-2002 format); only Unicode files are checked");
+            case FileKind::Unicode4k: throw PstError(ErrorKind::UnsupportedFormat, "a .pst with 4K pages; not supported");
             case FileKind::Unicode: break;
         }
         header_ = Header::Read(bytes);
@@ -108,8 +108,8 @@ private:
             return false;
         }
         const std::uint64_t last_region = (eof - kFirstAMapOffset - 1) / kRegionSize;
-        if (header_.root.ibAMapLast.value != RegionStart(last_region))
-            Bad("header-field", "header", "ibAMapLast " + Hex(header_.root.ibAMapLast.value) + " where the last AMap is at " +
+        if (header_.root.ibAMapLast.Value() != RegionStart(last_region))
+            Bad("header-field", "header", "ibAMapLast " + Hex(header_.root.ibAMapLast.Value()) + " where the last AMap is at " +
                                               Hex(RegionStart(last_region)));
         if (header_.crypt != CryptMethod::None && header_.crypt != CryptMethod::Permute) return false;
         return true;
@@ -141,13 +141,13 @@ private:
         std::array<std::uint8_t, kPageSize> page{};
         for (std::uint64_t r = 0; RegionStart(r) < end; ++r) {
             for (const MapPage& p : MapPagesOfRegion(r)) {
-                const std::string where = "map page at " + Hex(p.ib.value);
-                if (!Read(p.ib.value, page)) {
+                const std::string where = "map page at " + Hex(p.ib.Value());
+                if (!Read(p.ib.Value(), page)) {
                     Bad("truncated", where, "lies past the end of the file");
                     return;
                 }
-                Use(p.ib.value, kPageSize, where);
-                if (auto problem = PageProblem(page, p.type, BlockId(p.ib.value), p.ib)) {
+                Use(p.ib.Value(), kPageSize, where);
+                if (auto problem = PageProblem(page, p.type, BlockId(p.ib.Value()), p.ib)) {
                     Bad(problem->kind, where, problem->what);
                     continue;
                 }
@@ -175,14 +175,14 @@ private:
         std::set<std::uint64_t> visited;
         std::function<void(BlockRef, int, int, std::uint64_t, std::uint64_t, bool)> walk =
             [&](BlockRef ref, int depth, int want_level, std::uint64_t low, std::uint64_t high, bool bounded) {
-                const std::string where = name + " page " + Hex(ref.bid.value) + " at " + Hex(ref.ib.value);
+                const std::string where = name + " page " + Hex(ref.bid.Value()) + " at " + Hex(ref.ib.Value());
                 if (depth > kMaxBTreeDepth) return Bad("btree-depth", where, "the B-tree is deeper than any real file's");
-                if (!visited.insert(ref.ib.value).second) return Bad("btree-cycle", where, "the page is reached twice");
-                max_page_bid_ = std::max(max_page_bid_, ref.bid.value);
+                if (!visited.insert(ref.ib.Value()).second) return Bad("btree-cycle", where, "the page is reached twice");
+                max_page_bid_ = std::max(max_page_bid_, ref.bid.Value());
                 std::array<std::uint8_t, kPageSize> bytes{};
-                if (ref.ib.value % kPageSize != 0) return Bad("page-alignment", where, "a page must start at a multiple of 512");
-                if (!Read(ref.ib.value, bytes)) return Bad("truncated", where, "lies past the end of the file");
-                Use(ref.ib.value, kPageSize, where);
+                if (ref.ib.Value() % kPageSize != 0) return Bad("page-alignment", where, "a page must start at a multiple of 512");
+                if (!Read(ref.ib.Value(), bytes)) return Bad("truncated", where, "lies past the end of the file");
+                Use(ref.ib.Value(), kPageSize, where);
                 if (auto problem = PageProblem(bytes, BTreePageType<Leaf>(), ref.bid, ref.ib))
                     return Bad(problem->kind, where, problem->what);
                 Problem problem;
@@ -215,22 +215,22 @@ private:
 
     void Collect(const NodeEntry& e) { nodes_.push_back(e); }
     void Collect(const BlockEntry& e) {
-        const std::string where = "block " + Hex(e.ref.bid.value);
-        if (e.ref.bid.value & 1) Bad("block-bid", where, "a block B-tree key with the reserved bit set");
-        max_block_bid_ = std::max(max_block_bid_, e.ref.bid.value);
-        blocks_[e.ref.bid.value] = BlockInfo{e};
+        const std::string where = "block " + Hex(e.ref.bid.Value());
+        if (e.ref.bid.Value() & 1) Bad("block-bid", where, "a block B-tree key with the reserved bit set");
+        max_block_bid_ = std::max(max_block_bid_, e.ref.bid.Value());
+        blocks_[e.ref.bid.Value()] = BlockInfo{e};
         if (e.cb > kMaxBlockPayload) {
             Bad("block-size", where, "claims " + std::to_string(e.cb) + " bytes, more than a block holds");
             return;
         }
-        Use(e.ref.ib.value, BlockDiskSize(e.cb), where + " at " + Hex(e.ref.ib.value));
+        Use(e.ref.ib.Value(), BlockDiskSize(e.cb), where + " at " + Hex(e.ref.ib.Value()));
     }
 
     void CheckBidCounters() {
-        if (max_page_bid_ >= header_.bidNextP.value)
-            Bad("bid-counter", "header", "bidNextP " + Hex(header_.bidNextP.value) + " is not above page BID " + Hex(max_page_bid_));
-        if (max_block_bid_ >= header_.bidNextB.value)
-            Bad("bid-counter", "header", "bidNextB " + Hex(header_.bidNextB.value) + " is not above block BID " + Hex(max_block_bid_));
+        if (max_page_bid_ >= header_.bidNextP.Value())
+            Bad("bid-counter", "header", "bidNextP " + Hex(header_.bidNextP.Value()) + " is not above page BID " + Hex(max_page_bid_));
+        if (max_block_bid_ >= header_.bidNextB.Value())
+            Bad("bid-counter", "header", "bidNextB " + Hex(header_.bidNextB.Value()) + " is not above block BID " + Hex(max_block_bid_));
     }
 
     // --- blocks and trees ---------------------------------------------------------------
@@ -240,18 +240,18 @@ private:
     // [MS-PST 2.2.2.7.7.3 cRef]: the children of an internal block met again are not counted.
     std::optional<std::vector<std::uint8_t>> Reference(BlockId reference, const std::string& where, bool count = true) {
         const BlockId bid = reference.Lookup();
-        auto it = blocks_.find(bid.value);
+        auto it = blocks_.find(bid.Value());
         if (it == blocks_.end()) {
-            Bad("block-missing", where, "refers to block " + Hex(reference.value) + ", which the block B-tree lacks");
+            Bad("block-missing", where, "refers to block " + Hex(reference.Value()) + ", which the block B-tree lacks");
             return std::nullopt;
         }
         BlockInfo& info = it->second;
         if (count) ++info.references;
         if (info.checked && !info.sound) return std::nullopt;
-        const std::string block_where = "block " + Hex(bid.value) + " at " + Hex(info.entry.ref.ib.value);
+        const std::string block_where = "block " + Hex(bid.Value()) + " at " + Hex(info.entry.ref.ib.Value());
         if (info.entry.cb > kMaxBlockPayload) return std::nullopt;
         std::vector<std::uint8_t> bytes(BlockDiskSize(info.entry.cb));
-        if (!Read(info.entry.ref.ib.value, bytes)) {
+        if (!Read(info.entry.ref.ib.Value(), bytes)) {
             if (!info.checked) Bad("truncated", block_where, "lies past the end of the file");
             info.checked = true;
             return std::nullopt;
@@ -270,14 +270,14 @@ private:
     }
 
     // Reads a data tree into `out` (pieces), checking its shape; false when damaged.
-    bool FirstExpansion(BlockId bid) { return expanded_.insert(bid.Lookup().value).second; }
+    bool FirstExpansion(BlockId bid) { return expanded_.insert(bid.Lookup().Value()).second; }
 
     bool DataTree(BlockId root, const std::string& where, std::set<std::uint64_t>& seen,
                   std::vector<std::vector<std::uint8_t>>* out, bool count = true) {
         if (root.IsNull()) return true;
         auto visit = [&](BlockId bid) {
-            if (seen.insert(bid.Lookup().value).second) return true;
-            Bad("block-cycle", where, "block " + Hex(bid.value) + " is reached twice");
+            if (seen.insert(bid.Lookup().Value()).second) return true;
+            Bad("block-cycle", where, "block " + Hex(bid.Value()) + " is reached twice");
             return false;
         };
         if (!visit(root)) return false;
@@ -291,7 +291,7 @@ private:
         Problem problem;
         auto top = XBlock::Read(*payload, &problem);
         if (!top) {
-            Bad(problem.kind, where + ", block " + Hex(root.value), problem.what);
+            Bad(problem.kind, where + ", block " + Hex(root.Value()), problem.what);
             return false;
         }
         std::vector<XBlock> xblocks;
@@ -300,7 +300,7 @@ private:
             std::uint64_t sum = 0;
             for (BlockId child : top->children) {
                 if (!child.IsInternal()) {
-                    Bad("xblock", where, "XXBLOCK " + Hex(root.value) + " lists data block " + Hex(child.value));
+                    Bad("xblock", where, "XXBLOCK " + Hex(root.Value()) + " lists data block " + Hex(child.Value()));
                     return false;
                 }
                 if (!visit(child)) return false;
@@ -308,7 +308,7 @@ private:
                 if (!bytes) return false;
                 auto x = XBlock::Read(*bytes, &problem);
                 if (!x || x->cLevel != 1) {
-                    Bad("xblock", where, "XXBLOCK " + Hex(root.value) + " lists " + Hex(child.value) + ", which is no XBLOCK");
+                    Bad("xblock", where, "XXBLOCK " + Hex(root.Value()) + " lists " + Hex(child.Value()) + ", which is no XBLOCK");
                     return false;
                 }
                 sum += x->lcbTotal;
@@ -316,7 +316,7 @@ private:
                 counts.push_back(count && FirstExpansion(child));
             }
             if (sum != top->lcbTotal)
-                Bad("data-tree-size", where, "XXBLOCK " + Hex(root.value) + " gives lcbTotal " + std::to_string(top->lcbTotal) +
+                Bad("data-tree-size", where, "XXBLOCK " + Hex(root.Value()) + " gives lcbTotal " + std::to_string(top->lcbTotal) +
                                                  " where its XBLOCKs hold " + std::to_string(sum));
         } else {
             xblocks.push_back(std::move(*top));
@@ -328,7 +328,7 @@ private:
             std::uint64_t sum = 0;
             for (BlockId child : x.children) {
                 if (child.IsInternal()) {
-                    Bad("xblock", where, "an XBLOCK lists internal block " + Hex(child.value));
+                    Bad("xblock", where, "an XBLOCK lists internal block " + Hex(child.Value()));
                     return false;
                 }
                 if (!visit(child)) return false;
@@ -357,11 +357,11 @@ private:
             return false;
         }
         if (!root.IsInternal()) {
-            Bad("subnode-block", where, "sub-node tree " + Hex(root.value) + " is not an internal block");
+            Bad("subnode-block", where, "sub-node tree " + Hex(root.Value()) + " is not an internal block");
             return false;
         }
-        if (!seen.insert(root.Lookup().value).second) {
-            Bad("block-cycle", where, "block " + Hex(root.value) + " is reached twice");
+        if (!seen.insert(root.Lookup().Value()).second) {
+            Bad("block-cycle", where, "block " + Hex(root.Value()) + " is reached twice");
             return false;
         }
         auto payload = Reference(root, where, count);
@@ -370,15 +370,15 @@ private:
         Problem problem;
         auto top = SubnodeBlock::Read(*payload, &problem);
         if (!top) {
-            Bad(problem.kind, where + ", block " + Hex(root.value), problem.what);
+            Bad(problem.kind, where + ", block " + Hex(root.Value()), problem.what);
             return false;
         }
         std::vector<std::pair<SubnodeLeafEntry, bool>> leaves;
         for (const auto& e : top->leaves) leaves.push_back({e, count});
         if (top->cLevel == 1) {
             for (const auto& e : top->index) {
-                if (!seen.insert(e.block.Lookup().value).second) {
-                    Bad("block-cycle", where, "block " + Hex(e.block.value) + " is reached twice");
+                if (!seen.insert(e.block.Lookup().Value()).second) {
+                    Bad("block-cycle", where, "block " + Hex(e.block.Value()) + " is reached twice");
                     return false;
                 }
                 auto bytes = Reference(e.block, where, count);
@@ -386,17 +386,17 @@ private:
                 const bool count_leaf = count && FirstExpansion(e.block);
                 auto leaf = SubnodeBlock::Read(*bytes, &problem);
                 if (!leaf || leaf->cLevel != 0) {
-                    Bad("subnode-block", where, "SIBLOCK " + Hex(root.value) + " points at " + Hex(e.block.value) + ", which is no SLBLOCK");
+                    Bad("subnode-block", where, "SIBLOCK " + Hex(root.Value()) + " points at " + Hex(e.block.Value()) + ", which is no SLBLOCK");
                     return false;
                 }
                 if (!leaf->leaves.empty() && leaf->leaves.front().nid != e.nid)
-                    Bad("subnode-block", where, "SIBLOCK key " + Hex(e.nid.value) + " differs from its SLBLOCK's first NID");
+                    Bad("subnode-block", where, "SIBLOCK key " + Hex(e.nid.Value()) + " differs from its SLBLOCK's first NID");
                 for (const auto& l : leaf->leaves) leaves.push_back({l, count_leaf});
             }
         }
         bool sound = true;
         for (const auto& [e, count_entry] : leaves) {
-            const std::string sub = where + ", sub-node " + Hex(e.nid.value);
+            const std::string sub = where + ", sub-node " + Hex(e.nid.Value());
             NidInUse(e.nid, sub);
             NodeData data;
             sound &= DataTree(e.data, sub, seen, out ? &data.pieces : nullptr, count_entry);
@@ -407,7 +407,7 @@ private:
     }
 
     void CheckNode(const NodeEntry& node) {
-        const std::string where = "node " + Hex(node.nid.value);
+        const std::string where = "node " + Hex(node.nid.Value());
         NidInUse(node.nid, where);
         std::set<std::uint64_t> seen;
         NodeData data;

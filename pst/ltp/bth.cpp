@@ -28,20 +28,20 @@ int CompareBthKeys(const std::uint8_t* a, const std::uint8_t* b, std::size_t siz
 
 BthHeader BthHeader::Parse(le::ByteView bytes) {
     if (bytes.size() != kBthHeaderSize)
-        throw PstError("BTH: header is " + std::to_string(bytes.size()) + " bytes, not 8");
-    if (bytes[0] != kBthSignature) throw PstError("BTH: header signature is not 0xB5");
+        throw PstError(ErrorKind::CorruptStructure, "BTH: header is " + std::to_string(bytes.size()) + " bytes, not 8");
+    if (bytes[0] != kBthSignature) throw PstError(ErrorKind::CorruptStructure, "BTH: header signature is not 0xB5");
     BthHeader h;
     h.key_size = bytes[1];
     h.data_size = bytes[2];
     h.index_levels = bytes[3];
     h.root = HeapId(le::U32(bytes.data() + 4));
     if (h.key_size != 2 && h.key_size != 4 && h.key_size != 8 && h.key_size != 16)
-        throw PstError("BTH: key size " + std::to_string(h.key_size) + " is not 2, 4, 8 or 16");
+        throw PstError(ErrorKind::CorruptStructure, "BTH: key size " + std::to_string(h.key_size) + " is not 2, 4, 8 or 16");
     if (h.data_size == 0 || h.data_size > 32)
-        throw PstError("BTH: record data size " + std::to_string(h.data_size) + " is not 1 to 32");
+        throw PstError(ErrorKind::CorruptStructure, "BTH: record data size " + std::to_string(h.data_size) + " is not 1 to 32");
     if (h.index_levels > kMaxIndexLevels)
-        throw PstError("BTH: " + std::to_string(h.index_levels) + " index levels");
-    if (h.root.IsNull() && h.index_levels != 0) throw PstError("BTH: empty tree with index levels");
+        throw PstError(ErrorKind::CorruptStructure, "BTH: " + std::to_string(h.index_levels) + " index levels");
+    if (h.root.IsNull() && h.index_levels != 0) throw PstError(ErrorKind::CorruptStructure, "BTH: empty tree with index levels");
     return h;
 }
 
@@ -66,24 +66,24 @@ BthReader::BthReader(const HeapReader& heap, HeapId header_hid) {
 // leaf records in order.
 void BthReader::Walk(const HeapReader& heap, HeapId hid, unsigned level, const std::uint8_t* low,
                      const std::uint8_t* high, std::unordered_set<std::uint32_t>& seen) {
-    if (!seen.insert(hid.value).second) throw PstError("BTH: node " + HidText(hid) + " is reached twice");
+    if (!seen.insert(hid.value).second) throw PstError(ErrorKind::CorruptStructure, "BTH: node " + HidText(hid) + " is reached twice");
     const le::ByteView node = heap.Item(hid);
     const std::size_t key = header_.key_size;
     const std::size_t entry = key + (level == 0 ? header_.data_size : 4);
     if (node.empty() || node.size() % entry != 0)
-        throw PstError("BTH: node " + HidText(hid) + " of " + std::to_string(node.size()) +
+        throw PstError(ErrorKind::CorruptStructure, "BTH: node " + HidText(hid) + " of " + std::to_string(node.size()) +
                        " bytes is not a whole number of " + std::to_string(entry) + "-byte records");
     const std::size_t count = node.size() / entry;
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* k = node.data() + i * entry;
         if (i > 0 && CompareBthKeys(node.data() + (i - 1) * entry, k, key) >= 0)
-            throw PstError("BTH: keys out of order in node " + HidText(hid));
+            throw PstError(ErrorKind::CorruptStructure, "BTH: keys out of order in node " + HidText(hid));
         if ((low && CompareBthKeys(k, low, key) < 0) || (high && CompareBthKeys(k, high, key) >= 0))
-            throw PstError("BTH: a key of node " + HidText(hid) + " lies outside the range its parent gives");
+            throw PstError(ErrorKind::CorruptStructure, "BTH: a key of node " + HidText(hid) + " lies outside the range its parent gives");
     }
     if (level == 0) {
         if (!records_.empty() && CompareBthKeys(records_.data() + records_.size() - entry, node.data(), key) >= 0)
-            throw PstError("BTH: leaf " + HidText(hid) + " breaks the key order");
+            throw PstError(ErrorKind::CorruptStructure, "BTH: leaf " + HidText(hid) + " breaks the key order");
         records_.insert(records_.end(), node.begin(), node.end());
         return;
     }
@@ -112,13 +112,13 @@ HeapId WriteBth(HeapWriter& heap, std::uint8_t key_size, std::uint8_t data_size,
     header.key_size = key_size;
     header.data_size = data_size;
     const std::size_t record = std::size_t{key_size} + data_size;
-    if (records.size() % record != 0) throw PstError("BTH: records are not a whole number of entries");
+    if (records.size() % record != 0) throw PstError(ErrorKind::InvalidArgument, "BTH: records are not a whole number of entries");
     for (std::size_t i = record; i < records.size(); i += record)
         if (CompareBthKeys(records.data() + i - record, records.data() + i, key_size) >= 0)
-            throw PstError("BTH: records to write are not sorted by unique keys");
+            throw PstError(ErrorKind::InvalidArgument, "BTH: records to write are not sorted by unique keys");
     if (header_hid.IsNull()) header_hid = heap.Allocate(header.Serialize());
     if (records.empty()) {
-        if (heap.Replace(header_hid, header.Serialize()) != header_hid) throw PstError("BTH: header moved");
+        if (heap.Replace(header_hid, header.Serialize()) != header_hid) throw PstError(ErrorKind::CorruptStructure, "BTH: header moved");
         return header_hid;
     }
 
@@ -150,7 +150,7 @@ HeapId WriteBth(HeapWriter& heap, std::uint8_t key_size, std::uint8_t data_size,
     header.index_levels = levels;
     header.root = level.front().second;
     const le::Bytes bytes = header.Serialize();
-    if (heap.Replace(header_hid, bytes) != header_hid) throw PstError("BTH: header moved");
+    if (heap.Replace(header_hid, bytes) != header_hid) throw PstError(ErrorKind::CorruptStructure, "BTH: header moved");
     return header_hid;
 }
 

@@ -10,7 +10,7 @@ namespace ferrowick::pst {
 namespace {
 
 [[noreturn]] void Fail(std::size_t block, const std::string& what) {
-    throw PstError("heap block " + std::to_string(block) + ": " + what);
+    throw PstError(ErrorKind::CorruptStructure, "heap block " + std::to_string(block) + ": " + what);
 }
 
 constexpr std::size_t PageMapSize(std::size_t items) { return 4 + 2 * (items + 1); }  // cAlloc, cFree, rgibAlloc
@@ -29,8 +29,8 @@ std::uint8_t FillLevelFor(std::size_t free_bytes) {
 // Reading
 
 HeapReader::HeapReader(const NodeData& node) {
-    if (node.pieces.empty()) throw PstError("heap: the node has no data");
-    if (node.pieces.size() > 0xFFFF) throw PstError("heap: more blocks than a HID can name");
+    if (node.pieces.empty()) throw PstError(ErrorKind::CorruptStructure, "heap: the node has no data");
+    if (node.pieces.size() > 0xFFFF) throw PstError(ErrorKind::LimitExceeded, "heap: more blocks than a HID can name");
     blocks_.reserve(node.pieces.size());
     for (std::size_t b = 0; b < node.pieces.size(); ++b) {
         const auto& piece = node.pieces[b];
@@ -84,7 +84,7 @@ le::ByteView HeapReader::Item(HeapId hid) const {
     if (!Contains(hid)) {
         char text[16];
         std::snprintf(text, sizeof text, "0x%08X", hid.value);
-        throw PstError(std::string("heap: HID ") + text + " names no allocation");
+        throw PstError(ErrorKind::CorruptStructure, std::string("heap: HID ") + text + " names no allocation");
     }
     return ItemAt(hid.BlockIndex(), hid.Index() - 1);
 }
@@ -131,13 +131,13 @@ bool HeapWriter::Fits(std::size_t block, std::size_t size, bool new_slot) const 
 
 HeapId HeapWriter::Place(le::Bytes&& bytes) {
     if (bytes.size() > kMaxHeapAllocation)
-        throw PstError("heap: an item of " + std::to_string(bytes.size()) + " bytes exceeds the " +
+        throw PstError(ErrorKind::LimitExceeded, "heap: an item of " + std::to_string(bytes.size()) + " bytes exceeds the " +
                        std::to_string(kMaxHeapAllocation) + "-byte limit");
     std::size_t index = blocks_.size() - 1;
     Block* block = &blocks_[index];
     const bool reuse = !block->free_slots.empty();
     if (!Fits(index, bytes.size(), !reuse)) {
-        if (blocks_.size() >= 0xFFFF) throw PstError("heap: full (65,535 blocks)");
+        if (blocks_.size() >= 0xFFFF) throw PstError(ErrorKind::LimitExceeded, "heap: full (65,535 blocks)");
         blocks_.emplace_back();
         index = blocks_.size() - 1;
         block = &blocks_[index];
@@ -165,7 +165,7 @@ HeapWriter::Block& HeapWriter::BlockOf(HeapId hid) {
 const HeapWriter::Block& HeapWriter::BlockOf(HeapId hid) const {
     if (!hid.HasHidType() || hid.BlockIndex() >= blocks_.size() || hid.Index() == 0 ||
         hid.Index() > blocks_[hid.BlockIndex()].items.size())
-        throw PstError("heap: HID " + std::to_string(hid.value) + " names no allocation");
+        throw PstError(ErrorKind::CorruptStructure, "heap: HID " + std::to_string(hid.value) + " names no allocation");
     return blocks_[hid.BlockIndex()];
 }
 
@@ -183,7 +183,7 @@ void HeapWriter::Free(HeapId hid) {
 
 HeapId HeapWriter::Replace(HeapId hid, le::ByteView bytes) {
     if (bytes.size() > kMaxHeapAllocation)
-        throw PstError("heap: an item of " + std::to_string(bytes.size()) + " bytes exceeds the " +
+        throw PstError(ErrorKind::LimitExceeded, "heap: an item of " + std::to_string(bytes.size()) + " bytes exceeds the " +
                        std::to_string(kMaxHeapAllocation) + "-byte limit");
     Block& block = BlockOf(hid);
     le::Bytes& item = block.items[hid.Index() - 1];

@@ -30,7 +30,7 @@ struct HeapOrNodeId {
     constexpr HeapOrNodeId() = default;
     constexpr explicit HeapOrNodeId(std::uint32_t v) : value(v) {}
     constexpr HeapOrNodeId(HeapId hid) : value(hid.value) {}
-    constexpr HeapOrNodeId(NodeId nid) : value(nid.value) {}
+    constexpr HeapOrNodeId(NodeId nid) : value(nid.Value()) {}
     constexpr bool IsNull() const { return value == 0; }
     constexpr bool IsHeapId() const { return (value & 0x1F) == 0; }
     constexpr HeapId AsHeapId() const { return HeapId(value); }

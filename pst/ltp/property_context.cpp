@@ -36,10 +36,10 @@ const PropertyValue* PropertyBag::Find(PropertyTag tag) const {
 PropertyBag ReadPropertyContext(const NodeData& node) {
     const HeapReader heap(node);
     if (heap.ClientSignature() != static_cast<std::uint8_t>(HeapClient::PropertyContext))
-        throw PstError("property context: heap client signature is not 0xBC");
+        throw PstError(ErrorKind::CorruptStructure, "property context: heap client signature is not 0xBC");
     const BthReader bth(heap, heap.UserRoot());
     if (bth.Header().key_size != kKeySize || bth.Header().data_size != kDataSize)
-        throw PstError("property context: BTH records are not 2-byte keys with 6-byte data");
+        throw PstError(ErrorKind::CorruptStructure, "property context: BTH records are not 2-byte keys with 6-byte data");
     PropertyBag bag;
     for (std::size_t i = 0; i < bth.Count(); ++i) {
         const std::uint16_t id = le::U16(bth.Key(i).data());
@@ -48,7 +48,7 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
         if (!IsKnownPropertyType(raw_type)) {
             char text[16];
             std::snprintf(text, sizeof text, "0x%04X", raw_type);
-            throw PstError("property context: property " + PropText(id) + " has unknown type " + text);
+            throw PstError(ErrorKind::CorruptStructure, "property context: property " + PropText(id) + " has unknown type " + text);
         }
         const PropertyType type = static_cast<PropertyType>(raw_type);
         try {
@@ -58,11 +58,11 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
             }
             const HeapOrNodeId hnid(le::U32(data + 2));
             if (hnid.IsNull() && FixedSizeOf(type) != 0 && !IsMultiValued(type))
-                throw PstError("no value for a fixed-size type");
+                throw PstError(ErrorKind::CorruptStructure, "no value for a fixed-size type");
             const StoredValue stored = LoadValue(heap, node, hnid);
             bag.Set(id, PropertyValue::Decode(type, stored.view));
         } catch (const PstError& e) {
-            throw PstError("property context: property " + PropText(id) + ": " + e.what());
+            throw PstError(e.Kind(), "property context: property " + PropText(id) + ": " + e.what());
         }
     }
     return bag;

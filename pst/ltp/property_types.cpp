@@ -71,7 +71,7 @@ const TypeInfo* Find(std::uint16_t raw) {
 
 const TypeInfo& Info(PropertyType type) {
     const TypeInfo* info = Find(static_cast<std::uint16_t>(type));
-    if (!info) throw PstError("unknown property type 0x" + std::to_string(static_cast<unsigned>(type)));
+    if (!info) throw PstError(ErrorKind::CorruptStructure, "unknown property type 0x" + std::to_string(static_cast<unsigned>(type)));
     return *info;
 }
 
@@ -82,7 +82,7 @@ std::string Hex(unsigned v, int width) {
 }
 
 [[noreturn]] void BadSize(PropertyType type, std::size_t size, const char* why) {
-    throw PstError(std::string(PropertyTypeName(type)) + " value of " + std::to_string(size) + " bytes: " + why);
+    throw PstError(ErrorKind::CorruptStructure, std::string(PropertyTypeName(type)) + " value of " + std::to_string(size) + " bytes: " + why);
 }
 
 template <typename T> T Load(const std::uint8_t* p) {
@@ -148,7 +148,7 @@ template <typename T> void AppendArray(le::Bytes& out, const std::vector<T>& v) 
 bool IsKnownPropertyType(std::uint16_t raw) { return Find(raw) != nullptr; }
 
 PropertyType PropertyTypeFrom(std::uint16_t raw) {
-    if (!Find(raw)) throw PstError("unknown property type " + Hex(raw, 4));
+    if (!Find(raw)) throw PstError(ErrorKind::CorruptStructure, "unknown property type " + Hex(raw, 4));
     return static_cast<PropertyType>(raw);
 }
 
@@ -176,16 +176,16 @@ PropertyTag PropertyTag::FromValue(std::uint32_t value) {
 
 PropertyValue::PropertyValue(PropertyType type, Storage content) : type_(type), content_(std::move(content)) {
     if (content_.index() != Info(type).content_index)
-        throw PstError(std::string("a ") + PropertyTypeName(type) + " value made from content of another type");
+        throw PstError(ErrorKind::InvalidArgument, std::string("a ") + PropertyTypeName(type) + " value made from content of another type");
 }
 
 PropertyValue PropertyValue::Multiple(PropertyType type, Storage values) {
-    if (!IsMultiValued(type)) throw PstError(std::string(PropertyTypeName(type)) + " is not a multi-valued type");
+    if (!IsMultiValued(type)) throw PstError(ErrorKind::InvalidArgument, std::string(PropertyTypeName(type)) + " is not a multi-valued type");
     return PropertyValue(type, std::move(values));
 }
 
 void PropertyValue::throw_type_mismatch() const {
-    throw PstError(std::string("the ") + PropertyTypeName(type_) + " value was read as another type");
+    throw PstError(ErrorKind::InvalidArgument, std::string("the ") + PropertyTypeName(type_) + " value was read as another type");
 }
 
 PropertyValue PropertyValue::Decode(PropertyType type, le::ByteView b) {
@@ -250,7 +250,7 @@ PropertyValue PropertyValue::Decode(PropertyType type, le::ByteView b) {
             return {type, std::move(out)};
         }
     }
-    throw PstError("unknown property type " + Hex(static_cast<unsigned>(type), 4));
+    throw PstError(ErrorKind::CorruptStructure, "unknown property type " + Hex(static_cast<unsigned>(type), 4));
 }
 
 bool PropertyValue::HasRawBytes() const {
@@ -278,7 +278,7 @@ void PropertyValue::EncodeTo(Bytes& out) const {
             } else if constexpr (std::is_same_v<T, Guid>) {
                 out.insert(out.end(), v.bytes.begin(), v.bytes.end());
             } else if constexpr (std::is_same_v<T, ObjectReference>) {
-                le::Append32(out, v.node.value);
+                le::Append32(out, v.node.Value());
                 le::Append32(out, v.size);
             } else if constexpr (std::is_same_v<T, Bytes> || std::is_same_v<T, std::string> ||
                                  std::is_same_v<T, std::u16string>) {

@@ -28,7 +28,7 @@ std::size_t BitmapSize(std::size_t columns) { return (columns + 7) / 8; }
 bool BitSet(const std::uint8_t* bitmap, std::size_t bit) { return (bitmap[bit / 8] & (0x80 >> (bit % 8))) != 0; }
 void SetBit(std::uint8_t* bitmap, std::size_t bit) { bitmap[bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8)); }
 
-[[noreturn]] void Fail(const std::string& what) { throw PstError("table context: " + what); }
+[[noreturn]] void Fail(const std::string& what) { throw PstError(ErrorKind::CorruptStructure, "table context: " + what); }
 
 }  // namespace
 
@@ -233,7 +233,7 @@ TableContext TableContext::Read(const NodeData& node) {
                 } else {
                     const HeapOrNodeId hnid(le::U32(cell.data()));
                     if (hnid.IsNull() && FixedSizeOf(col.tag.type) != 0 && !IsMultiValued(col.tag.type))
-                        throw PstError("no value for a fixed-size type");
+                        throw PstError(ErrorKind::InvalidArgument, "no value for a fixed-size type");
                     const StoredValue stored = LoadValue(heap, node, hnid);
                     cells[c] = PropertyValue::Decode(col.tag.type, stored.view);
                 }

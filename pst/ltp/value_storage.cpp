@@ -22,7 +22,7 @@ NodeData StreamNode(le::ByteView bytes) {
 le::Bytes JoinStream(const NodeData& node, std::size_t limit) {
     const std::size_t total = node.TotalSize();
     if (total > limit)
-        throw PstError("a value stream of " + std::to_string(total) + " bytes exceeds the limit of " + std::to_string(limit));
+        throw PstError(ErrorKind::LimitExceeded, "a value stream of " + std::to_string(total) + " bytes exceeds the limit of " + std::to_string(limit));
     le::Bytes out;
     out.reserve(total);
     for (const auto& piece : node.pieces) out.insert(out.end(), piece.begin(), piece.end());
@@ -40,7 +40,7 @@ StoredValue LoadValue(const HeapReader& heap, const NodeData& node, HeapOrNodeId
     if (it == node.subnodes.end()) {
         char text[16];
         std::snprintf(text, sizeof text, "0x%X", hnid.value);
-        throw PstError(std::string("a value refers to sub-node ") + text + ", which the node does not have");
+        throw PstError(ErrorKind::CorruptStructure, std::string("a value refers to sub-node ") + text + ", which the node does not have");
     }
     value.owned = JoinStream(it->second, 0xFFFFFFFFu);  // a value's size is a 32-bit count
     value.view = value.owned;
@@ -49,7 +49,7 @@ StoredValue LoadValue(const HeapReader& heap, const NodeData& node, HeapOrNodeId
 
 NodeId ValueStore::NewSubnodeId() {
     for (;;) {
-        if (next_index_ >= (1u << 27)) throw PstError("no sub-node IDs left for values");
+        if (next_index_ >= (1u << 27)) throw PstError(ErrorKind::LimitExceeded, "no sub-node IDs left for values");
         const NodeId nid = NodeId::Make(NidType::Ltp, next_index_++);
         if (!subnodes_.contains(nid)) return nid;
     }
@@ -58,7 +58,7 @@ NodeId ValueStore::NewSubnodeId() {
 HeapOrNodeId ValueStore::Store(le::ByteView bytes) {
     if (bytes.empty()) return HeapOrNodeId();
     if (bytes.size() <= kMaxHeapAllocation) return heap_.Allocate(bytes);
-    if (bytes.size() > 0xFFFFFFFFu) throw PstError("a value of more than 4 GiB");
+    if (bytes.size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
     const NodeId nid = NewSubnodeId();
     subnodes_.emplace(nid, StreamNode(bytes));
     return nid;

@@ -8,7 +8,7 @@ namespace ferrowick::pst {
 std::vector<std::uint8_t> EntryId::Encode() const {
     std::vector<std::uint8_t> out(kSize, 0);
     for (std::size_t i = 0; i < 16; ++i) out[4 + i] = provider.bytes[i];
-    for (std::size_t i = 0; i < 4; ++i) out[20 + i] = static_cast<std::uint8_t>(nid.value >> (8 * i));
+    for (std::size_t i = 0; i < 4; ++i) out[20 + i] = static_cast<std::uint8_t>(nid.Value() >> (8 * i));
     return out;
 }
 

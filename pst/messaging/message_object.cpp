@@ -91,7 +91,7 @@ NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids) {
     for (AttachmentContent& attachment : content.attachments) {
         const NodeId nid = ids.next_nid(NidType::Attachment);
         NodeData node = BuildAttachment(attachment, ids);
-        attachments.PutRow(nid.value, RowFromProperties(attachments, attachment.properties, ids.next_row_number()));
+        attachments.PutRow(nid.Value(), RowFromProperties(attachments, attachment.properties, ids.next_row_number()));
         subnodes.emplace(nid, std::move(node));
     }
     subnodes.emplace(kAttachmentTableSubnode, attachments.Write());
@@ -120,12 +120,12 @@ MessageContent ReadMessageNode(const NodeData& node) {
         const TableContext table = TableContext::Read(it->second);
         for (const auto& row : table.Rows()) {
             const auto sub = node.subnodes.find(NodeId(row.id));
-            if (sub == node.subnodes.end()) throw PstError("message: an attachment row has no attachment object");
+            if (sub == node.subnodes.end()) throw PstError(ErrorKind::CorruptStructure, "message: an attachment row has no attachment object");
             AttachmentContent attachment;
             attachment.properties = ReadPropertyContext(sub->second);
             if (const PropertyValue* object = attachment.properties.Find(tags::kAttachDataObject)) {
                 const auto embedded = sub->second.subnodes.find(object->As<ObjectReference>().node);
-                if (embedded == sub->second.subnodes.end()) throw PstError("message: an attached message is missing");
+                if (embedded == sub->second.subnodes.end()) throw PstError(ErrorKind::CorruptStructure, "message: an attached message is missing");
                 attachment.embedded = std::make_shared<MessageContent>(ReadMessageNode(embedded->second));
             }
             content.attachments.push_back(std::move(attachment));

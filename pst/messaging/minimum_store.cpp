@@ -40,7 +40,7 @@ NodeData EmptySearchIndexHeap() {
 }
 
 void AddHierarchyRow(FolderObject& parent, const FolderObject& child, std::uint32_t version) {
-    parent.hierarchy.PutRow(child.nid.value, RowFromProperties(parent.hierarchy, child.properties, version));
+    parent.hierarchy.PutRow(child.nid.Value(), RowFromProperties(parent.hierarchy, child.properties, version));
     parent.subfolders.push_back(child.nid);
 }
 
@@ -76,14 +76,14 @@ MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& display_n
     std::uint32_t version = 1;
     AddHierarchyRow(*root, *top, version++);
     AddHierarchyRow(*root, *search_root, version++);
-    root->hierarchy.PutRow(nids::kSpamSearchFolder.value, RowFromProperties(root->hierarchy, spam, version++));
+    root->hierarchy.PutRow(nids::kSpamSearchFolder.Value(), RowFromProperties(root->hierarchy, spam, version++));
     AddHierarchyRow(*top, *deleted, version++);
 
     // Search management [MS-PST 2.4.8.4]: an empty queue, the spam folder as the one active
     // search, and an empty search domain.
     db.PutNode(nids::kSearchManagementQueue, NodeId(0), NodeData{});
     std::vector<std::uint8_t> activity;
-    for (int i = 0; i < 4; ++i) activity.push_back(static_cast<std::uint8_t>(nids::kSpamSearchFolder.value >> (8 * i)));
+    for (int i = 0; i < 4; ++i) activity.push_back(static_cast<std::uint8_t>(nids::kSpamSearchFolder.Value() >> (8 * i)));
     db.PutNode(nids::kSearchActivityList, NodeId(0), QueueNode(activity));
     db.PutNode(nids::kSearchDomainObject, NodeId(0), NodeData{});
 
@@ -102,7 +102,7 @@ MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& display_n
 
     // Until an Inbox exists, the root receives everything.
     store.receive_folders.PutRow(1, {{tags::kReceiveMessageClass, PropertyValue::String(u"")},
-                                     {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(nids::kRootFolder.value))},
+                                     {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(nids::kRootFolder.Value()))},
                                      {kLtpRowVersionTag, PropertyValue::Integer32(1)}});
 
     // The store PC [MS-PST 2.4.3.1].

@@ -61,9 +61,9 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
     const auto* guids = BinaryOf(bag, kGuidStreamId);
     const auto* entries = BinaryOf(bag, kEntryStreamId);
     const auto* strings = BinaryOf(bag, kStringStreamId);
-    if (!guids || !entries || !strings) throw PstError("name-to-ID map: a stream is missing");
+    if (!guids || !entries || !strings) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a stream is missing");
     if (guids->size() % 16 != 0 || entries->size() % 8 != 0)
-        throw PstError("name-to-ID map: a stream has a size that is not a whole number of records");
+        throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a stream has a size that is not a whole number of records");
     for (std::size_t i = 0; i < guids->size(); i += 16) {
         Guid g;
         for (std::size_t j = 0; j < 16; ++j) g.bytes[j] = (*guids)[i + j];
@@ -79,22 +79,22 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
         if (wguid == 1) p.guid = kPsMapi;
         else if (wguid == 2) p.guid = kPsPublicStrings;
         else if (wguid >= 3 && wguid - 3u < map.guids_.size()) p.guid = map.guids_[wguid - 3u];
-        else throw PstError("name-to-ID map: an entry names a GUID that is not in the GUID stream");
+        else throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: an entry names a GUID that is not in the GUID stream");
         if (field & 1) {
-            if (std::size_t{key} + 4 > strings->size()) throw PstError("name-to-ID map: a name lies outside the string stream");
+            if (std::size_t{key} + 4 > strings->size()) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name lies outside the string stream");
             const std::uint32_t length = le::U32(strings->data() + key);
             if (length % 2 != 0 || std::size_t{key} + 4 + length > strings->size())
-                throw PstError("name-to-ID map: a name runs past the string stream");
+                throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name runs past the string stream");
             for (std::uint32_t k = 0; k < length; k += 2)
                 p.name.push_back(static_cast<char16_t>(le::U16(strings->data() + key + 4 + k)));
         } else {
             p.number = key;
         }
-        if (!by_index.emplace(index, std::move(p)).second) throw PstError("name-to-ID map: two entries share a property index");
+        if (!by_index.emplace(index, std::move(p)).second) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: two entries share a property index");
     }
     std::uint16_t expected = 0;
     for (auto& [index, p] : by_index) {
-        if (index != expected++) throw PstError("name-to-ID map: the property indexes have a gap");
+        if (index != expected++) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: the property indexes have a gap");
         map.entries_.push_back(std::move(p));
         map.Index(map.entries_.size() - 1);
     }
@@ -175,9 +175,9 @@ std::optional<std::uint16_t> NameToIdMap::Find(const NamedProperty& property) co
 
 std::uint16_t NameToIdMap::IdFor(const NamedProperty& property) {
     if (const auto id = Find(property)) return *id;
-    if (entries_.size() >= 0x7FFF) throw PstError("name-to-ID map: no named property IDs are left");
+    if (entries_.size() >= 0x7FFF) throw PstError(ErrorKind::LimitExceeded, "name-to-ID map: no named property IDs are left");
     if (property.number.has_value() == false && property.name.empty())
-        throw PstError("name-to-ID map: a named property needs a number or a name");
+        throw PstError(ErrorKind::InvalidArgument, "name-to-ID map: a named property needs a number or a name");
     GuidIndex(property.guid);
     entries_.push_back(property);
     Index(entries_.size() - 1);

@@ -72,7 +72,7 @@ struct PstStore::State {
 
     FolderObject& FolderRef(NodeId nid) {
         const auto it = folders.find(nid);
-        if (it == folders.end()) throw PstError("the store has no folder " + std::to_string(nid.value));
+        if (it == folders.end()) throw PstError(ErrorKind::InvalidArgument, "the store has no folder " + std::to_string(nid.Value()));
         return *it->second;
     }
 
@@ -81,7 +81,7 @@ struct PstStore::State {
         folder.properties_changed = true;
         if (folder.nid == folder.parent) return;  // the root has no row
         FolderObject& parent = FolderRef(folder.parent);
-        parent.hierarchy.PutRow(folder.nid.value, RowFromProperties(parent.hierarchy, folder.properties, row_version++));
+        parent.hierarchy.PutRow(folder.nid.Value(), RowFromProperties(parent.hierarchy, folder.properties, row_version++));
         parent.hierarchy_changed = true;
     }
 
@@ -125,8 +125,8 @@ struct PstStore::State {
     }
 
     void LoadFolder(NodeId nid, NodeId parent, std::set<NodeId>& seen, std::size_t depth) {
-        if (depth > kMaxFolderDepth) throw PstError("the folder tree is deeper than " + std::to_string(kMaxFolderDepth));
-        if (!seen.insert(nid).second) throw PstError("the folder tree has a cycle");
+        if (depth > kMaxFolderDepth) throw PstError(ErrorKind::CorruptStructure, "the folder tree is deeper than " + std::to_string(kMaxFolderDepth));
+        if (!seen.insert(nid).second) throw PstError(ErrorKind::CorruptStructure, "the folder tree has a cycle");
         PropertyBag props = ReadPropertyContext(db.ReadNode(nid));
         const auto read_table = [&](NidType type, std::vector<PropertyTag> columns) {
             const NodeId table = nids::Sibling(nid, type);
@@ -187,28 +187,28 @@ PstStore PstStore::Open(const std::filesystem::path& path, OpenMode mode) {
     auto state = std::make_unique<State>(NodeDatabase::Open(path, mode));
     State& s = *state;
     try {
-        if (!s.db.Contains(nids::kMessageStore)) throw PstError("it has no message store object");
+        if (!s.db.Contains(nids::kMessageStore)) throw PstError(ErrorKind::CorruptStructure, "it has no message store object");
         s.store_properties = ReadPropertyContext(s.db.ReadNode(nids::kMessageStore));
         const PropertyValue* key = s.store_properties.Find(tags::kRecordKey);
-        if (!key || key->As<PropertyValue::Bytes>().size() != 16) throw PstError("its store has no record key");
+        if (!key || key->As<PropertyValue::Bytes>().size() != 16) throw PstError(ErrorKind::CorruptStructure, "its store has no record key");
         std::copy_n(key->As<PropertyValue::Bytes>().begin(), 16, s.record_key.bytes.begin());
         if (mode == OpenMode::ReadWrite) {
             // Adding to a store needs its named properties whole; reading does not.
-            if (!s.db.Contains(nids::kNameToIdMap)) throw PstError("it has no name-to-ID map");
+            if (!s.db.Contains(nids::kNameToIdMap)) throw PstError(ErrorKind::CorruptStructure, "it has no name-to-ID map");
             s.names = NameToIdMap::Read(ReadPropertyContext(s.db.ReadNode(nids::kNameToIdMap)));
         }
-        if (!s.db.Contains(nids::kRootFolder)) throw PstError("it has no root folder");
+        if (!s.db.Contains(nids::kRootFolder)) throw PstError(ErrorKind::CorruptStructure, "it has no root folder");
         std::set<NodeId> seen;
         s.LoadFolder(nids::kRootFolder, nids::kRootFolder, seen, 0);
         const PropertyValue* subtree = s.store_properties.Find(tags::kIpmSubTreeEntryId);
         const auto id = subtree ? EntryId::Decode(subtree->As<PropertyValue::Bytes>()) : std::nullopt;
-        if (!id || !s.folders.contains(id->nid)) throw PstError("its store does not name a top folder");
+        if (!id || !s.folders.contains(id->nid)) throw PstError(ErrorKind::CorruptStructure, "its store does not name a top folder");
         s.ipm_subtree = id->nid;
         if (s.db.Contains(nids::kReceiveFolderTable)) s.receive_folders = TableContext::Read(s.db.ReadNode(nids::kReceiveFolderTable));
         if (s.db.Contains(nids::kSearchManagementQueue)) s.search_queue = Concatenated(s.db.ReadNode(nids::kSearchManagementQueue));
         s.row_version = std::max(s.row_version, MaxRowVersion(s.receive_folders) + 1);
     } catch (const PstError& e) {
-        throw PstError(path.string() + " cannot be used as a message store: " + e.what());
+        throw PstError(e.Kind(), path.string() + " cannot be used as a message store: " + e.what());
     }
     return PstStore(std::move(state));
 }
@@ -224,7 +224,7 @@ EntryId PstStore::StoreEntryId() const { return EntryIdOf(nids::kMessageStore); 
 const PropertyBag& PstStore::StoreProperties() const { return state_->store_properties; }
 
 void PstStore::SetStoreProperty(PropertyTag tag, PropertyValue value) {
-    if (value.Type() != tag.type) throw PstError("a store property of the wrong type");
+    if (value.Type() != tag.type) throw PstError(ErrorKind::InvalidArgument, "a store property of the wrong type");
     state_->store_properties.Set(tag.id, std::move(value));
     state_->store_changed = true;
 }
@@ -251,7 +251,7 @@ NodeId PstStore::AddFolder(NodeId parent_nid, const std::u16string& name, const 
     State& s = *state_;
     FolderObject& parent = s.FolderRef(parent_nid);
     if (s.DepthOf(parent_nid) + 1 > kMaxFolderDepth)
-        throw PstError("the folder tree would be deeper than " + std::to_string(kMaxFolderDepth) + " levels");
+        throw PstError(ErrorKind::LimitExceeded, "the folder tree would be deeper than " + std::to_string(kMaxFolderDepth) + " levels");
     const NodeId nid = AllocateFolderNodeId(s.db);
     auto folder = std::make_unique<FolderObject>(nid, parent_nid, NewFolderProperties(name, container_class));
     FolderObject& added = *folder;
@@ -267,7 +267,7 @@ NodeId PstStore::AddFolder(NodeId parent_nid, const std::u16string& name, const 
 }
 
 void PstStore::SetFolderProperty(NodeId folder_nid, PropertyTag tag, PropertyValue value) {
-    if (value.Type() != tag.type) throw PstError("a folder property of the wrong type");
+    if (value.Type() != tag.type) throw PstError(ErrorKind::InvalidArgument, "a folder property of the wrong type");
     FolderObject& folder = state_->FolderRef(folder_nid);
     folder.properties.Set(tag.id, std::move(value));
     state_->FolderPropertiesChanged(folder);
@@ -280,7 +280,7 @@ NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
     TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
-    folder.contents.PutRow(nid.value, std::move(row));
+    folder.contents.PutRow(nid.Value(), std::move(row));
     folder.contents_changed = true;
     folder.properties.Set(tags::kContentCount.id, PropertyValue::Integer32(folder.ContentCount() + 1));
     if (!IsRead(content.properties))
@@ -294,15 +294,15 @@ NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
 void PstStore::ReplaceMessage(NodeId folder_nid, NodeId nid, MessageContent content) {
     State& s = *state_;
     FolderObject& folder = s.FolderRef(folder_nid);
-    const TableContext::Row* old_row = folder.contents.FindRow(nid.value);
-    if (!old_row) throw PstError("the folder holds no such message");
+    const TableContext::Row* old_row = folder.contents.FindRow(nid.Value());
+    if (!old_row) throw PstError(ErrorKind::InvalidArgument, "the folder holds no such message");
     const auto flags_column = folder.contents.ColumnIndex(tags::kMessageFlags);
     const bool was_read = flags_column && old_row->cells[*flags_column] &&
                           (old_row->cells[*flags_column]->As<std::int32_t>() & kMessageFlagRead) != 0;
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
     TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
-    folder.contents.PutRow(nid.value, std::move(row));
+    folder.contents.PutRow(nid.Value(), std::move(row));
     folder.contents_changed = true;
     const bool is_read = IsRead(content.properties);
     if (was_read != is_read) {
@@ -326,7 +326,7 @@ void PstStore::SetReceiveFolder(const std::u16string& message_class, NodeId fold
         row_id = std::max(row_id, row.id + 1);
     }
     table.PutRow(row_id, {{tags::kReceiveMessageClass, PropertyValue::String(message_class)},
-                          {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(folder.value))},
+                          {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(folder.Value()))},
                           {kLtpRowVersionTag, PropertyValue::Integer32(static_cast<std::int32_t>(state_->row_version++))}});
     state_->receive_changed = true;
 }

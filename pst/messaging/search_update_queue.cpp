@@ -19,8 +19,8 @@ void SearchUpdate::AppendTo(std::vector<std::uint8_t>& out) const {
     out.push_back(static_cast<std::uint8_t>(t));
     out.push_back(static_cast<std::uint8_t>(t >> 8));
     // SUD_FLD_ADD / SUD_MSG_ADD: the parent folder, the object, reserved words to 16 bytes.
-    PutU32(out, parent.value);
-    PutU32(out, object.value);
+    PutU32(out, parent.Value());
+    PutU32(out, object.Value());
     PutU32(out, 0);
     PutU32(out, 0);
 }

@@ -10,7 +10,7 @@
 namespace ferrowick::pst {
 namespace {
 
-std::uint64_t SlotOf(FileOffset ib) { return (ib.value - kFirstAMapOffset) / kSlotSize; }
+std::uint64_t SlotOf(FileOffset ib) { return (ib.Value() - kFirstAMapOffset) / kSlotSize; }
 
 }  // namespace
 
@@ -21,11 +21,11 @@ AllocationMap AllocationMap::ForNewFile() {
 }
 
 AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset last_amap) {
-    if (last_amap.value < kFirstAMapOffset || (last_amap.value - kFirstAMapOffset) % kRegionSize != 0)
-        throw PstError("the header's ibAMapLast is not where an AMap page can be");
-    const std::uint64_t regions = (last_amap.value - kFirstAMapOffset) / kRegionSize + 1;
+    if (last_amap.Value() < kFirstAMapOffset || (last_amap.Value() - kFirstAMapOffset) % kRegionSize != 0)
+        throw PstError(ErrorKind::CorruptStructure, "the header's ibAMapLast is not where an AMap page can be");
+    const std::uint64_t regions = (last_amap.Value() - kFirstAMapOffset) / kRegionSize + 1;
     if (RegionStart(regions - 1) + kPageSize > file.Size())
-        throw PstError("the header's ibAMapLast lies past the end of the file");
+        throw PstError(ErrorKind::CorruptStructure, "the header's ibAMapLast lies past the end of the file");
     AllocationMap map;
     map.regions_ = regions;
     map.bits_.assign(regions * kPageDataSize, 0);
@@ -33,9 +33,9 @@ AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset last_
     std::array<std::uint8_t, kPageSize> page{};
     for (std::uint64_t r = 0; r < regions; ++r) {
         const FileOffset ib(RegionStart(r));
-        if (!file.ReadAt(ib.value, page)) throw PstError("an AMap page lies past the end of the file");
-        if (auto problem = PageProblem(page, PageType::AllocationMap, BlockId(ib.value), ib))
-            throw PstError("AMap page at 0x" + std::to_string(ib.value) + ": " + problem->what);
+        if (!file.ReadAt(ib.Value(), page)) throw PstError(ErrorKind::CorruptStructure, "an AMap page lies past the end of the file");
+        if (auto problem = PageProblem(page, PageType::AllocationMap, BlockId(ib.Value()), ib))
+            throw PstError(ErrorKind::CorruptStructure, "AMap page at 0x" + std::to_string(ib.Value()) + ": " + problem->what);
         std::copy_n(page.begin(), kPageDataSize, map.bits_.begin() + r * kPageDataSize);
     }
     map.region_free_.assign(regions, 0);
@@ -126,11 +126,11 @@ void AllocationMap::GrowTo(std::uint64_t end) {
     while (FileEnd() < end) AddRegion();
 }
 
-void AllocationMap::SetFloor(FileOffset ib) { floor_ = ib.value <= kFirstAMapOffset ? 0 : SlotOf(ib); }
+void AllocationMap::SetFloor(FileOffset ib) { floor_ = ib.Value() <= kFirstAMapOffset ? 0 : SlotOf(ib); }
 
 std::array<std::uint8_t, kPageSize> AllocationMap::PageFor(const MapPage& p) const {
     std::array<std::uint8_t, kPageSize> page{};
-    const std::uint64_t region = (p.ib.value - kFirstAMapOffset) / kRegionSize;
+    const std::uint64_t region = (p.ib.Value() - kFirstAMapOffset) / kRegionSize;
     switch (p.type) {
         case PageType::AllocationMap:
             std::copy_n(bits_.begin() + region * kPageDataSize, kPageDataSize, page.begin());
@@ -142,7 +142,7 @@ std::array<std::uint8_t, kPageSize> AllocationMap::PageFor(const MapPage& p) con
         default:  // FMap: deprecated; zero claims no free run, the safe answer for old readers
             break;
     }
-    SealPage(page, p.type, BlockId(p.ib.value), p.ib);
+    SealPage(page, p.type, BlockId(p.ib.Value()), p.ib);
     return page;
 }
 
@@ -156,15 +156,15 @@ std::uint64_t AllocationMap::WriteFreshPages(RandomAccessFile& file, std::uint64
         fresh.region_free_.assign(1, kSlotsPerRegion);
         fresh.regions_ = 1;
         fresh.free_slots_ = kSlotsPerRegion;
-        for (const MapPage& p : pages) fresh.Mark((p.ib.value - RegionStart(r)) / kSlotSize, kPageSize / kSlotSize, true);
+        for (const MapPage& p : pages) fresh.Mark((p.ib.Value() - RegionStart(r)) / kSlotSize, kPageSize / kSlotSize, true);
         free_bytes += fresh.FreeBytes();
         for (const MapPage& p : pages) {
             std::array<std::uint8_t, kPageSize> page = PageFor(p);
             if (p.type == PageType::AllocationMap) {
                 std::copy(fresh.bits_.begin(), fresh.bits_.end(), page.begin());
-                SealPage(page, p.type, BlockId(p.ib.value), p.ib);
+                SealPage(page, p.type, BlockId(p.ib.Value()), p.ib);
             }
-            file.WriteAt(p.ib.value, page);
+            file.WriteAt(p.ib.Value(), page);
         }
     }
     return free_bytes;
@@ -173,7 +173,7 @@ std::uint64_t AllocationMap::WriteFreshPages(RandomAccessFile& file, std::uint64
 void AllocationMap::WriteChangedPages(RandomAccessFile& file) {
     for (std::uint64_t r = 0; r < regions_; ++r) {
         if (!changed_[r]) continue;
-        for (const MapPage& p : MapPagesOfRegion(r)) file.WriteAt(p.ib.value, PageFor(p));
+        for (const MapPage& p : MapPagesOfRegion(r)) file.WriteAt(p.ib.Value(), PageFor(p));
         changed_[r] = false;
     }
 }

@@ -26,7 +26,7 @@ void SealBlock(std::span<std::uint8_t> block, std::size_t cb, BlockId bid, FileO
     StoreLE<std::uint16_t>(block, at, static_cast<std::uint16_t>(cb));
     StoreLE<std::uint16_t>(block, at + 2, ComputeSignature(ib, bid));
     StoreLE<std::uint32_t>(block, at + 4, ComputeCrc(block.first(cb)));
-    StoreLE<std::uint64_t>(block, at + 8, bid.value);
+    StoreLE<std::uint64_t>(block, at + 8, bid.Value());
 }
 
 std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::size_t expected_cb,
@@ -40,8 +40,8 @@ std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::si
     }
     if (t.bid != expected_bid) {
         std::snprintf(text, sizeof text, "block trailer BID 0x%llX where 0x%llX was expected",
-                      static_cast<unsigned long long>(t.bid.value),
-                      static_cast<unsigned long long>(expected_bid.value));
+                      static_cast<unsigned long long>(t.bid.Value()),
+                      static_cast<unsigned long long>(expected_bid.Value()));
         return Problem{"block-bid", text};
     }
     const std::uint16_t sig = ComputeSignature(ib, t.bid);

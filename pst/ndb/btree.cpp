@@ -77,18 +77,18 @@ BTree<Leaf> BTree<Leaf>::Load(const ReadPage& read, BlockRef root) {
     const char* name = BTreePageType<Leaf>() == PageType::NodeBTree ? "node B-tree" : "block B-tree";
     std::function<std::unique_ptr<Node>(BlockRef, int, int, std::uint64_t, std::uint64_t, bool)> load =
         [&](BlockRef ref, int depth, int want_level, std::uint64_t low, std::uint64_t high, bool bounded) {
-            const std::string where = std::string(name) + " page " + Hex(ref.bid.value) + " at " + Hex(ref.ib.value);
-            if (depth > kMaxDepth) throw PstError(std::string(name) + " is deeper than any real file's");
-            if (!visited.insert(ref.ib.value).second) throw PstError(where + " is reached twice (a cycle)");
+            const std::string where = std::string(name) + " page " + Hex(ref.bid.Value()) + " at " + Hex(ref.ib.Value());
+            if (depth > kMaxDepth) throw PstError(ErrorKind::CorruptStructure, std::string(name) + " is deeper than any real file's");
+            if (!visited.insert(ref.ib.Value()).second) throw PstError(ErrorKind::CorruptStructure, where + " is reached twice (a cycle)");
             std::array<std::uint8_t, kPageSize> bytes{};
-            if (ref.ib.value % 64 != 0 || !read(ref.ib, bytes)) throw PstError(where + " lies past the end of the file");
+            if (ref.ib.Value() % 64 != 0 || !read(ref.ib, bytes)) throw PstError(ErrorKind::CorruptStructure, where + " lies past the end of the file");
             if (auto problem = PageProblem(bytes, BTreePageType<Leaf>(), ref.bid, ref.ib))
-                throw PstError(where + ": " + problem->what);
+                throw PstError(ErrorKind::CorruptStructure, where + ": " + problem->what);
             Problem problem;
             auto page = BTreePage<Leaf>::Read(bytes, &problem);
-            if (!page) throw PstError(where + ": " + problem.what);
+            if (!page) throw PstError(ErrorKind::CorruptStructure, where + ": " + problem.what);
             if (want_level >= 0 && page->cLevel != want_level)
-                throw PstError(where + " has level " + std::to_string(page->cLevel) + " where " +
+                throw PstError(ErrorKind::CorruptStructure, where + " has level " + std::to_string(page->cLevel) + " where " +
                                std::to_string(want_level) + " was expected");
             auto node = std::make_unique<Node>();
             node->level = page->cLevel;
@@ -96,14 +96,14 @@ BTree<Leaf> BTree<Leaf>::Load(const ReadPage& read, BlockRef root) {
             node->dirty = false;
             auto check_range = [&](std::uint64_t key) {
                 if (key < low || (bounded && key >= high))
-                    throw PstError(where + " holds key " + Hex(key) + " outside the range its parent gives");
+                    throw PstError(ErrorKind::CorruptStructure, where + " holds key " + Hex(key) + " outside the range its parent gives");
             };
             if (node->level == 0) {
                 for (const Leaf& e : page->leaves) check_range(e.Key());
                 node->leaves = std::move(page->leaves);
                 tree.size_ += node->leaves.size();
             } else {
-                if (page->index.empty()) throw PstError(where + " is an intermediate page without entries");
+                if (page->index.empty()) throw PstError(ErrorKind::CorruptStructure, where + " is an intermediate page without entries");
                 for (std::size_t i = 0; i < page->index.size(); ++i) {
                     const auto& e = page->index[i];
                     check_range(e.key);

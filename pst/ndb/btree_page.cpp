@@ -8,10 +8,10 @@
 namespace ferrowick::pst {
 
 void NodeEntry::Write(std::span<std::uint8_t> b) const {
-    StoreLE<std::uint64_t>(b, 0, nid.value);
-    StoreLE<std::uint64_t>(b, 8, data.value);
-    StoreLE<std::uint64_t>(b, 16, subnodes.value);
-    StoreLE<std::uint32_t>(b, 24, parent.value);
+    StoreLE<std::uint64_t>(b, 0, nid.Value());
+    StoreLE<std::uint64_t>(b, 8, data.Value());
+    StoreLE<std::uint64_t>(b, 16, subnodes.Value());
+    StoreLE<std::uint32_t>(b, 24, parent.Value());
     StoreLE<std::uint32_t>(b, 28, 0);
 }
 
@@ -25,8 +25,8 @@ NodeEntry NodeEntry::Read(std::span<const std::uint8_t> b) {
 }
 
 void BlockEntry::Write(std::span<std::uint8_t> b) const {
-    StoreLE<std::uint64_t>(b, 0, ref.bid.value);
-    StoreLE<std::uint64_t>(b, 8, ref.ib.value);
+    StoreLE<std::uint64_t>(b, 0, ref.bid.Value());
+    StoreLE<std::uint64_t>(b, 8, ref.ib.Value());
     StoreLE<std::uint16_t>(b, 16, cb);
     StoreLE<std::uint16_t>(b, 18, cRef);
     StoreLE<std::uint32_t>(b, 20, 0);
@@ -34,7 +34,7 @@ void BlockEntry::Write(std::span<std::uint8_t> b) const {
 
 BlockEntry BlockEntry::Read(std::span<const std::uint8_t> b) {
     BlockEntry e;
-    e.ref = {BlockId(LoadLE<std::uint64_t>(b, 0)), FileOffset(LoadLE<std::uint64_t>(b, 8))};
+    e.ref = {BlockId(LoadLE<std::uint64_t>(b, 0)), FileOffset::FromFile(LoadLE<std::uint64_t>(b, 8))};
     e.cb = LoadLE<std::uint16_t>(b, 16);
     e.cRef = LoadLE<std::uint16_t>(b, 18);
     return e;
@@ -52,8 +52,8 @@ std::array<std::uint8_t, kPageSize> BTreePage<Leaf>::Write(BlockId bid, FileOffs
             leaves[i].Write(b.subspan(i * size, size));
         } else {
             StoreLE<std::uint64_t>(b, i * size, index[i].key);
-            StoreLE<std::uint64_t>(b, i * size + 8, index[i].child.bid.value);
-            StoreLE<std::uint64_t>(b, i * size + 16, index[i].child.ib.value);
+            StoreLE<std::uint64_t>(b, i * size + 8, index[i].child.bid.Value());
+            StoreLE<std::uint64_t>(b, i * size + 16, index[i].child.ib.Value());
         }
     }
     page[488] = static_cast<std::uint8_t>(count);
@@ -94,7 +94,7 @@ std::optional<BTreePage<Leaf>> BTreePage<Leaf>::Read(std::span<const std::uint8_
             key = page.leaves.back().Key();
         } else {
             IndexEntry e{LoadLE<std::uint64_t>(at, 0),
-                         {BlockId(LoadLE<std::uint64_t>(at, 8)), FileOffset(LoadLE<std::uint64_t>(at, 16))}};
+                         {BlockId(LoadLE<std::uint64_t>(at, 8)), FileOffset::FromFile(LoadLE<std::uint64_t>(at, 16))}};
             page.index.push_back(e);
             key = e.key;
         }

@@ -24,7 +24,7 @@ struct NodeEntry {
     BlockId data;       // bidData; null for a node without data
     BlockId subnodes;   // bidSub; null for a node without sub-nodes
 
-    std::uint64_t Key() const { return nid.value; }
+    std::uint64_t Key() const { return nid.Value(); }
     void Write(std::span<std::uint8_t> at) const;
     static NodeEntry Read(std::span<const std::uint8_t> at);
     bool operator==(const NodeEntry&) const = default;
@@ -37,7 +37,7 @@ struct BlockEntry {
     std::uint16_t cb = 0;    // payload bytes, without the trailer
     std::uint16_t cRef = 0;  // references to the block, plus one as Outlook writes it
 
-    std::uint64_t Key() const { return ref.bid.value; }
+    std::uint64_t Key() const { return ref.bid.Value(); }
     void Write(std::span<std::uint8_t> at) const;
     static BlockEntry Read(std::span<const std::uint8_t> at);
     bool operator==(const BlockEntry&) const = default;

@@ -15,9 +15,9 @@ namespace {
 XBlock ReadXBlock(BlockStore& store, BlockId bid, std::uint8_t level) {
     Problem problem;
     auto x = XBlock::Read(store.ReadBlock(bid), &problem);
-    if (!x) throw PstError("block " + Hex(bid.value) + ": " + problem.what);
+    if (!x) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + ": " + problem.what);
     if (x->cLevel != level)
-        throw PstError("block " + Hex(bid.value) + " is a data tree block of level " + std::to_string(x->cLevel) +
+        throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is a data tree block of level " + std::to_string(x->cLevel) +
                        " where level " + std::to_string(level) + " was expected");
     return *x;
 }
@@ -28,14 +28,14 @@ BlockId WriteDataTree(BlockStore& store, const Pieces& pieces) {
     if (pieces.empty()) return BlockId();
     std::uint64_t total = 0;
     for (const auto& p : pieces) {
-        if (p.size() > kMaxDataBlockPayload) throw PstError("a data piece is larger than one block can carry");
+        if (p.size() > kMaxDataBlockPayload) throw PstError(ErrorKind::LimitExceeded, "a data piece is larger than one block can carry");
         total += p.size();
     }
-    if (total > 0xFFFFFFFFull) throw PstError("node data of 4 GiB or more cannot be stored");
+    if (total > 0xFFFFFFFFull) throw PstError(ErrorKind::LimitExceeded, "node data of 4 GiB or more cannot be stored");
     if (pieces.size() == 1) return store.WriteBlock(pieces[0], false);
 
     const std::size_t per = XBlock::kMaxEntries;
-    if (pieces.size() > per * per) throw PstError("node data needs more blocks than an XXBLOCK tree holds");
+    if (pieces.size() > per * per) throw PstError(ErrorKind::LimitExceeded, "node data needs more blocks than an XXBLOCK tree holds");
     std::vector<XBlock> xblocks;
     for (std::size_t i = 0; i < pieces.size(); i += per) {
         XBlock x;
@@ -58,7 +58,7 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
     Pieces pieces;
     if (root.IsNull()) return pieces;
     auto visit = [&](BlockId bid) {
-        if (!seen.insert(bid.value).second) throw PstError("block " + Hex(bid.value) + " is listed twice in one node");
+        if (!seen.insert(bid.Value()).second) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is listed twice in one node");
     };
     visit(root);
     if (!root.IsInternal()) {
@@ -68,18 +68,18 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
     // The top block tells the level: XXBLOCK (2) or XBLOCK (1).
     Problem problem;
     auto top = XBlock::Read(store.ReadBlock(root), &problem);
-    if (!top) throw PstError("block " + Hex(root.value) + ": " + problem.what);
+    if (!top) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(root.Value()) + ": " + problem.what);
     std::vector<XBlock> xblocks;
     if (top->cLevel == 2) {
         std::uint64_t sum = 0;
         for (BlockId child : top->children) {
             visit(child);
-            if (!child.IsInternal()) throw PstError("XXBLOCK " + Hex(root.value) + " lists a data block");
+            if (!child.IsInternal()) throw PstError(ErrorKind::CorruptStructure, "XXBLOCK " + Hex(root.Value()) + " lists a data block");
             xblocks.push_back(ReadXBlock(store, child, 1));
             sum += xblocks.back().lcbTotal;
         }
         if (sum != top->lcbTotal)
-            throw PstError("XXBLOCK " + Hex(root.value) + " gives a total size its XBLOCKs do not add up to");
+            throw PstError(ErrorKind::CorruptStructure, "XXBLOCK " + Hex(root.Value()) + " gives a total size its XBLOCKs do not add up to");
     } else {
         xblocks.push_back(*top);
     }
@@ -87,11 +87,11 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
         std::uint64_t sum = 0;
         for (BlockId child : x.children) {
             visit(child);
-            if (child.IsInternal()) throw PstError("an XBLOCK lists an internal block " + Hex(child.value));
+            if (child.IsInternal()) throw PstError(ErrorKind::CorruptStructure, "an XBLOCK lists an internal block " + Hex(child.Value()));
             pieces.push_back(store.ReadBlock(child));
             sum += pieces.back().size();
         }
-        if (sum != x.lcbTotal) throw PstError("an XBLOCK gives a total size its data blocks do not add up to");
+        if (sum != x.lcbTotal) throw PstError(ErrorKind::CorruptStructure, "an XBLOCK gives a total size its data blocks do not add up to");
     }
     return pieces;
 }

@@ -16,7 +16,7 @@ namespace ferrowick::pst {
 namespace {
 
 [[noreturn]] void Fail(const std::filesystem::path& path, const char* what) {
-    throw PstError(std::string(what) + " " + path.string() + ": " + std::strerror(errno));
+    throw PstError(ErrorKind::Io, std::string(what) + " " + path.string() + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -33,7 +33,7 @@ RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Access acc
     if (::fstat(fd_, &st) == 0 && !S_ISREG(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;
-        throw PstError(path.string() + " is not a regular file");
+        throw PstError(ErrorKind::Io, path.string() + " is not a regular file");
     }
     if (access != Access::Read) LockForWriting();
     if (access == Access::FillEmpty && Size() != 0) {

@@ -14,13 +14,13 @@ namespace ferrowick::pst {
 // Another open file (in this process or another) holds the writer's lock.
 class FileInUse : public PstError {
 public:
-    using PstError::PstError;
+    explicit FileInUse(const std::string& what) : PstError(ErrorKind::FileInUse, what) {}
 };
 
 // A file that was to be made new is there already (or, for FillEmpty, holds something).
 class FileExists : public PstError {
 public:
-    using PstError::PstError;
+    explicit FileExists(const std::string& what) : PstError(ErrorKind::FileExists, what) {}
 };
 
 class RandomAccessFile {

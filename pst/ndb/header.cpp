@@ -14,11 +14,11 @@ constexpr std::uint16_t kMagicClient = 0x4D53;     // "SM"
 constexpr std::size_t kRootAt = 180;
 
 BlockRef ReadRef(std::span<const std::uint8_t> b, std::size_t at) {
-    return {BlockId(LoadLE<std::uint64_t>(b, at)), FileOffset(LoadLE<std::uint64_t>(b, at + 8))};
+    return {BlockId(LoadLE<std::uint64_t>(b, at)), FileOffset::FromFile(LoadLE<std::uint64_t>(b, at + 8))};
 }
 void WriteRef(std::span<std::uint8_t> b, std::size_t at, BlockRef r) {
-    StoreLE<std::uint64_t>(b, at, r.bid.value);
-    StoreLE<std::uint64_t>(b, at + 8, r.ib.value);
+    StoreLE<std::uint64_t>(b, at, r.bid.Value());
+    StoreLE<std::uint64_t>(b, at + 8, r.ib.Value());
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ Header Header::Read(std::span<const std::uint8_t> b) {
     for (int i = 0; i < 32; ++i) h.rgnid[i] = LoadLE<std::uint32_t>(b, 44 + 4 * i);
     Root& r = h.root;
     r.ibFileEof = LoadLE<std::uint64_t>(b, kRootAt + 4);
-    r.ibAMapLast = FileOffset(LoadLE<std::uint64_t>(b, kRootAt + 12));
+    r.ibAMapLast = FileOffset::FromFile(LoadLE<std::uint64_t>(b, kRootAt + 12));
     r.cbAMapFree = LoadLE<std::uint64_t>(b, kRootAt + 20);
     r.cbPMapFree = LoadLE<std::uint64_t>(b, kRootAt + 28);
     r.nbt = ReadRef(b, kRootAt + 36);
@@ -93,11 +93,11 @@ void Header::Write(std::span<std::uint8_t> b) const {
     b[15] = bPlatformAccess;
     StoreLE<std::uint32_t>(b, 16, dwReserved1);
     StoreLE<std::uint32_t>(b, 20, dwReserved2);
-    StoreLE<std::uint64_t>(b, 32, bidNextP.value);
+    StoreLE<std::uint64_t>(b, 32, bidNextP.Value());
     StoreLE<std::uint32_t>(b, 40, dwUnique);
     for (int i = 0; i < 32; ++i) StoreLE<std::uint32_t>(b, 44 + 4 * i, rgnid[i]);
     StoreLE<std::uint64_t>(b, kRootAt + 4, root.ibFileEof);
-    StoreLE<std::uint64_t>(b, kRootAt + 12, root.ibAMapLast.value);
+    StoreLE<std::uint64_t>(b, kRootAt + 12, root.ibAMapLast.Value());
     StoreLE<std::uint64_t>(b, kRootAt + 20, root.cbAMapFree);
     StoreLE<std::uint64_t>(b, kRootAt + 28, root.cbPMapFree);
     WriteRef(b, kRootAt + 36, root.nbt);
@@ -107,7 +107,7 @@ void Header::Write(std::span<std::uint8_t> b) const {
     for (int i = 0; i < 128; ++i) b[384 + i] = rgbFP[i];
     b[512] = bSentinel;
     b[513] = static_cast<std::uint8_t>(crypt);
-    StoreLE<std::uint64_t>(b, 516, bidNextB.value);
+    StoreLE<std::uint64_t>(b, 516, bidNextB.Value());
     StoreLE<std::uint32_t>(b, 4, HeaderPartialCrc(b));
     StoreLE<std::uint32_t>(b, 524, HeaderFullCrc(b));
 }

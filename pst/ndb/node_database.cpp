@@ -212,9 +212,9 @@ struct NodeDatabase::Impl final : BlockStore {
     }
 
     void RequireWritable() const {
-        if (mode != OpenMode::ReadWrite) throw PstError(path.string() + " is open for reading only");
+        if (mode != OpenMode::ReadWrite) throw PstError(ErrorKind::InvalidArgument, path.string() + " is open for reading only");
         if (write_failed)
-            throw PstError("an earlier write to " + path.string() +
+            throw PstError(ErrorKind::Io, "an earlier write to " + path.string() +
                            " failed: nothing more is written to it, it keeps its last commit");
     }
 
@@ -302,14 +302,14 @@ struct NodeDatabase::Impl final : BlockStore {
     }
 
     BlockId NextBlockId(bool internal) {
-        const BlockId bid(header.bidNextB.value | (internal ? 0x2 : 0x0));
-        header.bidNextB = BlockId(header.bidNextB.value + 4);
+        const BlockId bid(header.bidNextB.Value() | (internal ? 0x2 : 0x0));
+        header.bidNextB = header.bidNextB.Advanced(4);
         return bid;
     }
 
     BlockId WriteBlock(std::span<const std::uint8_t> payload, bool internal) override {
         RequireWritable();
-        if (payload.size() > kMaxBlockPayload) throw PstError("a block payload is larger than 8,176 bytes");
+        if (payload.size() > kMaxBlockPayload) throw PstError(ErrorKind::LimitExceeded, "a block payload is larger than 8,176 bytes");
         const BlockId bid = NextBlockId(internal);
         const std::size_t size = BlockDiskSize(payload.size());
         const FileOffset ib = amap->Allocate(size, false);
@@ -318,7 +318,7 @@ struct NodeDatabase::Impl final : BlockStore {
         std::copy(payload.begin(), payload.end(), block.begin());
         if (!internal) EncodeBlockData(header.crypt, block.first(payload.size()));
         SealBlock(block, payload.size(), bid, ib);
-        WriteGathered(ib.value, block);
+        WriteGathered(ib.Value(), block);
         // Outlook counts one reference more than there are [pst-notes: cRef].
         bbt.Put(BlockEntry{{bid, ib}, static_cast<std::uint16_t>(payload.size()), 2});
         return bid;
@@ -327,19 +327,19 @@ struct NodeDatabase::Impl final : BlockStore {
     std::vector<std::uint8_t> ReadBlock(BlockId reference) override {
         // The low bit of a BID is reserved: references may carry it set [MS-PST 2.2.2.2].
         const BlockId bid = reference.Lookup();
-        const BlockEntry* entry = bbt.Find(bid.value);
-        if (!entry) throw PstError("block " + Hex(bid.value) + " is not in the block B-tree");
+        const BlockEntry* entry = bbt.Find(bid.Value());
+        if (!entry) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is not in the block B-tree");
         if (entry->cb > kMaxBlockPayload)
-            throw PstError("block " + Hex(bid.value) + " claims " + std::to_string(entry->cb) + " bytes");
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " claims " + std::to_string(entry->cb) + " bytes");
         const std::size_t size = BlockDiskSize(entry->cb);
         FlushBatch();
         std::vector<std::uint8_t> block(size);
-        if (entry->ref.ib.value < kFirstAMapOffset || entry->ref.ib.value % 64 != 0 ||
-            !file.ReadAt(entry->ref.ib.value, block))
-            throw PstError("block " + Hex(bid.value) + " at " + Hex(entry->ref.ib.value) +
+        if (entry->ref.ib.Value() < kFirstAMapOffset || entry->ref.ib.Value() % 64 != 0 ||
+            !file.ReadAt(entry->ref.ib.Value(), block))
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " at " + Hex(entry->ref.ib.Value()) +
                            " lies outside the file's data area");
         if (auto problem = BlockProblem(block, entry->cb, bid, entry->ref.ib))
-            throw PstError("block " + Hex(bid.value) + " at " + Hex(entry->ref.ib.value) + ": " + problem->what);
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " at " + Hex(entry->ref.ib.Value()) + ": " + problem->what);
         block.resize(entry->cb);
         if (!bid.IsInternal()) DecodeBlockData(header.crypt, block);
         return block;
@@ -350,8 +350,8 @@ struct NodeDatabase::Impl final : BlockStore {
     // lose the reference it held; a block still shared keeps its children untouched.
     void ReleaseBlock(BlockId reference, int depth = 0) {
         if (reference.IsNull()) return;
-        if (depth > 64) throw PstError("blocks nest deeper than any real file's");
-        const BlockEntry* found = bbt.Find(reference.Lookup().value);
+        if (depth > 64) throw PstError(ErrorKind::CorruptStructure, "blocks nest deeper than any real file's");
+        const BlockEntry* found = bbt.Find(reference.Lookup().Value());
         if (!found) return;
         BlockEntry e = *found;
         if (e.cRef > 2) {
@@ -371,7 +371,7 @@ struct NodeDatabase::Impl final : BlockStore {
             }
         }
         release_after_commit.push_back({e.ref.ib, BlockDiskSize(e.cb)});
-        bbt.Erase(e.ref.bid.value);
+        bbt.Erase(e.ref.bid.Value());
         for (BlockId child : children) ReleaseBlock(child, depth + 1);
     }
 
@@ -386,9 +386,9 @@ struct NodeDatabase::Impl final : BlockStore {
         if (!old.bid.IsNull()) release_after_commit.push_back({old.ib, kPageSize});
         const FileOffset ib = amap->Allocate(kPageSize, true);
         const BlockId bid = header.bidNextP;
-        header.bidNextP = BlockId(header.bidNextP.value + 1);
+        header.bidNextP = header.bidNextP.Advanced(1);
         const auto page = build(bid, ib);
-        WriteGathered(ib.value, page);
+        WriteGathered(ib.Value(), page);
         return {bid, ib};
     }
 
@@ -433,7 +433,7 @@ struct NodeDatabase::Impl final : BlockStore {
         RecordSpace();
         file.Flush();
         CrashPoint();
-        if (stop_before_header) throw PstError("commit stopped before the header (test hook)");
+        if (stop_before_header) throw PstError(ErrorKind::Io, "commit stopped before the header (test hook)");
         // 3. THE COMMIT POINT.
         WriteHeader(nbt_root, bbt_root, amap->FreeBytes());
         committed_nbt = nbt_root;
@@ -475,34 +475,34 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
     const std::uint64_t size = file.Size();
     std::array<std::uint8_t, kHeaderSize> bytes{};
     if (size < kHeaderSize || !file.ReadAt(0, bytes))
-        throw PstError(path.string() + " is too short to be a .pst file");
+        throw PstError(ErrorKind::UnsupportedFormat, path.string() + " is too short to be a .pst file");
     switch (ClassifyFile(bytes)) {
-        case FileKind::NotPst: throw PstError(path.string() + " is not a .pst file");
+        case FileKind::NotPst: throw PstError(ErrorKind::UnsupportedFormat, path.string() + " is not a .pst file");
         case FileKind::Ansi:
-            throw PstError(path.string() +
+            throw PstError(ErrorKind::UnsupportedFormat, path.string() +
                            " is an ANSI .pst file (Outlook 97-2002 format); only Unicode .pst files are supported");
-        case FileKind::Unicode4k: throw PstError(path.string() + " uses 4K pages (an .ost-style file); not supported");
+        case FileKind::Unicode4k: throw PstError(ErrorKind::UnsupportedFormat, path.string() + " uses 4K pages (an .ost-style file); not supported");
         case FileKind::Unicode: break;
     }
     Header header = Header::Read(bytes);
     if (header.dwCRCPartial != HeaderPartialCrc(bytes) || header.dwCRCFull != HeaderFullCrc(bytes))
-        throw PstError(path.string() + " has a damaged header (CRC mismatch)");
+        throw PstError(ErrorKind::CorruptStructure, path.string() + " has a damaged header (CRC mismatch)");
     if (header.crypt != CryptMethod::None && header.crypt != CryptMethod::Permute)
-        throw PstError(path.string() + " uses an encoding other than none or permutation; not supported");
+        throw PstError(ErrorKind::UnsupportedFormat, path.string() + " uses an encoding other than none or permutation; not supported");
 
     auto impl = std::make_unique<Impl>(path, std::move(file));
     impl->mode = mode;
     impl->counters_cover_subnodes = false;
     impl->header = header;
     const auto read = [&f = impl->file, size](FileOffset ib, std::span<std::uint8_t> out) {
-        return ib.value >= kFirstAMapOffset && ib.value + out.size() <= size && f.ReadAt(ib.value, out);
+        return ib.Value() >= kFirstAMapOffset && ib.Value() + out.size() <= size && f.ReadAt(ib.Value(), out);
     };
     try {
         impl->nbt = BTree<NodeEntry>::Load(read, header.root.nbt);
         impl->bbt = BTree<BlockEntry>::Load(read, header.root.bbt);
         if (mode == OpenMode::ReadWrite) {
             if (header.root.fAMapValid == 0)
-                throw PstError("its allocation map is marked invalid (the file needs a repair by Outlook first)");
+                throw PstError(ErrorKind::CorruptStructure, "its allocation map is marked invalid (the file needs a repair by Outlook first)");
             impl->amap = AllocationMap::Load(impl->file, header.root.ibAMapLast);
             impl->density_list_stale = true;
             impl->committed_nbt = header.root.nbt;
@@ -511,7 +511,7 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
             impl->disk_free = impl->amap->FreeBytes();
         }
     } catch (const PstError& e) {
-        throw PstError(path.string() + " is damaged: " + e.what());
+        throw PstError(e.Kind(), path.string() + " is damaged: " + e.what());
     }
     return NodeDatabase(std::move(impl));
 }
@@ -526,7 +526,7 @@ NodeId NodeDatabase::AllocateNodeId(NidType type, std::initializer_list<NidType>
     std::uint32_t last = impl_->Counter(type);
     for (NidType other : sharing) last = std::max(last, impl_->Counter(other));
     for (;;) {
-        if (last + 1 >= (1u << 27)) throw PstError("no node IDs of this type are left");
+        if (last + 1 >= (1u << 27)) throw PstError(ErrorKind::LimitExceeded, "no node IDs of this type are left");
         ++last;
         // Never hand out a NID in use, whatever the counters say.
         bool in_use = Contains(NodeId::Make(type, last));
@@ -540,7 +540,7 @@ NodeId NodeDatabase::AllocateNodeId(NidType type, std::initializer_list<NidType>
 
 void NodeDatabase::PutNode(NodeId nid, NodeId parent, const NodeData& data) {
     impl_->RequireWritable();
-    if (const NodeEntry* old = impl_->nbt.Find(nid.value)) impl_->ReleaseBlocks(*old);
+    if (const NodeEntry* old = impl_->nbt.Find(nid.Value())) impl_->ReleaseBlocks(*old);
     NodeEntry entry;
     entry.nid = nid;
     entry.parent = parent;
@@ -553,22 +553,22 @@ void NodeDatabase::PutNode(NodeId nid, NodeId parent, const NodeData& data) {
 
 void NodeDatabase::RemoveNode(NodeId nid) {
     impl_->RequireWritable();
-    const NodeEntry* old = impl_->nbt.Find(nid.value);
+    const NodeEntry* old = impl_->nbt.Find(nid.Value());
     if (!old) return;
     impl_->ReleaseBlocks(*old);
-    impl_->nbt.Erase(nid.value);
+    impl_->nbt.Erase(nid.Value());
 }
 
-bool NodeDatabase::Contains(NodeId nid) const { return impl_->nbt.Find(nid.value) != nullptr; }
+bool NodeDatabase::Contains(NodeId nid) const { return impl_->nbt.Find(nid.Value()) != nullptr; }
 
 std::optional<NodeEntry> NodeDatabase::FindNode(NodeId nid) const {
-    if (const NodeEntry* e = impl_->nbt.Find(nid.value)) return *e;
+    if (const NodeEntry* e = impl_->nbt.Find(nid.Value())) return *e;
     return std::nullopt;
 }
 
 NodeData NodeDatabase::ReadNode(NodeId nid) const {
-    const NodeEntry* e = impl_->nbt.Find(nid.value);
-    if (!e) throw PstError("node " + Hex(nid.value) + " does not exist");
+    const NodeEntry* e = impl_->nbt.Find(nid.Value());
+    if (!e) throw PstError(ErrorKind::CorruptStructure, "node " + Hex(nid.Value()) + " does not exist");
     const NodeEntry entry = *e;
     std::set<std::uint64_t> seen;
     try {
@@ -577,7 +577,7 @@ NodeData NodeDatabase::ReadNode(NodeId nid) const {
         data.subnodes = ReadSubnodeTree(*impl_, entry.subnodes, seen);
         return data;
     } catch (const PstError& error) {
-        throw PstError("node " + Hex(nid.value) + ": " + error.what());
+        throw PstError(error.Kind(), "node " + Hex(nid.Value()) + ": " + error.what());
     }
 }
 

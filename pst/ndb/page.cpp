@@ -24,7 +24,7 @@ void SealPage(std::span<std::uint8_t> page, PageType type, BlockId bid, FileOffs
     page[kPageDataSize + 1] = static_cast<std::uint8_t>(type);
     StoreLE<std::uint16_t>(page, kPageDataSize + 2, IsMapPage(type) ? 0 : ComputeSignature(ib, bid));
     StoreLE<std::uint32_t>(page, kPageDataSize + 4, ComputeCrc(page.first(kPageDataSize)));
-    StoreLE<std::uint64_t>(page, kPageDataSize + 8, bid.value);
+    StoreLE<std::uint64_t>(page, kPageDataSize + 8, bid.Value());
 }
 
 std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType type,
@@ -38,8 +38,8 @@ std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType 
     }
     if (t.bid != expected_bid) {
         std::snprintf(text, sizeof text, "page BID 0x%llX where 0x%llX was expected",
-                      static_cast<unsigned long long>(t.bid.value),
-                      static_cast<unsigned long long>(expected_bid.value));
+                      static_cast<unsigned long long>(t.bid.Value()),
+                      static_cast<unsigned long long>(expected_bid.Value()));
         return Problem{"page-bid", text};
     }
     const std::uint16_t sig = IsMapPage(type) ? 0 : ComputeSignature(ib, t.bid);

@@ -7,7 +7,7 @@
 namespace ferrowick::pst {
 
 constexpr std::uint16_t ComputeSignature(FileOffset ib, BlockId bid) {
-    const std::uint64_t x = ib.value ^ bid.value;
+    const std::uint64_t x = ib.Value() ^ bid.Value();
     return static_cast<std::uint16_t>(((x >> 16) ^ x) & 0xFFFF);
 }
 

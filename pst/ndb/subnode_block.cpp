@@ -13,12 +13,12 @@ std::vector<std::uint8_t> SubnodeBlock::Write() const {
     StoreLE<std::uint16_t>(out, 2, static_cast<std::uint16_t>(count));
     for (std::size_t i = 0; i < count; ++i) {
         if (cLevel == 0) {
-            StoreLE<std::uint64_t>(out, 8 + 24 * i, leaves[i].nid.value);
-            StoreLE<std::uint64_t>(out, 16 + 24 * i, leaves[i].data.value);
-            StoreLE<std::uint64_t>(out, 24 + 24 * i, leaves[i].subnodes.value);
+            StoreLE<std::uint64_t>(out, 8 + 24 * i, leaves[i].nid.Value());
+            StoreLE<std::uint64_t>(out, 16 + 24 * i, leaves[i].data.Value());
+            StoreLE<std::uint64_t>(out, 24 + 24 * i, leaves[i].subnodes.Value());
         } else {
-            StoreLE<std::uint64_t>(out, 8 + 16 * i, index[i].nid.value);
-            StoreLE<std::uint64_t>(out, 16 + 16 * i, index[i].block.value);
+            StoreLE<std::uint64_t>(out, 8 + 16 * i, index[i].nid.Value());
+            StoreLE<std::uint64_t>(out, 16 + 16 * i, index[i].block.Value());
         }
     }
     return out;

@@ -15,18 +15,18 @@ namespace {
 constexpr int kMaxNesting = 32;
 
 SubnodeBlock ReadSubnodeBlock(BlockStore& store, BlockId bid) {
-    if (!bid.IsInternal()) throw PstError("sub-node tree BID " + Hex(bid.value) + " is not an internal block");
+    if (!bid.IsInternal()) throw PstError(ErrorKind::CorruptStructure, "sub-node tree BID " + Hex(bid.Value()) + " is not an internal block");
     Problem problem;
     auto s = SubnodeBlock::Read(store.ReadBlock(bid), &problem);
-    if (!s) throw PstError("block " + Hex(bid.value) + ": " + problem.what);
+    if (!s) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + ": " + problem.what);
     return *s;
 }
 
 // The SLENTRY lists under `root`, in order, whatever its level.
 std::vector<SubnodeLeafEntry> LeafEntries(BlockStore& store, BlockId root, std::set<std::uint64_t>* seen) {
     auto visit = [&](BlockId bid) {
-        if (seen && !seen->insert(bid.value).second)
-            throw PstError("block " + Hex(bid.value) + " is reached twice in one node");
+        if (seen && !seen->insert(bid.Value()).second)
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is reached twice in one node");
     };
     visit(root);
     SubnodeBlock top = ReadSubnodeBlock(store, root);
@@ -35,7 +35,7 @@ std::vector<SubnodeLeafEntry> LeafEntries(BlockStore& store, BlockId root, std::
     for (const auto& e : top.index) {
         visit(e.block);
         SubnodeBlock leaf = ReadSubnodeBlock(store, e.block);
-        if (leaf.cLevel != 0) throw PstError("SIBLOCK " + Hex(root.value) + " points at a block that is no SLBLOCK");
+        if (leaf.cLevel != 0) throw PstError(ErrorKind::CorruptStructure, "SIBLOCK " + Hex(root.Value()) + " points at a block that is no SLBLOCK");
         all.insert(all.end(), leaf.leaves.begin(), leaf.leaves.end());
     }
     return all;
@@ -52,7 +52,7 @@ BlockId WriteSubnodeTree(BlockStore& store, const std::map<NodeId, NodeData>& su
 
     const std::size_t per = SubnodeBlock::kMaxLeafEntries;
     if (entries.size() > per * SubnodeBlock::kMaxIndexEntries)
-        throw PstError("a node has more sub-nodes than one SIBLOCK can index");
+        throw PstError(ErrorKind::LimitExceeded, "a node has more sub-nodes than one SIBLOCK can index");
     std::vector<SubnodeIndexEntry> index;
     for (std::size_t i = 0; i < entries.size(); i += per) {
         SubnodeBlock leaf;
@@ -71,20 +71,20 @@ std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std:
                                            int depth) {
     std::map<NodeId, NodeData> out;
     if (root.IsNull()) return out;
-    if (depth > kMaxNesting) throw PstError("sub-nodes are nested deeper than any real file's");
+    if (depth > kMaxNesting) throw PstError(ErrorKind::CorruptStructure, "sub-nodes are nested deeper than any real file's");
     for (const auto& e : LeafEntries(store, root, &seen)) {
         NodeData data;
         data.pieces = ReadDataTree(store, e.data, seen);
         data.subnodes = ReadSubnodeTree(store, e.subnodes, seen, depth + 1);
         if (!out.emplace(e.nid, std::move(data)).second)
-            throw PstError("sub-node " + Hex(e.nid.value) + " appears twice");
+            throw PstError(ErrorKind::CorruptStructure, "sub-node " + Hex(e.nid.Value()) + " appears twice");
     }
     return out;
 }
 
 void ForEachSubnodeId(BlockStore& store, BlockId root, const std::function<void(NodeId)>& visit, int depth) {
     if (root.IsNull()) return;
-    if (depth > kMaxNesting) throw PstError("sub-nodes are nested deeper than any real file's");
+    if (depth > kMaxNesting) throw PstError(ErrorKind::CorruptStructure, "sub-nodes are nested deeper than any real file's");
     std::set<std::uint64_t> seen;
     for (const auto& e : LeafEntries(store, root, &seen)) {
         visit(e.nid);

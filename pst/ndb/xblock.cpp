@@ -11,7 +11,7 @@ std::vector<std::uint8_t> XBlock::Write() const {
     out[1] = cLevel;
     StoreLE<std::uint16_t>(out, 2, static_cast<std::uint16_t>(children.size()));
     StoreLE<std::uint32_t>(out, 4, lcbTotal);
-    for (std::size_t i = 0; i < children.size(); ++i) StoreLE<std::uint64_t>(out, 8 + 8 * i, children[i].value);
+    for (std::size_t i = 0; i < children.size(); ++i) StoreLE<std::uint64_t>(out, 8 + 8 * i, children[i].Value());
     return out;
 }
 

@@ -24,7 +24,7 @@ std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
 
 std::vector<std::uint8_t> ReadStream(const CompoundFile& file, DirectoryEntryId storage, std::u16string_view name) {
     const auto id = file.Find(storage, name);
-    if (!id) throw CfbError("missing stream");
+    if (!id) throw CfbError(msg::ErrorKind::InvalidArgument, "missing stream");
     return file.OpenStream(*id).ReadAll();
 }
 

@@ -48,12 +48,12 @@ public:
     }
     std::array<std::uint8_t, kPageSize> Page(FileOffset ib) {
         std::array<std::uint8_t, kPageSize> p{};
-        file_.ReadAt(ib.value, p);
+        file_.ReadAt(ib.Value(), p);
         return p;
     }
     void PutPage(FileOffset ib, std::array<std::uint8_t, kPageSize> p, bool reseal, PageType type, BlockId bid) {
         if (reseal) SealPage(p, type, bid, ib);
-        file_.WriteAt(ib.value, p);
+        file_.WriteAt(ib.Value(), p);
     }
     // Changes a B-tree page's entry area and seals it again.
     void EditBTreePage(BlockRef ref, PageType type, const std::function<void(std::span<std::uint8_t>)>& edit) {
@@ -80,14 +80,14 @@ public:
     BlockEntry Block(BlockId bid) {
         for (const auto& b : Blocks())
             if (b.ref.bid == bid) return b;
-        ADD_FAILURE() << "no block " << bid.value;
+        ADD_FAILURE() << "no block " << bid.Value();
         return {};
     }
     NodeEntry Node(NodeId nid) {
         for (auto& [ref, page] : Pages<NodeEntry>(ReadHeader().root.nbt))
             for (const auto& e : page.leaves)
                 if (e.nid == nid) return e;
-        ADD_FAILURE() << "no node " << nid.value;
+        ADD_FAILURE() << "no node " << nid.Value();
         return {};
     }
     // The leaf page of the block B-tree holding `bid`, and the entry's index in it.
@@ -99,12 +99,12 @@ public:
     }
     std::vector<std::uint8_t> BlockBytes(const BlockEntry& b) {
         std::vector<std::uint8_t> bytes(BlockDiskSize(b.cb));
-        file_.ReadAt(b.ref.ib.value, bytes);
+        file_.ReadAt(b.ref.ib.Value(), bytes);
         return bytes;
     }
     void PutBlock(const BlockEntry& b, std::vector<std::uint8_t> bytes, bool reseal) {
         if (reseal) SealBlock(bytes, b.cb, b.ref.bid, b.ref.ib);
-        file_.WriteAt(b.ref.ib.value, bytes);
+        file_.WriteAt(b.ref.ib.Value(), bytes);
     }
     RandomAccessFile& File() { return file_; }
 
@@ -308,7 +308,7 @@ TEST_F(CheckerTest, ReferenceAndSpaceDamage) {
     EXPECT_LEAK(Damaged([](Surgeon& s) { EditBlockEntry(s, s.Node(Msg(5)).data, [](BlockEntry& e) { e.cRef = 7; }); }),
                 "block-refcount");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
-                       EditBlockEntry(s, s.Node(Msg(5)).data, [](BlockEntry& e) { e.ref.bid = BlockId(e.ref.bid.value + 0x100000); });
+                       EditBlockEntry(s, s.Node(Msg(5)).data, [](BlockEntry& e) { e.ref.bid = BlockId(e.ref.bid.Value() + 0x100000); });
                    }),
                    "block-missing");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
@@ -323,7 +323,7 @@ TEST_F(CheckerTest, ReferenceAndSpaceDamage) {
     EXPECT_FINDING(Damaged([](Surgeon& s) {  // the AMap stops marking a block in use
                        const auto b = s.Block(s.Node(Msg(5)).data);
                        auto p = s.Page(FileOffset(kFirstAMapOffset));
-                       const auto slot = (b.ref.ib.value - kFirstAMapOffset) / 64;
+                       const auto slot = (b.ref.ib.Value() - kFirstAMapOffset) / 64;
                        p[slot / 8] &= static_cast<std::uint8_t>(~(0x80 >> (slot % 8)));
                        s.PutPage(FileOffset(kFirstAMapOffset), p, true, PageType::AllocationMap, BlockId(kFirstAMapOffset));
                    }),

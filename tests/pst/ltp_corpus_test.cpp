@@ -69,7 +69,7 @@ void Visit(NodeId nid, const NodeData& node, const std::string& where, Tally& ta
             ++tally.other_heaps;
         }
     }
-    for (const auto& [sub_nid, sub] : node.subnodes) Visit(sub_nid, sub, where + " sub-node " + Hex(sub_nid.value), tally);
+    for (const auto& [sub_nid, sub] : node.subnodes) Visit(sub_nid, sub, where + " sub-node " + Hex(sub_nid.Value()), tally);
     (void)nid;
 }
 
@@ -88,7 +88,7 @@ TEST(LtpCorpus, EveryHeapOfEveryUnicodeStoreParsesChecksAndRoundTrips) {
                 ++unreadable_nodes;  // the node database's own tests report these
                 continue;
             }
-            const std::string where = path.filename().string() + " node " + Hex(e.nid.value);
+            const std::string where = path.filename().string() + " node " + Hex(e.nid.Value());
             for (const Finding& f : CheckLtpNode(e.nid, node, where)) ADD_FAILURE() << f.kind << " at " << f.where << ": " << f.what;
             Visit(e.nid, node, where, tally);
         }

@@ -96,7 +96,7 @@ PropertyValue Comparable(const PropertyValue& value, const Guid& record_key) {
     if (value.Type() != PropertyType::Binary) return value;
     const auto id = EntryId::Decode(value.As<PropertyValue::Bytes>());
     if (!id || id->provider != record_key) return value;
-    return PropertyValue::Integer32(static_cast<std::int32_t>(id->nid.value));
+    return PropertyValue::Integer32(static_cast<std::int32_t>(id->nid.Value()));
 }
 
 void ExpectSameProperties(Object object, const PropertyBag& outlook, const Guid& outlook_key, const PropertyBag& ours,
@@ -212,7 +212,7 @@ TEST_P(OutlookParityTest, NodesWithFixedNidsAreOutlooks) {
     const auto fixed = [](const NodeDatabase& db) {
         std::set<std::uint32_t> nids;
         for (const NodeEntry& e : db.Nodes())
-            if (e.nid.Index() < 0x400) nids.insert(e.nid.value);
+            if (e.nid.Index() < 0x400) nids.insert(e.nid.Value());
         return nids;
     };
     std::set<std::uint32_t> theirs = fixed(*outlook_->db);
@@ -228,7 +228,7 @@ TEST_P(OutlookParityTest, NidCountersCoverTheSameIdsAsOutlooks) {
         std::vector<std::uint32_t> nids;
         for (const NodeData& m : MessagesIn(message))
             for (const auto& [nid, data] : m.subnodes)
-                if (nid.Type() == NidType::Attachment) nids.push_back(nid.value);
+                if (nid.Type() == NidType::Attachment) nids.push_back(nid.Value());
         return nids;
     };
     EXPECT_EQ(attachments(ours_->db->ReadNode(ours_->Message())), attachments(outlook_->db->ReadNode(outlook_->Message())));

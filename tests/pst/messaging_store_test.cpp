@@ -111,7 +111,7 @@ TEST_F(MessagingStoreTest, TablesAndCountsFollowTheObjectsAcrossCommits) {
     for (const NodeId parent : {store.IpmSubtree(), projects}) {
         const FolderObject& f = store.Folder(parent);
         for (NodeId child : f.subfolders) {
-            const auto* row = f.hierarchy.FindRow(child.value);
+            const auto* row = f.hierarchy.FindRow(child.Value());
             ASSERT_NE(row, nullptr);
             const PropertyBag& own = store.Folder(child).properties;
             for (std::size_t c = 0; c < row->cells.size(); ++c) {
@@ -324,7 +324,7 @@ TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
         }
         for (const auto& [nid, sub] : message.subnodes) {
             if (nid.Type() == NidType::Attachment) {
-                EXPECT_TRUE(attachment_nids.insert(nid).second) << "attachment NID " << std::hex << nid.value << " used twice";
+                EXPECT_TRUE(attachment_nids.insert(nid).second) << "attachment NID " << std::hex << nid.Value() << " used twice";
                 for (const auto& [inner, data] : sub.subnodes)
                     if (inner.Type() == NidType::NormalMessage) walk(data);
             }

@@ -47,7 +47,7 @@ TEST(NdbCorpus, ReadsEveryNodeOfEveryUnicodeStore) {
         std::size_t nodes = 0, bytes = 0;
         for (const NodeEntry& e : db.Nodes()) {
             NodeData data;
-            ASSERT_NO_THROW(data = db.ReadNode(e.nid)) << std::hex << e.nid.value;
+            ASSERT_NO_THROW(data = db.ReadNode(e.nid)) << std::hex << e.nid.Value();
             bytes += data.TotalSize();
             ++nodes;
         }
@@ -68,6 +68,7 @@ TEST(NdbCorpus, RefusesAnsiStoresSayingWhy) {
             NodeDatabase::Open(file.path);
             ADD_FAILURE() << file.path << " opened";
         } catch (const PstError& e) {
+            EXPECT_EQ(e.Kind(), ErrorKind::UnsupportedFormat) << e.what();
             EXPECT_NE(std::string(e.what()).find("ANSI"), std::string::npos) << e.what();
             ++refused;
         }

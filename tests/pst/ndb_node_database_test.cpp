@@ -51,7 +51,7 @@ TEST(NdbNodeDatabase, DataOfEveryShapeReadsBackAsGiven) {
     auto db = NodeDatabase::Open(dir / "a.pst");
     ASSERT_EQ(db.Nodes().size(), written.size());
     for (const auto& [nid, data] : written) {
-        SCOPED_TRACE(nid.value);
+        SCOPED_TRACE(nid.Value());
         EXPECT_TRUE(SameData(db.ReadNode(nid), data));
         EXPECT_EQ(db.FindNode(nid)->parent, NodeId(0x8022));
     }

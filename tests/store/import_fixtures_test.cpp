@@ -242,7 +242,7 @@ TEST_F(ImportTest, MessagesAreStoredInOutlooksForm) {
 
     // The contents-table row carries the status and conversation ID; the message does not.
     const pst::TableContext& contents = store.Folder(store.IpmSubtree()).contents;
-    const auto* row = contents.FindRow(saved.value);
+    const auto* row = contents.FindRow(saved.Value());
     ASSERT_TRUE(row);
     const auto status = contents.ColumnIndex(pst::PropertyTag{0x0E17, pst::PropertyType::Integer32});
     const auto conversation = contents.ColumnIndex(pst::PropertyTag{0x3013, pst::PropertyType::Binary});

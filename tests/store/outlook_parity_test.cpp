@@ -209,8 +209,8 @@ TEST_P(OutlookParityTest, OurStoreOfTheMessageIsOutlooksButForTheListedDifferenc
     // The columns this store fills as Outlook does must be there.
     for (std::uint32_t tag : {0x6619001Fu, 0x0E170003u, 0x30130102u})
         EXPECT_TRUE(myTable.ColumnIndex(pst::PropertyTag::FromValue(tag))) << std::hex << tag;
-    compare.Bags(Place::Row, name + " contents row", CommonColumns(RowBag(theirTable, theirId.value), myTable),
-                 CommonColumns(RowBag(myTable, myId.value), theirTable));
+    compare.Bags(Place::Row, name + " contents row", CommonColumns(RowBag(theirTable, theirId.Value()), myTable),
+                 CommonColumns(RowBag(myTable, myId.Value()), theirTable));
     EXPECT_EQ(compare.Differences(), "") << "differences not in the allowed list:\n" << compare.Differences();
 }
 
