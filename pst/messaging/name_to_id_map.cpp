@@ -157,7 +157,7 @@ std::uint16_t NameToIdMap::GuidIndex(const Guid& guid) {
 
 void NameToIdMap::RollBack(const Checkpoint& point) {
     if (point.entries > entries_.size() || point.guids > guids_.size())
-        throw PstError("name-to-ID map: a checkpoint from a later state cannot be rolled back to");
+        throw PstError(ErrorKind::InvalidArgument, "name-to-ID map: a checkpoint from a later state cannot be rolled back to");
     for (std::size_t i = point.entries; i < entries_.size(); ++i) {
         const auto it = ids_.find(KeyOf(entries_[i]));
         if (it != ids_.end() && it->second == kFirstId + i) ids_.erase(it);
