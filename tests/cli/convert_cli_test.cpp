@@ -75,10 +75,6 @@ protected:
     std::vector<fsys::path> sampleMessages_;
 };
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 TEST_F(ConvertCliTest, EveryFileConvertedEndsWithTheSuccessLinesAndASoundStore) {
     Sample("s");
     dir_.Folder("out");
@@ -182,8 +178,8 @@ TEST_F(ConvertCliTest, TheReportRecordsEveryMessageFileWithItsStoreFolderOrReaso
         } else {
             EXPECT_EQ(f["converted"], true) << f.dump();
         }
-        if (f["path"] == P("s/Mail/Projects/2014/Status week 12.msg")) EXPECT_EQ(f["store_folder"], "Projects\\2014");
-        if (f["path"] == P("s/Mail/Welcome.msg")) EXPECT_EQ(f["store_folder"], "");
+        if (f["path"] == P("s/Mail/Projects/2014/Status week 12.msg")) { EXPECT_EQ(f["store_folder"], "Projects\\2014"); }
+        if (f["path"] == P("s/Mail/Welcome.msg")) { EXPECT_EQ(f["store_folder"], ""); }
     }
     EXPECT_EQ(recorded, messageFiles);
 }

@@ -164,7 +164,7 @@ void ExpectOutlookRowNumbering(const TableContext& table, const std::string& who
         EXPECT_GE(row.id, 0x10u) << whose << " row " << i;
         ASSERT_TRUE(row.cells[*version]) << whose;
         EXPECT_EQ(static_cast<std::uint32_t>(row.cells[*version]->As<std::int32_t>()), row.id + 2) << whose << " row " << i;
-        if (i > 0) EXPECT_EQ(row.id, table.Rows()[i - 1].id + 3) << whose << " row " << i;
+        if (i > 0) { EXPECT_EQ(row.id, table.Rows()[i - 1].id + 3) << whose << " row " << i; }
     }
 }
 
@@ -270,7 +270,7 @@ TEST_P(OutlookParityTest, RecipientTablesAreOutlooks) {
                 const auto& a = ol->Rows()[r].cells[*i];
                 const auto& b = us->Rows()[r].cells[*j];
                 EXPECT_EQ(a.has_value(), b.has_value()) << whose << " row " << r << " column " << Hex(column.tag.id);
-                if (a && b) EXPECT_TRUE(*a == *b) << whose << " row " << r << " column " << Hex(column.tag.id);
+                if (a && b) { EXPECT_TRUE(*a == *b) << whose << " row " << r << " column " << Hex(column.tag.id); }
             }
             ++rows_compared;
         }
@@ -303,7 +303,7 @@ TEST(OutlookParity, DefaultFoldersCarryOutlooksClassesAndComments) {
         EXPECT_EQ(ours.Folder(*mine).DisplayName(), outlook.Folder(*theirs).DisplayName());
         for (PropertyTag tag : {tags::kContainerClass, tags::kComment}) {
             ASSERT_EQ(a.Find(tag) != nullptr, b.Find(tag) != nullptr) << name << " " << Hex(tag.id);
-            if (a.Find(tag)) EXPECT_TRUE(*a.Find(tag) == *b.Find(tag)) << name << " " << Hex(tag.id);
+            if (a.Find(tag)) { EXPECT_TRUE(*a.Find(tag) == *b.Find(tag)) << name << " " << Hex(tag.id); }
         }
     }
 }

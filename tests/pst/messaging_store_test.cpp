@@ -119,7 +119,7 @@ TEST_F(MessagingStoreTest, TablesAndCountsFollowTheObjectsAcrossCommits) {
                 if (tag == kLtpRowIdTag || tag == kLtpRowVersionTag) continue;
                 const PropertyValue* v = own.Find(tag);
                 EXPECT_EQ(row->cells[c].has_value(), v != nullptr) << std::hex << tag.Value();
-                if (v && row->cells[c]) EXPECT_EQ(*row->cells[c], *v) << std::hex << tag.Value();
+                if (v && row->cells[c]) { EXPECT_EQ(*row->cells[c], *v) << std::hex << tag.Value(); }
             }
         }
     }

@@ -296,7 +296,7 @@ TEST_F(ImportTest, ABadFileFailsClearlyAndLeavesNothingBehind) {
             EXPECT_EQ(m->Content().properties.Size(), 1u) << path;  // only the class it was made with
         }
     }
-    if (hostile.empty()) EXPECT_EQ(store_->Store().NamedProperties().Size(), namesBefore);
+    if (hostile.empty()) { EXPECT_EQ(store_->Store().NamedProperties().Size(), namesBefore); }
     const pst::PstStore reopened = Reopened();
     EXPECT_EQ(reopened.Folder(reopened.IpmSubtree()).contents.RowCount(), 0u);
 }

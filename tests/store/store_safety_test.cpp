@@ -301,7 +301,7 @@ TEST_F(StoreSafetyTest, AKilledWriterLeavesTheLastCommitWithItsSizeAndTotals) {
             ++stores;
             EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << where;
             EXPECT_EQ(Faults(path_), "") << where;
-            if (append) EXPECT_GE(MessagesIn(path_), outlookMessages) << where;
+            if (append) { EXPECT_GE(MessagesIn(path_), outlookMessages) << where; }
         }
     }
     EXPECT_GT(kills, 20);
@@ -323,7 +323,7 @@ TEST_F(StoreSafetyTest, NoTemporaryFileOutlivesItsWriter) {
         ::waitpid(child, nullptr, 0);
         for (const auto& entry : fsys::directory_iterator(dir_.Root()))
             EXPECT_EQ(entry.path(), path_) << "round " << round << ": left behind";
-        if (fsys::exists(path_)) EXPECT_EQ(Corruption(path_), "") << "round " << round;
+        if (fsys::exists(path_)) { EXPECT_EQ(Corruption(path_), "") << "round " << round; }
     }
     fsys::remove(path_);
     const fsys::path stale = dir_.Native(".out.pst.0123456789abcdef.tmp");
@@ -376,7 +376,7 @@ TEST_F(StoreSafetyTest, WriteFailuresNameTheOutputFile) {
         EXPECT_NE(failure.find(path_.string()), std::string::npos) << failure;
         EXPECT_EQ(failure.find(".tmp"), std::string::npos) << failure;
         EXPECT_EQ(failure.find("/proc/"), std::string::npos) << failure;
-        if (fsys::exists(path_)) EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << failure;
+        if (fsys::exists(path_)) { EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << failure; }
     }
 }
 
