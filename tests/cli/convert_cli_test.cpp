@@ -217,7 +217,8 @@ TEST_F(ConvertCliTest, FoldersDeeperThanAStoreOpensAreRefusedWhenMadeAndTheStore
 }
 
 TEST_F(ConvertCliTest, FolderNamesReachAnotherReaderAsValidTextOneFolderPerSourceFolder) {
-    if (ferrowick::testing::RunPython("import pypff").exitCode != 0) GTEST_SKIP() << "python3-pypff not installed";
+    ASSERT_EQ(ferrowick::testing::RunPython("import pypff").exitCode, 0)
+        << "python3-pypff is not installed (scripts/install-deps.sh installs it)";
     // A Latin-1 name (not UTF-8), the same name in UTF-8 capitals, and a name with a backslash.
     for (const char* name : {"Mail/caf\xE9", "Mail/CAF\xC3\x89", "Mail/x\\y"}) {
         fsys::create_directories(dir_.Native(name));

@@ -47,9 +47,9 @@ std::u16string Text(const msg::Message& m, msg::PropertyTag tag) {
 TEST(SubjectsReadBack, ThreeReadersReadEveryCorpusSubjectAsTheMsgHoldsIt) {
     FERROWICK_REQUIRE_CORPUS();
     for (const char* tool : {"pffexport", "readpst"})
-        if (!Installed(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh installs it)";
-    if (std::system("/usr/bin/python3 -c 'import pypff' >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "python3-pypff is not installed (scripts/install-deps.sh installs it)";
+        ASSERT_TRUE(Installed(tool)) << tool << " is not installed (scripts/install-deps.sh installs it)";
+    ASSERT_EQ(std::system("/usr/bin/python3 -c 'import pypff' >/dev/null 2>&1"), 0)
+        << "python3-pypff is not installed (scripts/install-deps.sh installs it)";
 
     testing::ScratchDir dir("subjects");
     const fsys::path source = testing::CorpusDir() / "msg";
