@@ -15,8 +15,7 @@
 #include "fs/text.hpp"
 #include "run/scan_folder.hpp"
 #include "seams/keyed_queue.hpp"
-#include "seams/status_board.hpp"
-#include "seams/yielder.hpp"
+#include "seams/silent_status_board.hpp"
 
 namespace {
 
@@ -27,28 +26,6 @@ constexpr int kGroups = 10;
 constexpr int kFoldersPerGroup = 100;
 constexpr int kFilesPerFolder = 100;
 constexpr int kRepetitions = 5;
-
-class NullBoard : public StatusBoard {
-public:
-    void SetWindowCaption(const std::u16string&) override {}
-    void SetCount1(const std::u16string&) override {}
-    void SetCurrentDbx(const std::u16string&) override {}
-    void SetProgressText(const std::u16string&) override {}
-    std::u16string ProgressText() const override { return {}; }
-    void SetFrameConversion(const std::u16string&) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgressValue(float) override {}
-    float ProgressValue() const override { return 0; }
-    void SetSkipEnabled(bool) override {}
-    void SetStopEnabled(bool) override {}
-    void SetStopVisible(bool) override {}
-    void SetLocateEnabled(bool) override {}
-};
-
-class NullYielder : public Yielder {
-public:
-    void Yield() override {}
-};
 
 void BuildTree(const std::filesystem::path& root) {
     for (int g = 0; g < kGroups; ++g) {
@@ -111,8 +88,8 @@ int main(int argc, char** argv) {
         std::u16string folder = FromNative(root.string());
         std::int32_t nextMessage = 1, nextFolder = 0;
         KeyedQueue messages, subFolders;
-        NullBoard board;
-        NullYielder yielder;
+        SilentBoard board;
+        NoWindowYielder yielder;
         ScanFolder(folder, u"*.*", nextMessage, nextFolder, messages, subFolders, board, yielder);
         files = messages.Count();
         folders = subFolders.Count();

@@ -13,7 +13,7 @@
 #include "cli/commands.hpp"
 #include "cli/parallel_folders.hpp"
 #include "cli/run_outcome.hpp"
-#include "cli/silent_board.hpp"
+#include "seams/silent_status_board.hpp"
 #include "cli/terminal_interrupt.hpp"
 #include "cli/terminal_prompts.hpp"
 #include "cli/terminal_selection.hpp"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/commands.hpp"
-#include "cli/silent_board.hpp"
+#include "seams/silent_status_board.hpp"
 #include "fs/text.hpp"
 #include "run/scan_folder.hpp"
 #include "seams/keyed_queue.hpp"

@@ -1,12 +1,13 @@
 #pragma once
-// A status board and a yield for runs of discovery that show nothing while they work:
-// `scan`, and listing the folders a stopped run never reached.
+// A status board and a yield for runs that show nothing while they work: the command line's
+// `scan`, listing the folders a stopped run never reached, and benchmarks that time the run
+// alone. The board keeps the progress text and value, which the engine reads back.
 #include <string>
 
 #include "seams/status_board.hpp"
 #include "seams/yielder.hpp"
 
-namespace ferrowick::cli {
+namespace ferrowick {
 
 class SilentBoard : public StatusBoard {
 public:
@@ -34,4 +35,4 @@ public:
     void Yield() override {}
 };
 
-}  // namespace ferrowick::cli
+}  // namespace ferrowick

@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "run/run_driver.hpp"
+#include "seams/silent_status_board.hpp"
 #include "fs/text.hpp"
 #include "store/pst_store_service.hpp"
 #include "support/msg_fixtures.hpp"
@@ -37,38 +38,12 @@ constexpr int kFolders = 100;
 constexpr int kFilesPerFolder = 100;
 constexpr int kRepetitions = 3;
 
-class NullBoard : public StatusBoard {
-public:
-    void SetWindowCaption(const std::u16string&) override {}
-    void SetCount1(const std::u16string&) override {}
-    void SetCurrentDbx(const std::u16string&) override {}
-    void SetProgressText(const std::u16string& t) override { progress_ = t; }
-    std::u16string ProgressText() const override { return progress_; }
-    void SetFrameConversion(const std::u16string&) override {}
-    void SetProgressRange(int, int) override {}
-    void SetProgressValue(float v) override { value_ = v; }
-    float ProgressValue() const override { return value_; }
-    void SetSkipEnabled(bool) override {}
-    void SetStopEnabled(bool) override {}
-    void SetStopVisible(bool) override {}
-    void SetLocateEnabled(bool) override {}
-
-private:
-    std::u16string progress_;
-    float value_ = 0;
-};
-
-class NoYield : public Yielder {
-public:
-    void Yield() override {}
-};
-
 double Seconds(Steady::time_point since) { return std::chrono::duration<double>(Steady::now() - since).count(); }
 
 double Headless(const QString& source, const QString& pst) {
     testing::FakeStoreService store;
-    NullBoard board;
-    NoYield yielder;
+    SilentBoard board;
+    NoWindowYielder yielder;
     testing::ScriptedPrompts prompts;
     prompts.savePaths.push_back(ui::U(pst));
     testing::FakeSelection selection;
