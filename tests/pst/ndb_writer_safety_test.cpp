@@ -25,6 +25,13 @@ using testing::ScratchDir;
 
 NodeId Msg(std::uint32_t i) { return NodeId::Make(NidType::NormalMessage, 0x10000 + i); }
 
+// A committed store of twenty 3,000-byte nodes: the state a failed write must leave.
+void CreateWithTwentyNodes(const std::filesystem::path& path) {
+    auto db = NodeDatabase::Create(path);
+    for (std::uint32_t i = 0; i < 20; ++i) db.PutNode(Msg(i), NodeId(), Noise(1, 3000, i));
+    db.Commit();
+}
+
 Header HeaderOnDisk(const std::filesystem::path& path) {
     std::array<std::uint8_t, kHeaderSize> bytes{};
     std::ifstream in(path, std::ios::binary);
@@ -119,11 +126,7 @@ TEST(NdbWriterSafety, BytesPastTheEndAreCutByTheNextWriterOnly) {
 TEST(NdbWriterSafety, AFailedCommitLeavesThePreviousStateAndNothingPastIt) {
     ScratchDir dir("full");
     const auto path = dir / "a.pst";
-    {
-        auto db = NodeDatabase::Create(path);
-        for (std::uint32_t i = 0; i < 20; ++i) db.PutNode(Msg(i), NodeId(), Noise(1, 3000, i));
-        db.Commit();
-    }
+    CreateWithTwentyNodes(path);
     const std::uint64_t size = std::filesystem::file_size(path);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -156,11 +159,7 @@ TEST(NdbWriterSafety, AFailedCommitLeavesThePreviousStateAndNothingPastIt) {
 TEST(NdbWriterSafety, AfterAFailedWriteNothingMoreIsWritten) {
     ScratchDir dir("retry");
     const auto path = dir / "a.pst";
-    {
-        auto db = NodeDatabase::Create(path);
-        for (std::uint32_t i = 0; i < 20; ++i) db.PutNode(Msg(i), NodeId(), Noise(1, 3000, i));
-        db.Commit();
-    }
+    CreateWithTwentyNodes(path);
     const std::uint64_t size = std::filesystem::file_size(path);
     for (const std::uint64_t room : {std::uint64_t{64} << 10, std::uint64_t{256} << 10, std::uint64_t{1} << 20}) {
         const pid_t child = ::fork();

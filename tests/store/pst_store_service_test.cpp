@@ -16,11 +16,13 @@
 #include "store/pst_message.hpp"
 #include "store/pst_store_service.hpp"
 #include "support/shared_corpus.hpp"
+#include "support/store_failure.hpp"
 
 namespace ferrowick {
 namespace {
 
 namespace fsys = std::filesystem;
+using testing::FailureOf;
 
 class PstStoreServiceTest : public ::testing::Test {
 protected:
@@ -36,15 +38,6 @@ protected:
     std::shared_ptr<MessageStore> Logon(const std::u16string& name = u"Mail : Created - 1.1.26 1.1.01") {
         session_ = service_.CreateSession();
         return session_->LogonPstStore(path_, kUnicodePstFormat, name);
-    }
-
-    static std::u16string FailureOf(const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const StoreFailure& f) {
-            return f.Description();
-        }
-        return u"(no failure)";
     }
 
     // A message as the engine saves it, with a subject set through the store-internal route.

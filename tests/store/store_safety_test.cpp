@@ -24,12 +24,14 @@
 #include "store/pst_session.hpp"
 #include "store/pst_store_service.hpp"
 #include "support/shared_corpus.hpp"
+#include "support/store_failure.hpp"
 #include "support/temp_folder.hpp"
 
 namespace ferrowick {
 namespace {
 
 namespace fsys = std::filesystem;
+using testing::FailureOf;
 
 constexpr const char* kOutlookStore = "tghanem-pst/PST.pst";
 
@@ -109,15 +111,6 @@ int Cli(const std::string& args) {
 class StoreSafetyTest : public ::testing::Test {
 protected:
     std::shared_ptr<StoreSession> NewSession() { return service_.CreateSession(); }
-
-    static std::u16string FailureOf(const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const StoreFailure& f) {
-            return f.Description();
-        }
-        return u"(no failure)";
-    }
 
     testing::TempFolder dir_;
     fsys::path path_ = dir_.Native("out.pst");
