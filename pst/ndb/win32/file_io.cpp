@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "pst/pst_error.hpp"
 
@@ -88,11 +87,11 @@ OVERLAPPED At(std::uint64_t offset) {
 // The single-writer rule by share mode: a writer lets others read, never write, so a second
 // writer (in this process or another) is refused by the system, and the refusal ends with
 // the writer's handle, also when its process dies. A reader lets anyone write, so a writer
-// may come while it reads. Writers also let others delete or rename, which the renaming of
-// a new file by its own handle needs.
+// may come while it reads. Writers also let others delete or rename the file, which giving
+// a new file its name needs (as on POSIX, where nothing stops that either).
 RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Access access) : path_(path) {
     const bool writing = access != Access::Read;
-    const DWORD desired = writing ? GENERIC_READ | GENERIC_WRITE | DELETE : GENERIC_READ;
+    const DWORD desired = writing ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     const DWORD share = writing ? FILE_SHARE_READ | FILE_SHARE_DELETE
                                 : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const DWORD disposition = access == Access::CreateNew ? CREATE_NEW : OPEN_EXISTING;
@@ -194,23 +193,18 @@ void RandomAccessFile::Resize(std::uint64_t size) {
         Fail(path_, "cannot resize");
 }
 
-// The file moves to its new name by its own handle, which fails when that name exists:
-// nothing is ever replaced. Where a file system cannot rename that way, a hard link gives
-// the further name (the temporary one is then removed by the caller).
+// The open file moves to its new name, which fails when that name exists: without the
+// replace flag nothing is ever replaced. Where a file system cannot move an open file, a
+// hard link gives the further name instead (the temporary one is then removed by the
+// caller).
 int RandomAccessFile::LinkTo(const std::filesystem::path& target) {
-    const std::wstring name = SystemPath(std::filesystem::absolute(target));
-    std::vector<std::uint8_t> buffer(sizeof(FILE_RENAME_INFO) + (name.size() + 1) * sizeof(wchar_t));
-    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    rename->ReplaceIfExists = FALSE;
-    rename->RootDirectory = nullptr;
-    rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-    std::copy(name.begin(), name.end(), rename->FileName);
-    if (!SetFileInformationByHandle(HandleOf(fd_), FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) {
+    const std::wstring from = SystemPath(path_), to = SystemPath(target);
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = ::GetLastError();
-        if (IsExisting(error) || (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED &&
-                                  error != ERROR_INVALID_FUNCTION && error != ERROR_CALL_NOT_IMPLEMENTED))
+        if (IsExisting(error) || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION &&
+                                  error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION))
             return AsErrno(error);
-        if (!CreateHardLinkW(name.c_str(), SystemPath(path_).c_str(), nullptr)) return AsErrno(::GetLastError());
+        if (!CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) return AsErrno(::GetLastError());
     }
     path_ = target;
     return 0;
