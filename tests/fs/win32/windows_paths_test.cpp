@@ -55,7 +55,8 @@ public:
         std::u16string path = top;
         for (int i = 0; i < levels; ++i) {
             path += u"\\" + std::u16string(40, static_cast<char16_t>(u'k' + i));
-            if (!CreateDirectoryW(W(extended_(path)).c_str(), nullptr)) throw std::runtime_error("cannot make the chain");
+            if (!CreateDirectoryW(W(extended_(path)).c_str(), nullptr))
+                throw std::runtime_error("cannot make the chain");
             folders_.push_back(path);
         }
     }

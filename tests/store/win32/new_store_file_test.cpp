@@ -56,7 +56,8 @@ TEST(Win32NewStoreFile, StaleTemporariesGoThoseInUseStay) {
     temp.File(".Mail.pst.0123456789abcdef.tmp", "left by a killed writer");
     temp.File(".Mail.pst.fedcba9876543210.tmp");
     temp.File(".Other.pst.0123456789abcdef.tmp", "another output's");
-    pst::RandomAccessFile writing(temp.Native(".Mail.pst.fedcba9876543210.tmp"), pst::RandomAccessFile::Access::ReadWrite);
+    pst::RandomAccessFile writing(temp.Native(".Mail.pst.fedcba9876543210.tmp"),
+                                  pst::RandomAccessFile::Access::ReadWrite);
     RemoveStaleTemporaries(temp.Native("Mail.pst"));
     EXPECT_EQ(Names(temp.Root()),
               (std::vector<std::string>{".Mail.pst.fedcba9876543210.tmp", ".Other.pst.0123456789abcdef.tmp"}));
