@@ -1,0 +1,66 @@
+#pragma once
+// Table context [MS-PST 2.3.4] kept as it is stored: each row as its row-matrix bytes
+// (TCINFO layout, cell existence bitmap) and the values too large for a cell in one shared
+// arena. A folder's contents table grows by a row per message; held this way a row costs
+// its stored size instead of a decoded value per column, and writing it decodes nothing.
+// Writes the same bytes TableContext::Write does for the same rows.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "pst/ltp/table_context.hpp"
+
+namespace ferrowick::pst {
+
+class PackedTable {
+public:
+    using Cells = TableContext::Cells;
+    using Row = TableContext::Row;
+
+    // The columns are the caller's set plus the row ID and row version columns, sorted by tag.
+    explicit PackedTable(std::vector<PropertyTag> columns);
+    // The rows of a table read from a file, in its row order.
+    explicit PackedTable(const TableContext& table);
+
+    const std::vector<TableColumn>& Columns() const { return schema_.Columns(); }
+    const RowLayout& Layout() const { return schema_.Layout(); }
+    std::optional<std::size_t> ColumnIndex(PropertyTag tag) const { return schema_.ColumnIndex(tag); }
+
+    // Adds a row or replaces the row with that ID, as TableContext::PutRow does.
+    void PutRow(std::uint32_t row_id, const Cells& cells);
+    std::size_t RowCount() const { return row_ids_.size(); }
+    bool HasRow(std::uint32_t row_id) const { return position_.contains(row_id); }
+    // One cell of a row; nothing when the row or the value is absent.
+    std::optional<PropertyValue> Cell(std::uint32_t row_id, std::size_t column) const;
+
+    // Decoded rows, made on first use after a change and kept until the next one: for
+    // readers and tests, not for a table that is still growing.
+    const std::vector<Row>& Rows() const;
+    const Row* FindRow(std::uint32_t row_id) const;
+
+    // The same rows with one column more (a copy of this table when it has the column).
+    PackedTable WithColumn(PropertyTag tag) const;
+
+    // `subnodes` are the node's other sub-nodes; the row matrix and large cells are added.
+    NodeData Write(std::map<NodeId, NodeData> subnodes = {}) const;
+
+private:
+    static constexpr std::uint32_t kNoValue = 0xFFFFFFFF;
+    Cells DecodeRow(std::size_t index) const;
+    std::uint8_t* RowBytes(std::size_t index) { return matrix_.data() + index * Layout().row_size; }
+    const std::uint8_t* RowBytes(std::size_t index) const { return matrix_.data() + index * Layout().row_size; }
+    le::ByteView Value(std::uint32_t slot) const;
+
+    TableContext schema_;                    // columns and layout only, never rows
+    std::vector<std::uint32_t> row_ids_;     // in row-matrix order
+    std::vector<std::uint8_t> matrix_;       // the rows; a large cell holds its value's slot
+    std::vector<std::uint8_t> arena_;        // the large values, one after another
+    std::vector<std::size_t> value_starts_;  // slot -> offset in arena_; one more entry at the end
+    std::unordered_map<std::uint32_t, std::size_t> position_;  // row ID -> index
+    mutable std::vector<Row> decoded_;
+    mutable bool decoded_valid_ = false;
+};
+
+}  // namespace ferrowick::pst
