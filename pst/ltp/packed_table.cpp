@@ -32,11 +32,10 @@ std::vector<PropertyTag> CallerColumns(const std::vector<TableColumn>& columns) 
 
 }  // namespace
 
-PackedTable::PackedTable(std::vector<PropertyTag> columns) : schema_(std::move(columns)), value_starts_{0} {}
+PackedTable::PackedTable(std::vector<PropertyTag> columns) : schema_(std::move(columns)) {}
 
 PackedTable::PackedTable(const TableContext& table) : PackedTable(CallerColumns(table.Columns())) {
     row_ids_.reserve(table.RowCount());
-    matrix_.reserve(table.RowCount() * Layout().row_size);
     for (const Row& row : table.Rows()) PutRow(row.id, row.cells);
 }
 
@@ -47,8 +46,8 @@ void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) {
     for (std::size_t i = 0; i < cells.size(); ++i)
         if (cells[i] && cells[i]->Type() != columns[i].tag.type)
             Fail(std::string("a ") + PropertyTypeName(cells[i]->Type()) + " value in a column of another type");
-    if (arena_.size() > 0xFFFFFFFFu - 1 || value_starts_.size() + columns.size() > 0xFFFFFFFFu)
-        throw PstError(ErrorKind::LimitExceeded, "a table of more than 4 GiB of values");
+    if (values_.size() + columns.size() > 0xFFFFFFFFu || row_ids_.size() >= 0xFFFFFFFFu)
+        throw PstError(ErrorKind::LimitExceeded, "a table of more rows or values than it can number");
 
     std::size_t index;
     if (const auto it = position_.find(row_id); it != position_.end()) {
@@ -57,7 +56,8 @@ void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) {
         index = row_ids_.size();
         position_.emplace(row_id, index);
         row_ids_.push_back(row_id);
-        matrix_.resize(matrix_.size() + Layout().row_size);
+        if (index % kRowsPerChunk == 0) row_chunks_.emplace_back();
+        row_chunks_.back().resize(row_chunks_.back().size() + Layout().row_size);
     }
     decoded_valid_ = false;
     decoded_.clear();
@@ -80,20 +80,33 @@ void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) {
             cell->EncodeTo(scratch);
             std::memcpy(row + col.offset, scratch.data(), std::min<std::size_t>(scratch.size(), col.size));
         } else {
+            std::uint32_t slot;
             if (cell->HasRawBytes()) {
-                const le::ByteView raw = cell->RawBytes();
-                arena_.insert(arena_.end(), raw.begin(), raw.end());
+                slot = AddValue(cell->RawBytes());
             } else {
-                cell->EncodeTo(arena_);
+                scratch.clear();
+                cell->EncodeTo(scratch);
+                slot = AddValue(scratch);
             }
-            le::Put32(row + col.offset, static_cast<std::uint32_t>(value_starts_.size() - 1));
-            value_starts_.push_back(arena_.size());
+            le::Put32(row + col.offset, slot);
         }
     }
 }
 
+std::uint32_t PackedTable::AddValue(le::ByteView bytes) {
+    if (bytes.size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
+    if (value_chunks_.empty() || (!value_chunks_.back().empty() && value_chunks_.back().size() + bytes.size() > kValueChunkSize))
+        value_chunks_.emplace_back();
+    le::Bytes& chunk = value_chunks_.back();
+    values_.push_back(ValueSlot{static_cast<std::uint32_t>(value_chunks_.size() - 1), static_cast<std::uint32_t>(chunk.size()),
+                                static_cast<std::uint32_t>(bytes.size())});
+    chunk.insert(chunk.end(), bytes.begin(), bytes.end());
+    return static_cast<std::uint32_t>(values_.size() - 1);
+}
+
 le::ByteView PackedTable::Value(std::uint32_t slot) const {
-    return le::ByteView(arena_.data() + value_starts_[slot], value_starts_[slot + 1] - value_starts_[slot]);
+    const ValueSlot& v = values_[slot];
+    return le::ByteView(value_chunks_[v.chunk].data() + v.offset, v.size);
 }
 
 std::optional<PropertyValue> PackedTable::Cell(std::uint32_t row_id, std::size_t column) const {
@@ -133,8 +146,6 @@ PackedTable PackedTable::WithColumn(PropertyTag tag) const {
     tags.push_back(tag);
     PackedTable wider(std::move(tags));
     wider.row_ids_.reserve(row_ids_.size());
-    wider.matrix_.reserve(row_ids_.size() * wider.Layout().row_size);
-    wider.arena_.reserve(arena_.size());
     for (std::size_t i = 0; i < row_ids_.size(); ++i) {
         const Cells cells = DecodeRow(i);
         Cells moved(wider.Columns().size());

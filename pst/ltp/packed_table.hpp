@@ -47,17 +47,28 @@ public:
     NodeData Write(std::map<NodeId, NodeData> subnodes = {}) const;
 
 private:
-    static constexpr std::uint32_t kNoValue = 0xFFFFFFFF;
+    // Rows and values live in chunks of a bounded size, so a growing table never holds a
+    // second copy of itself while a vector moves (only its last chunk moves).
+    static constexpr std::size_t kRowsPerChunk = 1024;
+    static constexpr std::size_t kValueChunkSize = 256 * 1024;
+    struct ValueSlot {
+        std::uint32_t chunk = 0, offset = 0, size = 0;
+    };
     Cells DecodeRow(std::size_t index) const;
-    std::uint8_t* RowBytes(std::size_t index) { return matrix_.data() + index * Layout().row_size; }
-    const std::uint8_t* RowBytes(std::size_t index) const { return matrix_.data() + index * Layout().row_size; }
+    std::uint8_t* RowBytes(std::size_t index) {
+        return row_chunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
+    }
+    const std::uint8_t* RowBytes(std::size_t index) const {
+        return row_chunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
+    }
+    std::uint32_t AddValue(le::ByteView bytes);
     le::ByteView Value(std::uint32_t slot) const;
 
-    TableContext schema_;                    // columns and layout only, never rows
-    std::vector<std::uint32_t> row_ids_;     // in row-matrix order
-    std::vector<std::uint8_t> matrix_;       // the rows; a large cell holds its value's slot
-    std::vector<std::uint8_t> arena_;        // the large values, one after another
-    std::vector<std::size_t> value_starts_;  // slot -> offset in arena_; one more entry at the end
+    TableContext schema_;                 // columns and layout only, never rows
+    std::vector<std::uint32_t> row_ids_;  // in row-matrix order
+    std::vector<le::Bytes> row_chunks_;   // the rows; a large cell holds its value's slot
+    std::vector<le::Bytes> value_chunks_;
+    std::vector<ValueSlot> values_;
     std::unordered_map<std::uint32_t, std::size_t> position_;  // row ID -> index
     mutable std::vector<Row> decoded_;
     mutable bool decoded_valid_ = false;
