@@ -279,7 +279,9 @@ void PstStore::SetFolderProperty(NodeId folder_nid, PropertyTag tag, PropertyVal
     state_->FolderPropertiesChanged(folder);
 }
 
-NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
+NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) { return AddMessageFrom(folder_nid, content); }
+
+NodeId PstStore::AddMessageFrom(NodeId folder_nid, MessageContent& content) {
     State& s = *state_;
     FolderObject& folder = s.FolderRef(folder_nid);
     const NodeId nid = s.db.AllocateNodeId(NidType::NormalMessage);
