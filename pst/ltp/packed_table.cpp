@@ -21,7 +21,9 @@ constexpr std::size_t kColumnDescriptorSize = 8;
 bool BitSet(const std::uint8_t* bitmap, std::size_t bit) { return (bitmap[bit / 8] & (0x80 >> (bit % 8))) != 0; }
 void SetBit(std::uint8_t* bitmap, std::size_t bit) { bitmap[bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8)); }
 
-[[noreturn]] void Fail(const std::string& what) { throw PstError(ErrorKind::InvalidArgument, "table context: " + what); }
+[[noreturn]] void Fail(const std::string& what) {
+    throw PstError(ErrorKind::InvalidArgument, "table context: " + what);
+}
 
 std::vector<PropertyTag> CallerColumns(const std::vector<TableColumn>& columns) {
     std::vector<PropertyTag> tags;
@@ -72,7 +74,8 @@ void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) {
         const TableColumn& col = columns[c];
         const PropertyValue* cell = cells[c] ? &*cells[c] : nullptr;
         std::optional<PropertyValue> id_cell;
-        if (col.tag == kLtpRowIdTag) cell = &id_cell.emplace(PropertyValue::Integer32(static_cast<std::int32_t>(row_id)));
+        if (col.tag == kLtpRowIdTag)
+            cell = &id_cell.emplace(PropertyValue::Integer32(static_cast<std::int32_t>(row_id)));
         if (!cell) continue;
         SetBit(bitmap, col.bit);
         if (StoredInlineInTableCell(col.tag.type)) {
@@ -95,11 +98,12 @@ void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) {
 
 std::uint32_t PackedTable::AddValue(le::ByteView bytes) {
     if (bytes.size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
-    if (value_chunks_.empty() || (!value_chunks_.back().empty() && value_chunks_.back().size() + bytes.size() > kValueChunkSize))
+    if (value_chunks_.empty() ||
+        (!value_chunks_.back().empty() && value_chunks_.back().size() + bytes.size() > kValueChunkSize))
         value_chunks_.emplace_back();
     le::Bytes& chunk = value_chunks_.back();
-    values_.push_back(ValueSlot{static_cast<std::uint32_t>(value_chunks_.size() - 1), static_cast<std::uint32_t>(chunk.size()),
-                                static_cast<std::uint32_t>(bytes.size())});
+    values_.push_back(ValueSlot{static_cast<std::uint32_t>(value_chunks_.size() - 1),
+                                static_cast<std::uint32_t>(chunk.size()), static_cast<std::uint32_t>(bytes.size())});
     chunk.insert(chunk.end(), bytes.begin(), bytes.end());
     return static_cast<std::uint32_t>(values_.size() - 1);
 }
@@ -115,7 +119,8 @@ std::optional<PropertyValue> PackedTable::Cell(std::uint32_t row_id, std::size_t
     const std::uint8_t* row = RowBytes(it->second);
     const TableColumn& col = Columns()[column];
     if (!BitSet(row + Layout().end_1b, col.bit)) return std::nullopt;
-    if (StoredInlineInTableCell(col.tag.type)) return PropertyValue::Decode(col.tag.type, le::ByteView(row + col.offset, col.size));
+    if (StoredInlineInTableCell(col.tag.type))
+        return PropertyValue::Decode(col.tag.type, le::ByteView(row + col.offset, col.size));
     return PropertyValue::Decode(col.tag.type, Value(le::U32(row + col.offset)));
 }
 

@@ -28,8 +28,10 @@ TableContext::Cells RowCells(const std::vector<TableColumn>& columns, std::uint3
         if (tag == kSize) cells[c] = PropertyValue::Integer32(static_cast<std::int32_t>(n * 7));
         if (tag == kTime && n % 3 != 0) cells[c] = PropertyValue::Time(0x01DA000000000000ULL + n);
         if (tag == kRead) cells[c] = PropertyValue::Boolean(n % 2 == 0);
-        if (tag == kKey) cells[c] = PropertyValue::Binary(PropertyValue::Bytes(n == 7 ? 5000 : n % 4, static_cast<std::uint8_t>(n)));
-        if (tag == kKeywords && n % 4 == 1) cells[c] = PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>{u"a", u"bc"});
+        if (tag == kKey)
+            cells[c] = PropertyValue::Binary(PropertyValue::Bytes(n == 7 ? 5000 : n % 4, static_cast<std::uint8_t>(n)));
+        if (tag == kKeywords && n % 4 == 1)
+            cells[c] = PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>{u"a", u"bc"});
         if (tag == kLtpRowVersionTag) cells[c] = PropertyValue::Integer32(static_cast<std::int32_t>(n + 100));
     }
     return cells;
@@ -89,7 +91,8 @@ TEST(PackedTable, ReplacingARowKeepsItsPlaceAndAWiderTableKeepsTheCells) {
     EXPECT_EQ(packed.RowCount(), 40u);
     ASSERT_TRUE(packed.HasRow(110));
     EXPECT_EQ(packed.Cell(110, *packed.ColumnIndex(kSize)), PropertyValue::Integer32(77 * 7));
-    EXPECT_EQ(packed.Cell(110, *packed.ColumnIndex(kSubject)), PropertyValue::String(u"Subject " + std::u16string(3, u's')));
+    EXPECT_EQ(packed.Cell(110, *packed.ColumnIndex(kSubject)),
+              PropertyValue::String(u"Subject " + std::u16string(3, u's')));
     EXPECT_FALSE(packed.Cell(100, *packed.ColumnIndex(kSubject)));
     EXPECT_FALSE(packed.Cell(999, *packed.ColumnIndex(kSize)));
     EXPECT_EQ(packed.FindRow(999), nullptr);
