@@ -32,16 +32,25 @@ std::vector<PropertyTag> CallerColumns(const std::vector<TableColumn>& columns) 
     return tags;
 }
 
+// The table's own columns and layout (one read from a file keeps the writer's), no rows.
+TableContext WithoutRows(const TableContext& table) {
+    TableContext empty = table;
+    while (empty.RowCount() != 0) empty.RemoveRow(empty.Rows().back().id);
+    return empty;
+}
+
 }  // namespace
 
 PackedTable::PackedTable(std::vector<PropertyTag> columns) : schema_(std::move(columns)) {}
 
-PackedTable::PackedTable(const TableContext& table) : PackedTable(CallerColumns(table.Columns())) {
+PackedTable::PackedTable(const TableContext& table) : schema_(WithoutRows(table)) {
     row_ids_.reserve(table.RowCount());
-    for (const Row& row : table.Rows()) PutRow(row.id, row.cells);
+    for (const Row& row : table.Rows()) Put(row.id, row.cells, false);  // as read, row ID cell or not
 }
 
-void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) {
+void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) { Put(row_id, cells, true); }
+
+void PackedTable::Put(std::uint32_t row_id, const Cells& cells, bool id_cell) {
     const auto& columns = Columns();
     if (cells.size() != columns.size())
         Fail("a row of " + std::to_string(cells.size()) + " cells for " + std::to_string(columns.size()) + " columns");
@@ -73,9 +82,9 @@ void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) {
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const TableColumn& col = columns[c];
         const PropertyValue* cell = cells[c] ? &*cells[c] : nullptr;
-        std::optional<PropertyValue> id_cell;
-        if (col.tag == kLtpRowIdTag)
-            cell = &id_cell.emplace(PropertyValue::Integer32(static_cast<std::int32_t>(row_id)));
+        std::optional<PropertyValue> forced_id;
+        if (id_cell && col.tag == kLtpRowIdTag)
+            cell = &forced_id.emplace(PropertyValue::Integer32(static_cast<std::int32_t>(row_id)));
         if (!cell) continue;
         SetBit(bitmap, col.bit);
         if (StoredInlineInTableCell(col.tag.type)) {

@@ -21,7 +21,7 @@ public:
 
     // The columns are the caller's set plus the row ID and row version columns, sorted by tag.
     explicit PackedTable(std::vector<PropertyTag> columns);
-    // The rows of a table read from a file, in its row order.
+    // The rows of a table read from a file, in its row order, with its own columns and layout.
     explicit PackedTable(const TableContext& table);
 
     const std::vector<TableColumn>& Columns() const { return schema_.Columns(); }
@@ -54,6 +54,8 @@ private:
     struct ValueSlot {
         std::uint32_t chunk = 0, offset = 0, size = 0;
     };
+    // `id_cell`: the row ID cell is set to the row's ID, as PutRow does.
+    void Put(std::uint32_t row_id, const Cells& cells, bool id_cell);
     Cells DecodeRow(std::size_t index) const;
     std::uint8_t* RowBytes(std::size_t index) {
         return row_chunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
