@@ -35,13 +35,29 @@ void PstMessage::SetProperty(std::uint32_t tag, std::int32_t value) {
     changed_ = true;
 }
 
+// The content goes to the store as it is, not copied; the stamps the store gives a new
+// message are taken off again, so that a later save stamps afresh, as a copy would have.
+pst::NodeId PstMessage::AddWithoutCopy(pst::PstStore& store) {
+    std::vector<std::uint16_t> unstamped;
+    for (const pst::PropertyTag tag : {pst::tags::kCreationTime, pst::tags::kLastModificationTime, pst::tags::kSearchKey})
+        if (!content_.properties.Find(tag)) unstamped.push_back(tag.id);
+    struct Unstamp {
+        pst::PropertyBag& bag;
+        const std::vector<std::uint16_t>& ids;
+        ~Unstamp() {
+            for (std::uint16_t id : ids) bag.Remove(id);
+        }
+    } unstamp{content_.properties, unstamped};
+    return store.AddMessageFrom(folder_, content_);
+}
+
 void PstMessage::Save() {
     if (!changed_ && saved_) return;  // already saved as it is
     pst::PstStore& store = store_->Store();
     content_.row_only = ContentsRowExtras(content_.properties);
     try {
         if (saved_) store.ReplaceMessage(folder_, *saved_, content_);
-        else saved_ = store.AddMessage(folder_, content_);
+        else saved_ = AddWithoutCopy(store);
     } catch (const pst::PstError& e) {
         throw StoreFailure(u"The message could not be saved: " + FromNative(e.what()));
     }

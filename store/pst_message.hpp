@@ -26,6 +26,7 @@ public:
     std::optional<pst::NodeId> SavedAs() const { return saved_; }
 
 private:
+    pst::NodeId AddWithoutCopy(pst::PstStore& store);
     std::shared_ptr<OpenStore> store_;
     pst::NodeId folder_;
     pst::MessageContent content_;

@@ -13,7 +13,7 @@ FolderObject::FolderObject(NodeId n, NodeId p, PropertyBag props)
     properties_changed = hierarchy_changed = contents_changed = assoc_changed = true;
 }
 
-FolderObject::FolderObject(NodeId n, NodeId p, PropertyBag props, TableContext h, TableContext c, TableContext a)
+FolderObject::FolderObject(NodeId n, NodeId p, PropertyBag props, TableContext h, PackedTable c, TableContext a)
     : nid(n), parent(p), properties(std::move(props)), hierarchy(std::move(h)), contents(std::move(c)),
       assoc_contents(std::move(a)) {}
 

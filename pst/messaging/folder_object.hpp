@@ -2,11 +2,13 @@
 // Folder objects [MS-PST 2.4.4]: a PC (NID type NORMAL_FOLDER) and three tables sharing its
 // NID index — the hierarchy table (0x0D) with one row per sub-folder, the contents table
 // (0x0E) with one row per message and the associated contents table (0x0F). The tables are
-// kept in memory and written when the store commits, so adding a message costs one row.
+// kept in memory and written when the store commits, so adding a message costs one row (in
+// its stored form, so a folder of many messages stays small).
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "pst/ltp/packed_table.hpp"
 #include "pst/ltp/property_context.hpp"
 #include "pst/ltp/table_context.hpp"
 #include "pst/ndb/ids.hpp"
@@ -19,7 +21,7 @@ struct FolderObject {
     NodeId parent;
     PropertyBag properties;
     TableContext hierarchy;
-    TableContext contents;
+    PackedTable contents;  // a row per message: held packed
     TableContext assoc_contents;
     std::vector<NodeId> subfolders;  // in hierarchy-table order
     bool properties_changed = false;
@@ -30,7 +32,7 @@ struct FolderObject {
     // A new, empty folder with the template tables' columns.
     FolderObject(NodeId nid, NodeId parent, PropertyBag properties);
     FolderObject(NodeId nid, NodeId parent, PropertyBag properties, TableContext hierarchy,
-                 TableContext contents, TableContext assoc_contents);
+                 PackedTable contents, TableContext assoc_contents);
 
     std::u16string DisplayName() const;
     std::int32_t ContentCount() const;

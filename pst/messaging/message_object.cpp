@@ -21,12 +21,15 @@ std::int32_t SizeValue(std::uint64_t bytes) {
 }
 
 // The PC once with the size property at zero, then again with the size it came to: the
-// value is stored inline, so writing it does not change the size.
-NodeData WriteSized(PropertyBag& bag, PropertyTag size_tag, const std::map<NodeId, NodeData>& subnodes) {
+// value is stored inline, so writing it does not change the size. The trial PC leaves the
+// sub-nodes out (their bytes are added) and is gone before the real one is written, so an
+// attachment's data is never held twice over.
+NodeData WriteSized(PropertyBag& bag, PropertyTag size_tag, std::map<NodeId, NodeData> subnodes) {
     bag.Set(size_tag.id, PropertyValue::Integer32(0));
-    NodeData first = WritePropertyContext(bag, subnodes);
-    bag.Set(size_tag.id, PropertyValue::Integer32(SizeValue(TotalNodeBytes(first))));
-    return WritePropertyContext(bag, subnodes);
+    std::uint64_t size = TotalNodeBytes(WritePropertyContext(bag));
+    for (const auto& [nid, sub] : subnodes) size += TotalNodeBytes(sub);
+    bag.Set(size_tag.id, PropertyValue::Integer32(SizeValue(size)));
+    return WritePropertyContext(bag, std::move(subnodes));
 }
 
 NodeData BuildAttachment(AttachmentContent& attachment, const MessageIdSource& ids) {
@@ -44,7 +47,7 @@ NodeData BuildAttachment(AttachmentContent& attachment, const MessageIdSource& i
     }
     if (!bag.Find(tags::kRenderingPosition))
         bag.Set(tags::kRenderingPosition.id, PropertyValue::Integer32(kRenderingPositionHidden));
-    return WriteSized(bag, tags::kAttachSize, subnodes);
+    return WriteSized(bag, tags::kAttachSize, std::move(subnodes));
 }
 
 // The recipient table is the only home of a recipient's properties, so its columns are the
@@ -99,7 +102,7 @@ NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids) {
     PropertyBag& bag = content.properties;
     if (!bag.Find(tags::kMessageClass)) bag.Set(tags::kMessageClass.id, PropertyValue::String(u"IPM.Note"));
     if (!bag.Find(tags::kMessageFlags)) bag.Set(tags::kMessageFlags.id, PropertyValue::Integer32(0));
-    return WriteSized(bag, tags::kMessageSize, subnodes);
+    return WriteSized(bag, tags::kMessageSize, std::move(subnodes));
 }
 
 MessageContent ReadMessageNode(const NodeData& node) {

@@ -104,11 +104,11 @@ struct PstStore::State {
         // Widened once: copying the table for every message would grow with the folder.
         if ((content.properties.Find(kBodyPreviewTag) || content.row_only.Find(kBodyPreviewTag)) &&
             !folder.contents.ColumnIndex(kBodyPreviewTag))
-            folder.contents = WithColumn(folder.contents, kBodyPreviewTag);
-        if (content.row_only.Empty()) return RowFromProperties(folder.contents, content.properties, version);
+            folder.contents = folder.contents.WithColumn(kBodyPreviewTag);
+        if (content.row_only.Empty()) return RowFromProperties(folder.contents.Columns(), content.properties, version);
         PropertyBag row = content.properties;
         for (const auto& [id, value] : content.row_only) row.Set(id, value);
-        return RowFromProperties(folder.contents, row, version);
+        return RowFromProperties(folder.contents.Columns(), row, version);
     }
 
     NodeData BuildMessage(MessageContent& content) {
@@ -132,11 +132,17 @@ struct PstStore::State {
             const NodeId table = nids::Sibling(nid, type);
             return db.Contains(table) ? TableContext::Read(db.ReadNode(table)) : TableContext(std::move(columns));
         };
+        // Decoded only while it is packed: the decoded rows would outweigh the packed ones.
+        PackedTable contents = [&] {
+            const TableContext read = read_table(NidType::ContentsTable, ContentsTableColumns());
+            row_version = std::max(row_version, MaxRowVersion(read) + 1);
+            return PackedTable(read);
+        }();
         auto folder = std::make_unique<FolderObject>(nid, parent, std::move(props),
                                                      read_table(NidType::HierarchyTable, HierarchyTableColumns()),
-                                                     read_table(NidType::ContentsTable, ContentsTableColumns()),
+                                                     std::move(contents),
                                                      read_table(NidType::AssocContentsTable, AssocContentsTableColumns()));
-        row_version = std::max({row_version, MaxRowVersion(folder->hierarchy) + 1, MaxRowVersion(folder->contents) + 1});
+        row_version = std::max(row_version, MaxRowVersion(folder->hierarchy) + 1);
         std::vector<NodeId> children;
         for (const auto& row : folder->hierarchy.Rows())
             if (NodeId(row.id).Type() == NidType::NormalFolder) children.push_back(NodeId(row.id));
@@ -273,14 +279,16 @@ void PstStore::SetFolderProperty(NodeId folder_nid, PropertyTag tag, PropertyVal
     state_->FolderPropertiesChanged(folder);
 }
 
-NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
+NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) { return AddMessageFrom(folder_nid, content); }
+
+NodeId PstStore::AddMessageFrom(NodeId folder_nid, MessageContent& content) {
     State& s = *state_;
     FolderObject& folder = s.FolderRef(folder_nid);
     const NodeId nid = s.db.AllocateNodeId(NidType::NormalMessage);
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
     TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
-    folder.contents.PutRow(nid.Value(), std::move(row));
+    folder.contents.PutRow(nid.Value(), row);
     folder.contents_changed = true;
     folder.properties.Set(tags::kContentCount.id, PropertyValue::Integer32(folder.ContentCount() + 1));
     if (!IsRead(content.properties))
@@ -294,15 +302,14 @@ NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) {
 void PstStore::ReplaceMessage(NodeId folder_nid, NodeId nid, MessageContent content) {
     State& s = *state_;
     FolderObject& folder = s.FolderRef(folder_nid);
-    const TableContext::Row* old_row = folder.contents.FindRow(nid.Value());
-    if (!old_row) throw PstError(ErrorKind::InvalidArgument, "the folder holds no such message");
+    if (!folder.contents.HasRow(nid.Value())) throw PstError(ErrorKind::InvalidArgument, "the folder holds no such message");
     const auto flags_column = folder.contents.ColumnIndex(tags::kMessageFlags);
-    const bool was_read = flags_column && old_row->cells[*flags_column] &&
-                          (old_row->cells[*flags_column]->As<std::int32_t>() & kMessageFlagRead) != 0;
+    const auto old_flags = flags_column ? folder.contents.Cell(nid.Value(), *flags_column) : std::nullopt;
+    const bool was_read = old_flags && (old_flags->As<std::int32_t>() & kMessageFlagRead) != 0;
     const NodeData node = s.BuildMessage(content);
     s.db.PutNode(nid, folder_nid, node);
     TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
-    folder.contents.PutRow(nid.Value(), std::move(row));
+    folder.contents.PutRow(nid.Value(), row);
     folder.contents_changed = true;
     const bool is_read = IsRead(content.properties);
     if (was_read != is_read) {

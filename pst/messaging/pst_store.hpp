@@ -62,6 +62,9 @@ public:
     // Writes the message into `folder` and records it in the folder's contents table, the
     // folder's counts and the search management queue. Returns the message's NID.
     NodeId AddMessage(NodeId folder, MessageContent content);
+    // The same without a copy of the content (its attachments may be large): what the store
+    // fills in (stamps, sizes, defaults) stays in `content`.
+    NodeId AddMessageFrom(NodeId folder, MessageContent& content);
     // Replaces a message added before (a second save of a changed message).
     void ReplaceMessage(NodeId folder, NodeId message, MessageContent content);
     MessageContent ReadMessage(NodeId message) const;

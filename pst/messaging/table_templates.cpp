@@ -82,9 +82,14 @@ TableContext WithColumn(const TableContext& table, PropertyTag tag) {
 
 TableContext::Cells RowFromProperties(const TableContext& table, const PropertyBag& bag,
                                       std::uint32_t row_version) {
-    TableContext::Cells cells(table.Columns().size());
+    return RowFromProperties(table.Columns(), bag, row_version);
+}
+
+TableContext::Cells RowFromProperties(const std::vector<TableColumn>& columns, const PropertyBag& bag,
+                                      std::uint32_t row_version) {
+    TableContext::Cells cells(columns.size());
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        const PropertyTag tag = table.Columns()[i].tag;
+        const PropertyTag tag = columns[i].tag;
         if (tag == kLtpRowIdTag) continue;
         if (tag == kLtpRowVersionTag) {
             cells[i] = PropertyValue::Integer32(static_cast<std::int32_t>(row_version));

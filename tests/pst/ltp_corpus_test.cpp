@@ -10,6 +10,7 @@
 
 #include "pst/check/ltp_checks.hpp"
 #include "pst/ltp/heap.hpp"
+#include "pst/ltp/packed_table.hpp"
 #include "pst/ltp/property_context.hpp"
 #include "pst/ltp/table_context.hpp"
 #include "pst/ndb/node_database.hpp"
@@ -65,6 +66,13 @@ void Visit(NodeId nid, const NodeData& node, const std::string& where, Tally& ta
             const TableContext again = TableContext::Read(table->Write(node.subnodes));
             ASSERT_EQ(again.RowCount(), table->RowCount()) << where;
             for (std::size_t i = 0; i < again.RowCount(); ++i) EXPECT_EQ(again.Rows()[i].cells, table->Rows()[i].cells) << where;
+            // Held packed, Outlook's table writes the same bytes as decoded.
+            const NodeData decoded = table->Write(node.subnodes);
+            const NodeData packed = PackedTable(*table).Write(node.subnodes);
+            EXPECT_TRUE(packed.pieces == decoded.pieces) << where;
+            ASSERT_EQ(packed.subnodes.size(), decoded.subnodes.size()) << where;
+            for (auto a = packed.subnodes.begin(), b = decoded.subnodes.begin(); a != packed.subnodes.end(); ++a, ++b)
+                EXPECT_TRUE(a->first == b->first && a->second.pieces == b->second.pieces) << where;
         } else {
             ++tally.other_heaps;
         }

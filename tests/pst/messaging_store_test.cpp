@@ -193,7 +193,7 @@ TEST_F(MessagingStoreTest, TheContentsTableGainsTheBodyPreviewColumnWithoutLosin
     }
     ExpectNoCorruption(path_);
     const PstStore store = PstStore::Open(path_, OpenMode::ReadOnly);
-    const TableContext& contents = store.Folder(store.IpmSubtree()).contents;
+    const PackedTable& contents = store.Folder(store.IpmSubtree()).contents;
     ASSERT_EQ(contents.RowCount(), 2u);
     const auto preview = contents.ColumnIndex(kPreview);
     const auto subject = contents.ColumnIndex(tags::kSubject);

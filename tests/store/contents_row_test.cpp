@@ -38,7 +38,7 @@ TEST(ConversationIdTest, EveryRowOfOutlooksStoresFollowsTheRule) {
             continue;  // an ANSI store or one our reader does not take: not a store of this kind
         }
         std::function<void(pst::NodeId)> walk = [&](pst::NodeId folder) {
-            const pst::TableContext& contents = store->Folder(folder).contents;
+            const pst::PackedTable& contents = store->Folder(folder).contents;
             const auto idColumn = contents.ColumnIndex(kConversationIdTag);
             const auto statusColumn = contents.ColumnIndex(kMessageStatusTag);
             for (const auto& row : contents.Rows()) {

@@ -178,7 +178,7 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
     EXPECT_EQ(Text(one.attachments[0].embedded->properties, 0x6910), u"日本");  // its own cp932
 
     // The folder's cached row says what the message says.
-    const pst::TableContext& contents = store.Folder(store.IpmSubtree()).contents;
+    const pst::PackedTable& contents = store.Folder(store.IpmSubtree()).contents;
     ASSERT_EQ(contents.RowCount(), 1u);
     for (const pst::PropertyTag tag : {pst::tags::kSubject, pst::tags::kMessageFlags, pst::tags::kMessageSize,
                                        pst::tags::kMessageClass, pst::tags::kClientSubmitTime,
@@ -241,7 +241,7 @@ TEST_F(ImportTest, MessagesAreStoredInOutlooksForm) {
     EXPECT_EQ(e.Find(0x300B)->As<pst::PropertyValue::Bytes>(), (pst::PropertyValue::Bytes{7, 7, 7}));
 
     // The contents-table row carries the status and conversation ID; the message does not.
-    const pst::TableContext& contents = store.Folder(store.IpmSubtree()).contents;
+    const pst::PackedTable& contents = store.Folder(store.IpmSubtree()).contents;
     const auto* row = contents.FindRow(saved.Value());
     ASSERT_TRUE(row);
     const auto status = contents.ColumnIndex(pst::PropertyTag{0x0E17, pst::PropertyType::Integer32});

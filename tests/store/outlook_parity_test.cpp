@@ -164,7 +164,7 @@ private:
 };
 
 // A row as a bag: the cells of its table's columns.
-PropertyBag RowBag(const pst::TableContext& table, std::uint32_t row_id) {
+PropertyBag RowBag(const pst::PackedTable& table, std::uint32_t row_id) {
     PropertyBag bag;
     const auto* row = table.FindRow(row_id);
     if (!row) return bag;
@@ -175,7 +175,7 @@ PropertyBag RowBag(const pst::TableContext& table, std::uint32_t row_id) {
 
 // Only the cells of columns both tables have: Outlook's views add columns on first display
 // (its tables hold 55-71, the template 28).
-PropertyBag CommonColumns(const PropertyBag& row, const pst::TableContext& other) {
+PropertyBag CommonColumns(const PropertyBag& row, const pst::PackedTable& other) {
     PropertyBag out;
     for (const auto& [id, value] : row)
         if (other.ColumnIndex(pst::PropertyTag{id, value.Type()})) out.Set(id, value);
@@ -204,8 +204,8 @@ TEST_P(OutlookParityTest, OurStoreOfTheMessageIsOutlooksButForTheListedDifferenc
     Comparison compare(outlook, ours);
     compare.Messages(name, outlook.Store().ReadMessage(theirId), ours.Store().ReadMessage(myId));
 
-    const pst::TableContext& theirTable = outlook.Store().Folder(outlook.Folder()).contents;
-    const pst::TableContext& myTable = ours.Store().Folder(ours.Folder()).contents;
+    const pst::PackedTable& theirTable = outlook.Store().Folder(outlook.Folder()).contents;
+    const pst::PackedTable& myTable = ours.Store().Folder(ours.Folder()).contents;
     // The columns this store fills as Outlook does must be there.
     for (std::uint32_t tag : {0x6619001Fu, 0x0E170003u, 0x30130102u})
         EXPECT_TRUE(myTable.ColumnIndex(pst::PropertyTag::FromValue(tag))) << std::hex << tag;

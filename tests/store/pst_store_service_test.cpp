@@ -14,6 +14,7 @@
 #include "pst/messaging/property_tags.hpp"
 #include "pst/messaging/pst_store.hpp"
 #include "store/pst_message.hpp"
+#include "store/pst_session.hpp"
 #include "store/pst_store_service.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/store_failure.hpp"
@@ -182,6 +183,43 @@ TEST_F(PstStoreServiceTest, MessagesAreMarkedSavedOnceAndCounted) {
     EXPECT_EQ(saved.properties.Find(pst::tags::kMessageFlags)->As<std::int32_t>(), 17);
     // After logoff the objects refuse work instead of writing to a closed file.
     EXPECT_NE(FailureOf([&] { inbox->Items()->Add(kMailMessageType); }), u"(no failure)");
+}
+
+// A save hands the message's content to the store without copying it: the message keeps
+// all of it for a second save, which replaces the first with fresh stamps, as before.
+TEST_F(PstStoreServiceTest, ASavedMessageKeepsItsContentAndASecondSaveReplacesIt) {
+    auto store = Logon(u"Mail");
+    store->ValidateIPMTree();
+    auto inbox = store->GetDefaultFolder(kDefaultFolderInbox);
+    auto message = inbox->Items()->Add(kMailMessageType);
+    auto& pstMessage = static_cast<PstMessage&>(*message);
+    pst::PropertyValue::Bytes data(3 * 1024 * 1024 + 17);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 131 + i / 7919);
+    pst::AttachmentContent attachment;
+    attachment.properties.Set(pst::tags::kAttachDataBinary.id, pst::PropertyValue::Binary(data));
+    pstMessage.Content().attachments.push_back(attachment);
+    pstMessage.Content().properties.Set(pst::tags::kSubject.id, pst::PropertyValue::String(u"first"));
+    message->Save();
+    EXPECT_TRUE(message->HasAttachments());
+    EXPECT_FALSE(pstMessage.Content().properties.Find(pst::tags::kSearchKey));
+    const pst::NodeId saved = *pstMessage.SavedAs();
+    const auto firstKey = static_cast<PstMessageStore&>(*store).Open()->Store().ReadMessage(saved).properties.Find(pst::tags::kSearchKey);
+    ASSERT_TRUE(firstKey);
+    const pst::PropertyValue firstSearchKey = *firstKey;
+
+    pstMessage.Content().properties.Set(pst::tags::kSubject.id, pst::PropertyValue::String(u"second"));
+    message->Save();
+    EXPECT_EQ(*pstMessage.SavedAs(), saved);
+    session_->Logoff();
+
+    const pst::PstStore reread = pst::PstStore::Open(ToNative(path_), pst::OpenMode::ReadOnly);
+    const pst::FolderObject& folder = reread.Folder(*reread.ReceiveFolder(u"IPM"));
+    ASSERT_EQ(folder.contents.RowCount(), 1u);
+    const pst::MessageContent back = reread.ReadMessage(saved);
+    EXPECT_EQ(back.properties.Find(pst::tags::kSubject)->As<std::u16string>(), u"second");
+    EXPECT_NE(*back.properties.Find(pst::tags::kSearchKey), firstSearchKey);
+    ASSERT_EQ(back.attachments.size(), 1u);
+    EXPECT_TRUE(back.attachments[0].properties.Find(pst::tags::kAttachDataBinary)->As<pst::PropertyValue::Bytes>() == data);
 }
 
 // Killing the process at any moment leaves no file or a sound one with every message of

@@ -1,0 +1,257 @@
+// Table context [MS-PST 2.3.4]: TCINFO [2.3.4.1], TCOLDESC [2.3.4.2], the row index BTH
+// [2.3.4.3] and the row matrix [2.3.4.4], written from rows held in their stored form.
+#include "pst/ltp/packed_table.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "pst/ltp/bth.hpp"
+#include "pst/ltp/heap.hpp"
+#include "pst/ltp/value_storage.hpp"
+#include "pst/pst_error.hpp"
+
+namespace ferrowick::pst {
+namespace {
+
+constexpr std::uint8_t kTcInfoSignature = 0x7C;
+constexpr std::size_t kTcInfoFixedSize = 22;  // bType, cCols, rgib[4], hidRowIndex, hnidRows, hidIndex
+constexpr std::size_t kColumnDescriptorSize = 8;
+
+bool BitSet(const std::uint8_t* bitmap, std::size_t bit) { return (bitmap[bit / 8] & (0x80 >> (bit % 8))) != 0; }
+void SetBit(std::uint8_t* bitmap, std::size_t bit) { bitmap[bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8)); }
+
+[[noreturn]] void Fail(const std::string& what) {
+    throw PstError(ErrorKind::InvalidArgument, "table context: " + what);
+}
+
+std::vector<PropertyTag> CallerColumns(const std::vector<TableColumn>& columns) {
+    std::vector<PropertyTag> tags;
+    for (const TableColumn& c : columns)
+        if (c.tag != kLtpRowIdTag && c.tag != kLtpRowVersionTag) tags.push_back(c.tag);
+    return tags;
+}
+
+// The table's own columns and layout (one read from a file keeps the writer's), no rows.
+TableContext WithoutRows(const TableContext& table) {
+    TableContext empty = table;
+    while (empty.RowCount() != 0) empty.RemoveRow(empty.Rows().back().id);
+    return empty;
+}
+
+}  // namespace
+
+PackedTable::PackedTable(std::vector<PropertyTag> columns) : schema_(std::move(columns)) {}
+
+PackedTable::PackedTable(const TableContext& table) : schema_(WithoutRows(table)) {
+    row_ids_.reserve(table.RowCount());
+    for (const Row& row : table.Rows()) Put(row.id, row.cells, false);  // as read, row ID cell or not
+}
+
+void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) { Put(row_id, cells, true); }
+
+void PackedTable::Put(std::uint32_t row_id, const Cells& cells, bool id_cell) {
+    const auto& columns = Columns();
+    if (cells.size() != columns.size())
+        Fail("a row of " + std::to_string(cells.size()) + " cells for " + std::to_string(columns.size()) + " columns");
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        if (cells[i] && cells[i]->Type() != columns[i].tag.type)
+            Fail(std::string("a ") + PropertyTypeName(cells[i]->Type()) + " value in a column of another type");
+    if (values_.size() + columns.size() > 0xFFFFFFFFu || row_ids_.size() >= 0xFFFFFFFFu)
+        throw PstError(ErrorKind::LimitExceeded, "a table of more rows or values than it can number");
+
+    std::size_t index;
+    if (const auto it = position_.find(row_id); it != position_.end()) {
+        index = it->second;  // the old row's large values stay unused in the arena
+    } else {
+        index = row_ids_.size();
+        position_.emplace(row_id, index);
+        row_ids_.push_back(row_id);
+        if (index % kRowsPerChunk == 0) row_chunks_.emplace_back();
+        row_chunks_.back().resize(row_chunks_.back().size() + Layout().row_size);
+    }
+    decoded_valid_ = false;
+    decoded_.clear();
+    decoded_.shrink_to_fit();
+
+    std::uint8_t* row = RowBytes(index);
+    std::memset(row, 0, Layout().row_size);
+    if (Layout().end_4b >= 4) le::Put32(row, row_id);
+    std::uint8_t* bitmap = row + Layout().end_1b;
+    le::Bytes scratch;
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const TableColumn& col = columns[c];
+        const PropertyValue* cell = cells[c] ? &*cells[c] : nullptr;
+        std::optional<PropertyValue> forced_id;
+        if (id_cell && col.tag == kLtpRowIdTag)
+            cell = &forced_id.emplace(PropertyValue::Integer32(static_cast<std::int32_t>(row_id)));
+        if (!cell) continue;
+        SetBit(bitmap, col.bit);
+        if (StoredInlineInTableCell(col.tag.type)) {
+            scratch.clear();
+            cell->EncodeTo(scratch);
+            std::memcpy(row + col.offset, scratch.data(), std::min<std::size_t>(scratch.size(), col.size));
+        } else {
+            std::uint32_t slot;
+            if (cell->HasRawBytes()) {
+                slot = AddValue(cell->RawBytes());
+            } else {
+                scratch.clear();
+                cell->EncodeTo(scratch);
+                slot = AddValue(scratch);
+            }
+            le::Put32(row + col.offset, slot);
+        }
+    }
+}
+
+std::uint32_t PackedTable::AddValue(le::ByteView bytes) {
+    if (bytes.size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
+    if (value_chunks_.empty() ||
+        (!value_chunks_.back().empty() && value_chunks_.back().size() + bytes.size() > kValueChunkSize))
+        value_chunks_.emplace_back();
+    le::Bytes& chunk = value_chunks_.back();
+    values_.push_back(ValueSlot{static_cast<std::uint32_t>(value_chunks_.size() - 1),
+                                static_cast<std::uint32_t>(chunk.size()), static_cast<std::uint32_t>(bytes.size())});
+    chunk.insert(chunk.end(), bytes.begin(), bytes.end());
+    return static_cast<std::uint32_t>(values_.size() - 1);
+}
+
+le::ByteView PackedTable::Value(std::uint32_t slot) const {
+    const ValueSlot& v = values_[slot];
+    return le::ByteView(value_chunks_[v.chunk].data() + v.offset, v.size);
+}
+
+std::optional<PropertyValue> PackedTable::Cell(std::uint32_t row_id, std::size_t column) const {
+    const auto it = position_.find(row_id);
+    if (it == position_.end() || column >= Columns().size()) return std::nullopt;
+    const std::uint8_t* row = RowBytes(it->second);
+    const TableColumn& col = Columns()[column];
+    if (!BitSet(row + Layout().end_1b, col.bit)) return std::nullopt;
+    if (StoredInlineInTableCell(col.tag.type))
+        return PropertyValue::Decode(col.tag.type, le::ByteView(row + col.offset, col.size));
+    return PropertyValue::Decode(col.tag.type, Value(le::U32(row + col.offset)));
+}
+
+PackedTable::Cells PackedTable::DecodeRow(std::size_t index) const {
+    Cells cells(Columns().size());
+    for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = Cell(row_ids_[index], c);
+    return cells;
+}
+
+const std::vector<PackedTable::Row>& PackedTable::Rows() const {
+    if (!decoded_valid_) {
+        decoded_.clear();
+        decoded_.reserve(row_ids_.size());
+        for (std::size_t i = 0; i < row_ids_.size(); ++i) decoded_.push_back(Row{row_ids_[i], DecodeRow(i)});
+        decoded_valid_ = true;
+    }
+    return decoded_;
+}
+
+const PackedTable::Row* PackedTable::FindRow(std::uint32_t row_id) const {
+    const auto it = position_.find(row_id);
+    return it == position_.end() ? nullptr : &Rows()[it->second];
+}
+
+PackedTable PackedTable::WithColumn(PropertyTag tag) const {
+    if (ColumnIndex(tag)) return *this;
+    std::vector<PropertyTag> tags = CallerColumns(Columns());
+    tags.push_back(tag);
+    PackedTable wider(std::move(tags));
+    wider.row_ids_.reserve(row_ids_.size());
+    for (std::size_t i = 0; i < row_ids_.size(); ++i) {
+        const Cells cells = DecodeRow(i);
+        Cells moved(wider.Columns().size());
+        for (std::size_t c = 0; c < cells.size(); ++c) moved[*wider.ColumnIndex(Columns()[c].tag)] = cells[c];
+        wider.PutRow(row_ids_[i], moved);
+    }
+    return wider;
+}
+
+NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
+    const auto& columns = Columns();
+    const RowLayout& layout = Layout();
+    HeapWriter heap(HeapClient::TableContext);
+    const std::size_t info_size = kTcInfoFixedSize + kColumnDescriptorSize * columns.size();
+    // The row index header first and TCINFO second, at the HIDs Outlook gives them.
+    const HeapId index_header = heap.Allocate(le::Bytes(kBthHeaderSize));
+    const HeapId info_hid = heap.Allocate(le::Bytes(info_size));
+
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> by_id;
+    by_id.reserve(row_ids_.size());
+    for (std::size_t i = 0; i < row_ids_.size(); ++i) by_id.emplace_back(row_ids_[i], static_cast<std::uint32_t>(i));
+    std::sort(by_id.begin(), by_id.end());
+    le::Bytes index_records(by_id.size() * 8);
+    for (std::size_t i = 0; i < by_id.size(); ++i) {
+        le::Put32(index_records.data() + 8 * i, by_id[i].first);
+        le::Put32(index_records.data() + 8 * i + 4, by_id[i].second);
+    }
+    by_id = {};
+    const HeapId row_index = WriteBth(heap, 4, 4, index_records, index_header);
+    index_records = {};
+
+    // Row matrix: whole rows per block, every block but the last padded to the full payload;
+    // large cells get their HNIDs row by row, column by column.
+    const std::size_t row_size = layout.row_size;
+    const std::size_t rows_per_block = row_size ? kMaxDataBlockPayload / row_size : 0;
+    if (!row_ids_.empty() && rows_per_block == 0) Fail("rows too large for a data block");
+    ValueStore values(heap, subnodes);
+    NodeData stream;
+    for (std::size_t r = 0; r < row_ids_.size(); ++r) {
+        if (r % rows_per_block == 0) {
+            if (!stream.pieces.empty()) stream.pieces.back().resize(kMaxDataBlockPayload, 0);
+            stream.pieces.emplace_back().reserve(std::min(rows_per_block, row_ids_.size() - r) * row_size);
+        }
+        le::Bytes& piece = stream.pieces.back();
+        const std::size_t at = piece.size();
+        piece.insert(piece.end(), RowBytes(r), RowBytes(r) + row_size);
+        std::uint8_t* row = piece.data() + at;
+        const std::uint8_t* bitmap = row + layout.end_1b;
+        for (const TableColumn& col : columns) {
+            if (!BitSet(bitmap, col.bit) || StoredInlineInTableCell(col.tag.type)) continue;
+            le::Put32(row + col.offset, values.Store(Value(le::U32(row + col.offset))).value);
+        }
+    }
+    HeapOrNodeId rows_hnid;
+    const std::size_t matrix_size = row_ids_.size() * row_size;
+    if (matrix_size != 0) {
+        if (matrix_size <= kMaxHeapAllocation) {
+            rows_hnid = heap.Allocate(std::move(stream.pieces.front()));
+        } else {
+            const NodeId nid = values.NewSubnodeId();
+            subnodes.emplace(nid, std::move(stream));
+            rows_hnid = nid;
+        }
+    }
+
+    le::Bytes info(info_size, 0);
+    info[0] = kTcInfoSignature;
+    info[1] = static_cast<std::uint8_t>(columns.size());
+    le::Put16(info.data() + 2, layout.end_4b);
+    le::Put16(info.data() + 4, layout.end_2b);
+    le::Put16(info.data() + 6, layout.end_1b);
+    le::Put16(info.data() + 8, layout.row_size);
+    le::Put32(info.data() + 10, row_index.value);
+    le::Put32(info.data() + 14, rows_hnid.value);
+    le::Put32(info.data() + 18, 0);  // hidIndex: deprecated
+    std::vector<const TableColumn*> sorted;
+    for (const auto& c : columns) sorted.push_back(&c);
+    std::sort(sorted.begin(), sorted.end(), [](const TableColumn* a, const TableColumn* b) { return a->tag < b->tag; });
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        std::uint8_t* d = info.data() + kTcInfoFixedSize + kColumnDescriptorSize * i;
+        le::Put32(d, sorted[i]->tag.Value());
+        le::Put16(d + 4, sorted[i]->offset);
+        d[6] = sorted[i]->size;
+        d[7] = sorted[i]->bit;
+    }
+    if (heap.Replace(info_hid, info) != info_hid) Fail("TCINFO moved");
+    heap.SetUserRoot(info_hid);
+
+    NodeData node;
+    node.pieces = heap.Finish();
+    node.subnodes = std::move(subnodes);
+    return node;
+}
+
+}  // namespace ferrowick::pst

@@ -1,0 +1,79 @@
+#pragma once
+// Table context [MS-PST 2.3.4] kept as it is stored: each row as its row-matrix bytes
+// (TCINFO layout, cell existence bitmap) and the values too large for a cell in one shared
+// arena. A folder's contents table grows by a row per message; held this way a row costs
+// its stored size instead of a decoded value per column, and writing it decodes nothing.
+// Writes the same bytes TableContext::Write does for the same rows.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "pst/ltp/table_context.hpp"
+
+namespace ferrowick::pst {
+
+class PackedTable {
+public:
+    using Cells = TableContext::Cells;
+    using Row = TableContext::Row;
+
+    // The columns are the caller's set plus the row ID and row version columns, sorted by tag.
+    explicit PackedTable(std::vector<PropertyTag> columns);
+    // The rows of a table read from a file, in its row order, with its own columns and layout.
+    explicit PackedTable(const TableContext& table);
+
+    const std::vector<TableColumn>& Columns() const { return schema_.Columns(); }
+    const RowLayout& Layout() const { return schema_.Layout(); }
+    std::optional<std::size_t> ColumnIndex(PropertyTag tag) const { return schema_.ColumnIndex(tag); }
+
+    // Adds a row or replaces the row with that ID, as TableContext::PutRow does.
+    void PutRow(std::uint32_t row_id, const Cells& cells);
+    std::size_t RowCount() const { return row_ids_.size(); }
+    bool HasRow(std::uint32_t row_id) const { return position_.contains(row_id); }
+    // One cell of a row; nothing when the row or the value is absent.
+    std::optional<PropertyValue> Cell(std::uint32_t row_id, std::size_t column) const;
+
+    // Decoded rows, made on first use after a change and kept until the next one: for
+    // readers and tests, not for a table that is still growing.
+    const std::vector<Row>& Rows() const;
+    const Row* FindRow(std::uint32_t row_id) const;
+
+    // The same rows with one column more (a copy of this table when it has the column).
+    PackedTable WithColumn(PropertyTag tag) const;
+
+    // `subnodes` are the node's other sub-nodes; the row matrix and large cells are added.
+    NodeData Write(std::map<NodeId, NodeData> subnodes = {}) const;
+
+private:
+    // Rows and values live in chunks of a bounded size, so a growing table never holds a
+    // second copy of itself while a vector moves (only its last chunk moves).
+    static constexpr std::size_t kRowsPerChunk = 1024;
+    static constexpr std::size_t kValueChunkSize = 256 * 1024;
+    struct ValueSlot {
+        std::uint32_t chunk = 0, offset = 0, size = 0;
+    };
+    // `id_cell`: the row ID cell is set to the row's ID, as PutRow does.
+    void Put(std::uint32_t row_id, const Cells& cells, bool id_cell);
+    Cells DecodeRow(std::size_t index) const;
+    std::uint8_t* RowBytes(std::size_t index) {
+        return row_chunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
+    }
+    const std::uint8_t* RowBytes(std::size_t index) const {
+        return row_chunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
+    }
+    std::uint32_t AddValue(le::ByteView bytes);
+    le::ByteView Value(std::uint32_t slot) const;
+
+    TableContext schema_;                 // columns and layout only, never rows
+    std::vector<std::uint32_t> row_ids_;  // in row-matrix order
+    std::vector<le::Bytes> row_chunks_;   // the rows; a large cell holds its value's slot
+    std::vector<le::Bytes> value_chunks_;
+    std::vector<ValueSlot> values_;
+    std::unordered_map<std::uint32_t, std::size_t> position_;  // row ID -> index
+    mutable std::vector<Row> decoded_;
+    mutable bool decoded_valid_ = false;
+};
+
+}  // namespace ferrowick::pst
