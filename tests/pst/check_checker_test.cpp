@@ -7,11 +7,11 @@
 #include <functional>
 #include <vector>
 
+#include "bytes/little_endian.hpp"
 #include "ndb_test_support.hpp"
 #include "pst/check/pst_checker.hpp"
 #include "pst/ndb/block.hpp"
 #include "pst/ndb/btree_page.hpp"
-#include "pst/ndb/byte_order.hpp"
 #include "pst/ndb/file_io.hpp"
 #include "pst/ndb/header.hpp"
 #include "pst/ndb/map_layout.hpp"
@@ -352,7 +352,7 @@ TEST_F(CheckerTest, TreeDamage) {
         s.PutBlock(b, bytes, true);
     };
     EXPECT_FINDING(Damaged([&](Surgeon& s) { edit_x(s, [](auto& b) { b[0] = 7; }); }), "xblock");
-    EXPECT_FINDING(Damaged([&](Surgeon& s) { edit_x(s, [](auto& b) { StoreLE<std::uint32_t>(b, 4, 12345); }); }),
+    EXPECT_FINDING(Damaged([&](Surgeon& s) { edit_x(s, [](auto& b) { le::StoreU32(b.data() + 4, 12345); }); }),
                    "data-tree-size");
     EXPECT_FINDING(Damaged([&](Surgeon& s) { edit_x(s, [](auto& b) { std::copy_n(b.begin() + 8, 8, b.begin() + 16); }); }),
                    "block-cycle");

@@ -66,7 +66,7 @@ TEST(Bth, DamageGivesAClearError) {
     const HeapReader good_heap(w.node);
     const BthHeader header = BthHeader::Parse(good_heap.Item(w.header));
     const le::ByteView root = good_heap.Item(header.root);
-    const HeapId first_leaf(le::U32(root.data() + 4));
+    const HeapId first_leaf(le::LoadU32(root.data() + 4));
 
     auto patch = [&](HeapId hid, std::size_t offset, std::initializer_list<std::uint8_t> bytes) {
         NodeData node = w.node;

@@ -35,7 +35,7 @@ TEST(Heap, ItemsSpreadOverManyBlocksReadBackAtTheirHids) {
     ASSERT_EQ(node.pieces.size(), writer.BlockCount());
     for (const auto& piece : node.pieces) EXPECT_LE(piece.size(), kMaxDataBlockPayload);
     for (std::size_t b = 0; b < node.pieces.size(); ++b) {
-        const std::size_t ib_hnpm = le::U16(node.pieces[b].data());
+        const std::size_t ib_hnpm = le::LoadU16(node.pieces[b].data());
         EXPECT_EQ(ib_hnpm % 2, 0u) << "page maps start 2-byte aligned";
         EXPECT_GE(ib_hnpm, HeapBlockHeaderSize(b));
     }
@@ -135,14 +135,14 @@ TEST(Heap, DamageGivesAClearError) {
     bad.pieces[0].resize(11);
     expect_error(bad, "a truncated header");
     bad = good;
-    le::Put16(bad.pieces[0].data(), 0xFFF0);
+    le::StoreU16(bad.pieces[0].data(), 0xFFF0);
     expect_error(bad, "a page map past the end");
     bad = good;
-    const std::size_t map = le::U16(good.pieces[0].data());
-    le::Put16(bad.pieces[0].data() + map + 6, 0x0800);  // rgibAlloc[1] far beyond rgibAlloc[2]
+    const std::size_t map = le::LoadU16(good.pieces[0].data());
+    le::StoreU16(bad.pieces[0].data() + map + 6, 0x0800);  // rgibAlloc[1] far beyond rgibAlloc[2]
     expect_error(bad, "page map entries out of order");
     bad = good;
-    le::Put16(bad.pieces[0].data() + map, 0x7000);  // cAlloc larger than the block
+    le::StoreU16(bad.pieces[0].data() + map, 0x7000);  // cAlloc larger than the block
     expect_error(bad, "a page map count that lies");
 
     const HeapReader reader(good);
@@ -160,15 +160,15 @@ TEST(Heap, CheckFindsWhatTheReaderTolerates) {
     EXPECT_TRUE(CheckHeap(good, "n").empty());
 
     NodeData bad = good;
-    le::Put32(bad.pieces[0].data() + 4, HeapId::Make(0, 9).value);
+    le::StoreU32(bad.pieces[0].data() + 4, HeapId::Make(0, 9).value);
     Findings f = CheckHeap(bad, "node 0x21");
     ASSERT_EQ(f.size(), 1u);
     EXPECT_EQ(f[0].kind, "heap");
     EXPECT_NE(f[0].what.find("hidUserRoot"), std::string::npos);
 
     bad = good;
-    const std::size_t map = le::U16(good.pieces[0].data());
-    le::Put16(bad.pieces[0].data() + map + 2, 1);  // cFree 1, but no item is empty
+    const std::size_t map = le::LoadU16(good.pieces[0].data());
+    le::StoreU16(bad.pieces[0].data() + map + 2, 1);  // cFree 1, but no item is empty
     f = CheckHeap(bad, "n");
     ASSERT_EQ(f.size(), 1u);
     EXPECT_NE(f[0].what.find("cFree"), std::string::npos);

@@ -110,7 +110,7 @@ TEST(TableContext, HundredThousandRowsRoundTrip) {
     // The row matrix lives in a sub-node of whole rows, every block but the last padded.
     const HeapReader heap(node);
     const le::ByteView info = heap.Item(heap.UserRoot());
-    const HeapOrNodeId rows(le::U32(info.data() + 14));
+    const HeapOrNodeId rows(le::LoadU32(info.data() + 14));
     ASSERT_FALSE(rows.IsHeapId());
     const NodeData& matrix = node.subnodes.at(rows.AsNodeId());
     const std::size_t per_block = kMaxDataBlockPayload / table.Layout().row_size;
@@ -118,7 +118,7 @@ TEST(TableContext, HundredThousandRowsRoundTrip) {
     for (std::size_t i = 0; i + 1 < matrix.pieces.size(); ++i) ASSERT_EQ(matrix.pieces[i].size(), kMaxDataBlockPayload);
     EXPECT_EQ(matrix.pieces.back().size(), (kRows - per_block * (matrix.pieces.size() - 1)) * table.Layout().row_size);
     EXPECT_GT(heap.BlockCount(), 136u) << "the heap spans bitmap headers";
-    const BthReader index(heap, HeapId(le::U32(info.data() + 10)));
+    const BthReader index(heap, HeapId(le::LoadU32(info.data() + 10)));
     EXPECT_EQ(index.Header().index_levels, 1);
     EXPECT_TRUE(CheckTableContext(node, "t").empty());
 }
@@ -129,11 +129,11 @@ TEST(TableContext, RowIndexAndRowMatrixMustAgree) {
     const NodeData good = table.Write();
     const HeapReader heap(good);
     const le::ByteView info = heap.Item(heap.UserRoot());
-    const HeapId matrix_hid(le::U32(info.data() + 14));
+    const HeapId matrix_hid(le::LoadU32(info.data() + 14));
     const le::ByteView matrix = heap.Item(matrix_hid);
     const std::size_t matrix_at = static_cast<std::size_t>(matrix.data() - good.pieces[0].data());
-    const BthReader index(heap, HeapId(le::U32(info.data() + 10)));
-    const BthHeader index_header = BthHeader::Parse(heap.Item(HeapId(le::U32(info.data() + 10))));
+    const BthReader index(heap, HeapId(le::LoadU32(info.data() + 10)));
+    const BthHeader index_header = BthHeader::Parse(heap.Item(HeapId(le::LoadU32(info.data() + 10))));
     const std::size_t leaf_at = static_cast<std::size_t>(heap.Item(index_header.root).data() - good.pieces[0].data());
 
     auto expect_finding = [](const NodeData& node, const char* text) {
@@ -144,20 +144,20 @@ TEST(TableContext, RowIndexAndRowMatrixMustAgree) {
         EXPECT_EQ(f[0].where, "node 0x8E");
     };
     NodeData bad = good;
-    le::Put32(bad.pieces[0].data() + matrix_at, 99);  // the first row claims another row ID
+    le::StoreU32(bad.pieces[0].data() + matrix_at, 99);  // the first row claims another row ID
     expect_finding(bad, "a row ID that disagrees");
     bad = good;
-    le::Put32(bad.pieces[0].data() + leaf_at + 4, 7);  // row index past the matrix
+    le::StoreU32(bad.pieces[0].data() + leaf_at + 4, 7);  // row index past the matrix
     expect_finding(bad, "a row index past the matrix");
     bad = good;
-    le::Put32(bad.pieces[0].data() + leaf_at + 12, 0);  // two IDs share row 0
+    le::StoreU32(bad.pieces[0].data() + leaf_at + 12, 0);  // two IDs share row 0
     expect_finding(bad, "two IDs on one row");
     bad = good;
     const std::size_t info_at = static_cast<std::size_t>(info.data() - good.pieces[0].data());
     bad.pieces[0][info_at + 22 + 6] = 2;  // a 4-byte column claims 2-byte cells
     expect_finding(bad, "a cell size that does not fit the type");
     bad = good;
-    le::Put16(bad.pieces[0].data() + info_at + 8, 1);  // row size smaller than the 1-byte group end
+    le::StoreU16(bad.pieces[0].data() + info_at + 8, 1);  // row size smaller than the 1-byte group end
     expect_finding(bad, "rgib out of order");
 }
 
