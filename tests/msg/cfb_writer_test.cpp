@@ -91,6 +91,22 @@ TEST(CfbWriter, RefusesNamesTheFormatCannotHold) {
     EXPECT_THROW(w.AddStorage(1, u"under a stream"), CfbError);
 }
 
+TEST(CfbWriter, SiblingNamesAreUpperCasedByTheCaseFoldingsReadBackwards) {
+    EXPECT_EQ(UpperCaseForNames(u'ÿ'), u'Ÿ');
+    EXPECT_EQ(UpperCaseForNames(u'ｚ'), u'Ｚ');
+    EXPECT_EQ(UpperCaseForNames(u'σ'), u'Σ');
+    for (char16_t alone : {u'ς', u'ſ', u'µ', u'ı'}) EXPECT_EQ(UpperCaseForNames(alone), alone) << int(alone);
+
+    CompoundFileWriter w;
+    w.AddStream(CompoundFileWriter::kRoot, u"xς", {});
+    w.AddStream(CompoundFileWriter::kRoot, u"xΣ", {});  // final sigma is not capital sigma here
+    w.AddStream(CompoundFileWriter::kRoot, u"ｚ", {});
+    EXPECT_THROW(w.AddStream(CompoundFileWriter::kRoot, u"Ｚ", {}), CfbError);
+    const CompoundFile file = CompoundFile::FromBytes(w.Finish());
+    EXPECT_EQ(file.Children(file.Root()).size(), 3u);
+    CheckTree(file, file.Entry(file.Root()).child, false);
+}
+
 TEST(CfbWriter, LargeFileNeedsDifatSectorsAndStillReads) {
     // More than 109 FAT sectors (each maps 64 KiB) pushes FAT locations into DIFAT sectors.
     CompoundFileWriter w;
