@@ -1,7 +1,7 @@
 #include <vector>
 
 #include "engine/migration_call.hpp"
-#include "engine/path_names.hpp"
+#include "engine/store_paths.hpp"
 #include "fs/existence.hpp"
 
 namespace ferrowick {

@@ -5,7 +5,7 @@
 
 #include "engine/ignoring_failures.hpp"
 #include "engine/migration_call.hpp"
-#include "engine/path_names.hpp"
+#include "engine/store_paths.hpp"
 
 namespace ferrowick {
 namespace {

@@ -3,8 +3,8 @@
 
 #include "engine/ignoring_failures.hpp"
 #include "engine/migration_call.hpp"
-#include "engine/path_names.hpp"
 #include "engine/progress_text.hpp"
+#include "fs/path_names.hpp"
 #include "fs/text.hpp"
 
 namespace ferrowick {
@@ -12,7 +12,7 @@ namespace {
 
 // Only files whose names end in ".msg", in any letter case, are imported.
 bool IsMessageFile(const std::u16string& path) {
-    const std::u16string name = FileNameOf(path);
+    const std::u16string name = fs::FileNameOf(path);
     if (name.size() < 4) return false;
     std::u16string ending = name.substr(name.size() - 4);
     for (auto& c : ending)

@@ -1,6 +1,7 @@
 #include "engine/migration_call.hpp"
-#include "engine/path_names.hpp"
+#include "engine/store_paths.hpp"
 #include "engine/trim_blanks.hpp"
+#include "fs/path_names.hpp"
 
 namespace ferrowick {
 namespace {
@@ -13,7 +14,7 @@ void ReplaceEvery(std::u16string& text, std::u16string_view from, const std::u16
 }  // namespace
 
 std::u16string MigrationCall::MessageTargetPath(const std::u16string& item) const {
-    std::u16string t = FolderNames.StorePath(RelativeToRoot(ParentFolderOf(item), SourceRoot));
+    std::u16string t = FolderNames.StorePath(RelativeToRoot(fs::ParentFolderOf(item), SourceRoot));
     if (const auto bang = t.find(u'!'); bang != std::u16string::npos)
         t = TrimBlanks(t.substr(0, bang)) + u"\\";
     // Only a path without a leading "\" (a source root ending in its separator) can name

@@ -3,8 +3,8 @@
 #include "engine/creation_stamp.hpp"
 #include "engine/ignoring_failures.hpp"
 #include "engine/migration_call.hpp"
-#include "engine/path_names.hpp"
 #include "engine/trim_blanks.hpp"
+#include "fs/path_separator.hpp"
 
 namespace ferrowick {
 namespace {
@@ -67,7 +67,7 @@ bool MigrationCall::ChooseOutputPath(const std::u16string& FolderName) {
         state_.OutputPstPath = *chosen;
     } else {
         state_.OutputFolder = TrimBlanks(seams_.selection.OutputFolder());
-        state_.OutputPstPath = state_.OutputFolder + kPathSeparator + FolderName + u".pst";
+        state_.OutputPstPath = state_.OutputFolder + fs::kPathSeparator + FolderName + u".pst";
     }
     return !state_.OutputPstPath.empty();
 }

@@ -2,7 +2,7 @@
 
 #include <QCloseEvent>
 
-#include "engine/path_names.hpp"
+#include "fs/path_names.hpp"
 
 #include "ui/decorations.hpp"
 #include "ui/exit_confirmation.hpp"
@@ -132,7 +132,7 @@ void FrmMigateAll::CmdStopMigration_Click() {
 void FrmMigateAll::CmdLocate_Click() {
     std::u16string target;
     if (wizard_.Selection().OptSingle()) {
-        target = ParentFolderOf(wizard_.State().OutputPstPath);
+        target = fs::ParentFolderOf(wizard_.State().OutputPstPath);
     } else {
         target = wizard_.Selection().OutputFolder();
     }
