@@ -8,6 +8,7 @@
 #include "msg/cfb/entry_name.hpp"
 #include "msg/cfb/writer.hpp"
 #include "support/msg_fixtures.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick::msg::cfb {
 namespace {
@@ -164,12 +165,10 @@ TEST(CfbWriter, ThirdPartyReadersAgreeOnTreeAndContents) {
     for (std::uint8_t x : Pattern(5000, 1)) sum += x;
     EXPECT_NE(run.output.find("\n" + std::to_string(sum) + "\n"), std::string::npos);
 
-    const std::string command = "olecfinfo " + (dir / "tree.cfb").string() + " > " + (dir / "info.txt").string() + " 2>&1";
-    if (std::system("command -v olecfinfo > /dev/null") == 0) {
-        EXPECT_EQ(std::system(command.c_str()), 0);
-        const auto info = testing::ReadBytes(dir / "info.txt");
-        const std::string text(info.begin(), info.end());
-        EXPECT_NE(text.find("deep (5000 bytes)"), std::string::npos) << text;
+    if (testing::Installed("olecfinfo")) {
+        const auto info = testing::RunCommand("olecfinfo '" + (dir / "tree.cfb").string() + "' 2>&1");
+        EXPECT_EQ(info.exitCode, 0) << info.output;
+        EXPECT_NE(info.output.find("deep (5000 bytes)"), std::string::npos) << info.output;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "msg/known_properties.hpp"
 #include "msg/msg_reader.hpp"
 #include "support/msg_fixtures.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick::msg {
 namespace {
@@ -15,8 +16,8 @@ namespace {
 namespace stdfs = std::filesystem;
 
 void RunSample(const stdfs::path& dir) {
-    const std::string command = std::string(FERROWICK_BINARY) + " sample '" + dir.string() + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const auto run = testing::RunProgram({FERROWICK_BINARY, "sample", dir.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
 }
 
 std::vector<stdfs::path> MessageFiles(const stdfs::path& mail) {
@@ -102,8 +103,7 @@ TEST(SampleTree, OlefileReadsEveryMessageStrictly) {
 }
 
 TEST(SampleTree, WithoutAFolderItExplainsItsUse) {
-    const std::string command = std::string(FERROWICK_BINARY) + " sample > /dev/null 2>&1";
-    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
+    EXPECT_EQ(testing::RunCommand(std::string(FERROWICK_BINARY) + " sample 2>&1").exitCode, 2);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "pst/messaging/pst_store.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick::pst {
 namespace {
@@ -181,7 +182,7 @@ protected:
         our_path_ = temp_.Native(name + ".pst");
         const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + temp_.Native("in").string() +
                                     "' '" + our_path_.string() + "' >/dev/null 2>&1";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_EQ(ferrowick::testing::RunCommand(command).exitCode, 0) << command;
         outlook_ = std::make_unique<Side>(outlook_path_);
         ours_ = std::make_unique<Side>(our_path_);
     }

@@ -18,6 +18,7 @@
 #include "store/pst_message.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
@@ -309,12 +310,12 @@ std::string Slurp(const fsys::path& p) {
 }
 
 TEST_F(ImportTest, PffexportReadsTheImportedMessage) {
-    if (std::system("command -v pffexport >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
+    if (!testing::Installed("pffexport")) GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
     Imported(EveryKindMessage(), "every.msg");
     Reopened();
     const fsys::path target = dir_ / "export";
-    ASSERT_EQ(std::system(("pffexport -q -m all -t '" + target.string() + "' '" + (dir_ / "out.pst").string() + "' >/dev/null 2>&1").c_str()), 0);
+    const auto exported = testing::RunCommand("pffexport -q -m all -t '" + target.string() + "' '" + (dir_ / "out.pst").string() + "' 2>&1");
+    ASSERT_EQ(exported.exitCode, 0) << exported.output;
     const fsys::path message = target.string() + ".export/Top of Personal Folders/Message00001";
     const std::string headers = Slurp(message / "OutlookHeaders.txt");
     EXPECT_NE(headers.find("Subject:\t\t\t\tEvery kind"), std::string::npos) << headers;

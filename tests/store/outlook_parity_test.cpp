@@ -18,6 +18,7 @@
 #include "pst/messaging/pst_store.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/msg_fixtures.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
@@ -197,7 +198,7 @@ TEST_P(OutlookParityTest, OurStoreOfTheMessageIsOutlooksButForTheListedDifferenc
     const fsys::path oursPath = dir / "ours.pst";
     const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + source.string() + "' '" +
                                 oursPath.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    ASSERT_EQ(testing::RunCommand(command).exitCode, 0) << command;
 
     KeyedStore outlook(outlookCopy), ours(oursPath);
     const pst::NodeId theirId = outlook.OnlyMessage(), myId = ours.OnlyMessage();
