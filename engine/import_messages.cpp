@@ -32,18 +32,18 @@ std::vector<std::u16string> QueuedPaths(const KeyedQueue& queue) {
 // Every queued file in order: message files are imported, every file counts in the
 // progress, and a pending Skip or Stop is answered after each one.
 MigrationCall::ImportEnd MigrationCall::ImportMessages() {
-    MessageNumber = 1;
+    messageNumber_ = 1;
     // A copy: the status window may drop the queues while the loop yields.
     for (const auto& item : QueuedPaths(state_.MessageQueue)) {
         if (IsMessageFile(item)) ImportMessage(item);
 
         const std::int32_t count = state_.Settings.MessageCount;
         seams_.board.SetFrameConversion(u"Reading Messages && Email Metadata - (" +
-                                        DecimalText(MessageNumber) + u" of " + DecimalText(count) +
+                                        DecimalText(messageNumber_) + u" of " + DecimalText(count) +
                                         u") File(s)");
-        const float percent = ProgressPercent(MessageNumber, count);
+        const float percent = ProgressPercent(messageNumber_, count);
         seams_.board.SetProgressValue(percent);
-        ++MessageNumber;
+        ++messageNumber_;
         seams_.board.SetProgressText(PercentCompleteText(percent));
 
         if (state_.Flags.SkipRequested && SkipConfirmed()) return ImportEnd::Skipped;

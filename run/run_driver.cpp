@@ -135,7 +135,7 @@ void Complete(RunState& state, RunSeams& seams) {
 
 }  // namespace
 
-void StartConversion_Click(RunState& state, RunSeams& seams) {
+void StartConversionClick(RunState& state, RunSeams& seams) {
     if (state.RunInProgress) return;
     const RunInProgressMark mark(state);
 

@@ -33,7 +33,7 @@ std::vector<stdfs::path> MessageFiles(const stdfs::path& mail) {
 
 TEST(SampleTree, HasTheFoldersAndVarietyItPromises) {
     testing::ScratchDir dir("sample");
-    RunSample(dir.path());
+    RunSample(dir.Path());
     const stdfs::path mail = dir / "Mail";
     for (const char* folder : {"Inbox", "Inbox/Old", "Sent", "Projects/2014", "Archive/Calendar", "Clients!2015"})
         EXPECT_TRUE(stdfs::is_directory(mail / folder)) << folder;
@@ -72,13 +72,13 @@ TEST(SampleTree, HasTheFoldersAndVarietyItPromises) {
 
 TEST(SampleTree, IsTheSameBytesEveryTime) {
     testing::ScratchDir a("sample"), b("sample");
-    RunSample(a.path());
-    RunSample(b.path());
+    RunSample(a.Path());
+    RunSample(b.Path());
     const auto first = MessageFiles(a / "Mail");
     const auto second = MessageFiles(b / "Mail");
     ASSERT_EQ(first.size(), second.size());
     for (std::size_t i = 0; i < first.size(); ++i) {
-        EXPECT_EQ(stdfs::relative(first[i], a.path()), stdfs::relative(second[i], b.path()));
+        EXPECT_EQ(stdfs::relative(first[i], a.Path()), stdfs::relative(second[i], b.Path()));
         EXPECT_EQ(testing::ReadBytes(first[i]), testing::ReadBytes(second[i])) << first[i];
     }
 }
@@ -86,7 +86,7 @@ TEST(SampleTree, IsTheSameBytesEveryTime) {
 TEST(SampleTree, OlefileReadsEveryMessageStrictly) {
     if (!testing::OlefileAvailable()) GTEST_SKIP() << "python3-olefile not installed";
     testing::ScratchDir dir("sample");
-    RunSample(dir.path());
+    RunSample(dir.Path());
     const auto run = testing::RunPython(
         "import olefile,sys,os\n"
         "n=0\n"

@@ -167,7 +167,7 @@ struct Comparison {
         const auto* data = a.properties.Get<msg::Binary>(msg::tags::kAttachDataBinary);
         if (!data) return;
         // pffexport numbers attachment files "1_name", zero-padded when a message has ten or more.
-        const auto NumberOf = [](const std::string& name) {
+        const auto numberOf = [](const std::string& name) {
             const auto underscore = name.find('_');
             return underscore == 0 || underscore == std::string::npos ? std::size_t{0}
                                                                        : std::size_t(std::strtoul(name.c_str(), nullptr, 10));
@@ -175,7 +175,7 @@ struct Comparison {
         fsys::path found;
         if (fsys::is_directory(dir))
             for (const auto& e : fsys::directory_iterator(dir))
-                if (e.is_regular_file() && NumberOf(e.path().filename().string()) == number) found = e.path();
+                if (e.is_regular_file() && numberOf(e.path().filename().string()) == number) found = e.path();
         if (found.empty()) return Differs(dir, "attachment " + std::to_string(number), "present", "missing");
         const std::string prefix = found.filename().string().substr(0, found.filename().string().find('_') + 1);
         std::string name = Utf8(a.properties, msg::tags::kAttachLongFilename);
@@ -205,8 +205,8 @@ TEST(ImportCorpus, EveryMsgConvertsAndPffexportReadsWhatOurReaderHolds) {
 
     if (!testing::Installed("pffexport")) GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
     const fsys::path target = dir / "export";
-    const auto export_run = testing::RunCommand("pffexport -q -m items -t '" + target.string() + "' '" + pst.string() + "' 2>&1");
-    ASSERT_EQ(export_run.exitCode, 0) << export_run.output;
+    const auto exportRun = testing::RunCommand("pffexport -q -m items -t '" + target.string() + "' '" + pst.string() + "' 2>&1");
+    ASSERT_EQ(exportRun.exitCode, 0) << exportRun.output;
     const fsys::path top = target.string() + ".export/Top of Personal Folders";
 
     // Messages of a folder are matched by subject, in their folder.

@@ -88,7 +88,7 @@ protected:
     }
     std::shared_ptr<PstMessage> Imported(const msg::Message& message, const std::string& name) {
         auto m = std::make_shared<PstMessage>(store_, store_->Store().IpmSubtree());
-        m->Import(FromNative(WriteMsgFile(dir_.path(), name, message).string()), kMsgImportType);
+        m->Import(FromNative(WriteMsgFile(dir_.Path(), name, message).string()), kMsgImportType);
         m->SetProperty(kTagMessageFlags, m->HasAttachments() ? 0x11 : 0x01);
         m->Save();
         return m;
@@ -272,7 +272,7 @@ TEST(SubjectPrefixTest, OneToThreeLettersAColonAndASpace) {
 
 TEST_F(ImportTest, ABadFileFailsClearlyAndLeavesNothingBehind) {
     std::vector<fsys::path> truncated, hostile;
-    const fsys::path good = WriteMsgFile(dir_.path(), "good.msg", EveryKindMessage());
+    const fsys::path good = WriteMsgFile(dir_.Path(), "good.msg", EveryKindMessage());
     const auto bytes = testing::ReadBytes(good);
     for (std::size_t cut : {std::size_t{0}, std::size_t{100}, std::size_t{512}, bytes.size() / 2, bytes.size() - 1000}) {
         truncated.push_back(dir_ / ("cut" + std::to_string(cut) + ".msg"));

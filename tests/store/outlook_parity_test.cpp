@@ -165,9 +165,9 @@ private:
 };
 
 // A row as a bag: the cells of its table's columns.
-PropertyBag RowBag(const pst::TableContext& table, std::uint32_t row_id) {
+PropertyBag RowBag(const pst::TableContext& table, std::uint32_t rowId) {
     PropertyBag bag;
-    const auto* row = table.FindRow(row_id);
+    const auto* row = table.FindRow(rowId);
     if (!row) return bag;
     for (std::size_t i = 0; i < row->cells.size(); ++i)
         if (row->cells[i]) bag.Set(table.Columns()[i].tag.id, *row->cells[i]);
