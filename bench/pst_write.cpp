@@ -43,7 +43,7 @@ double RunPst(const std::filesystem::path& file, std::uint64_t* written) {
     std::vector<std::uint8_t> pool(1 << 20);
     std::mt19937 gen(42);
     for (auto& b : pool) b = static_cast<std::uint8_t>(gen());
-    const std::size_t value_size = kTotalBytes / kNodes;
+    const std::size_t valueSize = kTotalBytes / kNodes;
 
     const auto start = Clock::now();
     auto db = NodeDatabase::Create(file);
@@ -52,10 +52,10 @@ double RunPst(const std::filesystem::path& file, std::uint64_t* written) {
         bag.Set(0x001A, PropertyValue::String(u"IPM.Note"));
         bag.Set(0x0037, PropertyValue::String(u"Benchmark message " + std::u16string(1, char16_t(u'A' + i % 26))));
         bag.Set(0x0E07, PropertyValue::Integer32(17));
-        bag.Set(0x0E08, PropertyValue::Integer32(static_cast<std::int32_t>(value_size)));
+        bag.Set(0x0E08, PropertyValue::Integer32(static_cast<std::int32_t>(valueSize)));
         bag.Set(0x0039, PropertyValue::Time(0x01D9000000000000ull + i));
-        const std::size_t at = (i * 7919u) % (pool.size() - value_size);
-        bag.Set(0x1000, PropertyValue::Binary({pool.begin() + at, pool.begin() + at + value_size}));
+        const std::size_t at = (i * 7919u) % (pool.size() - valueSize);
+        bag.Set(0x1000, PropertyValue::Binary({pool.begin() + at, pool.begin() + at + valueSize}));
         const NodeData node = WritePropertyContext(bag);
         *written += node.TotalSize();
         for (const auto& [nid, sub] : node.subnodes) *written += sub.TotalSize();
@@ -72,21 +72,21 @@ double RunPst(const std::filesystem::path& file, std::uint64_t* written) {
 
 int main(int argc, char** argv) {
     const std::filesystem::path dir = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
-    const auto dd_file = dir / "ferrowick-bench-dd.bin";
-    const auto pst_file = dir / "ferrowick-bench.pst";
+    const auto ddFile = dir / "ferrowick-bench-dd.bin";
+    const auto pstFile = dir / "ferrowick-bench.pst";
 
-    const double dd_seconds = RunDd(dd_file);
+    const double ddSeconds = RunDd(ddFile);
     std::uint64_t written = 0;
-    const double pst_seconds = RunPst(pst_file, &written);
+    const double pstSeconds = RunPst(pstFile, &written);
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const double mib = static_cast<double>(kTotalBytes) / (1 << 20);
-    const double dd_rate = mib / dd_seconds, pst_rate = static_cast<double>(written) / (1 << 20) / pst_seconds;
-    std::printf("dd:  %.0f MiB in %.2f s = %.1f MiB/s\n", mib, dd_seconds, dd_rate);
+    const double ddRate = mib / ddSeconds, pstRate = static_cast<double>(written) / (1 << 20) / pstSeconds;
+    std::printf("dd:  %.0f MiB in %.2f s = %.1f MiB/s\n", mib, ddSeconds, ddRate);
     std::printf("pst: %.0f MiB of node data in %u nodes in %.2f s = %.1f MiB/s\n",
-                static_cast<double>(written) / (1 << 20), kNodes, pst_seconds, pst_rate);
-    std::printf("ratio pst/dd: %.2f (target >= 0.50)\n", pst_rate / dd_rate);
+                static_cast<double>(written) / (1 << 20), kNodes, pstSeconds, pstRate);
+    std::printf("ratio pst/dd: %.2f (target >= 0.50)\n", pstRate / ddRate);
     std::printf("peak resident memory: %.1f MiB (target < 200)\n", usage.ru_maxrss / 1024.0);
     return 0;
 }

@@ -92,7 +92,7 @@ RunOutcome RunHere(TerminalSelection selection, std::optional<std::u16string> ou
     PstStoreService service;
     SystemClock clock;
     RunSeams seams{board, yielder, prompts, selection, service, clock};
-    StartConversion_Click(state, seams);
+    StartConversionClick(state, seams);
     board.Finish();
 
     RunOutcome outcome;

@@ -1,7 +1,7 @@
 #include <vector>
 
 #include "engine/migration_call.hpp"
-#include "engine/path_names.hpp"
+#include "engine/store_paths.hpp"
 #include "fs/existence.hpp"
 
 namespace ferrowick {
@@ -11,32 +11,32 @@ namespace ferrowick {
 // removes again.
 void MigrationCall::BuildFolderList() {
     const auto& folders = state_.FolderQueue.Entries();
-    FolderIndex = 0;
-    FolderList.assign(folders.size() + 1, std::u16string());
+    folderIndex_ = 0;
+    folderList_.assign(folders.size() + 1, std::u16string());
 
     std::vector<std::u16string> relativePaths;
     relativePaths.reserve(folders.size());
-    for (const auto& item : folders) relativePaths.push_back(RelativeToRoot(item.path, SourceRoot));
-    FolderNames = StoreFolderNames();
-    FolderNames.Learn(relativePaths);
+    for (const auto& item : folders) relativePaths.push_back(RelativeToRoot(item.path, sourceRoot_));
+    folderNames_ = StoreFolderNames();
+    folderNames_.Learn(relativePaths);
 
     std::u16string current, onDisk;
     for (const auto& item : folders) {
         seams_.yielder.Yield();
         if (fs::FolderExists(item.path)) onDisk = item.path;
-        current = FolderNames.StorePath(RelativeToRoot(onDisk, SourceRoot));
+        current = folderNames_.StorePath(RelativeToRoot(onDisk, sourceRoot_));
         if (!current.empty()) {
             std::u16string entry = current;
             if (entry.back() == kStoreSeparator) entry.pop_back();
-            FolderList[FolderIndex] = entry;
-            ++FolderIndex;
+            folderList_[folderIndex_] = entry;
+            ++folderIndex_;
         }
         seams_.board.SetCurrentDbx(u"Reading Folder(s)... " + current);
     }
 
-    QuickSortStrings(FolderList, 0, static_cast<std::int64_t>(FolderList.size()) - 1, seams_.yielder);
+    QuickSortStrings(folderList_, 0, static_cast<std::int64_t>(folderList_.size()) - 1, seams_.yielder);
     seams_.yielder.Yield();
-    RemoveAdjacentDuplicates(FolderList, seams_.yielder);
+    RemoveAdjacentDuplicates(folderList_, seams_.yielder);
     seams_.yielder.Yield();
     seams_.board.SetCurrentDbx(u"Creating Outlook Folders...");
 }

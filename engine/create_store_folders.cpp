@@ -5,7 +5,7 @@
 
 #include "engine/ignoring_failures.hpp"
 #include "engine/migration_call.hpp"
-#include "engine/path_names.hpp"
+#include "engine/store_paths.hpp"
 
 namespace ferrowick {
 namespace {
@@ -44,29 +44,29 @@ std::u16string TextAfterFirst(const std::u16string& text, std::u16string_view ma
 
 // The X of the store's "Folder "X" does not exist"; nothing for any other failure.
 std::optional<std::u16string> MissingFolderName(const std::u16string& description) {
-    constexpr std::u16string_view prefix = u"Folder \"";
-    constexpr std::u16string_view suffix = u"\" does not exist";
-    if (description.size() < prefix.size() + suffix.size() || !description.starts_with(prefix) ||
-        !description.ends_with(suffix))
+    constexpr std::u16string_view kPrefix = u"Folder \"";
+    constexpr std::u16string_view kSuffix = u"\" does not exist";
+    if (description.size() < kPrefix.size() + kSuffix.size() || !description.starts_with(kPrefix) ||
+        !description.ends_with(kSuffix))
         return std::nullopt;
-    return description.substr(prefix.size(), description.size() - prefix.size() - suffix.size());
+    return description.substr(kPrefix.size(), description.size() - kPrefix.size() - kSuffix.size());
 }
 
 }  // namespace
 
 // "\\" + store name + the store path (a leading "\" already separates it, or one is added).
 std::u16string MigrationCall::FullStorePath(const std::u16string& path) const {
-    if (!path.empty() && path.front() == kStoreSeparator) return u"\\\\" + StoreDisplayName + path;
-    return u"\\\\" + StoreDisplayName + u"\\" + path;
+    if (!path.empty() && path.front() == kStoreSeparator) return u"\\\\" + storeDisplayName_ + path;
+    return u"\\\\" + storeDisplayName_ + u"\\" + path;
 }
 
 // One store folder per entry of the folder list, parents first (the list is sorted).
 // Each store call may fail on its own: the entry is then simply not created.
 void MigrationCall::CreateStoreFolders() {
-    const std::size_t upper = FolderList.size() - 1;
+    const std::size_t upper = folderList_.size() - 1;
     for (std::size_t index = 0; index <= upper; ++index) {
-        FolderIndex = static_cast<std::int32_t>(index);
-        std::u16string& entry = FolderList[index];
+        folderIndex_ = static_cast<std::int32_t>(index);
+        std::u16string& entry = folderList_[index];
         if (entry.empty() || entry.find(u'!') != std::u16string::npos) continue;
         seams_.yielder.Yield();
         // A path that kept its drive because the source root did not match loses it here.
@@ -78,10 +78,10 @@ void MigrationCall::CreateStoreFolders() {
 
 void MigrationCall::CreateTopLevelFolder(std::u16string& entry) {
     std::shared_ptr<MessageStore> store;
-    Attempt([&] { store = Held(session_->Stores()).GetStoreFromID(StoreEntryID); });
+    Attempt([&] { store = Held(session_->Stores()).GetStoreFromID(storeEntryId_); });
     std::u16string found;
-    if (entry == u"Inbox") entry = InboxName;
-    if (entry == u"Sent") entry = SentItemsName;
+    if (entry == u"Inbox") entry = inboxName_;
+    if (entry == u"Sent") entry = sentItemsName_;
 
     std::shared_ptr<StoreFolders> topFolders;
     Attempt([&] { topFolders = Held(Held(store).IPMRootFolder()).Folders(); });
@@ -106,9 +106,9 @@ void MigrationCall::CreateTopLevelFolder(std::u16string& entry) {
 void MigrationCall::CreateNestedFolder(const std::u16string& entry) {
     if (IsDefaultFolderEntry(entry)) return;
     const auto parts = SplitAtStoreSeparator(entry);
-    const std::u16string LeafName = parts.back();
+    const std::u16string leafName = parts.back();
     const std::u16string parentName = parts[parts.size() - 2];
-    const std::u16string prefix = entry.substr(0, entry.size() - LeafName.size() - 1);
+    const std::u16string prefix = entry.substr(0, entry.size() - leafName.size() - 1);
 
     std::u16string parentPath;
     if (parentName == u"Inbox") {
@@ -121,18 +121,18 @@ void MigrationCall::CreateNestedFolder(const std::u16string& entry) {
         if (parentPath == u"Sent")
             Attempt([&] { parentPath = DefaultFolderName(kDefaultFolderSentItems); });
         else
-            parentPath = SentItemsName + u"\\" + parentPath.substr(5);
+            parentPath = sentItemsName_ + u"\\" + parentPath.substr(5);
     } else {
         seams_.yielder.Yield();
         // Replaces the Inbox name read above on purpose: a parent "Inbox" at the top comes
         // back as InboxName just below, a deeper one keeps its own path. The read above
         // stays for the store call it makes, in the order this phase has always made them.
         parentPath = prefix;
-        if (parentPath == u"Inbox") parentPath = InboxName;
-        if (parentPath == u"Sent") parentPath = SentItemsName;
+        if (parentPath == u"Inbox") parentPath = inboxName_;
+        if (parentPath == u"Sent") parentPath = sentItemsName_;
     }
     if (parentPath.find(u"\\Inbox\\") != std::u16string::npos)
-        parentPath = InboxName + u"\\" + TextAfterFirst(parentPath, u"\\Inbox\\");
+        parentPath = inboxName_ + u"\\" + TextAfterFirst(parentPath, u"\\Inbox\\");
 
     std::shared_ptr<StoreFolder> parent;
     const auto lookupFailure =
@@ -140,9 +140,9 @@ void MigrationCall::CreateNestedFolder(const std::u16string& entry) {
     if (lookupFailure) parent = CreateMissingParents(parentPath, *lookupFailure);
 
     seams_.yielder.Yield();
-    Attempt([&] { Held(Held(parent).Folders()).Add(LeafName, kMailFolderType); });
+    Attempt([&] { Held(Held(parent).Folders()).Add(leafName, kMailFolderType); });
     seams_.yielder.Yield();
-    seams_.board.SetCurrentDbx(u"Creating Outlook Folders... " + LeafName);
+    seams_.board.SetCurrentDbx(u"Creating Outlook Folders... " + leafName);
 }
 
 // Creates the folders missing above an entry, one per round: the first at the store's
@@ -168,17 +168,17 @@ std::shared_ptr<StoreFolder> MigrationCall::CreateMissingParents(const std::u16s
         std::shared_ptr<StoreFolder> base;
         note(Attempt([&] {
             base = session_->GetFolderFromPath(u"\\\\" +
-                                                    (firstRound ? StoreDisplayName : previousPath));
+                                                    (firstRound ? storeDisplayName_ : previousPath));
         }));
         note(Attempt([&] { Held(Held(base).Folders()).Add(*missing, kMailFolderType); }));
         std::shared_ptr<StoreFolder> parent;
         note(Attempt([&] {
             parent = session_->GetFolderFromPath(
-                missing->empty() ? u"\\\\" + StoreDisplayName + u"\\" : FullStorePath(parentPath));
+                missing->empty() ? u"\\\\" + storeDisplayName_ + u"\\" : FullStorePath(parentPath));
         }));
         if (parent) return parent;  // found, even if adding reported a failure
 
-        previousPath = StoreDisplayName + u"\\" + *missing;
+        previousPath = storeDisplayName_ + u"\\" + *missing;
         failure = *latestFailure;
     }
     return nullptr;

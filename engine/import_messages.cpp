@@ -3,8 +3,8 @@
 
 #include "engine/ignoring_failures.hpp"
 #include "engine/migration_call.hpp"
-#include "engine/path_names.hpp"
 #include "engine/progress_text.hpp"
+#include "fs/path_names.hpp"
 #include "fs/text.hpp"
 
 namespace ferrowick {
@@ -12,7 +12,7 @@ namespace {
 
 // Only files whose names end in ".msg", in any letter case, are imported.
 bool IsMessageFile(const std::u16string& path) {
-    const std::u16string name = FileNameOf(path);
+    const std::u16string name = fs::FileNameOf(path);
     if (name.size() < 4) return false;
     std::u16string ending = name.substr(name.size() - 4);
     for (auto& c : ending)
@@ -32,18 +32,18 @@ std::vector<std::u16string> QueuedPaths(const KeyedQueue& queue) {
 // Every queued file in order: message files are imported, every file counts in the
 // progress, and a pending Skip or Stop is answered after each one.
 MigrationCall::ImportEnd MigrationCall::ImportMessages() {
-    MessageNumber = 1;
+    messageNumber_ = 1;
     // A copy: the status window may drop the queues while the loop yields.
     for (const auto& item : QueuedPaths(state_.MessageQueue)) {
         if (IsMessageFile(item)) ImportMessage(item);
 
         const std::int32_t count = state_.Settings.MessageCount;
         seams_.board.SetFrameConversion(u"Reading Messages && Email Metadata - (" +
-                                        DecimalText(MessageNumber) + u" of " + DecimalText(count) +
+                                        DecimalText(messageNumber_) + u" of " + DecimalText(count) +
                                         u") File(s)");
-        const float percent = ProgressPercent(MessageNumber, count);
+        const float percent = ProgressPercent(messageNumber_, count);
         seams_.board.SetProgressValue(percent);
-        ++MessageNumber;
+        ++messageNumber_;
         seams_.board.SetProgressText(PercentCompleteText(percent));
 
         if (state_.Flags.SkipRequested && SkipConfirmed()) return ImportEnd::Skipped;

@@ -23,7 +23,7 @@ namespace ferrowick {
 class MigrationCall {
 public:
     MigrationCall(RunState& state, RunSeams& seams);
-    void Run(const std::u16string& FolderName, const std::u16string& FolderPath);
+    void Run(const std::u16string& folderName, const std::u16string& folderPath);
 
     // The store folder path ("\"-separated, no leading "\", empty for the top folder) that
     // mirrors the folder of one queued file.
@@ -32,8 +32,8 @@ public:
 private:
     enum class ImportEnd { Finished, Skipped, Stopped };
 
-    void OpenOutputStore(const std::u16string& FolderName);
-    bool ChooseOutputPath(const std::u16string& FolderName);
+    void OpenOutputStore(const std::u16string& folderName);
+    bool ChooseOutputPath(const std::u16string& folderName);
     void PrepareBoard();
     void BuildFolderList();
     void CreateStoreFolders();
@@ -58,18 +58,18 @@ private:
     RunSeams& seams_;
     FolderReport* report_ = nullptr;
 
-    std::u16string CreationStamp;
-    std::u16string StoreDisplayName;
+    std::u16string creationStamp_;
+    std::u16string storeDisplayName_;
     std::shared_ptr<StoreSession> session_;
     std::shared_ptr<MessageStore> store_;
-    std::u16string StoreEntryID;
-    std::u16string InboxName;
-    std::u16string SentItemsName;
-    std::u16string SourceRoot;
-    StoreFolderNames FolderNames;  // disk names as store folder names, for this tree
-    StringList FolderList;
-    std::int32_t FolderIndex = 0;
-    std::int32_t MessageNumber = 0;
+    std::u16string storeEntryId_;
+    std::u16string inboxName_;
+    std::u16string sentItemsName_;
+    std::u16string sourceRoot_;
+    StoreFolderNames folderNames_;  // disk names as store folder names, for this tree
+    StringList folderList_;
+    std::int32_t folderIndex_ = 0;
+    std::int32_t messageNumber_ = 0;
 };
 
 }  // namespace ferrowick

@@ -3,8 +3,8 @@
 #include "engine/creation_stamp.hpp"
 #include "engine/ignoring_failures.hpp"
 #include "engine/migration_call.hpp"
-#include "engine/path_names.hpp"
 #include "engine/trim_blanks.hpp"
+#include "fs/path_separator.hpp"
 
 namespace ferrowick {
 namespace {
@@ -13,28 +13,28 @@ constexpr char16_t kPstFilter[] = u"Outlook Data File(s) (*.pst)|*.pst";
 
 }  // namespace
 
-void StartMigration(RunState& state, RunSeams& seams, const std::u16string& FolderName,
-                    const std::u16string& FolderPath) {
-    MigrationCall(state, seams).Run(FolderName, FolderPath);
+void StartMigration(RunState& state, RunSeams& seams, const std::u16string& folderName,
+                    const std::u16string& folderPath) {
+    MigrationCall(state, seams).Run(folderName, folderPath);
 }
 
 MigrationCall::MigrationCall(RunState& state, RunSeams& seams) : state_(state), seams_(seams) {}
 
-void MigrationCall::Run(const std::u16string& FolderName, const std::u16string& FolderPath) {
-    CreationStamp = ferrowick::CreationStamp(seams_.clock.Now());
-    if (!ChooseOutputPath(FolderName)) return;
+void MigrationCall::Run(const std::u16string& folderName, const std::u16string& folderPath) {
+    creationStamp_ = ferrowick::CreationStamp(seams_.clock.Now());
+    if (!ChooseOutputPath(folderName)) return;
 
     seams_.yielder.Yield();
     PrepareBoard();
     seams_.yielder.Yield();
 
-    state_.Report.folders.push_back(FolderReport{FolderName, FolderPath, state_.OutputPstPath, {}, {}, {}});
+    state_.Report.folders.push_back(FolderReport{folderName, folderPath, state_.OutputPstPath, {}, {}, {}});
     report_ = &state_.Report.folders.back();
 
     try {
-        OpenOutputStore(FolderName);
+        OpenOutputStore(folderName);
         seams_.board.SetCurrentDbx(u"Reading Folder(s)...");
-        SourceRoot = FolderPath;
+        sourceRoot_ = folderPath;
         BuildFolderList();
     } catch (const StoreFailure& failure) {
         OutlookErrorReport(failure.Description());
@@ -56,10 +56,10 @@ void MigrationCall::Run(const std::u16string& FolderName, const std::u16string& 
     CloseOutputStore();
 }
 
-bool MigrationCall::ChooseOutputPath(const std::u16string& FolderName) {
+bool MigrationCall::ChooseOutputPath(const std::u16string& folderName) {
     state_.OutputPstPath.clear();
     if (seams_.selection.OptSingle()) {
-        const auto chosen = seams_.prompts.AskSavePath(kPstFilter, FolderName + CreationStamp + u".pst");
+        const auto chosen = seams_.prompts.AskSavePath(kPstFilter, folderName + creationStamp_ + u".pst");
         if (!chosen) {
             seams_.prompts.CloseSingleFolderWindow();
             return false;
@@ -67,7 +67,7 @@ bool MigrationCall::ChooseOutputPath(const std::u16string& FolderName) {
         state_.OutputPstPath = *chosen;
     } else {
         state_.OutputFolder = TrimBlanks(seams_.selection.OutputFolder());
-        state_.OutputPstPath = state_.OutputFolder + kPathSeparator + FolderName + u".pst";
+        state_.OutputPstPath = state_.OutputFolder + fs::kPathSeparator + folderName + u".pst";
     }
     return !state_.OutputPstPath.empty();
 }
@@ -81,28 +81,28 @@ void MigrationCall::PrepareBoard() {
 }
 
 // Any StoreFailure here ends the call through the "Outlook Error" box (see Run).
-void MigrationCall::OpenOutputStore(const std::u16string& FolderName) {
+void MigrationCall::OpenOutputStore(const std::u16string& folderName) {
     session_ = seams_.store.CreateSession();
     if (!session_) throw StoreFailure(u"The message-store session could not be created.");
     seams_.board.SetCurrentDbx(u"Outlook Session Created...");
 
     // The folder's name as the store can show it: a "\" in it would split every folder path.
-    StoreDisplayName = StoreFolderName(FolderName) + u" : Created - " + CreationStamp;
+    storeDisplayName_ = StoreFolderName(folderName) + u" : Created - " + creationStamp_;
     store_ = session_->LogonPstStore(TrimBlanks(state_.OutputPstPath), kUnicodePstFormat,
-                                          StoreDisplayName);
+                                          storeDisplayName_);
     if (!store_) throw StoreFailure(u"The output store could not be created.");
 
-    StoreEntryID = store_->EntryID();
-    state_.StoreEntryID = StoreEntryID;
+    storeEntryId_ = store_->EntryID();
+    state_.StoreEntryID = storeEntryId_;
     store_->ValidateIPMTree();
 
-    InboxName = DefaultFolderName(kDefaultFolderInbox);
-    SentItemsName = DefaultFolderName(kDefaultFolderSentItems);
+    inboxName_ = DefaultFolderName(kDefaultFolderInbox);
+    sentItemsName_ = DefaultFolderName(kDefaultFolderSentItems);
 }
 
 // The display name of one of the store's default folders, looking the store up by its id.
 std::u16string MigrationCall::DefaultFolderName(int which) const {
-    const auto store = session_->GetStoreFromID(StoreEntryID);
+    const auto store = session_->GetStoreFromID(storeEntryId_);
     if (!store) throw StoreFailure(u"The output store could not be found by its id.");
     const auto folder = store->GetDefaultFolder(which);
     if (!folder) throw StoreFailure(u"A default folder of the output store is missing.");
@@ -112,7 +112,7 @@ std::u16string MigrationCall::DefaultFolderName(int which) const {
 void MigrationCall::CloseOutputStore() {
     state_.MessageQueue.Drop();
     state_.FolderQueue.Drop();
-    SourceRoot.clear();
+    sourceRoot_.clear();
     seams_.yielder.Yield();
     LogoffAndRelease();
 }

@@ -8,7 +8,7 @@
 
 namespace ferrowick {
 
-void StartMigration(RunState& state, RunSeams& seams, const std::u16string& FolderName,
-                    const std::u16string& FolderPath);
+void StartMigration(RunState& state, RunSeams& seams, const std::u16string& folderName,
+                    const std::u16string& folderPath);
 
 }  // namespace ferrowick

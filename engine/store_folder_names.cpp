@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "engine/store_paths.hpp"
 #include "fs/listing_order.hpp"
 #include "fs/text.hpp"
 

@@ -10,14 +10,14 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/path_names.hpp"
+#include "fs/path_separator.hpp"
 
 namespace ferrowick {
 
 inline constexpr char16_t kBackslashStandIn = u'\uFF3C';
 
 // One name on disk as a store folder name (also the store's display name).
-std::u16string StoreFolderName(std::u16string_view diskName, char16_t separator = kPathSeparator);
+std::u16string StoreFolderName(std::u16string_view diskName, char16_t separator = fs::kPathSeparator);
 
 // The folder names of one source tree. A name that had to be changed may come to read like
 // a sibling's (in the store's letter-case-blind comparison), which would merge two source
@@ -26,10 +26,10 @@ std::u16string StoreFolderName(std::u16string_view diskName, char16_t separator 
 class StoreFolderNames {
 public:
     // The tree's folders as paths relative to the source root (platform separators).
-    void Learn(const std::vector<std::u16string>& relativePaths, char16_t separator = kPathSeparator);
+    void Learn(const std::vector<std::u16string>& relativePaths, char16_t separator = fs::kPathSeparator);
     // A relative path in the store: each component named as above, "\" between them; empty
     // components (a leading or trailing separator) stay empty.
-    std::u16string StorePath(std::u16string_view relativePath, char16_t separator = kPathSeparator) const;
+    std::u16string StorePath(std::u16string_view relativePath, char16_t separator = fs::kPathSeparator) const;
 
 private:
     std::map<std::u16string, std::u16string> renamed_;  // relative disk path -> its last component's store name

@@ -23,6 +23,7 @@ char16_t UpperCaseUnit(char16_t c) {
     if (c >= 0x3B1 && c <= 0x3C9) return c == 0x3C2 ? char16_t{0x3A3} : static_cast<char16_t>(c - 0x20);
     if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 0x20);
     if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
+    if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 0x20);  // full-width a..z
     return c;
 }
 

@@ -78,4 +78,14 @@ std::u16string FullPathOf(std::u16string_view parentFolder, std::u16string_view 
     return result;
 }
 
+std::u16string FileNameOf(const std::u16string& path, char16_t separator) {
+    const auto last = path.rfind(separator);
+    if (last == std::u16string::npos) return path;
+    return path.substr(last + 1);
+}
+
+std::u16string ParentFolderOf(const std::u16string& path, char16_t separator) {
+    return path.substr(0, path.size() - FileNameOf(path, separator).size());
+}
+
 }  // namespace ferrowick::fs

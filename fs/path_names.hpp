@@ -6,6 +6,7 @@
 
 #include "fs/file_entry.hpp"
 #include "fs/path_kind.hpp"
+#include "fs/path_separator.hpp"
 
 namespace ferrowick::fs {
 
@@ -36,5 +37,12 @@ std::u16string ExtensionOf(std::u16string_view name);
 
 // The parent folder (which already ends in its separator) followed by the name.
 std::u16string FullPathOf(std::u16string_view parentFolder, std::u16string_view name);
+
+// The text after the last separator; the whole text when there is none; empty when the
+// path ends in a separator.
+std::u16string FileNameOf(const std::u16string& path, char16_t separator = kPathSeparator);
+
+// The text up to and including the last separator; empty when there is none.
+std::u16string ParentFolderOf(const std::u16string& path, char16_t separator = kPathSeparator);
 
 }  // namespace ferrowick::fs

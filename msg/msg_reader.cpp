@@ -7,9 +7,9 @@
 #include <span>
 #include <string>
 
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/entry_name.hpp"
 #include "msg/cfb/writer.hpp"
-#include "msg/cfb/little_endian.hpp"
 #include "msg/code_page.hpp"
 #include "msg/compressed_rtf.hpp"
 #include "msg/known_properties.hpp"

@@ -3,8 +3,8 @@
 
 #include <fstream>
 
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/compound_file.hpp"
-#include "msg/cfb/little_endian.hpp"
 #include "msg/cfb/writer.hpp"
 #include "msg/known_properties.hpp"
 #include "msg/msg_error.hpp"
@@ -60,7 +60,7 @@ private:
                 if (!props.Find(tags::kAttachMethod)) props.Set(tags::kAttachMethod, tags::kAttachEmbeddedMessage);
                 PropertyEntry object;
                 object.tag = tags::kAttachDataObject;
-                cfb::StoreU32(object.value.data(), 0xFFFFFFFF);
+                le::StoreU32(object.value.data(), 0xFFFFFFFF);
                 sub.entries.push_back(object);
                 WriteProperties(at, props, sub);
                 const NodeId inner = cf_.AddStorage(at, std::u16string(names::kEmbeddedMessageStorage));
@@ -94,7 +94,7 @@ private:
                 e.value = EncodeFixed(value);
             } else {
                 const std::uint32_t size = WriteValueStreams(storage, tag, value);
-                cfb::StoreU32(e.value.data(), size);
+                le::StoreU32(e.value.data(), size);
             }
             stream.entries.push_back(e);
         }
@@ -115,19 +115,19 @@ private:
         } else if (auto list = std::get_if<std::vector<std::u16string>>(&value)) {
             for (std::uint32_t i = 0; i < list->size(); ++i) {
                 std::vector<std::uint8_t> element = EncodeUtf16((*list)[i]);
-                cfb::AppendU32(bytes, static_cast<std::uint32_t>(element.size()));
+                le::AppendU32(bytes, static_cast<std::uint32_t>(element.size()));
                 cf_.AddStream(storage, names::ElementStream(tag, i), std::move(element));
             }
         } else if (auto list8 = std::get_if<std::vector<String8>>(&value)) {
             for (std::uint32_t i = 0; i < list8->size(); ++i) {
                 std::vector<std::uint8_t> element = Bytes8((*list8)[i]);
-                cfb::AppendU32(bytes, static_cast<std::uint32_t>(element.size()));
+                le::AppendU32(bytes, static_cast<std::uint32_t>(element.size()));
                 cf_.AddStream(storage, names::ElementStream(tag, i), std::move(element));
             }
         } else if (auto binaries = std::get_if<std::vector<Binary>>(&value)) {
             for (std::uint32_t i = 0; i < binaries->size(); ++i) {
-                cfb::AppendU32(bytes, static_cast<std::uint32_t>((*binaries)[i].bytes.size()));
-                cfb::AppendU32(bytes, 0);
+                le::AppendU32(bytes, static_cast<std::uint32_t>((*binaries)[i].bytes.size()));
+                le::AppendU32(bytes, 0);
                 cf_.AddStream(storage, names::ElementStream(tag, i), (*binaries)[i].bytes);
             }
         } else {

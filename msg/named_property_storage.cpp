@@ -4,16 +4,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "msg/cfb/little_endian.hpp"
+#include "bytes/little_endian.hpp"
 #include "msg/property_codec.hpp"
 
 namespace ferrowick::msg {
 namespace {
-
-using cfb::AppendU16;
-using cfb::AppendU32;
-using cfb::LoadU16;
-using cfb::LoadU32;
 
 constexpr std::uint16_t kMapiSetIndex = 1;
 constexpr std::uint16_t kPublicStringsIndex = 2;
@@ -25,9 +20,9 @@ NamedPropertyMap NamedPropertyStreams::Decode() const {
     NamedPropertyMap map;
     const std::size_t guidCount = guids.size() / 16;
     for (std::size_t at = 0; at + 8 <= entries.size(); at += 8) {
-        const std::uint32_t nameOrOffset = LoadU32(&entries[at]);
-        const std::uint16_t indexAndKind = LoadU16(&entries[at + 4]);
-        const std::uint16_t propertyIndex = LoadU16(&entries[at + 6]);
+        const std::uint32_t nameOrOffset = le::LoadU32(&entries[at]);
+        const std::uint16_t indexAndKind = le::LoadU16(&entries[at + 4]);
+        const std::uint16_t propertyIndex = le::LoadU16(&entries[at + 6]);
         const bool isString = (indexAndKind & 1) != 0;
         const std::uint16_t guidIndex = indexAndKind >> 1;
         if (propertyIndex >= 0x8000) continue;  // id 0x8000 + index must stay a 16-bit id
@@ -44,7 +39,7 @@ NamedPropertyMap NamedPropertyStreams::Decode() const {
         }
         if (isString) {
             if (nameOrOffset > strings.size() || strings.size() - nameOrOffset < 4) continue;
-            const std::uint32_t length = LoadU32(&strings[nameOrOffset]);
+            const std::uint32_t length = le::LoadU32(&strings[nameOrOffset]);
             if (length > strings.size() - nameOrOffset - 4) continue;
             named.name = DecodeUtf16(std::span<const std::uint8_t>(strings).subspan(nameOrOffset + 4, length));
         } else {
@@ -81,13 +76,13 @@ NamedPropertyStreams NamedPropertyStreams::Encode(const NamedPropertyMap& map) {
         } else {
             nameOrOffset = static_cast<std::uint32_t>(s.strings.size());
             const std::u16string& text = std::get<std::u16string>(named.name);
-            AppendU32(s.strings, static_cast<std::uint32_t>(text.size() * 2));
-            for (char16_t c : text) AppendU16(s.strings, c);
+            le::AppendU32(s.strings, static_cast<std::uint32_t>(text.size() * 2));
+            for (char16_t c : text) le::AppendU16(s.strings, c);
             while (s.strings.size() % 4 != 0) s.strings.push_back(0);
         }
-        AppendU32(s.entries, nameOrOffset);
-        AppendU16(s.entries, static_cast<std::uint16_t>((guidIndex << 1) | (named.IsNumeric() ? 0 : 1)));
-        AppendU16(s.entries, static_cast<std::uint16_t>(id.value - PropertyId::kFirstNamed));
+        le::AppendU32(s.entries, nameOrOffset);
+        le::AppendU16(s.entries, static_cast<std::uint16_t>((guidIndex << 1) | (named.IsNumeric() ? 0 : 1)));
+        le::AppendU16(s.entries, static_cast<std::uint16_t>(id.value - PropertyId::kFirstNamed));
     }
     return s;
 }

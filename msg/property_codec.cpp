@@ -4,31 +4,24 @@
 #include <bit>
 #include <cstring>
 
-#include "msg/cfb/little_endian.hpp"
+#include "bytes/little_endian.hpp"
 
 namespace ferrowick::msg {
 namespace {
 
-using cfb::LoadU16;
-using cfb::LoadU32;
-using cfb::LoadU64;
-using cfb::StoreU16;
-using cfb::StoreU32;
-using cfb::StoreU64;
-
 // One element of a fixed-size type from `p`, which holds at least its size.
 PropertyValue DecodeElement(PropertyType type, const std::uint8_t* p) {
     switch (type) {
-        case PropertyType::Integer16: return static_cast<std::int16_t>(LoadU16(p));
-        case PropertyType::Integer32: return static_cast<std::int32_t>(LoadU32(p));
-        case PropertyType::Floating32: return std::bit_cast<float>(LoadU32(p));
-        case PropertyType::Floating64: return std::bit_cast<double>(LoadU64(p));
-        case PropertyType::Currency: return Currency{static_cast<std::int64_t>(LoadU64(p))};
-        case PropertyType::FloatingTime: return FloatingTime{std::bit_cast<double>(LoadU64(p))};
-        case PropertyType::ErrorCode: return ErrorCode{LoadU32(p)};
+        case PropertyType::Integer16: return static_cast<std::int16_t>(le::LoadU16(p));
+        case PropertyType::Integer32: return static_cast<std::int32_t>(le::LoadU32(p));
+        case PropertyType::Floating32: return std::bit_cast<float>(le::LoadU32(p));
+        case PropertyType::Floating64: return std::bit_cast<double>(le::LoadU64(p));
+        case PropertyType::Currency: return Currency{static_cast<std::int64_t>(le::LoadU64(p))};
+        case PropertyType::FloatingTime: return FloatingTime{std::bit_cast<double>(le::LoadU64(p))};
+        case PropertyType::ErrorCode: return ErrorCode{le::LoadU32(p)};
         case PropertyType::Boolean: return p[0] != 0;
-        case PropertyType::Integer64: return static_cast<std::int64_t>(LoadU64(p));
-        case PropertyType::Time: return FileTime{LoadU64(p)};
+        case PropertyType::Integer64: return static_cast<std::int64_t>(le::LoadU64(p));
+        case PropertyType::Time: return FileTime{le::LoadU64(p)};
         case PropertyType::Guid: {
             Guid g;
             std::memcpy(g.bytes.data(), p, 16);
@@ -50,16 +43,16 @@ void EncodeElement(const PropertyValue& v, std::uint8_t* p) {
     std::visit(
         [p](const auto& x) {
             using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::int16_t>) StoreU16(p, static_cast<std::uint16_t>(x));
-            else if constexpr (std::is_same_v<T, std::int32_t>) StoreU32(p, static_cast<std::uint32_t>(x));
-            else if constexpr (std::is_same_v<T, float>) StoreU32(p, std::bit_cast<std::uint32_t>(x));
-            else if constexpr (std::is_same_v<T, double>) StoreU64(p, std::bit_cast<std::uint64_t>(x));
-            else if constexpr (std::is_same_v<T, Currency>) StoreU64(p, static_cast<std::uint64_t>(x.value));
-            else if constexpr (std::is_same_v<T, FloatingTime>) StoreU64(p, std::bit_cast<std::uint64_t>(x.value));
-            else if constexpr (std::is_same_v<T, ErrorCode>) StoreU32(p, x.value);
+            if constexpr (std::is_same_v<T, std::int16_t>) le::StoreU16(p, static_cast<std::uint16_t>(x));
+            else if constexpr (std::is_same_v<T, std::int32_t>) le::StoreU32(p, static_cast<std::uint32_t>(x));
+            else if constexpr (std::is_same_v<T, float>) le::StoreU32(p, std::bit_cast<std::uint32_t>(x));
+            else if constexpr (std::is_same_v<T, double>) le::StoreU64(p, std::bit_cast<std::uint64_t>(x));
+            else if constexpr (std::is_same_v<T, Currency>) le::StoreU64(p, static_cast<std::uint64_t>(x.value));
+            else if constexpr (std::is_same_v<T, FloatingTime>) le::StoreU64(p, std::bit_cast<std::uint64_t>(x.value));
+            else if constexpr (std::is_same_v<T, ErrorCode>) le::StoreU32(p, x.value);
             else if constexpr (std::is_same_v<T, bool>) p[0] = x ? 1 : 0;
-            else if constexpr (std::is_same_v<T, std::int64_t>) StoreU64(p, static_cast<std::uint64_t>(x));
-            else if constexpr (std::is_same_v<T, FileTime>) StoreU64(p, x.value);
+            else if constexpr (std::is_same_v<T, std::int64_t>) le::StoreU64(p, static_cast<std::uint64_t>(x));
+            else if constexpr (std::is_same_v<T, FileTime>) le::StoreU64(p, x.value);
             else if constexpr (std::is_same_v<T, Guid>) std::memcpy(p, x.bytes.data(), 16);
         },
         v);
@@ -151,14 +144,14 @@ std::vector<std::uint8_t> EncodeMultiFixed(const PropertyValue& value) {
 std::u16string DecodeUtf16(std::span<const std::uint8_t> bytes) {
     std::u16string text;
     text.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<char16_t>(LoadU16(&bytes[i])));
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<char16_t>(le::LoadU16(&bytes[i])));
     while (!text.empty() && text.back() == 0) text.pop_back();
     return text;
 }
 
 std::vector<std::uint8_t> EncodeUtf16(const std::u16string& text) {
     std::vector<std::uint8_t> out(text.size() * 2 + 2, 0);
-    for (std::size_t i = 0; i < text.size(); ++i) StoreU16(&out[2 * i], text[i]);
+    for (std::size_t i = 0; i < text.size(); ++i) le::StoreU16(&out[2 * i], text[i]);
     return out;
 }
 

@@ -4,13 +4,10 @@
 #include <algorithm>
 #include <string>
 
-#include "msg/cfb/little_endian.hpp"
+#include "bytes/little_endian.hpp"
 #include "msg/msg_error.hpp"
 
 namespace ferrowick::msg {
-
-using cfb::AppendU32;
-using cfb::LoadU32;
 
 std::size_t HeaderSize(PropertyStreamKind kind) {
     switch (kind) {
@@ -29,18 +26,18 @@ PropertyStream PropertyStream::Parse(std::span<const std::uint8_t> b, PropertySt
     PropertyStream s;
     s.kind = kind;
     if (kind != PropertyStreamKind::RecipientOrAttachment) {
-        s.nextRecipientId = LoadU32(&b[8]);
-        s.nextAttachmentId = LoadU32(&b[12]);
-        s.recipientCount = LoadU32(&b[16]);
-        s.attachmentCount = LoadU32(&b[20]);
+        s.nextRecipientId = le::LoadU32(&b[8]);
+        s.nextAttachmentId = le::LoadU32(&b[12]);
+        s.recipientCount = le::LoadU32(&b[16]);
+        s.attachmentCount = le::LoadU32(&b[20]);
     }
     const std::size_t count = (b.size() - header) / PropertyEntry::kSize;
     s.entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* p = &b[header + i * PropertyEntry::kSize];
         PropertyEntry e;
-        e.tag = PropertyTag::FromU32(LoadU32(p));
-        e.flags = LoadU32(p + 4);
+        e.tag = PropertyTag::FromU32(le::LoadU32(p));
+        e.flags = le::LoadU32(p + 4);
         std::copy(p + 8, p + 16, e.value.begin());
         s.entries.push_back(e);
     }
@@ -50,21 +47,21 @@ PropertyStream PropertyStream::Parse(std::span<const std::uint8_t> b, PropertySt
 std::vector<std::uint8_t> PropertyStream::Serialize() const {
     std::vector<std::uint8_t> out;
     out.reserve(HeaderSize(kind) + entries.size() * PropertyEntry::kSize);
-    AppendU32(out, 0);
-    AppendU32(out, 0);
+    le::AppendU32(out, 0);
+    le::AppendU32(out, 0);
     if (kind != PropertyStreamKind::RecipientOrAttachment) {
-        AppendU32(out, nextRecipientId);
-        AppendU32(out, nextAttachmentId);
-        AppendU32(out, recipientCount);
-        AppendU32(out, attachmentCount);
+        le::AppendU32(out, nextRecipientId);
+        le::AppendU32(out, nextAttachmentId);
+        le::AppendU32(out, recipientCount);
+        le::AppendU32(out, attachmentCount);
     }
     if (kind == PropertyStreamKind::TopLevelMessage) {
-        AppendU32(out, 0);
-        AppendU32(out, 0);
+        le::AppendU32(out, 0);
+        le::AppendU32(out, 0);
     }
     for (const PropertyEntry& e : entries) {
-        AppendU32(out, e.tag.ToU32());
-        AppendU32(out, e.flags);
+        le::AppendU32(out, e.tag.ToU32());
+        le::AppendU32(out, e.flags);
         out.insert(out.end(), e.value.begin(), e.value.end());
     }
     return out;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/path_names.hpp"
 #include "engine/start_migration.hpp"
+#include "fs/path_names.hpp"
 #include "fs/text.hpp"
 #include "run/scan_folder.hpp"
 
@@ -72,9 +72,9 @@ void RunSingleFolder(RunState& state, RunSeams& seams) {
     if (state.Settings.MessageCount >= 1) {
         ClearRequests(state);
         seams.board.SetWindowCaption(u"Conversion Status");
-        StartMigration(state, seams, FileNameOf(folderPath), folderPath);
+        StartMigration(state, seams, fs::FileNameOf(folderPath), folderPath);
     }
-    ReportPassedOver(state, reportsBefore, FileNameOf(folderPath), folderPath, std::move(passedOver));
+    ReportPassedOver(state, reportsBefore, fs::FileNameOf(folderPath), folderPath, std::move(passedOver));
 }
 
 void RunMultipleFolders(RunState& state, RunSeams& seams) {
@@ -135,7 +135,7 @@ void Complete(RunState& state, RunSeams& seams) {
 
 }  // namespace
 
-void StartConversion_Click(RunState& state, RunSeams& seams) {
+void StartConversionClick(RunState& state, RunSeams& seams) {
     if (state.RunInProgress) return;
     const RunInProgressMark mark(state);
 

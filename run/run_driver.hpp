@@ -9,6 +9,6 @@
 namespace ferrowick {
 
 // A call made while a run is in progress returns at once and changes nothing.
-void StartConversion_Click(RunState& state, RunSeams& seams);
+void StartConversionClick(RunState& state, RunSeams& seams);
 
 }  // namespace ferrowick

@@ -8,7 +8,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev fonts-dejavu-core fonts-dejavu-extra
   xvfb openbox xdotool x11-utils imagemagick
-  clang libclang-rt-14-dev clang-format
+  clang libclang-rt-14-dev clang-format clang-tidy clang-tools-14
   pff-tools pst-utils python3-pypff python3-olefile libolecf-utils
   desktop-file-utils scdoc man-db groff-base dpkg-dev lintian
 )

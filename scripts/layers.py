@@ -21,9 +21,10 @@ OUTSIDE = "*"  # may include any layer: programs that drive the product from out
 
 # layer: (what it is, the layers its files may include)
 LAYERS = {
+    "bytes": ("little-endian integers in byte buffers, for both file formats", []),
     "fs": ("the file system: listings, names, attributes, text", []),
-    "pst": ("the .pst format: ndb/, ltp/, messaging/, check/", []),
-    "msg": ("compound files and the .msg format", []),
+    "pst": ("the .pst format: ndb/, ltp/, messaging/, check/", ["bytes"]),
+    "msg": ("compound files and the .msg format", ["bytes"]),
     "seams": ("what a run is made of and talks through: the store service, status board, prompts, "
               "clock and yielder seams, the run's settings, state and report", ["fs"]),
     "engine": ("the conversion: folders and messages into the store service", ["seams", "fs"]),
@@ -34,7 +35,7 @@ LAYERS = {
     "app": ("the program: the wizard or the command line", ["cli", "ui", "store"]),
     "tests": ("tests", [OUTSIDE]),
     "bench": ("benchmarks", [OUTSIDE]),
-    "fuzz": ("fuzzing targets of the two readers", ["pst", "msg", "fs"]),
+    "fuzz": ("fuzzing targets of the two readers", ["pst", "msg", "bytes", "fs"]),
     "docs": ("the manual page and the program that renders the screenshots", [OUTSIDE]),
 }
 

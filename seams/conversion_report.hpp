@@ -14,8 +14,8 @@ namespace ferrowick {
 enum class NotConvertedKind { File, Folder };
 
 struct NotConvertedFile {
-    NotConvertedFile(std::u16string path_, std::u16string reason_, NotConvertedKind kind_ = NotConvertedKind::File)
-        : path(std::move(path_)), reason(std::move(reason_)), kind(kind_) {}
+    NotConvertedFile(std::u16string path, std::u16string reason, NotConvertedKind kind = NotConvertedKind::File)
+        : path(std::move(path)), reason(std::move(reason)), kind(kind) {}
 
     std::u16string path;
     std::u16string reason;

@@ -2,7 +2,7 @@
 
 #include <QCloseEvent>
 
-#include "engine/path_names.hpp"
+#include "fs/path_names.hpp"
 
 #include "ui/decorations.hpp"
 #include "ui/exit_confirmation.hpp"
@@ -84,9 +84,9 @@ FrmMigateAll::FrmMigateAll(Wizard& wizard, QWidget* owner)
     CmdLocate = MakeButton(this, "CmdLocate", QStringLiteral("&Open Folder"), WizardFont(Face::Verdana, 9),
                            TwipsRect(4200, 3240, 1575, 390));
 
-    connect(CmdSkip, &QPushButton::clicked, this, [this] { CmdSkip_Click(); });
-    connect(CmdStopMigration, &QPushButton::clicked, this, [this] { CmdStopMigration_Click(); });
-    connect(CmdLocate, &QPushButton::clicked, this, [this] { CmdLocate_Click(); });
+    connect(CmdSkip, &QPushButton::clicked, this, [this] { CmdSkipClick(); });
+    connect(CmdStopMigration, &QPushButton::clicked, this, [this] { CmdStopMigrationClick(); });
+    connect(CmdLocate, &QPushButton::clicked, this, [this] { CmdLocateClick(); });
 }
 
 void FrmMigateAll::ShowOwnedBy(QWidget* owner) {
@@ -96,7 +96,7 @@ void FrmMigateAll::ShowOwnedBy(QWidget* owner) {
         if (wasVisible) show();
     }
     if (!loaded_) {
-        Form_Load();
+        FormLoad();
         CentreOn(*this, owner);
     }
     show();
@@ -105,7 +105,7 @@ void FrmMigateAll::ShowOwnedBy(QWidget* owner) {
 }
 
 // A fresh load: the design-time state, then the board's reset.
-void FrmMigateAll::Form_Load() {
+void FrmMigateAll::FormLoad() {
     loaded_ = true;
     setWindowTitle(QStringLiteral("Conversion Status"));
     ProgressBar1->setRange(0, 100);
@@ -122,17 +122,17 @@ void FrmMigateAll::Form_Load() {
     CmdSkip->setEnabled(false);
 }
 
-void FrmMigateAll::CmdSkip_Click() { wizard_.State().Flags.SkipRequested = true; }
+void FrmMigateAll::CmdSkipClick() { wizard_.State().Flags.SkipRequested = true; }
 
-void FrmMigateAll::CmdStopMigration_Click() {
+void FrmMigateAll::CmdStopMigrationClick() {
     if (wizard_.State().Flags.SkipRequested) close();  // asks first, like any close
     wizard_.State().Flags.StopRequested = true;
 }
 
-void FrmMigateAll::CmdLocate_Click() {
+void FrmMigateAll::CmdLocateClick() {
     std::u16string target;
     if (wizard_.Selection().OptSingle()) {
-        target = ParentFolderOf(wizard_.State().OutputPstPath);
+        target = fs::ParentFolderOf(wizard_.State().OutputPstPath);
     } else {
         target = wizard_.Selection().OutputFolder();
     }

@@ -35,10 +35,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
-    void CmdSkip_Click();
-    void CmdStopMigration_Click();
-    void CmdLocate_Click();
+    void FormLoad();
+    void CmdSkipClick();
+    void CmdStopMigrationClick();
+    void CmdLocateClick();
 
     Wizard& wizard_;
     bool loaded_ = false;

@@ -85,26 +85,26 @@ FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedW
     cmdBack = MakeButton(this, "cmdBack", QStringLiteral("< Bac&k"), TwipsRect(7080, 5760, 1335, 390));
     CmdNext = MakeButton(this, "CmdNext", QStringLiteral("&Next >"), TwipsRect(8640, 5760, 1695, 390));
 
-    connect(CmdAddFolder, &QPushButton::clicked, this, [this] { CmdAddFolder_Click(); });
+    connect(CmdAddFolder, &QPushButton::clicked, this, [this] { CmdAddFolderClick(); });
     // Like the original control, the handler runs whenever the state changes, also from code.
-    connect(chkSelectAll, &QCheckBox::stateChanged, this, [this] { chkSelectAll_Click(); });
-    connect(cmdChange, &QPushButton::clicked, this, [this] { cmdChange_Click(); });
+    connect(chkSelectAll, &QCheckBox::stateChanged, this, [this] { ChkSelectAllClick(); });
+    connect(cmdChange, &QPushButton::clicked, this, [this] { CmdChangeClick(); });
     connect(cmdBack, &QPushButton::clicked, this, [this] { wizard_.ShowStart(); hide(); });
     MakeDefaultButton(*this, *CmdNext);
-    connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNext_Click(); });
-    connect(lblSelectRootFolder, &LinkLabel::clicked, this,
+    connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNextClick(); });
+    connect(lblSelectRootFolder, &LinkLabel::Clicked, this,
             [] { OpenLink(HelpAddress("/h/ferrowick/#select-root-folder")); });
 
-    Form_Load();
+    FormLoad();
 }
 
-void FrmMultiple::Form_Load() {
+void FrmMultiple::FormLoad() {
     txtOutputFolder->setText(Q(SpecialFolderPath()));
     chkSelectAll->setChecked(false);
     chkSelectAll->setEnabled(false);
 }
 
-void FrmMultiple::CmdAddFolder_Click() {
+void FrmMultiple::CmdAddFolderClick() {
     const std::u16string chosen = BrowseForFolder(this, u"Choose Source Folder...", lastRoot_);
     if (chosen.empty()) return;
     std::u16string root = chosen;
@@ -145,7 +145,7 @@ void FrmMultiple::AltLVBackground(QTreeWidget& list, QColor first, QColor second
     }
 }
 
-void FrmMultiple::chkSelectAll_Click() {
+void FrmMultiple::ChkSelectAllClick() {
     const bool ticking = chkSelectAll->isChecked();
     for (int i = 0; i < lv->topLevelItemCount(); ++i) {
         QApplication::processEvents();
@@ -154,12 +154,12 @@ void FrmMultiple::chkSelectAll_Click() {
     }
 }
 
-void FrmMultiple::cmdChange_Click() {
+void FrmMultiple::CmdChangeClick() {
     const std::u16string chosen = BrowseForFolder(this, u"Choose Output Folder...", txtOutputFolder->text());
     if (!chosen.empty()) txtOutputFolder->setText(Q(chosen));
 }
 
-void FrmMultiple::CmdNext_Click() {
+void FrmMultiple::CmdNextClick() {
     if (wizard_.RunInProgress()) return;  // one run at a time
     bool anyTicked = false;
     for (int i = 0; i < lv->topLevelItemCount() && !anyTicked; ++i) {

@@ -45,11 +45,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
-    void CmdAddFolder_Click();
-    void chkSelectAll_Click();
-    void cmdChange_Click();
-    void CmdNext_Click();
+    void FormLoad();
+    void CmdAddFolderClick();
+    void ChkSelectAllClick();
+    void CmdChangeClick();
+    void CmdNextClick();
     void SetRowsCheckable(bool checkable);
 
     Wizard& wizard_;

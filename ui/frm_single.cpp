@@ -50,9 +50,9 @@ FrmSingle::FrmSingle(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedWindo
 
     MakeDefaultButton(*this, *CmdNext);
 
-    connect(CmdAddFolder, &QPushButton::clicked, this, [this] { CmdAddFolder_Click(); });
-    connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNext_Click(); });
-    connect(lblSingleMailbox, &LinkLabel::clicked, this,
+    connect(CmdAddFolder, &QPushButton::clicked, this, [this] { CmdAddFolderClick(); });
+    connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNextClick(); });
+    connect(lblSingleMailbox, &LinkLabel::Clicked, this,
             [] { OpenLink(HelpAddress("/h/ferrowick/#select-folder")); });
 }
 
@@ -63,7 +63,7 @@ void FrmSingle::Load() {
     CmdNext->setEnabled(false);
 }
 
-void FrmSingle::CmdAddFolder_Click() {
+void FrmSingle::CmdAddFolderClick() {
     const std::u16string path = BrowseForFolder(this, u"Choose Source Folder...", txtSourceMailbox->text());
     if (path.empty()) return;  // cancelled: keep the previous choice
     picked_ = true;
@@ -71,7 +71,7 @@ void FrmSingle::CmdAddFolder_Click() {
     txtSourceMailbox->setText(Q(path));
 }
 
-void FrmSingle::CmdNext_Click() {
+void FrmSingle::CmdNextClick() {
     if (wizard_.RunInProgress()) return;  // one run at a time
     if (txtSourceMailbox->text().isEmpty()) return;
     wizard_.RunFrom(*this);

@@ -31,8 +31,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void CmdAddFolder_Click();
-    void CmdNext_Click();
+    void CmdAddFolderClick();
+    void CmdNextClick();
 
     Wizard& wizard_;
     bool loaded_ = true;

@@ -83,28 +83,28 @@ FrmStart::FrmStart(Wizard& wizard) : QWidget(nullptr, WizardWindowFlags()), wiza
     CmdNext->setFont(WizardFont(Face::Verdana, 9));
     CmdNext->setGeometry(TwipsRect(7320, 6600, 1695, 390));
 
-    connect(OptSingle, &QRadioButton::toggled, this, [this](bool on) { if (on) OptSingle_Click(); });
-    connect(OptMultiple, &QRadioButton::toggled, this, [this](bool on) { if (on) OptMultiple_Click(); });
+    connect(OptSingle, &QRadioButton::toggled, this, [this](bool on) { if (on) OptSingleClick(); });
+    connect(OptMultiple, &QRadioButton::toggled, this, [this](bool on) { if (on) OptMultipleClick(); });
     MakeDefaultButton(*this, *CmdNext);
-    connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNext_Click(); });
+    connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNextClick(); });
     connect(CmdHelp, &QPushButton::clicked, this, [] { OpenLink(HelpAddress("/ferrowick/")); });
-    connect(lblSingleHelp, &LinkLabel::clicked, this,
+    connect(lblSingleHelp, &LinkLabel::Clicked, this,
             [] { OpenLink(HelpAddress("/h/ferrowick/#single-folder")); });
-    connect(lblMultipleHelp, &LinkLabel::clicked, this,
+    connect(lblMultipleHelp, &LinkLabel::Clicked, this,
             [] { OpenLink(HelpAddress("/h/ferrowick/#multiple-folders")); });
 }
 
-void FrmStart::OptSingle_Click() {
+void FrmStart::OptSingleClick() {
     OptSingle->setFont(WizardFont(Face::Verdana, 11.25, true));
     OptMultiple->setFont(WizardFont(Face::Verdana, 11.25, false));
 }
 
-void FrmStart::OptMultiple_Click() {
+void FrmStart::OptMultipleClick() {
     OptMultiple->setFont(WizardFont(Face::Verdana, 11.25, true));
     OptSingle->setFont(WizardFont(Face::Verdana, 11.25, false));
 }
 
-void FrmStart::CmdNext_Click() {
+void FrmStart::CmdNextClick() {
     if (OptSingle->isChecked())
         wizard_.ShowSingle();
     else

@@ -29,9 +29,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void OptSingle_Click();
-    void OptMultiple_Click();
-    void CmdNext_Click();
+    void OptSingleClick();
+    void OptMultipleClick();
+    void CmdNextClick();
 
     Wizard& wizard_;
 };

@@ -21,7 +21,7 @@ LinkLabel::LinkLabel(const QString& text, const QString& toolTip, QWidget* paren
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Clicked();
     QLabel::mouseReleaseEvent(event);
 }
 
@@ -30,7 +30,7 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
     if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
         if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
             event->accept();
-            emit clicked();
+            emit Clicked();
             return;
         }
     }

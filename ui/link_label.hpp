@@ -11,7 +11,7 @@ public:
     LinkLabel(const QString& text, const QString& toolTip, QWidget* parent);
 
 signals:
-    void clicked();
+    void Clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -5,7 +5,7 @@
 namespace ferrowick::ui {
 
 std::function<void(RunState&, RunSeams&)> RunDriver() {
-    return [](RunState& state, RunSeams& seams) { StartConversion_Click(state, seams); };
+    return [](RunState& state, RunSeams& seams) { StartConversionClick(state, seams); };
 }
 
 }  // namespace ferrowick::ui

@@ -52,7 +52,7 @@ double Headless(const QString& source, const QString& pst) {
     RunState state;
     RunSeams seams{board, yielder, prompts, selection, store, clock};
     const auto start = Steady::now();
-    StartConversion_Click(state, seams);
+    StartConversionClick(state, seams);
     const double took = Seconds(start);
     if (store.stores.empty() || store.Store().SavedCount() != kFolders * kFilesPerFolder)
         std::fprintf(stderr, "headless run converted the wrong count\n");

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/cfb_error.hpp"
-#include "msg/cfb/little_endian.hpp"
 
 namespace ferrowick::msg::cfb {
 
@@ -32,8 +32,8 @@ std::vector<SectorId> ReadFatSectorLocations(const SectorFile& file) {
         seen[difat.value] = true;
         const std::vector<std::uint8_t> bytes = file.ReadSector(difat);
         for (std::uint32_t i = 0; i < perSector && locations.size() < h.fatSectorCount; ++i)
-            take(SectorId{LoadU32(&bytes[4 * i])});
-        difat = SectorId{LoadU32(&bytes[4 * perSector])};
+            take(SectorId{le::LoadU32(&bytes[4 * i])});
+        difat = SectorId{le::LoadU32(&bytes[4 * perSector])};
     }
     return locations;
 }

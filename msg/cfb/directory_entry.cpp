@@ -4,18 +4,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/cfb_error.hpp"
 #include "msg/cfb/entry_name.hpp"
-#include "msg/cfb/little_endian.hpp"
 
 namespace ferrowick::msg::cfb {
 
 DirectoryEntry DirectoryEntry::Parse(std::span<const std::uint8_t> b, std::uint16_t majorVersion) {
     if (b.size() < kSize) throw CfbError(ErrorKind::CorruptStructure, "directory entry shorter than 128 bytes");
     DirectoryEntry e;
-    const std::size_t nameBytes = std::min<std::size_t>(LoadU16(&b[0x40]), 64);
+    const std::size_t nameBytes = std::min<std::size_t>(le::LoadU16(&b[0x40]), 64);
     for (std::size_t i = 0; i + 1 < nameBytes; i += 2) {
-        const char16_t c = LoadU16(&b[i]);
+        const char16_t c = le::LoadU16(&b[i]);
         if (c == 0) break;
         e.name.push_back(c);
     }
@@ -23,15 +23,15 @@ DirectoryEntry DirectoryEntry::Parse(std::span<const std::uint8_t> b, std::uint1
     e.knownType = type == 0 || type == 1 || type == 2 || type == 5;
     e.type = e.knownType ? static_cast<ObjectType>(type) : ObjectType::Unallocated;
     e.color = b[0x43] == 0 ? NodeColor::Red : NodeColor::Black;
-    e.left = DirectoryEntryId{LoadU32(&b[0x44])};
-    e.right = DirectoryEntryId{LoadU32(&b[0x48])};
-    e.child = DirectoryEntryId{LoadU32(&b[0x4C])};
+    e.left = DirectoryEntryId{le::LoadU32(&b[0x44])};
+    e.right = DirectoryEntryId{le::LoadU32(&b[0x48])};
+    e.child = DirectoryEntryId{le::LoadU32(&b[0x4C])};
     std::memcpy(e.clsid.data(), &b[0x50], 16);
-    e.stateBits = LoadU32(&b[0x60]);
-    e.creationTime = LoadU64(&b[0x64]);
-    e.modifiedTime = LoadU64(&b[0x6C]);
-    e.startSector = SectorId{LoadU32(&b[0x74])};
-    e.size = majorVersion == 3 ? LoadU32(&b[0x78]) : LoadU64(&b[0x78]);
+    e.stateBits = le::LoadU32(&b[0x60]);
+    e.creationTime = le::LoadU64(&b[0x64]);
+    e.modifiedTime = le::LoadU64(&b[0x6C]);
+    e.startSector = SectorId{le::LoadU32(&b[0x74])};
+    e.size = majorVersion == 3 ? le::LoadU32(&b[0x78]) : le::LoadU64(&b[0x78]);
     return e;
 }
 
@@ -39,19 +39,19 @@ void DirectoryEntry::SerializeTo(std::span<std::uint8_t> b) const {
     if (b.size() < kSize) throw CfbError(ErrorKind::InvalidArgument, "directory entry buffer shorter than 128 bytes");
     if (name.size() > kMaxEntryNameLength) throw CfbError(ErrorKind::InvalidArgument, "directory entry name longer than 31 characters");
     std::fill(b.begin(), b.begin() + kSize, 0);
-    for (std::size_t i = 0; i < name.size(); ++i) StoreU16(&b[2 * i], name[i]);
-    StoreU16(&b[0x40], static_cast<std::uint16_t>(type == ObjectType::Unallocated ? 0 : 2 * (name.size() + 1)));
+    for (std::size_t i = 0; i < name.size(); ++i) le::StoreU16(&b[2 * i], name[i]);
+    le::StoreU16(&b[0x40], static_cast<std::uint16_t>(type == ObjectType::Unallocated ? 0 : 2 * (name.size() + 1)));
     b[0x42] = static_cast<std::uint8_t>(type);
     b[0x43] = static_cast<std::uint8_t>(color);
-    StoreU32(&b[0x44], left.value);
-    StoreU32(&b[0x48], right.value);
-    StoreU32(&b[0x4C], child.value);
+    le::StoreU32(&b[0x44], left.value);
+    le::StoreU32(&b[0x48], right.value);
+    le::StoreU32(&b[0x4C], child.value);
     std::memcpy(&b[0x50], clsid.data(), 16);
-    StoreU32(&b[0x60], stateBits);
-    StoreU64(&b[0x64], creationTime);
-    StoreU64(&b[0x6C], modifiedTime);
-    StoreU32(&b[0x74], startSector.value);
-    StoreU64(&b[0x78], size);
+    le::StoreU32(&b[0x60], stateBits);
+    le::StoreU64(&b[0x64], creationTime);
+    le::StoreU64(&b[0x6C], modifiedTime);
+    le::StoreU32(&b[0x74], startSector.value);
+    le::StoreU64(&b[0x78], size);
 }
 
 }  // namespace ferrowick::msg::cfb

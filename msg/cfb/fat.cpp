@@ -1,8 +1,8 @@
 // [MS-CFB 2.3] Compound File FAT Sectors.
 #include "msg/cfb/fat.hpp"
 
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/difat.hpp"
-#include "msg/cfb/little_endian.hpp"
 
 namespace ferrowick::msg::cfb {
 
@@ -13,7 +13,7 @@ AllocationTable ReadFat(const SectorFile& file) {
     next.reserve(fatSectors.size() * perSector);
     for (SectorId sector : fatSectors) {
         const std::vector<std::uint8_t> bytes = file.ReadSector(sector);
-        for (std::uint32_t i = 0; i < perSector; ++i) next.push_back(SectorId{LoadU32(&bytes[4 * i])});
+        for (std::uint32_t i = 0; i < perSector; ++i) next.push_back(SectorId{le::LoadU32(&bytes[4 * i])});
     }
     return AllocationTable(std::move(next));
 }

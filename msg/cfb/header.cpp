@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/cfb_error.hpp"
-#include "msg/cfb/little_endian.hpp"
 
 namespace ferrowick::msg::cfb {
 namespace {
@@ -20,45 +20,45 @@ Header Header::Parse(std::span<const std::uint8_t> b) {
     if (b.size() < kSize) throw CfbError(ErrorKind::CorruptStructure, "file shorter than the 512-byte header");
     if (std::memcmp(b.data(), kSignature, 8) != 0) throw CfbError(ErrorKind::UnsupportedFormat, "not a compound file (bad signature)");
     Header h;
-    h.minorVersion = LoadU16(&b[0x18]);
-    h.majorVersion = LoadU16(&b[0x1A]);
-    if (LoadU16(&b[0x1C]) != kByteOrderMark) throw CfbError(ErrorKind::CorruptStructure, "bad byte-order mark in the header");
-    h.sectorShift = LoadU16(&b[0x1E]);
+    h.minorVersion = le::LoadU16(&b[0x18]);
+    h.majorVersion = le::LoadU16(&b[0x1A]);
+    if (le::LoadU16(&b[0x1C]) != kByteOrderMark) throw CfbError(ErrorKind::CorruptStructure, "bad byte-order mark in the header");
+    h.sectorShift = le::LoadU16(&b[0x1E]);
     if (!((h.majorVersion == 3 && h.sectorShift == 9) || (h.majorVersion == 4 && h.sectorShift == 12)))
         throw CfbError(ErrorKind::UnsupportedFormat, "unsupported version " + std::to_string(h.majorVersion) + " with sector shift " +
                        std::to_string(h.sectorShift));
-    if (LoadU16(&b[0x20]) != kMiniSectorShift) throw CfbError(ErrorKind::CorruptStructure, "mini sector shift is not 6");
-    h.directorySectorCount = LoadU32(&b[0x28]);
-    h.fatSectorCount = LoadU32(&b[0x2C]);
-    h.firstDirectorySector = SectorId{LoadU32(&b[0x30])};
-    h.transactionSignature = LoadU32(&b[0x34]);
-    if (LoadU32(&b[0x38]) != kMiniStreamCutoff) throw CfbError(ErrorKind::CorruptStructure, "mini stream cutoff is not 4096");
-    h.firstMiniFatSector = SectorId{LoadU32(&b[0x3C])};
-    h.miniFatSectorCount = LoadU32(&b[0x40]);
-    h.firstDifatSector = SectorId{LoadU32(&b[0x44])};
-    h.difatSectorCount = LoadU32(&b[0x48]);
-    for (std::size_t i = 0; i < kDifatEntries; ++i) h.difat[i] = SectorId{LoadU32(&b[0x4C + 4 * i])};
+    if (le::LoadU16(&b[0x20]) != kMiniSectorShift) throw CfbError(ErrorKind::CorruptStructure, "mini sector shift is not 6");
+    h.directorySectorCount = le::LoadU32(&b[0x28]);
+    h.fatSectorCount = le::LoadU32(&b[0x2C]);
+    h.firstDirectorySector = SectorId{le::LoadU32(&b[0x30])};
+    h.transactionSignature = le::LoadU32(&b[0x34]);
+    if (le::LoadU32(&b[0x38]) != kMiniStreamCutoff) throw CfbError(ErrorKind::CorruptStructure, "mini stream cutoff is not 4096");
+    h.firstMiniFatSector = SectorId{le::LoadU32(&b[0x3C])};
+    h.miniFatSectorCount = le::LoadU32(&b[0x40]);
+    h.firstDifatSector = SectorId{le::LoadU32(&b[0x44])};
+    h.difatSectorCount = le::LoadU32(&b[0x48]);
+    for (std::size_t i = 0; i < kDifatEntries; ++i) h.difat[i] = SectorId{le::LoadU32(&b[0x4C + 4 * i])};
     return h;
 }
 
 std::vector<std::uint8_t> Header::Serialize() const {
     std::vector<std::uint8_t> b(kSize, 0);
     std::memcpy(b.data(), kSignature, 8);
-    StoreU16(&b[0x18], minorVersion);
-    StoreU16(&b[0x1A], majorVersion);
-    StoreU16(&b[0x1C], kByteOrderMark);
-    StoreU16(&b[0x1E], sectorShift);
-    StoreU16(&b[0x20], kMiniSectorShift);
-    StoreU32(&b[0x28], directorySectorCount);
-    StoreU32(&b[0x2C], fatSectorCount);
-    StoreU32(&b[0x30], firstDirectorySector.value);
-    StoreU32(&b[0x34], transactionSignature);
-    StoreU32(&b[0x38], kMiniStreamCutoff);
-    StoreU32(&b[0x3C], firstMiniFatSector.value);
-    StoreU32(&b[0x40], miniFatSectorCount);
-    StoreU32(&b[0x44], firstDifatSector.value);
-    StoreU32(&b[0x48], difatSectorCount);
-    for (std::size_t i = 0; i < kDifatEntries; ++i) StoreU32(&b[0x4C + 4 * i], difat[i].value);
+    le::StoreU16(&b[0x18], minorVersion);
+    le::StoreU16(&b[0x1A], majorVersion);
+    le::StoreU16(&b[0x1C], kByteOrderMark);
+    le::StoreU16(&b[0x1E], sectorShift);
+    le::StoreU16(&b[0x20], kMiniSectorShift);
+    le::StoreU32(&b[0x28], directorySectorCount);
+    le::StoreU32(&b[0x2C], fatSectorCount);
+    le::StoreU32(&b[0x30], firstDirectorySector.value);
+    le::StoreU32(&b[0x34], transactionSignature);
+    le::StoreU32(&b[0x38], kMiniStreamCutoff);
+    le::StoreU32(&b[0x3C], firstMiniFatSector.value);
+    le::StoreU32(&b[0x40], miniFatSectorCount);
+    le::StoreU32(&b[0x44], firstDifatSector.value);
+    le::StoreU32(&b[0x48], difatSectorCount);
+    for (std::size_t i = 0; i < kDifatEntries; ++i) le::StoreU32(&b[0x4C + 4 * i], difat[i].value);
     return b;
 }
 

@@ -1,7 +1,7 @@
 // [MS-CFB 2.4] Compound File Mini FAT Sectors.
 #include "msg/cfb/mini_fat.hpp"
 
-#include "msg/cfb/little_endian.hpp"
+#include "bytes/little_endian.hpp"
 
 namespace ferrowick::msg::cfb {
 
@@ -14,7 +14,7 @@ AllocationTable ReadMiniFat(const SectorFile& file, const AllocationTable& fat) 
     next.reserve(chain.size() * perSector);
     for (SectorId sector : chain) {
         const std::vector<std::uint8_t> bytes = file.ReadSector(sector);
-        for (std::uint32_t i = 0; i < perSector; ++i) next.push_back(SectorId{LoadU32(&bytes[4 * i])});
+        for (std::uint32_t i = 0; i < perSector; ++i) next.push_back(SectorId{le::LoadU32(&bytes[4 * i])});
     }
     return AllocationTable(std::move(next));
 }

@@ -7,12 +7,12 @@
 #include <cstring>
 #include <fstream>
 
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/cfb_error.hpp"
 #include "msg/cfb/difat.hpp"
 #include "msg/cfb/directory_entry.hpp"
 #include "msg/cfb/entry_name.hpp"
 #include "msg/cfb/header.hpp"
-#include "msg/cfb/little_endian.hpp"
 
 namespace ferrowick::msg::cfb {
 namespace {
@@ -168,14 +168,14 @@ std::vector<std::uint8_t> CompoundFileWriter::Finish() const {
     out.resize(static_cast<std::size_t>(totalSectors + 1) * kSectorSize, 0);
     auto sectorAt = [&](std::uint32_t sector) { return out.data() + static_cast<std::size_t>(sector + 1) * kSectorSize; };
 
-    for (std::size_t k = 0; k < fat.size(); ++k) StoreU32(sectorAt(0) + 4 * k, fat[k].value);
+    for (std::size_t k = 0; k < fat.size(); ++k) le::StoreU32(sectorAt(0) + 4 * k, fat[k].value);
     for (std::uint32_t d = 0; d < difatSectors; ++d) {
         std::uint8_t* p = sectorAt(firstDifat + d);
         for (std::uint32_t k = 0; k < kEntriesPerSector - 1; ++k) {
             const std::uint64_t fatIndex = Header::kDifatEntries + static_cast<std::uint64_t>(d) * (kEntriesPerSector - 1) + k;
-            StoreU32(p + 4 * k, fatIndex < fatSectors ? static_cast<std::uint32_t>(fatIndex) : SectorId::kFree);
+            le::StoreU32(p + 4 * k, fatIndex < fatSectors ? static_cast<std::uint32_t>(fatIndex) : SectorId::kFree);
         }
-        StoreU32(p + 4 * (kEntriesPerSector - 1), d + 1 < difatSectors ? firstDifat + d + 1 : SectorId::kEndOfChain);
+        le::StoreU32(p + 4 * (kEntriesPerSector - 1), d + 1 < difatSectors ? firstDifat + d + 1 : SectorId::kEndOfChain);
     }
     const std::size_t perDirectorySector = kSectorSize / DirectoryEntry::kSize;
     for (std::uint32_t s = 0; s < directorySectors; ++s) {
@@ -191,7 +191,7 @@ std::vector<std::uint8_t> CompoundFileWriter::Finish() const {
     if (miniFatSectors) {
         std::uint8_t* p = sectorAt(miniFatStart.value);
         const std::size_t slots = static_cast<std::size_t>(miniFatSectors) * kEntriesPerSector;
-        for (std::size_t k = 0; k < slots; ++k) StoreU32(p + 4 * k, k < miniFat.size() ? miniFat[k].value : SectorId::kFree);
+        for (std::size_t k = 0; k < slots; ++k) le::StoreU32(p + 4 * k, k < miniFat.size() ? miniFat[k].value : SectorId::kFree);
     }
     if (miniStreamSectors) std::memcpy(sectorAt(miniStreamStart.value), miniStream.data(), miniStream.size());
     for (std::uint32_t i : bigStreams)

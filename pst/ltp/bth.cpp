@@ -34,7 +34,7 @@ BthHeader BthHeader::Parse(le::ByteView bytes) {
     h.key_size = bytes[1];
     h.data_size = bytes[2];
     h.index_levels = bytes[3];
-    h.root = HeapId(le::U32(bytes.data() + 4));
+    h.root = HeapId(le::LoadU32(bytes.data() + 4));
     if (h.key_size != 2 && h.key_size != 4 && h.key_size != 8 && h.key_size != 16)
         throw PstError(ErrorKind::CorruptStructure, "BTH: key size " + std::to_string(h.key_size) + " is not 2, 4, 8 or 16");
     if (h.data_size == 0 || h.data_size > 32)
@@ -51,7 +51,7 @@ le::Bytes BthHeader::Serialize() const {
     out[1] = key_size;
     out[2] = data_size;
     out[3] = index_levels;
-    le::Put32(out.data() + 4, root.value);
+    le::StoreU32(out.data() + 4, root.value);
     return out;
 }
 
@@ -90,7 +90,7 @@ void BthReader::Walk(const HeapReader& heap, HeapId hid, unsigned level, const s
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* k = node.data() + i * entry;
         const std::uint8_t* next = i + 1 < count ? node.data() + (i + 1) * entry : high;
-        Walk(heap, HeapId(le::U32(k + key)), level - 1, k, next, seen);
+        Walk(heap, HeapId(le::LoadU32(k + key)), level - 1, k, next, seen);
     }
 }
 
@@ -140,7 +140,7 @@ HeapId WriteBth(HeapWriter& heap, std::uint8_t key_size, std::uint8_t data_size,
             node.reserve((end - at) * (key_size + 4u));
             for (std::size_t i = at; i < end; ++i) {
                 node.insert(node.end(), level[i].first.begin(), level[i].first.end());
-                le::Append32(node, level[i].second.value);
+                le::AppendU32(node, level[i].second.value);
             }
             upper.emplace_back(level[at].first, heap.Allocate(std::move(node)));
         }

@@ -2,6 +2,7 @@
 #include "pst/ltp/heap.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "pst/pst_error.hpp"
@@ -39,11 +40,11 @@ HeapReader::HeapReader(const NodeData& node) {
         Block block;
         block.data = piece.data();
         block.size = piece.size();
-        const std::size_t ib_hnpm = le::U16(piece.data());
+        const std::size_t ib_hnpm = le::LoadU16(piece.data());
         if (b == 0) {
             if (piece[2] != kHeapSignature) Fail(b, "signature is not 0xEC (not a heap-on-node)");
             client_signature_ = piece[3];
-            user_root_ = HeapId(le::U32(piece.data() + 4));
+            user_root_ = HeapId(le::LoadU32(piece.data() + 4));
             for (std::size_t i = 0; i < 4; ++i) {
                 fill_levels_.push_back(piece[8 + i] & 0x0F);
                 fill_levels_.push_back(piece[8 + i] >> 4);
@@ -57,14 +58,14 @@ HeapReader::HeapReader(const NodeData& node) {
         }
         if (ib_hnpm < header || ib_hnpm + 4 > piece.size())
             Fail(b, "page map offset " + std::to_string(ib_hnpm) + " outside the block of " + std::to_string(piece.size()) + " bytes");
-        const std::size_t alloc_count = le::U16(piece.data() + ib_hnpm);
-        block.free_count = le::U16(piece.data() + ib_hnpm + 2);
+        const std::size_t alloc_count = le::LoadU16(piece.data() + ib_hnpm);
+        block.free_count = le::LoadU16(piece.data() + ib_hnpm + 2);
         if (ib_hnpm + PageMapSize(alloc_count) > piece.size())
             Fail(b, "page map of " + std::to_string(alloc_count) + " allocations runs past the block's end");
         if (alloc_count > kMaxItemsPerHeapBlock) Fail(b, std::to_string(alloc_count) + " allocations, more than a HID can name");
         if (block.free_count > alloc_count) Fail(b, "cFree " + std::to_string(block.free_count) + " exceeds cAlloc " + std::to_string(alloc_count));
         block.offsets.resize(alloc_count + 1);
-        for (std::size_t i = 0; i <= alloc_count; ++i) block.offsets[i] = le::U16(piece.data() + ib_hnpm + 4 + 2 * i);
+        for (std::size_t i = 0; i <= alloc_count; ++i) block.offsets[i] = le::LoadU16(piece.data() + ib_hnpm + 4 + 2 * i);
         if (block.offsets[0] < header) Fail(b, "first allocation at " + std::to_string(block.offsets[0]) + " overlaps the block header");
         for (std::size_t i = 0; i < alloc_count; ++i)
             if (block.offsets[i + 1] < block.offsets[i])
@@ -216,27 +217,27 @@ std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
         const std::size_t ib_hnpm = AlignTwo(header + block.item_bytes);
         auto& out = pieces[b];
         out.assign(ib_hnpm + PageMapSize(block.items.size()), 0);
-        le::Put16(out.data(), static_cast<std::uint16_t>(ib_hnpm));
+        le::StoreU16(out.data(), static_cast<std::uint16_t>(ib_hnpm));
         switch (HeapBlockKindOf(b)) {
             case HeapBlockKind::First:
                 out[2] = kHeapSignature;
                 out[3] = client_signature_;
-                le::Put32(out.data() + 4, user_root_.value);
+                le::StoreU32(out.data() + 4, user_root_.value);
                 pack_levels(out.data() + 8, 0, 8);
                 break;
             case HeapBlockKind::Bitmap: pack_levels(out.data() + 2, b, 128); break;
             case HeapBlockKind::Page: break;
         }
         std::uint8_t* map = out.data() + ib_hnpm;
-        le::Put16(map, static_cast<std::uint16_t>(block.items.size()));
-        le::Put16(map + 2, static_cast<std::uint16_t>(block.free_slots.size()));
+        le::StoreU16(map, static_cast<std::uint16_t>(block.items.size()));
+        le::StoreU16(map + 2, static_cast<std::uint16_t>(block.free_slots.size()));
         std::size_t offset = header;
         for (std::size_t i = 0; i < block.items.size(); ++i) {
-            le::Put16(map + 4 + 2 * i, static_cast<std::uint16_t>(offset));
+            le::StoreU16(map + 4 + 2 * i, static_cast<std::uint16_t>(offset));
             if (!block.items[i].empty()) std::memcpy(out.data() + offset, block.items[i].data(), block.items[i].size());
             offset += block.items[i].size();
         }
-        le::Put16(map + 4 + 2 * block.items.size(), static_cast<std::uint16_t>(offset));
+        le::StoreU16(map + 4 + 2 * block.items.size(), static_cast<std::uint16_t>(offset));
     }
     return pieces;
 }

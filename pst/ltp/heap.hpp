@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "bytes/little_endian.hpp"
 #include "pst/ltp/heap_id.hpp"
-#include "pst/ltp/little_endian.hpp"
 #include "pst/node_data.hpp"
 
 namespace ferrowick::pst {

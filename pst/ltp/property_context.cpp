@@ -42,9 +42,9 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
         throw PstError(ErrorKind::CorruptStructure, "property context: BTH records are not 2-byte keys with 6-byte data");
     PropertyBag bag;
     for (std::size_t i = 0; i < bth.Count(); ++i) {
-        const std::uint16_t id = le::U16(bth.Key(i).data());
+        const std::uint16_t id = le::LoadU16(bth.Key(i).data());
         const std::uint8_t* data = bth.Data(i).data();
-        const std::uint16_t raw_type = le::U16(data);
+        const std::uint16_t raw_type = le::LoadU16(data);
         if (!IsKnownPropertyType(raw_type)) {
             char text[16];
             std::snprintf(text, sizeof text, "0x%04X", raw_type);
@@ -56,7 +56,7 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
                 bag.Set(id, PropertyValue::Decode(type, le::ByteView(data + 2, FixedSizeOf(type))));
                 continue;
             }
-            const HeapOrNodeId hnid(le::U32(data + 2));
+            const HeapOrNodeId hnid(le::LoadU32(data + 2));
             if (hnid.IsNull() && FixedSizeOf(type) != 0 && !IsMultiValued(type))
                 throw PstError(ErrorKind::CorruptStructure, "no value for a fixed-size type");
             const StoredValue stored = LoadValue(heap, node, hnid);
@@ -76,8 +76,8 @@ NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData>
     records.reserve(bag.Size() * (kKeySize + kDataSize));
     le::Bytes scratch;
     for (const auto& [id, value] : bag) {
-        le::Append16(records, id);
-        le::Append16(records, static_cast<std::uint16_t>(value.Type()));
+        le::AppendU16(records, id);
+        le::AppendU16(records, static_cast<std::uint16_t>(value.Type()));
         if (StoredInlineInPropertyContext(value.Type())) {
             scratch.clear();
             value.EncodeTo(scratch);
@@ -93,7 +93,7 @@ NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData>
             value.EncodeTo(scratch);
             hnid = values.Store(scratch);
         }
-        le::Append32(records, hnid.value);
+        le::AppendU32(records, hnid.value);
     }
     heap.SetUserRoot(WriteBth(heap, kKeySize, kDataSize, records, header));
     NodeData node;

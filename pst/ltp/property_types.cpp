@@ -100,14 +100,14 @@ template <typename T> std::vector<T> LoadArray(le::ByteView b) {
 // Variable-size multi-valued layout: ulCount, rgulDataOffsets[ulCount], then the values.
 std::vector<le::ByteView> SplitMultiple(PropertyType type, le::ByteView b) {
     if (b.size() < 4) BadSize(type, b.size(), "shorter than its count");
-    const std::uint32_t count = le::U32(b.data());
+    const std::uint32_t count = le::LoadU32(b.data());
     if (count > (b.size() - 4) / 4) BadSize(type, b.size(), "count of values exceeds the data");
     std::vector<le::ByteView> out;
     out.reserve(count);
     const std::size_t table_end = 4 + 4 * std::size_t{count};
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::size_t start = le::U32(b.data() + 4 + 4 * i);
-        const std::size_t end = i + 1 < count ? le::U32(b.data() + 8 + 4 * i) : b.size();
+        const std::size_t start = le::LoadU32(b.data() + 4 + 4 * i);
+        const std::size_t end = i + 1 < count ? le::LoadU32(b.data() + 8 + 4 * i) : b.size();
         if (start < table_end || end < start || end > b.size())
             BadSize(type, b.size(), "value offsets out of order or out of bounds");
         out.push_back(b.subspan(start, end - start));
@@ -118,10 +118,10 @@ std::vector<le::ByteView> SplitMultiple(PropertyType type, le::ByteView b) {
 template <typename Item, typename Append>
 void EncodeMultiple(const std::vector<Item>& items, le::Bytes& out, Append append) {
     const std::size_t base = out.size();
-    le::Append32(out, static_cast<std::uint32_t>(items.size()));
+    le::AppendU32(out, static_cast<std::uint32_t>(items.size()));
     out.resize(base + 4 + 4 * items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
-        le::Put32(out.data() + base + 4 + 4 * i, static_cast<std::uint32_t>(out.size() - base));
+        le::StoreU32(out.data() + base + 4 + 4 * i, static_cast<std::uint32_t>(out.size() - base));
         append(items[i]);
     }
 }
@@ -214,7 +214,7 @@ PropertyValue PropertyValue::Decode(PropertyType type, le::ByteView b) {
         }
         case PropertyType::Object:
             if (b.size() != 8) BadSize(type, b.size(), "an object reference holds 8");
-            return {type, ObjectReference{NodeId(le::U32(p)), le::U32(p + 4)}};
+            return {type, ObjectReference{NodeId(le::LoadU32(p)), le::LoadU32(p + 4)}};
         case PropertyType::String: return {type, ToUtf16(type, b)};
         case PropertyType::String8: return {type, std::string(b.begin(), b.end())};
         case PropertyType::Binary:
@@ -278,8 +278,8 @@ void PropertyValue::EncodeTo(Bytes& out) const {
             } else if constexpr (std::is_same_v<T, Guid>) {
                 out.insert(out.end(), v.bytes.begin(), v.bytes.end());
             } else if constexpr (std::is_same_v<T, ObjectReference>) {
-                le::Append32(out, v.node.Value());
-                le::Append32(out, v.size);
+                le::AppendU32(out, v.node.Value());
+                le::AppendU32(out, v.size);
             } else if constexpr (std::is_same_v<T, Bytes> || std::is_same_v<T, std::string> ||
                                  std::is_same_v<T, std::u16string>) {
                 const le::ByteView raw = RawBytes();

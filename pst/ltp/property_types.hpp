@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "pst/ltp/little_endian.hpp"
+#include "bytes/little_endian.hpp"
 #include "pst/ndb/ids.hpp"
 
 namespace ferrowick::pst {

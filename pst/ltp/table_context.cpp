@@ -138,12 +138,12 @@ TableContext TableContext::Read(const NodeData& node) {
 
     TableContext table;
     RowLayout& layout = table.layout_;
-    layout.end_4b = le::U16(info.data() + 2);
-    layout.end_2b = le::U16(info.data() + 4);
-    layout.end_1b = le::U16(info.data() + 6);
-    layout.row_size = le::U16(info.data() + 8);
-    const HeapId row_index_hid(le::U32(info.data() + 10));
-    const HeapOrNodeId rows_hnid(le::U32(info.data() + 14));
+    layout.end_4b = le::LoadU16(info.data() + 2);
+    layout.end_2b = le::LoadU16(info.data() + 4);
+    layout.end_1b = le::LoadU16(info.data() + 6);
+    layout.row_size = le::LoadU16(info.data() + 8);
+    const HeapId row_index_hid(le::LoadU32(info.data() + 10));
+    const HeapOrNodeId rows_hnid(le::LoadU32(info.data() + 14));
     if (!(layout.end_4b <= layout.end_2b && layout.end_2b <= layout.end_1b && layout.end_1b <= layout.row_size))
         Fail("row layout offsets (rgib) out of order");
     if (std::size_t{layout.row_size} - layout.end_1b < BitmapSize(column_count)) Fail("the cell existence bitmap is too small for the columns");
@@ -151,13 +151,13 @@ TableContext TableContext::Read(const NodeData& node) {
 
     for (std::size_t i = 0; i < column_count; ++i) {
         const std::uint8_t* d = info.data() + kTcInfoFixedSize + kColumnDescriptorSize * i;
-        const std::uint32_t raw_tag = le::U32(d);
+        const std::uint32_t raw_tag = le::LoadU32(d);
         if (!IsKnownPropertyType(static_cast<std::uint16_t>(raw_tag))) {
             char text[16];
             std::snprintf(text, sizeof text, "0x%08X", raw_tag);
             Fail(std::string("column ") + text + " has an unknown property type");
         }
-        TableColumn c{PropertyTag::FromValue(raw_tag), le::U16(d + 4), d[6], d[7]};
+        TableColumn c{PropertyTag::FromValue(raw_tag), le::LoadU16(d + 4), d[6], d[7]};
         if (c.size != TableCellSizeOf(c.tag.type))
             Fail("column " + TagText(c.tag) + " has " + std::to_string(c.size) + "-byte cells, its type needs " +
                  std::to_string(TableCellSizeOf(c.tag.type)));
@@ -208,7 +208,7 @@ TableContext TableContext::Read(const NodeData& node) {
     std::vector<std::pair<std::uint32_t, std::uint32_t>> order;  // row index, row ID
     order.reserve(index.Count());
     for (std::size_t i = 0; i < index.Count(); ++i)
-        order.emplace_back(le::U32(index.Data(i).data()), le::U32(index.Key(i).data()));
+        order.emplace_back(le::LoadU32(index.Data(i).data()), le::LoadU32(index.Key(i).data()));
     std::sort(order.begin(), order.end());
     table.rows_.reserve(order.size());
     table.position_.reserve(order.size());
@@ -218,9 +218,9 @@ TableContext TableContext::Read(const NodeData& node) {
         if (row_index >= matrix_rows)
             Fail("row ID " + std::to_string(row_id) + " points at row " + std::to_string(row_index) + " past the row matrix");
         const std::uint8_t* row = blocks[row_index / rows_per_block].data() + (row_index % rows_per_block) * layout.row_size;
-        if (layout.end_4b < 4 || le::U32(row) != row_id)
+        if (layout.end_4b < 4 || le::LoadU32(row) != row_id)
             Fail("row index and row matrix disagree: row " + std::to_string(row_index) + " holds row ID " +
-                 std::to_string(layout.end_4b >= 4 ? le::U32(row) : 0) + ", the index says " + std::to_string(row_id));
+                 std::to_string(layout.end_4b >= 4 ? le::LoadU32(row) : 0) + ", the index says " + std::to_string(row_id));
         const std::uint8_t* bitmap = row + layout.end_1b;
         Cells cells(table.columns_.size());
         for (std::size_t c = 0; c < table.columns_.size(); ++c) {
@@ -231,7 +231,7 @@ TableContext TableContext::Read(const NodeData& node) {
                 if (StoredInlineInTableCell(col.tag.type)) {
                     cells[c] = PropertyValue::Decode(col.tag.type, cell);
                 } else {
-                    const HeapOrNodeId hnid(le::U32(cell.data()));
+                    const HeapOrNodeId hnid(le::LoadU32(cell.data()));
                     if (hnid.IsNull() && FixedSizeOf(col.tag.type) != 0 && !IsMultiValued(col.tag.type))
                         throw PstError(ErrorKind::InvalidArgument, "no value for a fixed-size type");
                     const StoredValue stored = LoadValue(heap, node, hnid);
@@ -261,8 +261,8 @@ NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
     std::sort(by_id.begin(), by_id.end());
     le::Bytes index_records(by_id.size() * 8);
     for (std::size_t i = 0; i < by_id.size(); ++i) {
-        le::Put32(index_records.data() + 8 * i, by_id[i].first);
-        le::Put32(index_records.data() + 8 * i + 4, by_id[i].second);
+        le::StoreU32(index_records.data() + 8 * i, by_id[i].first);
+        le::StoreU32(index_records.data() + 8 * i + 4, by_id[i].second);
     }
     const HeapId row_index = WriteBth(heap, 4, 4, index_records, index_header);
 
@@ -275,7 +275,7 @@ NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
     le::Bytes scratch;
     for (std::size_t r = 0; r < rows_.size(); ++r) {
         std::uint8_t* row = matrix.data() + r * row_size;
-        if (layout_.end_4b >= 4) le::Put32(row, rows_[r].id);
+        if (layout_.end_4b >= 4) le::StoreU32(row, rows_[r].id);
         std::uint8_t* bitmap = row + layout_.end_1b;
         for (std::size_t c = 0; c < columns_.size(); ++c) {
             const auto& cell = rows_[r].cells[c];
@@ -295,7 +295,7 @@ NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
                     cell->EncodeTo(scratch);
                     hnid = values.Store(scratch);
                 }
-                le::Put32(row + col.offset, hnid.value);
+                le::StoreU32(row + col.offset, hnid.value);
             }
         }
     }
@@ -321,21 +321,21 @@ NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
     le::Bytes info(info_size, 0);
     info[0] = kTcInfoSignature;
     info[1] = static_cast<std::uint8_t>(columns_.size());
-    le::Put16(info.data() + 2, layout_.end_4b);
-    le::Put16(info.data() + 4, layout_.end_2b);
-    le::Put16(info.data() + 6, layout_.end_1b);
-    le::Put16(info.data() + 8, layout_.row_size);
-    le::Put32(info.data() + 10, row_index.value);
-    le::Put32(info.data() + 14, rows_hnid.value);
-    le::Put32(info.data() + 18, 0);  // hidIndex: deprecated
+    le::StoreU16(info.data() + 2, layout_.end_4b);
+    le::StoreU16(info.data() + 4, layout_.end_2b);
+    le::StoreU16(info.data() + 6, layout_.end_1b);
+    le::StoreU16(info.data() + 8, layout_.row_size);
+    le::StoreU32(info.data() + 10, row_index.value);
+    le::StoreU32(info.data() + 14, rows_hnid.value);
+    le::StoreU32(info.data() + 18, 0);  // hidIndex: deprecated
     // Descriptors in tag order.
     std::vector<const TableColumn*> sorted;
     for (const auto& c : columns_) sorted.push_back(&c);
     std::sort(sorted.begin(), sorted.end(), [](const TableColumn* a, const TableColumn* b) { return a->tag < b->tag; });
     for (std::size_t i = 0; i < sorted.size(); ++i) {
         std::uint8_t* d = info.data() + kTcInfoFixedSize + kColumnDescriptorSize * i;
-        le::Put32(d, sorted[i]->tag.Value());
-        le::Put16(d + 4, sorted[i]->offset);
+        le::StoreU32(d, sorted[i]->tag.Value());
+        le::StoreU16(d + 4, sorted[i]->offset);
         d[6] = sorted[i]->size;
         d[7] = sorted[i]->bit;
     }

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "pst/ltp/little_endian.hpp"
+#include "bytes/little_endian.hpp"
 #include "pst/ndb/crc.hpp"
 #include "pst/pst_error.hpp"
 
@@ -71,9 +71,9 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
     }
     std::map<std::uint16_t, NamedProperty> by_index;
     for (std::size_t i = 0; i < entries->size(); i += 8) {
-        const std::uint32_t key = le::U32(entries->data() + i);
-        const std::uint16_t field = le::U16(entries->data() + i + 4);
-        const std::uint16_t index = le::U16(entries->data() + i + 6);
+        const std::uint32_t key = le::LoadU32(entries->data() + i);
+        const std::uint16_t field = le::LoadU16(entries->data() + i + 4);
+        const std::uint16_t index = le::LoadU16(entries->data() + i + 6);
         const std::uint16_t wguid = field >> 1;
         NamedProperty p;
         if (wguid == 1) p.guid = kPsMapi;
@@ -82,11 +82,11 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
         else throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: an entry names a GUID that is not in the GUID stream");
         if (field & 1) {
             if (std::size_t{key} + 4 > strings->size()) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name lies outside the string stream");
-            const std::uint32_t length = le::U32(strings->data() + key);
+            const std::uint32_t length = le::LoadU32(strings->data() + key);
             if (length % 2 != 0 || std::size_t{key} + 4 + length > strings->size())
                 throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name runs past the string stream");
             for (std::uint32_t k = 0; k < length; k += 2)
-                p.name.push_back(static_cast<char16_t>(le::U16(strings->data() + key + 4 + k)));
+                p.name.push_back(static_cast<char16_t>(le::LoadU16(strings->data() + key + 4 + k)));
         } else {
             p.number = key;
         }

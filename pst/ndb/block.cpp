@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "pst/ndb/byte_order.hpp"
+#include "bytes/little_endian.hpp"
 #include "pst/ndb/crc.hpp"
 #include "pst/ndb/signature.hpp"
 
@@ -13,20 +13,20 @@ namespace ferrowick::pst {
 BlockTrailer BlockTrailer::Read(std::span<const std::uint8_t> block) {
     const std::size_t at = block.size() - kBlockTrailerSize;
     BlockTrailer t;
-    t.cb = LoadLE<std::uint16_t>(block, at);
-    t.wSig = LoadLE<std::uint16_t>(block, at + 2);
-    t.dwCRC = LoadLE<std::uint32_t>(block, at + 4);
-    t.bid = BlockId(LoadLE<std::uint64_t>(block, at + 8));
+    t.cb = le::LoadU16(block.data() + at);
+    t.wSig = le::LoadU16(block.data() + at + 2);
+    t.dwCRC = le::LoadU32(block.data() + at + 4);
+    t.bid = BlockId(le::LoadU64(block.data() + at + 8));
     return t;
 }
 
 void SealBlock(std::span<std::uint8_t> block, std::size_t cb, BlockId bid, FileOffset ib) {
     const std::size_t at = block.size() - kBlockTrailerSize;
     std::fill(block.begin() + cb, block.begin() + at, std::uint8_t{0});
-    StoreLE<std::uint16_t>(block, at, static_cast<std::uint16_t>(cb));
-    StoreLE<std::uint16_t>(block, at + 2, ComputeSignature(ib, bid));
-    StoreLE<std::uint32_t>(block, at + 4, ComputeCrc(block.first(cb)));
-    StoreLE<std::uint64_t>(block, at + 8, bid.Value());
+    le::StoreU16(block.data() + at, static_cast<std::uint16_t>(cb));
+    le::StoreU16(block.data() + at + 2, ComputeSignature(ib, bid));
+    le::StoreU32(block.data() + at + 4, ComputeCrc(block.first(cb)));
+    le::StoreU64(block.data() + at + 8, bid.Value());
 }
 
 std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::size_t expected_cb,

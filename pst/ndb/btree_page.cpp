@@ -3,40 +3,40 @@
 
 #include <cstdio>
 
-#include "pst/ndb/byte_order.hpp"
+#include "bytes/little_endian.hpp"
 
 namespace ferrowick::pst {
 
 void NodeEntry::Write(std::span<std::uint8_t> b) const {
-    StoreLE<std::uint64_t>(b, 0, nid.Value());
-    StoreLE<std::uint64_t>(b, 8, data.Value());
-    StoreLE<std::uint64_t>(b, 16, subnodes.Value());
-    StoreLE<std::uint32_t>(b, 24, parent.Value());
-    StoreLE<std::uint32_t>(b, 28, 0);
+    le::StoreU64(b.data(), nid.Value());
+    le::StoreU64(b.data() + 8, data.Value());
+    le::StoreU64(b.data() + 16, subnodes.Value());
+    le::StoreU32(b.data() + 24, parent.Value());
+    le::StoreU32(b.data() + 28, 0);
 }
 
 NodeEntry NodeEntry::Read(std::span<const std::uint8_t> b) {
     NodeEntry e;
-    e.nid = NodeId(static_cast<std::uint32_t>(LoadLE<std::uint64_t>(b, 0)));
-    e.data = BlockId(LoadLE<std::uint64_t>(b, 8));
-    e.subnodes = BlockId(LoadLE<std::uint64_t>(b, 16));
-    e.parent = NodeId(LoadLE<std::uint32_t>(b, 24));
+    e.nid = NodeId(static_cast<std::uint32_t>(le::LoadU64(b.data())));
+    e.data = BlockId(le::LoadU64(b.data() + 8));
+    e.subnodes = BlockId(le::LoadU64(b.data() + 16));
+    e.parent = NodeId(le::LoadU32(b.data() + 24));
     return e;
 }
 
 void BlockEntry::Write(std::span<std::uint8_t> b) const {
-    StoreLE<std::uint64_t>(b, 0, ref.bid.Value());
-    StoreLE<std::uint64_t>(b, 8, ref.ib.Value());
-    StoreLE<std::uint16_t>(b, 16, cb);
-    StoreLE<std::uint16_t>(b, 18, cRef);
-    StoreLE<std::uint32_t>(b, 20, 0);
+    le::StoreU64(b.data(), ref.bid.Value());
+    le::StoreU64(b.data() + 8, ref.ib.Value());
+    le::StoreU16(b.data() + 16, cb);
+    le::StoreU16(b.data() + 18, cRef);
+    le::StoreU32(b.data() + 20, 0);
 }
 
 BlockEntry BlockEntry::Read(std::span<const std::uint8_t> b) {
     BlockEntry e;
-    e.ref = {BlockId(LoadLE<std::uint64_t>(b, 0)), FileOffset::FromFile(LoadLE<std::uint64_t>(b, 8))};
-    e.cb = LoadLE<std::uint16_t>(b, 16);
-    e.cRef = LoadLE<std::uint16_t>(b, 18);
+    e.ref = {BlockId(le::LoadU64(b.data())), FileOffset::FromFile(le::LoadU64(b.data() + 8))};
+    e.cb = le::LoadU16(b.data() + 16);
+    e.cRef = le::LoadU16(b.data() + 18);
     return e;
 }
 
@@ -51,9 +51,9 @@ std::array<std::uint8_t, kPageSize> BTreePage<Leaf>::Write(BlockId bid, FileOffs
         if (leaf) {
             leaves[i].Write(b.subspan(i * size, size));
         } else {
-            StoreLE<std::uint64_t>(b, i * size, index[i].key);
-            StoreLE<std::uint64_t>(b, i * size + 8, index[i].child.bid.Value());
-            StoreLE<std::uint64_t>(b, i * size + 16, index[i].child.ib.Value());
+            le::StoreU64(b.data() + i * size, index[i].key);
+            le::StoreU64(b.data() + i * size + 8, index[i].child.bid.Value());
+            le::StoreU64(b.data() + i * size + 16, index[i].child.ib.Value());
         }
     }
     page[488] = static_cast<std::uint8_t>(count);
@@ -93,8 +93,8 @@ std::optional<BTreePage<Leaf>> BTreePage<Leaf>::Read(std::span<const std::uint8_
             page.leaves.push_back(Leaf::Read(at));
             key = page.leaves.back().Key();
         } else {
-            IndexEntry e{LoadLE<std::uint64_t>(at, 0),
-                         {BlockId(LoadLE<std::uint64_t>(at, 8)), FileOffset::FromFile(LoadLE<std::uint64_t>(at, 16))}};
+            IndexEntry e{le::LoadU64(at.data()),
+                         {BlockId(le::LoadU64(at.data() + 8)), FileOffset::FromFile(le::LoadU64(at.data() + 16))}};
             page.index.push_back(e);
             key = e.key;
         }

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "pst/ndb/byte_order.hpp"
+#include "bytes/little_endian.hpp"
 #include "pst/ndb/crc.hpp"
 
 namespace ferrowick::pst {
@@ -14,19 +14,19 @@ constexpr std::uint16_t kMagicClient = 0x4D53;     // "SM"
 constexpr std::size_t kRootAt = 180;
 
 BlockRef ReadRef(std::span<const std::uint8_t> b, std::size_t at) {
-    return {BlockId(LoadLE<std::uint64_t>(b, at)), FileOffset::FromFile(LoadLE<std::uint64_t>(b, at + 8))};
+    return {BlockId(le::LoadU64(b.data() + at)), FileOffset::FromFile(le::LoadU64(b.data() + at + 8))};
 }
 void WriteRef(std::span<std::uint8_t> b, std::size_t at, BlockRef r) {
-    StoreLE<std::uint64_t>(b, at, r.bid.Value());
-    StoreLE<std::uint64_t>(b, at + 8, r.ib.Value());
+    le::StoreU64(b.data() + at, r.bid.Value());
+    le::StoreU64(b.data() + at + 8, r.ib.Value());
 }
 
 }  // namespace
 
 FileKind ClassifyFile(std::span<const std::uint8_t> b) {
-    if (b.size() < 12 || LoadLE<std::uint32_t>(b, 0) != kMagic || LoadLE<std::uint16_t>(b, 8) != kMagicClient)
+    if (b.size() < 12 || le::LoadU32(b.data()) != kMagic || le::LoadU16(b.data() + 8) != kMagicClient)
         return FileKind::NotPst;
-    const auto ver = LoadLE<std::uint16_t>(b, 10);
+    const auto ver = le::LoadU16(b.data() + 10);
     if (ver == 14 || ver == 15) return FileKind::Ansi;
     if (ver >= 36) return FileKind::Unicode4k;
     if (ver >= 23) return FileKind::Unicode;
@@ -54,23 +54,23 @@ Header Header::Fresh(CryptMethod crypt) {
 
 Header Header::Read(std::span<const std::uint8_t> b) {
     Header h;
-    h.dwMagic = LoadLE<std::uint32_t>(b, 0);
-    h.dwCRCPartial = LoadLE<std::uint32_t>(b, 4);
-    h.wMagicClient = LoadLE<std::uint16_t>(b, 8);
-    h.wVer = LoadLE<std::uint16_t>(b, 10);
-    h.wVerClient = LoadLE<std::uint16_t>(b, 12);
+    h.dwMagic = le::LoadU32(b.data());
+    h.dwCRCPartial = le::LoadU32(b.data() + 4);
+    h.wMagicClient = le::LoadU16(b.data() + 8);
+    h.wVer = le::LoadU16(b.data() + 10);
+    h.wVerClient = le::LoadU16(b.data() + 12);
     h.bPlatformCreate = b[14];
     h.bPlatformAccess = b[15];
-    h.dwReserved1 = LoadLE<std::uint32_t>(b, 16);
-    h.dwReserved2 = LoadLE<std::uint32_t>(b, 20);
-    h.bidNextP = BlockId(LoadLE<std::uint64_t>(b, 32));
-    h.dwUnique = LoadLE<std::uint32_t>(b, 40);
-    for (int i = 0; i < 32; ++i) h.rgnid[i] = LoadLE<std::uint32_t>(b, 44 + 4 * i);
+    h.dwReserved1 = le::LoadU32(b.data() + 16);
+    h.dwReserved2 = le::LoadU32(b.data() + 20);
+    h.bidNextP = BlockId(le::LoadU64(b.data() + 32));
+    h.dwUnique = le::LoadU32(b.data() + 40);
+    for (int i = 0; i < 32; ++i) h.rgnid[i] = le::LoadU32(b.data() + 44 + 4 * i);
     Root& r = h.root;
-    r.ibFileEof = LoadLE<std::uint64_t>(b, kRootAt + 4);
-    r.ibAMapLast = FileOffset::FromFile(LoadLE<std::uint64_t>(b, kRootAt + 12));
-    r.cbAMapFree = LoadLE<std::uint64_t>(b, kRootAt + 20);
-    r.cbPMapFree = LoadLE<std::uint64_t>(b, kRootAt + 28);
+    r.ibFileEof = le::LoadU64(b.data() + kRootAt + 4);
+    r.ibAMapLast = FileOffset::FromFile(le::LoadU64(b.data() + kRootAt + 12));
+    r.cbAMapFree = le::LoadU64(b.data() + kRootAt + 20);
+    r.cbPMapFree = le::LoadU64(b.data() + kRootAt + 28);
     r.nbt = ReadRef(b, kRootAt + 36);
     r.bbt = ReadRef(b, kRootAt + 52);
     r.fAMapValid = b[kRootAt + 68];
@@ -78,28 +78,28 @@ Header Header::Read(std::span<const std::uint8_t> b) {
     for (int i = 0; i < 128; ++i) h.rgbFP[i] = b[384 + i];
     h.bSentinel = b[512];
     h.crypt = static_cast<CryptMethod>(b[513]);
-    h.bidNextB = BlockId(LoadLE<std::uint64_t>(b, 516));
-    h.dwCRCFull = LoadLE<std::uint32_t>(b, 524);
+    h.bidNextB = BlockId(le::LoadU64(b.data() + 516));
+    h.dwCRCFull = le::LoadU32(b.data() + 524);
     return h;
 }
 
 void Header::Write(std::span<std::uint8_t> b) const {
     std::fill(b.begin(), b.begin() + kHeaderSize, std::uint8_t{0});
-    StoreLE<std::uint32_t>(b, 0, kMagic);
-    StoreLE<std::uint16_t>(b, 8, kMagicClient);
-    StoreLE<std::uint16_t>(b, 10, wVer);
-    StoreLE<std::uint16_t>(b, 12, wVerClient);
+    le::StoreU32(b.data(), kMagic);
+    le::StoreU16(b.data() + 8, kMagicClient);
+    le::StoreU16(b.data() + 10, wVer);
+    le::StoreU16(b.data() + 12, wVerClient);
     b[14] = bPlatformCreate;
     b[15] = bPlatformAccess;
-    StoreLE<std::uint32_t>(b, 16, dwReserved1);
-    StoreLE<std::uint32_t>(b, 20, dwReserved2);
-    StoreLE<std::uint64_t>(b, 32, bidNextP.Value());
-    StoreLE<std::uint32_t>(b, 40, dwUnique);
-    for (int i = 0; i < 32; ++i) StoreLE<std::uint32_t>(b, 44 + 4 * i, rgnid[i]);
-    StoreLE<std::uint64_t>(b, kRootAt + 4, root.ibFileEof);
-    StoreLE<std::uint64_t>(b, kRootAt + 12, root.ibAMapLast.Value());
-    StoreLE<std::uint64_t>(b, kRootAt + 20, root.cbAMapFree);
-    StoreLE<std::uint64_t>(b, kRootAt + 28, root.cbPMapFree);
+    le::StoreU32(b.data() + 16, dwReserved1);
+    le::StoreU32(b.data() + 20, dwReserved2);
+    le::StoreU64(b.data() + 32, bidNextP.Value());
+    le::StoreU32(b.data() + 40, dwUnique);
+    for (int i = 0; i < 32; ++i) le::StoreU32(b.data() + 44 + 4 * i, rgnid[i]);
+    le::StoreU64(b.data() + kRootAt + 4, root.ibFileEof);
+    le::StoreU64(b.data() + kRootAt + 12, root.ibAMapLast.Value());
+    le::StoreU64(b.data() + kRootAt + 20, root.cbAMapFree);
+    le::StoreU64(b.data() + kRootAt + 28, root.cbPMapFree);
     WriteRef(b, kRootAt + 36, root.nbt);
     WriteRef(b, kRootAt + 52, root.bbt);
     b[kRootAt + 68] = root.fAMapValid;
@@ -107,9 +107,9 @@ void Header::Write(std::span<std::uint8_t> b) const {
     for (int i = 0; i < 128; ++i) b[384 + i] = rgbFP[i];
     b[512] = bSentinel;
     b[513] = static_cast<std::uint8_t>(crypt);
-    StoreLE<std::uint64_t>(b, 516, bidNextB.Value());
-    StoreLE<std::uint32_t>(b, 4, HeaderPartialCrc(b));
-    StoreLE<std::uint32_t>(b, 524, HeaderFullCrc(b));
+    le::StoreU64(b.data() + 516, bidNextB.Value());
+    le::StoreU32(b.data() + 4, HeaderPartialCrc(b));
+    le::StoreU32(b.data() + 524, HeaderFullCrc(b));
 }
 
 }  // namespace ferrowick::pst

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "pst/ndb/byte_order.hpp"
+#include "bytes/little_endian.hpp"
 #include "pst/ndb/crc.hpp"
 #include "pst/ndb/signature.hpp"
 
@@ -13,18 +13,18 @@ PageTrailer PageTrailer::Read(std::span<const std::uint8_t> page) {
     PageTrailer t;
     t.ptype = page[kPageDataSize];
     t.ptypeRepeat = page[kPageDataSize + 1];
-    t.wSig = LoadLE<std::uint16_t>(page, kPageDataSize + 2);
-    t.dwCRC = LoadLE<std::uint32_t>(page, kPageDataSize + 4);
-    t.bid = BlockId(LoadLE<std::uint64_t>(page, kPageDataSize + 8));
+    t.wSig = le::LoadU16(page.data() + kPageDataSize + 2);
+    t.dwCRC = le::LoadU32(page.data() + kPageDataSize + 4);
+    t.bid = BlockId(le::LoadU64(page.data() + kPageDataSize + 8));
     return t;
 }
 
 void SealPage(std::span<std::uint8_t> page, PageType type, BlockId bid, FileOffset ib) {
     page[kPageDataSize] = static_cast<std::uint8_t>(type);
     page[kPageDataSize + 1] = static_cast<std::uint8_t>(type);
-    StoreLE<std::uint16_t>(page, kPageDataSize + 2, IsMapPage(type) ? 0 : ComputeSignature(ib, bid));
-    StoreLE<std::uint32_t>(page, kPageDataSize + 4, ComputeCrc(page.first(kPageDataSize)));
-    StoreLE<std::uint64_t>(page, kPageDataSize + 8, bid.Value());
+    le::StoreU16(page.data() + kPageDataSize + 2, IsMapPage(type) ? 0 : ComputeSignature(ib, bid));
+    le::StoreU32(page.data() + kPageDataSize + 4, ComputeCrc(page.first(kPageDataSize)));
+    le::StoreU64(page.data() + kPageDataSize + 8, bid.Value());
 }
 
 std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType type,

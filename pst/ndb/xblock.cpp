@@ -1,7 +1,7 @@
 // [MS-PST 2.2.2.8.3.2.1 XBLOCK, 2.2.2.8.3.2.2 XXBLOCK]
 #include "pst/ndb/xblock.hpp"
 
-#include "pst/ndb/byte_order.hpp"
+#include "bytes/little_endian.hpp"
 
 namespace ferrowick::pst {
 
@@ -9,9 +9,9 @@ std::vector<std::uint8_t> XBlock::Write() const {
     std::vector<std::uint8_t> out(8 + 8 * children.size());
     out[0] = kType;
     out[1] = cLevel;
-    StoreLE<std::uint16_t>(out, 2, static_cast<std::uint16_t>(children.size()));
-    StoreLE<std::uint32_t>(out, 4, lcbTotal);
-    for (std::size_t i = 0; i < children.size(); ++i) StoreLE<std::uint64_t>(out, 8 + 8 * i, children[i].Value());
+    le::StoreU16(out.data() + 2, static_cast<std::uint16_t>(children.size()));
+    le::StoreU32(out.data() + 4, lcbTotal);
+    for (std::size_t i = 0; i < children.size(); ++i) le::StoreU64(out.data() + 8 + 8 * i, children[i].Value());
     return out;
 }
 
@@ -25,12 +25,12 @@ std::optional<XBlock> XBlock::Read(std::span<const std::uint8_t> b, Problem* pro
     XBlock x;
     x.cLevel = b[1];
     if (x.cLevel != 1 && x.cLevel != 2) return fail("data tree block whose cLevel is neither 1 nor 2");
-    const std::size_t count = LoadLE<std::uint16_t>(b, 2);
+    const std::size_t count = le::LoadU16(b.data() + 2);
     if (count == 0 || count > kMaxEntries || 8 + 8 * count > b.size())
         return fail("data tree block whose entry count does not fit the block");
-    x.lcbTotal = LoadLE<std::uint32_t>(b, 4);
+    x.lcbTotal = le::LoadU32(b.data() + 4);
     x.children.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) x.children.emplace_back(LoadLE<std::uint64_t>(b, 8 + 8 * i));
+    for (std::size_t i = 0; i < count; ++i) x.children.emplace_back(le::LoadU64(b.data() + 8 + 8 * i));
     return x;
 }
 

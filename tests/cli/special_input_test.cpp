@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/msg_fixtures.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick::cli {
 namespace {
@@ -37,14 +38,14 @@ protected:
     void SetUp() override {
         dir_ = fsys::temp_directory_path() / ("ferrowick-special-" + std::to_string(::getpid()) + "-" +
                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::system(("rm -rf '" + dir_.string() + "'").c_str());
+        testing::RunCommand("rm -rf '" + dir_.string() + "'");
         fsys::create_directories(dir_ / "out");
         fsys::permissions(dir_, fsys::perms::owner_all | fsys::perms::group_exec | fsys::perms::others_exec |
                                     fsys::perms::group_read | fsys::perms::others_read);
     }
     // rm copes with trees deeper than any whole path reaches, and with locked folders.
     void TearDown() override {
-        std::system(("chmod -R u+rwx '" + dir_.string() + "' 2>/dev/null; rm -rf '" + dir_.string() + "'").c_str());
+        testing::RunCommand("chmod -R u+rwx '" + dir_.string() + "' 2>/dev/null; rm -rf '" + dir_.string() + "'");
     }
 
     void Message(const std::string& relative, const std::u16string& subject) {
@@ -62,8 +63,8 @@ protected:
             // The build folder may not be open to nobody; a copy beside the tree is.
             fsys::copy_file(binary, dir_ / "ferrowick", fsys::copy_options::overwrite_existing);
             binary = dir_ / "ferrowick";
-            std::system(("chown -R " + std::to_string(kNobody) + ":" + std::to_string(kNobody) + " '" +
-                         (dir_ / "out").string() + "'").c_str());
+            testing::RunCommand("chown -R " + std::to_string(kNobody) + ":" + std::to_string(kNobody) + " '" +
+                                (dir_ / "out").string() + "'");
         }
         const pid_t child = ::fork();
         if (child == 0) {

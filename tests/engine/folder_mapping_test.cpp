@@ -13,14 +13,14 @@ protected:
     // tree/Src, written with or without its trailing separator.
     void MigrateFolders(std::initializer_list<std::string> relative, bool rootWithSeparator = false) {
         std::vector<std::u16string> queued;
-        for (const auto& r : relative) queued.push_back(tree.Folder("Src/" + r));
-        state.FolderQueue.Drop();
+        for (const auto& r : relative) queued.push_back(tree_.Folder("Src/" + r));
+        state_.FolderQueue.Drop();
         int number = 0;
-        for (const auto& q : queued) state.FolderQueue.Add(DecimalText(number++) + u"Z", q);
-        state.MessageQueue.Drop();
-        state.MessageQueue.Add(u"1K", tree.File("Src/top.txt"));
-        state.Settings.MessageCount = 1;
-        Migrate(u"Src", tree.Path("Src") + (rootWithSeparator ? u"/" : u""));
+        for (const auto& q : queued) state_.FolderQueue.Add(DecimalText(number++) + u"Z", q);
+        state_.MessageQueue.Drop();
+        state_.MessageQueue.Add(u"1K", tree_.File("Src/top.txt"));
+        state_.Settings.MessageCount = 1;
+        Migrate(u"Src", tree_.Path("Src") + (rootWithSeparator ? u"/" : u""));
     }
     const Folders& Created() { return Out().createdFolders; }
 };
@@ -44,8 +44,8 @@ TEST_F(FolderMapping, SentBelowARootWithoutSeparatorGoesIntoAPlainTopFolderCreat
 }
 
 TEST_F(FolderMapping, ARootEndingInItsSeparatorMapsInboxAndSentToTheStoresOwnFolders) {
-    store.inboxName = u"Posteingang";
-    store.sentItemsName = u"Gesendete Elemente";
+    store_.inboxName = u"Posteingang";
+    store_.sentItemsName = u"Gesendete Elemente";
     MigrateFolders({"Inbox", "Inbox/Old", "Sent", "Sent/2014", "Sent/2014/Q1", "Emailed Contacts", "Notes"},
                    /*rootWithSeparator=*/true);
     EXPECT_EQ(Created(), (Folders{u"Posteingang\\Old", u"Notes", u"Gesendete Elemente\\2014",
@@ -57,21 +57,21 @@ TEST_F(FolderMapping, TopLevelNamesAreMatchedCaseSensitivelyAgainstExistingFolde
     // name; the failure is ignored and the next entry is still created.
     MigrateFolders({"inbox", "zeta"}, true);
     EXPECT_EQ(Created(), (Folders{u"zeta"}));
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_TRUE(prompts_.shown.empty());
 }
 
 TEST_F(FolderMapping, TrailingSeparatorDuplicatesAndVanishedFoldersGiveOneEntry) {
-    const auto a = tree.Folder("Src/A");
-    const auto b = tree.Folder("Src/B");
-    state.FolderQueue.Add(u"0Z", a);
-    state.FolderQueue.Add(u"1Z", a + u"/");
-    state.FolderQueue.Add(u"2Z", tree.Path("Src/Gone"));  // repeats the entry before it
-    state.FolderQueue.Add(u"3Z", b);
-    state.MessageQueue.Add(u"1K", tree.File("Src/x.txt"));
-    state.Settings.MessageCount = 1;
-    Migrate(u"Src", tree.Path("Src"));
+    const auto a = tree_.Folder("Src/A");
+    const auto b = tree_.Folder("Src/B");
+    state_.FolderQueue.Add(u"0Z", a);
+    state_.FolderQueue.Add(u"1Z", a + u"/");
+    state_.FolderQueue.Add(u"2Z", tree_.Path("Src/Gone"));  // repeats the entry before it
+    state_.FolderQueue.Add(u"3Z", b);
+    state_.MessageQueue.Add(u"1K", tree_.File("Src/x.txt"));
+    state_.Settings.MessageCount = 1;
+    Migrate(u"Src", tree_.Path("Src"));
     EXPECT_EQ(Created(), (Folders{u"A", u"B"}));
-    EXPECT_EQ(board.Writes("LblCurrentDBX")[2], "Reading Folder(s)... \\A");
+    EXPECT_EQ(board_.Writes("LblCurrentDBX")[2], "Reading Folder(s)... \\A");
 }
 
 TEST_F(FolderMapping, FoldersAreCreatedInOrdinalOrderParentsFirst) {
@@ -93,7 +93,7 @@ TEST_F(FolderMapping, PathsWithExclamationMarksCreateNoFolder) {
 
 TEST_F(FolderMapping, TheRootsTextDeeperDownIsKept) {
     // tree/Src/x/<tree>/Src: removing every occurrence of the root would mangle it.
-    const std::string rootText = ToUtf8(tree.Path("Src")).substr(1);  // without the leading "/"
+    const std::string rootText = ToUtf8(tree_.Path("Src")).substr(1);  // without the leading "/"
     std::vector<std::string> chain{"x"};
     std::string below = "x";
     for (std::size_t start = 0; start <= rootText.size();) {
@@ -102,12 +102,12 @@ TEST_F(FolderMapping, TheRootsTextDeeperDownIsKept) {
         chain.push_back(below);
         start = cut + 1;
     }
-    state.FolderQueue.Drop();
+    state_.FolderQueue.Drop();
     int number = 0;
-    for (const auto& c : chain) state.FolderQueue.Add(DecimalText(number++) + u"Z", tree.Folder("Src/" + c));
-    state.MessageQueue.Add(u"1K", tree.File("Src/" + chain.back() + "/deep.msg"));
-    state.Settings.MessageCount = 1;
-    Migrate(u"Src", tree.Path("Src"));
+    for (const auto& c : chain) state_.FolderQueue.Add(DecimalText(number++) + u"Z", tree_.Folder("Src/" + c));
+    state_.MessageQueue.Add(u"1K", tree_.File("Src/" + chain.back() + "/deep.msg"));
+    state_.Settings.MessageCount = 1;
+    Migrate(u"Src", tree_.Path("Src"));
 
     std::string expected = chain.back();
     std::replace(expected.begin(), expected.end(), '/', '\\');
@@ -117,25 +117,25 @@ TEST_F(FolderMapping, TheRootsTextDeeperDownIsKept) {
 }
 
 TEST_F(FolderMapping, AMissingParentThatCannotBeAddedLeavesTheEntryUncreatedAndEnds) {
-    store.addFailsFor = {u"Sent"};
-    const auto file = tree.File("Src/Sent/2014/a.msg");
-    state.FolderQueue.Add(u"0Z", tree.Path("Src/Sent"));
-    state.FolderQueue.Add(u"1Z", tree.Path("Src/Sent/2014"));
-    state.FolderQueue.Add(u"2Z", tree.Folder("Src/Later"));
-    state.MessageQueue.Add(u"1K", file);
-    state.Settings.MessageCount = 1;
-    Migrate(u"Src", tree.Path("Src"));
+    store_.addFailsFor = {u"Sent"};
+    const auto file = tree_.File("Src/Sent/2014/a.msg");
+    state_.FolderQueue.Add(u"0Z", tree_.Path("Src/Sent"));
+    state_.FolderQueue.Add(u"1Z", tree_.Path("Src/Sent/2014"));
+    state_.FolderQueue.Add(u"2Z", tree_.Folder("Src/Later"));
+    state_.MessageQueue.Add(u"1K", file);
+    state_.Settings.MessageCount = 1;
+    Migrate(u"Src", tree_.Path("Src"));
 
     EXPECT_EQ(Created(), (Folders{u"Later"}));
-    ASSERT_EQ(state.Report.NotConvertedCount(), 1u);
-    EXPECT_EQ(U8(state.Report.folders[0].notConverted[0].reason), "Folder \"Sent\" does not exist (The folder could not be created)");
+    ASSERT_EQ(state_.Report.NotConvertedCount(), 1u);
+    EXPECT_EQ(U8(state_.Report.folders[0].notConverted[0].reason), "Folder \"Sent\" does not exist (The folder could not be created)");
     EXPECT_EQ(Out().SavedCount(), 0u);
     EXPECT_EQ(Out().messages.size(), 0u);
 }
 
 TEST_F(FolderMapping, CreatingFoldersReportsEachOnTheBoard) {
     MigrateFolders({"Archive", "Archive/2014"});
-    const auto writes = board.Writes("LblCurrentDBX");
+    const auto writes = board_.Writes("LblCurrentDBX");
     EXPECT_NE(std::find(writes.begin(), writes.end(), "Creating Outlook Folders... 2014"), writes.end());
     EXPECT_NE(std::find(writes.begin(), writes.end(), "Creating Outlook Folders... Archive"), writes.end());
 }

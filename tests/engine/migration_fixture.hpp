@@ -53,37 +53,37 @@ private:
 
 class MigrationTest : public ::testing::Test {
 protected:
-    RecordingBoard board;
-    RecordingYielder yielder;
-    ScriptedPrompts prompts;
-    FakeSelection selection;
-    FakeStoreService store;
-    FixedClock clock;
-    RunState state;
-    RunSeams seams{board, yielder, prompts, selection, store, clock};
-    TempTree tree;
+    RecordingBoard board_;
+    RecordingYielder yielder_;
+    ScriptedPrompts prompts_;
+    FakeSelection selection_;
+    FakeStoreService store_;
+    FixedClock clock_;
+    RunState state_;
+    RunSeams seams_{board_, yielder_, prompts_, selection_, store_, clock_};
+    TempTree tree_;
 
     MigrationTest() {
-        selection.single = false;  // no save prompt unless a test asks for one
-        selection.outputFolder = tree.Folder("out");
+        selection_.single = false;  // no save prompt unless a test asks for one
+        selection_.outputFolder = tree_.Folder("out");
     }
 
     // Queues as discovery leaves them: folders (parents first) and files, in order.
     void Queue(std::initializer_list<std::u16string> folders, std::initializer_list<std::u16string> files) {
-        state.FolderQueue.Drop();
-        state.MessageQueue.Drop();
+        state_.FolderQueue.Drop();
+        state_.MessageQueue.Drop();
         int number = 0;
-        for (const auto& f : folders) state.FolderQueue.Add(DecimalText(number++) + u"Z", f);
+        for (const auto& f : folders) state_.FolderQueue.Add(DecimalText(number++) + u"Z", f);
         number = 1;
-        for (const auto& f : files) state.MessageQueue.Add(DecimalText(number++) + u"K", f);
-        state.Settings.MessageCount = number - 1;
+        for (const auto& f : files) state_.MessageQueue.Add(DecimalText(number++) + u"K", f);
+        state_.Settings.MessageCount = number - 1;
     }
 
     void Migrate(const std::u16string& name, const std::u16string& path) {
-        StartMigration(state, seams, name, path);
+        StartMigration(state_, seams_, name, path);
     }
 
-    FakeStoreFile& Out() { return store.Store(0); }
+    FakeStoreFile& Out() { return store_.Store(0); }
     static std::string U8(const std::u16string& t) { return ToUtf8(t); }
 };
 

@@ -18,55 +18,55 @@ const std::string kErrorLines =
     "https://www.halvernook.example/help/downgrade-office-2010-to-32-bit.pdf\r\n";
 
 TEST_F(OpenOutputStore, CancelledSavePromptClosesTheWindowAndConvertsNothing) {
-    selection.single = true;
-    prompts.savePaths.push_back(std::nullopt);
-    Queue({}, {tree.File("Src/a.msg")});
-    Migrate(u"Src", tree.Path("Src"));
+    selection_.single = true;
+    prompts_.savePaths.push_back(std::nullopt);
+    Queue({}, {tree_.File("Src/a.msg")});
+    Migrate(u"Src", tree_.Path("Src"));
 
-    EXPECT_EQ(prompts.singleWindowCloses, 1);
-    EXPECT_TRUE(state.OutputPstPath.empty());
-    EXPECT_TRUE(store.calls.empty());
-    EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_TRUE(board.log.empty());
-    EXPECT_EQ(state.MessageQueue.Count(), 1u);  // the queues are left as they are
+    EXPECT_EQ(prompts_.singleWindowCloses, 1);
+    EXPECT_TRUE(state_.OutputPstPath.empty());
+    EXPECT_TRUE(store_.calls.empty());
+    EXPECT_TRUE(prompts_.shown.empty());
+    EXPECT_TRUE(board_.log.empty());
+    EXPECT_EQ(state_.MessageQueue.Count(), 1u);  // the queues are left as they are
 }
 
 TEST_F(OpenOutputStore, SavePromptProposesNameAndStampAndTheChosenPathIsUsed) {
-    selection.single = true;
-    const std::u16string chosen = tree.Path("out") + u"/Chosen.pst";
-    prompts.savePaths.push_back(chosen);
-    Queue({}, {tree.File("Src/a.msg")});
-    Migrate(u"Inbox", tree.Path("Src"));
+    selection_.single = true;
+    const std::u16string chosen = tree_.Path("out") + u"/Chosen.pst";
+    prompts_.savePaths.push_back(chosen);
+    Queue({}, {tree_.File("Src/a.msg")});
+    Migrate(u"Inbox", tree_.Path("Src"));
 
-    ASSERT_EQ(prompts.saveRequests.size(), 1u);
-    EXPECT_EQ(U8(prompts.saveRequests[0].first), "Outlook Data File(s) (*.pst)|*.pst");
-    EXPECT_EQ(U8(prompts.saveRequests[0].second), "Inbox6.12.26 21.5.09.pst");
-    EXPECT_EQ(state.OutputPstPath, chosen);
+    ASSERT_EQ(prompts_.saveRequests.size(), 1u);
+    EXPECT_EQ(U8(prompts_.saveRequests[0].first), "Outlook Data File(s) (*.pst)|*.pst");
+    EXPECT_EQ(U8(prompts_.saveRequests[0].second), "Inbox6.12.26 21.5.09.pst");
+    EXPECT_EQ(state_.OutputPstPath, chosen);
     EXPECT_EQ(Out().path, chosen);
     EXPECT_TRUE(std::filesystem::exists(ToNative(chosen)));
-    EXPECT_EQ(prompts.singleWindowCloses, 0);
+    EXPECT_EQ(prompts_.singleWindowCloses, 0);
 }
 
 TEST_F(OpenOutputStore, MultipleFolderModeNamesTheFileAfterTheFolderInTheTrimmedOutputFolder) {
-    selection.outputFolder = u"  " + tree.Path("out") + u"  ";
-    Queue({}, {tree.File("Projects/a.msg")});
-    Migrate(u"Projects", tree.Path("Projects"));
+    selection_.outputFolder = u"  " + tree_.Path("out") + u"  ";
+    Queue({}, {tree_.File("Projects/a.msg")});
+    Migrate(u"Projects", tree_.Path("Projects"));
 
-    EXPECT_TRUE(prompts.saveRequests.empty());
-    EXPECT_EQ(state.OutputFolder, tree.Path("out"));
-    EXPECT_EQ(state.OutputPstPath, tree.Path("out") + u"/Projects.pst");
+    EXPECT_TRUE(prompts_.saveRequests.empty());
+    EXPECT_EQ(state_.OutputFolder, tree_.Path("out"));
+    EXPECT_EQ(state_.OutputPstPath, tree_.Path("out") + u"/Projects.pst");
     EXPECT_EQ(U8(Out().displayName), "Projects : Created - 6.12.26 21.5.09");
     EXPECT_EQ(Out().format, 1);
     EXPECT_TRUE(Out().validated);
-    EXPECT_EQ(state.StoreEntryID, Out().entryId);
-    EXPECT_TRUE(std::filesystem::exists(ToNative(state.OutputPstPath)));
+    EXPECT_EQ(state_.StoreEntryID, Out().entryId);
+    EXPECT_TRUE(std::filesystem::exists(ToNative(state_.OutputPstPath)));
 }
 
 TEST_F(OpenOutputStore, PreparesTheBoardThenReportsEachStep) {
-    Queue({}, {tree.File("Src/a.msg")});
-    Migrate(u"Src", tree.Path("Src"));
+    Queue({}, {tree_.File("Src/a.msg")});
+    Migrate(u"Src", tree_.Path("Src"));
 
-    const std::vector<std::string> opening(board.log.begin(), board.log.begin() + 8);
+    const std::vector<std::string> opening(board_.log.begin(), board_.log.begin() + 8);
     EXPECT_EQ(opening, (std::vector<std::string>{
                            "ProgressRange=0..100",
                            "CmdLocate.Enabled=true",
@@ -80,61 +80,61 @@ TEST_F(OpenOutputStore, PreparesTheBoardThenReportsEachStep) {
 }
 
 TEST_F(OpenOutputStore, EachCallHasItsOwnStampAndStore) {
-    Queue({}, {tree.File("A/a.msg")});
-    Migrate(u"A", tree.Path("A"));
-    clock.now = {2027, 1, 2, 3, 4, 5};
-    Queue({}, {tree.File("B/b.msg")});
-    Migrate(u"B", tree.Path("B"));
+    Queue({}, {tree_.File("A/a.msg")});
+    Migrate(u"A", tree_.Path("A"));
+    clock_.now = {2027, 1, 2, 3, 4, 5};
+    Queue({}, {tree_.File("B/b.msg")});
+    Migrate(u"B", tree_.Path("B"));
 
-    ASSERT_EQ(store.stores.size(), 2u);
-    EXPECT_EQ(U8(store.Store(0).displayName), "A : Created - 6.12.26 21.5.09");
-    EXPECT_EQ(U8(store.Store(1).displayName), "B : Created - 2.1.27 3.4.05");
-    EXPECT_EQ(store.Store(1).path, tree.Path("out") + u"/B.pst");
-    EXPECT_EQ(store.CallCount("Logoff"), 2);
-    EXPECT_EQ(store.CallCount("SessionReleased"), 2);
+    ASSERT_EQ(store_.stores.size(), 2u);
+    EXPECT_EQ(U8(store_.Store(0).displayName), "A : Created - 6.12.26 21.5.09");
+    EXPECT_EQ(U8(store_.Store(1).displayName), "B : Created - 2.1.27 3.4.05");
+    EXPECT_EQ(store_.Store(1).path, tree_.Path("out") + u"/B.pst");
+    EXPECT_EQ(store_.CallCount("Logoff"), 2);
+    EXPECT_EQ(store_.CallCount("SessionReleased"), 2);
 }
 
 TEST_F(OpenOutputStore, NoSessionShowsTheOutlookErrorBoxWithTheStoresReason) {
-    store.sessionFailure = u"The message-store library is not available";
-    Queue({}, {tree.File("Src/a.msg"), tree.File("Src/b.txt")});
-    Migrate(u"Src", tree.Path("Src"));
+    store_.sessionFailure = u"The message-store library is not available";
+    Queue({}, {tree_.File("Src/a.msg"), tree_.File("Src/b.txt")});
+    Migrate(u"Src", tree_.Path("Src"));
 
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    const auto& box = prompts.shown[0];
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    const auto& box = prompts_.shown[0];
     EXPECT_EQ(U8(box.title), "Outlook Error");
     EXPECT_EQ(box.icon, MessageIcon::Information);
     EXPECT_EQ(box.buttons, MessageButtons::Ok);
     EXPECT_EQ(U8(box.text), kErrorLines + "The message-store library is not available");
-    EXPECT_TRUE(board.Writes("LblCurrentDBX").empty());  // no "Outlook Session Created..."
-    EXPECT_EQ(board.Writes("CmdSkip.Enabled"), std::vector<std::string>{"true"});
-    EXPECT_EQ(state.MessageQueue.Count(), 2u);  // nothing discarded
+    EXPECT_TRUE(board_.Writes("LblCurrentDBX").empty());  // no "Outlook Session Created..."
+    EXPECT_EQ(board_.Writes("CmdSkip.Enabled"), std::vector<std::string>{"true"});
+    EXPECT_EQ(state_.MessageQueue.Count(), 2u);  // nothing discarded
 
     // The folder's message file is listed as not converted; the text file is no message.
-    ASSERT_EQ(state.Report.NotConvertedCount(), 1u);
-    EXPECT_EQ(state.Report.folders[0].notConverted[0].path, tree.Path("Src/a.msg"));
+    ASSERT_EQ(state_.Report.NotConvertedCount(), 1u);
+    EXPECT_EQ(state_.Report.folders[0].notConverted[0].path, tree_.Path("Src/a.msg"));
 }
 
 TEST_F(OpenOutputStore, AStoreThatCannotBeCreatedNamesTheReason) {
-    selection.outputFolder = tree.Path("no such folder");
-    Queue({}, {tree.File("Src/a.msg")});
-    Migrate(u"Src", tree.Path("Src"));
+    selection_.outputFolder = tree_.Path("no such folder");
+    Queue({}, {tree_.File("Src/a.msg")});
+    Migrate(u"Src", tree_.Path("Src"));
 
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(U8(prompts.shown[0].text),
-              kErrorLines + "The file " + U8(tree.Path("no such folder")) + "/Src.pst could not be created");
-    EXPECT_EQ(board.Writes("LblCurrentDBX"), std::vector<std::string>{"Outlook Session Created..."});
-    EXPECT_EQ(store.CallCount("Logoff"), 0);
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_EQ(U8(prompts_.shown[0].text),
+              kErrorLines + "The file " + U8(tree_.Path("no such folder")) + "/Src.pst could not be created");
+    EXPECT_EQ(board_.Writes("LblCurrentDBX"), std::vector<std::string>{"Outlook Session Created..."});
+    EXPECT_EQ(store_.CallCount("Logoff"), 0);
 }
 
 TEST_F(OpenOutputStore, LogonFailureEndsTheCallBeforeAnyFolderWork) {
-    store.logonFailure = u"Access is denied";
-    Queue({tree.Folder("Src/X")}, {tree.File("Src/X/a.msg")});
-    Migrate(u"Src", tree.Path("Src"));
+    store_.logonFailure = u"Access is denied";
+    Queue({tree_.Folder("Src/X")}, {tree_.File("Src/X/a.msg")});
+    Migrate(u"Src", tree_.Path("Src"));
 
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_TRUE(U8(prompts.shown[0].text).ends_with("\r\nAccess is denied"));
-    EXPECT_TRUE(store.stores.empty());
-    EXPECT_TRUE(board.Writes("FrameConversion").empty());
+    ASSERT_EQ(prompts_.shown.size(), 1u);
+    EXPECT_TRUE(U8(prompts_.shown[0].text).ends_with("\r\nAccess is denied"));
+    EXPECT_TRUE(store_.stores.empty());
+    EXPECT_TRUE(board_.Writes("FrameConversion").empty());
 }
 
 }  // namespace

@@ -56,39 +56,39 @@ using Paths = std::vector<std::u16string>;
 class StoreFolderNaming : public MigrationTest {};
 
 TEST_F(StoreFolderNaming, AFolderWhoseNameHoldsABackslashIsOneStoreFolder) {
-    const auto inside = tree.File("Src/x\\y/a.msg");
-    const auto deeper = tree.File("Src/x\\y/z/b.msg");
-    Queue({tree.Path("Src/x\\y"), tree.Path("Src/x\\y/z")}, {inside, deeper});
-    Migrate(u"Src", tree.Path("Src"));
+    const auto inside = tree_.File("Src/x\\y/a.msg");
+    const auto deeper = tree_.File("Src/x\\y/z/b.msg");
+    Queue({tree_.Path("Src/x\\y"), tree_.Path("Src/x\\y/z")}, {inside, deeper});
+    Migrate(u"Src", tree_.Path("Src"));
 
     EXPECT_EQ(Out().createdFolders, (Paths{u"x\uFF3Cy", u"x\uFF3Cy\\z"}));
     EXPECT_EQ(Out().SavedIn(u"x\uFF3Cy"), Paths{inside});
     EXPECT_EQ(Out().SavedIn(u"x\uFF3Cy\\z"), Paths{deeper});
     EXPECT_FALSE(Out().HasFolder(u"x"));
-    EXPECT_EQ(state.Report.NotConvertedCount(), 0u);
+    EXPECT_EQ(state_.Report.NotConvertedCount(), 0u);
 }
 
 TEST_F(StoreFolderNaming, ASourceFolderWhoseOwnNameHoldsABackslashConvertsEveryFile) {
-    const auto top = tree.File("a\\b/a.msg");
-    const auto nested = tree.File("a\\b/Sub/b.msg");
-    Queue({tree.Path("a\\b/Sub")}, {top, nested});
-    Migrate(u"a\\b", tree.Path("a\\b"));
+    const auto top = tree_.File("a\\b/a.msg");
+    const auto nested = tree_.File("a\\b/Sub/b.msg");
+    Queue({tree_.Path("a\\b/Sub")}, {top, nested});
+    Migrate(u"a\\b", tree_.Path("a\\b"));
 
     EXPECT_EQ(Out().displayName.substr(0, 16), u"a\uFF3Cb : Created - ");
     EXPECT_EQ(Out().SavedIn(u""), Paths{top});
     EXPECT_EQ(Out().SavedIn(u"Sub"), Paths{nested});
-    EXPECT_EQ(state.Report.NotConvertedCount(), 0u);
+    EXPECT_EQ(state_.Report.NotConvertedCount(), 0u);
 }
 
 TEST_F(StoreFolderNaming, FolderNamesThatAreNotUtf8AreStoredAsValidTextAndKeptApart) {
-    const auto latin = tree.File("Src/caf\xE9/a.msg");
-    const auto utf8 = tree.File("Src/CAF\xC3\x89/b.msg");
-    Queue({tree.Path("Src/caf\xE9"), tree.Path("Src/CAF\xC3\x89")}, {latin, utf8});
-    Migrate(u"Src", tree.Path("Src"));
+    const auto latin = tree_.File("Src/caf\xE9/a.msg");
+    const auto utf8 = tree_.File("Src/CAF\xC3\x89/b.msg");
+    Queue({tree_.Path("Src/caf\xE9"), tree_.Path("Src/CAF\xC3\x89")}, {latin, utf8});
+    Migrate(u"Src", tree_.Path("Src"));
 
     EXPECT_EQ(Out().SavedIn(u"CAF\u00C9"), Paths{utf8});
     EXPECT_EQ(Out().SavedIn(u"caf\u00E9 (2)"), Paths{latin});
-    EXPECT_EQ(state.Report.NotConvertedCount(), 0u);
+    EXPECT_EQ(state_.Report.NotConvertedCount(), 0u);
 }
 
 }  // namespace

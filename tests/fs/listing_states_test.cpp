@@ -104,7 +104,10 @@ TEST(ListingOrder, UpperCasesLettersBeyondAscii) {
     EXPECT_EQ(UpperCaseUnit(u'ž'), u'Ž');
     EXPECT_EQ(UpperCaseUnit(u'ж'), u'Ж');
     EXPECT_EQ(UpperCaseUnit(u'ё'), u'Ё');
-    EXPECT_EQ(UpperCaseUnit(u'ς'), u'Σ');
+    EXPECT_EQ(UpperCaseUnit(u'ς'), u'Σ');  // unlike a compound file's names
+    EXPECT_EQ(UpperCaseUnit(u'ｚ'), u'Ｚ');
+    EXPECT_EQ(UpperCaseUnit(u'ı'), u'ı');
+    EXPECT_EQ(UpperCaseUnit(u'µ'), u'µ');
     EXPECT_TRUE(ListsBefore(u"..", u"!"));
     EXPECT_TRUE(ListsBefore(u"abc", u"ABD"));
     EXPECT_TRUE(ListsBefore(u"ab", u"abc"));

@@ -19,10 +19,11 @@ spec.loader.exec_module(layers)
 
 # A tree shaped like the project, every include allowed.
 CLEAN = {
+    "bytes/little_endian.hpp": "#include <cstdint>\n",
     "fs/text.hpp": "#include <string>\n",
-    "pst/ndb/node.hpp": '#include <cstdint>\n#include "pst/pst_error.hpp"\n',
+    "pst/ndb/node.hpp": '#include <cstdint>\n#include "pst/pst_error.hpp"\n#include "bytes/little_endian.hpp"\n',
     "pst/pst_error.hpp": "",
-    "msg/msg_reader.hpp": '#include "msg/message.hpp"\n',
+    "msg/msg_reader.hpp": '#include "msg/message.hpp"\n#include "bytes/little_endian.hpp"\n',
     "msg/message.hpp": "",
     "seams/store_service.hpp": '#include "fs/text.hpp"\n',
     "seams/run_state.hpp": '#include "seams/store_service.hpp"\n',
@@ -70,6 +71,8 @@ class LayeringCheck(unittest.TestCase):
             "pst to msg": ("pst/ltp/heap.cpp", '#include <vector>\n\n#include "msg/message.hpp"\n', 3, "msg"),
             "msg to pst": ("msg/cfb.cpp", '#include "pst/pst_error.hpp"\n', 1, "pst"),
             "pst to store": ("pst/writer.cpp", '#include "store/pst_store_service.hpp"\n', 1, "store"),
+            "bytes up to a format": ("bytes/more.hpp", '#include "pst/pst_error.hpp"\n', 1, "pst"),
+            "fs to bytes": ("fs/names.cpp", '#include "bytes/little_endian.hpp"\n', 1, "bytes"),
             "msg to engine": ("msg/props.cpp", '#include "engine/start_migration.hpp"\n', 1, "engine"),
             "fs to anything above": ("fs/listing.cpp", '#include "fs/text.hpp"\n#include "seams/run_state.hpp"\n', 2,
                                      "seams"),

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <random>
 
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/cfb_error.hpp"
 #include "msg/cfb/compound_file.hpp"
-#include "msg/cfb/little_endian.hpp"
 #include "msg/cfb/writer.hpp"
 #include "msg/msg_reader.hpp"
 #include "msg/msg_writer.hpp"
@@ -54,75 +54,75 @@ TEST(CfbHostile, BaseFileIsWhatTheseTestsAssume) {
     ASSERT_EQ(bytes.size(), 15u * 512);
     EXPECT_EQ(ReadNamed(bytes, u"big").size(), 5000u);
     EXPECT_EQ(ReadNamed(bytes, u"small").size(), 100u);
-    EXPECT_EQ(LoadU32(&bytes[kFatOffset + 4 * 4]), 5u);  // "big" starts at sector 4
+    EXPECT_EQ(le::LoadU32(&bytes[kFatOffset + 4 * 4]), 5u);  // "big" starts at sector 4
 }
 
 TEST(CfbHostile, SectorChainsThatLoop) {
     auto bytes = Base();
-    StoreU32(&bytes[kFatOffset + 4 * 6], 4);  // big: 4 -> 5 -> 6 -> 4
+    le::StoreU32(&bytes[kFatOffset + 4 * 6], 4);  // big: 4 -> 5 -> 6 -> 4
     ExpectError(bytes, u"big", "loops");
 
     bytes = Base();
-    StoreU32(&bytes[kFatOffset + 4 * 1], 1);  // the directory chain points to itself
+    le::StoreU32(&bytes[kFatOffset + 4 * 1], 1);  // the directory chain points to itself
     EXPECT_THROW(CompoundFile::FromBytes(bytes), CfbError);
 
     bytes = Base();
-    StoreU32(&bytes[3 * 512 + 4 * 0], 0);  // mini FAT (sector 2): small runs 0 -> 0
+    le::StoreU32(&bytes[3 * 512 + 4 * 0], 0);  // mini FAT (sector 2): small runs 0 -> 0
     ExpectError(bytes, u"small", "loops");
 }
 
 TEST(CfbHostile, SizesThatLie) {
     auto bytes = Base();
-    StoreU32(&bytes[EntryOffset(1) + 0x78], 1000000);  // more than the file
+    le::StoreU32(&bytes[EntryOffset(1) + 0x78], 1000000);  // more than the file
     ExpectError(bytes, u"big", "more than the file holds");
 
     bytes = Base();
-    StoreU32(&bytes[EntryOffset(1) + 0x78], 6000);  // inside the file, longer than the chain
+    le::StoreU32(&bytes[EntryOffset(1) + 0x78], 6000);  // inside the file, longer than the chain
     ExpectError(bytes, u"big", "chain ends");
 
     bytes = Base();
-    StoreU32(&bytes[EntryOffset(2) + 0x78], 4000);  // small stream larger than the mini stream
+    le::StoreU32(&bytes[EntryOffset(2) + 0x78], 4000);  // small stream larger than the mini stream
     ExpectError(bytes, u"small", "mini stream");
 
     bytes = Base();
-    StoreU32(&bytes[EntryOffset(0) + 0x78], 1 << 30);  // mini stream claims a gigabyte
+    le::StoreU32(&bytes[EntryOffset(0) + 0x78], 1 << 30);  // mini stream claims a gigabyte
     ExpectError(bytes, u"small", "more than the file holds");
 }
 
 TEST(CfbHostile, FourGigabyteClaims) {
     auto bytes = Base();
-    StoreU32(&bytes[EntryOffset(1) + 0x78], 0xFFFFFFFF);
+    le::StoreU32(&bytes[EntryOffset(1) + 0x78], 0xFFFFFFFF);
     ExpectError(bytes, u"big", "more than the file holds");
 
     // Version 3: the high half of a size is ignored, as old writers left it uninitialised.
     bytes = Base();
-    StoreU32(&bytes[EntryOffset(1) + 0x7C], 0x00000001);
+    le::StoreU32(&bytes[EntryOffset(1) + 0x7C], 0x00000001);
     EXPECT_EQ(ReadNamed(bytes, u"big").size(), 5000u);
 
     bytes = Base();
-    StoreU32(&bytes[0x2C], 0xFFFFFFFF);  // FAT sector count
+    le::StoreU32(&bytes[0x2C], 0xFFFFFFFF);  // FAT sector count
     EXPECT_THROW(CompoundFile::FromBytes(bytes), CfbError);
 
     bytes = Base();
-    StoreU32(&bytes[0x2C], 200);  // more FAT sectors than the header's DIFAT and no DIFAT chain
+    le::StoreU32(&bytes[0x2C], 200);  // more FAT sectors than the header's DIFAT and no DIFAT chain
     EXPECT_THROW(CompoundFile::FromBytes(bytes), CfbError);
 }
 
 TEST(CfbHostile, DirectoryPointingOutside) {
     auto bytes = Base();
-    StoreU32(&bytes[EntryOffset(0) + 0x4C], 5000);  // root's child
+    le::StoreU32(&bytes[EntryOffset(0) + 0x4C], 5000);  // root's child
     EXPECT_THROW(CompoundFile::FromBytes(bytes), CfbError);
 
     bytes = Base();
-    StoreU32(&bytes[0x30], 90000);  // first directory sector
+    le::StoreU32(&bytes[0x30], 90000);  // first directory sector
     EXPECT_THROW(CompoundFile::FromBytes(bytes), CfbError);
 
     bytes = Base();
-    StoreU32(&bytes[EntryOffset(1) + 0x74], 90000);  // big's first sector
+    le::StoreU32(&bytes[EntryOffset(1) + 0x74], 90000);  // big's first sector
     ExpectError(bytes, u"big", "outside");
 
     bytes = Base();
-    StoreU32(&bytes[0x4C], 0xFFFFFFFE);  // the only FAT sector's location is end-of-chain
+    le::StoreU32(&bytes[0x4C], 0xFFFFFFFE);  // the only FAT sector's location is end-of-chain
     EXPECT_THROW(CompoundFile::FromBytes(bytes), CfbError);
 }
 
@@ -133,8 +133,8 @@ TEST(CfbHostile, TreeThatReferencesAnEntryTwiceIsReadAsATree) {
     const CompoundFile intact = CompoundFile::FromBytes(bytes);
     const DirectoryEntryId top = intact.Entry(intact.Root()).child;
     const int other = top.value == 1 ? 2 : 1;
-    StoreU32(&bytes[EntryOffset(other) + 0x44], top.value);
-    StoreU32(&bytes[EntryOffset(other) + 0x4C], 0);
+    le::StoreU32(&bytes[EntryOffset(other) + 0x44], top.value);
+    le::StoreU32(&bytes[EntryOffset(other) + 0x4C], 0);
     const CompoundFile file = CompoundFile::FromBytes(bytes);
     EXPECT_EQ(file.Children(file.Root()).size(), 2u);
 }
@@ -153,11 +153,11 @@ TEST(CfbHostile, VersionFourFilesReadAndTheirSizesAreBounded) {
     const auto header = h.Serialize();
     std::copy(header.begin(), header.end(), bytes.begin());
     std::uint8_t* fat = &bytes[sector];
-    for (std::size_t i = 0; i < sector / 4; ++i) StoreU32(fat + 4 * i, SectorId::kFree);
-    StoreU32(fat + 0, SectorId::kFat);
-    StoreU32(fat + 4, SectorId::kEndOfChain);
-    StoreU32(fat + 8, 3);
-    StoreU32(fat + 12, SectorId::kEndOfChain);
+    for (std::size_t i = 0; i < sector / 4; ++i) le::StoreU32(fat + 4 * i, SectorId::kFree);
+    le::StoreU32(fat + 0, SectorId::kFat);
+    le::StoreU32(fat + 4, SectorId::kEndOfChain);
+    le::StoreU32(fat + 8, 3);
+    le::StoreU32(fat + 12, SectorId::kEndOfChain);
     DirectoryEntry root;
     root.name = u"Root Entry";
     root.type = ObjectType::Root;
@@ -175,7 +175,7 @@ TEST(CfbHostile, VersionFourFilesReadAndTheirSizesAreBounded) {
     ASSERT_EQ(data.size(), 5000u);
     EXPECT_EQ(data[4999], 4999 % 251);
 
-    StoreU64(&bytes[2 * sector + 128 + 0x78], 0x100001388ULL);  // 4 GiB + 5000: version 4 counts all 64 bits
+    le::StoreU64(&bytes[2 * sector + 128 + 0x78], 0x100001388ULL);  // 4 GiB + 5000: version 4 counts all 64 bits
     ExpectError(bytes, u"data", "more than the file holds");
 }
 
@@ -254,8 +254,8 @@ BombFile ManyValueStreams(int count) {
     auto list = [&](std::uint32_t tag, std::uint32_t size) {
         const std::size_t at = props.size();
         props.resize(at + 16, 0);
-        StoreU32(&props[at], tag);
-        StoreU32(&props[at + 8], size);
+        le::StoreU32(&props[at], tag);
+        le::StoreU32(&props[at + 8], size);
     };
     list(0x7FFF0102, 1 << 20);
     for (int i = 0; i < count; ++i) list(0x70000102u + (static_cast<std::uint32_t>(i) << 16), 4096);
@@ -279,8 +279,8 @@ TEST(CfbHostile, ManyEntriesSharingOneChainCannotMultiplyMemory) {
     const std::size_t directory = (intact.header().firstDirectorySector.value + 1) * 512;
     const std::uint32_t bigStart = intact.Entry(DirectoryEntryId{f.bigEntry}).startSector.value;
     for (std::uint32_t entry : f.smallEntries) {
-        StoreU32(&f.bytes[directory + 128 * entry + 0x74], bigStart);
-        StoreU32(&f.bytes[directory + 128 * entry + 0x78], 1 << 20);
+        le::StoreU32(&f.bytes[directory + 128 * entry + 0x74], bigStart);
+        le::StoreU32(&f.bytes[directory + 128 * entry + 0x78], 1 << 20);
     }
     try {
         ReadMessage(f.bytes);
@@ -296,7 +296,7 @@ TEST(CfbHostile, RepeatedPropertyEntriesAreReadOnce) {
     for (int i = 0; i < 20000; ++i) {
         const std::size_t at = props.size();
         props.resize(at + 16, 0);
-        StoreU32(&props[at], 0x7FFF0102);
+        le::StoreU32(&props[at], 0x7FFF0102);
     }
     CompoundFileWriter w;
     w.AddStream(CompoundFileWriter::kRoot, u"__properties_version1.0", props);
@@ -310,15 +310,15 @@ TEST(CfbHostile, EmbeddedMessagesNestedTooDeep) {
     auto build = [](int levels) {
         CompoundFileWriter w;
         std::vector<std::uint8_t> top(32, 0), embedded(24, 0), attachment(8, 0);
-        StoreU32(&top[20], 1);
+        le::StoreU32(&top[20], 1);
         CompoundFileWriter::NodeId at = CompoundFileWriter::kRoot;
         w.AddStream(at, u"__properties_version1.0", top);
         for (int i = 0; i < levels; ++i) {
             const auto attach = w.AddStorage(at, u"__attach_version1.0_#00000000");
             auto props = attachment;
             props.resize(8 + 16, 0);
-            StoreU32(&props[8], 0x37050003);
-            StoreU32(&props[16], 5);
+            le::StoreU32(&props[8], 0x37050003);
+            le::StoreU32(&props[16], 5);
             w.AddStream(attach, u"__properties_version1.0", props);
             at = w.AddStorage(attach, u"__substg1.0_3701000D");
             w.AddStream(at, u"__properties_version1.0", embedded);

@@ -102,7 +102,7 @@ TEST(MsgRoundTrip, OlefileReadsWhatTheWriterWrote) {
     if (!OlefileAvailable()) GTEST_SKIP() << "python3-olefile not installed";
     ScratchDir dir;
     const Message m = testing::RichMessage(u"Grüße from the writer");
-    const auto path = testing::WriteMsgFile(dir.path(), "rich.msg", m);
+    const auto path = testing::WriteMsgFile(dir.Path(), "rich.msg", m);
     const auto run = RunPython(
         "import olefile,sys,struct\n"
         "o=olefile.OleFileIO(sys.argv[1], raise_defects=olefile.DEFECT_INCORRECT)\n"

@@ -8,6 +8,7 @@
 #include "msg/known_properties.hpp"
 #include "msg/msg_reader.hpp"
 #include "support/msg_fixtures.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick::msg {
 namespace {
@@ -15,8 +16,8 @@ namespace {
 namespace stdfs = std::filesystem;
 
 void RunSample(const stdfs::path& dir) {
-    const std::string command = std::string(FERROWICK_BINARY) + " sample '" + dir.string() + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const auto run = testing::RunProgram({FERROWICK_BINARY, "sample", dir.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
 }
 
 std::vector<stdfs::path> MessageFiles(const stdfs::path& mail) {
@@ -32,7 +33,7 @@ std::vector<stdfs::path> MessageFiles(const stdfs::path& mail) {
 
 TEST(SampleTree, HasTheFoldersAndVarietyItPromises) {
     testing::ScratchDir dir("sample");
-    RunSample(dir.path());
+    RunSample(dir.Path());
     const stdfs::path mail = dir / "Mail";
     for (const char* folder : {"Inbox", "Inbox/Old", "Sent", "Projects/2014", "Archive/Calendar", "Clients!2015"})
         EXPECT_TRUE(stdfs::is_directory(mail / folder)) << folder;
@@ -71,13 +72,13 @@ TEST(SampleTree, HasTheFoldersAndVarietyItPromises) {
 
 TEST(SampleTree, IsTheSameBytesEveryTime) {
     testing::ScratchDir a("sample"), b("sample");
-    RunSample(a.path());
-    RunSample(b.path());
+    RunSample(a.Path());
+    RunSample(b.Path());
     const auto first = MessageFiles(a / "Mail");
     const auto second = MessageFiles(b / "Mail");
     ASSERT_EQ(first.size(), second.size());
     for (std::size_t i = 0; i < first.size(); ++i) {
-        EXPECT_EQ(stdfs::relative(first[i], a.path()), stdfs::relative(second[i], b.path()));
+        EXPECT_EQ(stdfs::relative(first[i], a.Path()), stdfs::relative(second[i], b.Path()));
         EXPECT_EQ(testing::ReadBytes(first[i]), testing::ReadBytes(second[i])) << first[i];
     }
 }
@@ -85,7 +86,7 @@ TEST(SampleTree, IsTheSameBytesEveryTime) {
 TEST(SampleTree, OlefileReadsEveryMessageStrictly) {
     if (!testing::OlefileAvailable()) GTEST_SKIP() << "python3-olefile not installed";
     testing::ScratchDir dir("sample");
-    RunSample(dir.path());
+    RunSample(dir.Path());
     const auto run = testing::RunPython(
         "import olefile,sys,os\n"
         "n=0\n"
@@ -102,8 +103,7 @@ TEST(SampleTree, OlefileReadsEveryMessageStrictly) {
 }
 
 TEST(SampleTree, WithoutAFolderItExplainsItsUse) {
-    const std::string command = std::string(FERROWICK_BINARY) + " sample > /dev/null 2>&1";
-    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
+    EXPECT_EQ(testing::RunCommand(std::string(FERROWICK_BINARY) + " sample 2>&1").exitCode, 2);
 }
 
 }  // namespace

@@ -7,11 +7,11 @@
 #include <functional>
 #include <vector>
 
+#include "bytes/little_endian.hpp"
 #include "ndb_test_support.hpp"
 #include "pst/check/pst_checker.hpp"
 #include "pst/ndb/block.hpp"
 #include "pst/ndb/btree_page.hpp"
-#include "pst/ndb/byte_order.hpp"
 #include "pst/ndb/file_io.hpp"
 #include "pst/ndb/header.hpp"
 #include "pst/ndb/map_layout.hpp"
@@ -119,9 +119,9 @@ protected:
         auto db = NodeDatabase::Create(*dir_ / "base.pst");
         for (std::uint32_t i = 0; i < 60; ++i) db.PutNode(Msg(i), NodeId(0x122), Noise(1, 100 + i, i));
         db.PutNode(kXNode, NodeId(0x122), Noise(3, 5000, 77));
-        NodeData with_subnodes = Noise(1, 300, 78);
-        with_subnodes.subnodes[NodeId(0x1F)] = Noise(1, 50, 79);
-        db.PutNode(kSubNode, NodeId(0x122), with_subnodes);
+        NodeData withSubnodes = Noise(1, 300, 78);
+        withSubnodes.subnodes[NodeId(0x1F)] = Noise(1, 50, 79);
+        db.PutNode(kSubNode, NodeId(0x122), withSubnodes);
         db.Commit();
     }
     static void TearDownTestSuite() { delete dir_; }
@@ -261,30 +261,30 @@ TEST_F(CheckerTest, BTreeDamage) {
 }
 
 TEST_F(CheckerTest, BlockDamage) {
-    auto data_block = [](Surgeon& s) { return s.Block(s.Node(Msg(5)).data); };
+    auto dataBlock = [](Surgeon& s) { return s.Block(s.Node(Msg(5)).data); };
     EXPECT_FINDING(Damaged([&](Surgeon& s) {
-                       auto b = data_block(s);
+                       auto b = dataBlock(s);
                        auto bytes = s.BlockBytes(b);
                        bytes[3] ^= 1;
                        s.PutBlock(b, bytes, false);
                    }),
                    "block-crc");
     EXPECT_FINDING(Damaged([&](Surgeon& s) {
-                       auto b = data_block(s);
+                       auto b = dataBlock(s);
                        auto bytes = s.BlockBytes(b);
                        bytes[bytes.size() - 14] ^= 1;  // wSig
                        s.PutBlock(b, bytes, false);
                    }),
                    "block-signature");
     EXPECT_FINDING(Damaged([&](Surgeon& s) {
-                       auto b = data_block(s);
+                       auto b = dataBlock(s);
                        auto bytes = s.BlockBytes(b);
                        bytes[bytes.size() - 8] ^= 4;  // bid
                        s.PutBlock(b, bytes, false);
                    }),
                    "block-bid");
     EXPECT_FINDING(Damaged([&](Surgeon& s) {
-                       auto b = data_block(s);
+                       auto b = dataBlock(s);
                        auto bytes = s.BlockBytes(b);
                        bytes[bytes.size() - 16] ^= 1;  // cb
                        s.PutBlock(b, bytes, false);
@@ -345,16 +345,16 @@ TEST_F(CheckerTest, ReferenceAndSpaceDamage) {
 
 TEST_F(CheckerTest, TreeDamage) {
     auto xblock = [](Surgeon& s) { return s.Block(s.Node(kXNode).data); };
-    auto edit_x = [&](Surgeon& s, const std::function<void(std::vector<std::uint8_t>&)>& edit) {
+    auto editX = [&](Surgeon& s, const std::function<void(std::vector<std::uint8_t>&)>& edit) {
         auto b = xblock(s);
         auto bytes = s.BlockBytes(b);
         edit(bytes);
         s.PutBlock(b, bytes, true);
     };
-    EXPECT_FINDING(Damaged([&](Surgeon& s) { edit_x(s, [](auto& b) { b[0] = 7; }); }), "xblock");
-    EXPECT_FINDING(Damaged([&](Surgeon& s) { edit_x(s, [](auto& b) { StoreLE<std::uint32_t>(b, 4, 12345); }); }),
+    EXPECT_FINDING(Damaged([&](Surgeon& s) { editX(s, [](auto& b) { b[0] = 7; }); }), "xblock");
+    EXPECT_FINDING(Damaged([&](Surgeon& s) { editX(s, [](auto& b) { le::StoreU32(b.data() + 4, 12345); }); }),
                    "data-tree-size");
-    EXPECT_FINDING(Damaged([&](Surgeon& s) { edit_x(s, [](auto& b) { std::copy_n(b.begin() + 8, 8, b.begin() + 16); }); }),
+    EXPECT_FINDING(Damaged([&](Surgeon& s) { editX(s, [](auto& b) { std::copy_n(b.begin() + 8, 8, b.begin() + 16); }); }),
                    "block-cycle");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
                        auto b = s.Block(s.Node(kSubNode).subnodes);

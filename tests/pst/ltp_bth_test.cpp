@@ -6,14 +6,14 @@
 namespace ferrowick::pst {
 namespace {
 
-le::Bytes Records(std::size_t count, std::size_t key_size, std::size_t data_size) {
+le::Bytes Records(std::size_t count, std::size_t keySize, std::size_t dataSize) {
     le::Bytes out;
     for (std::size_t i = 0; i < count; ++i) {
-        le::Bytes key(key_size, 0);
+        le::Bytes key(keySize, 0);
         const std::uint64_t k = i * 3 + 1;
-        for (std::size_t b = 0; b < std::min<std::size_t>(key_size, 8); ++b) key[b] = static_cast<std::uint8_t>(k >> (8 * b));
+        for (std::size_t b = 0; b < std::min<std::size_t>(keySize, 8); ++b) key[b] = static_cast<std::uint8_t>(k >> (8 * b));
         out.insert(out.end(), key.begin(), key.end());
-        for (std::size_t b = 0; b < data_size; ++b) out.push_back(static_cast<std::uint8_t>(i + b));
+        for (std::size_t b = 0; b < dataSize; ++b) out.push_back(static_cast<std::uint8_t>(i + b));
     }
     return out;
 }
@@ -23,10 +23,10 @@ struct Written {
     HeapId header;
 };
 
-Written Write(const le::Bytes& records, std::uint8_t key_size, std::uint8_t data_size) {
+Written Write(const le::Bytes& records, std::uint8_t keySize, std::uint8_t dataSize) {
     HeapWriter heap(HeapClient::Bth);
     Written w;
-    w.header = WriteBth(heap, key_size, data_size, records);
+    w.header = WriteBth(heap, keySize, dataSize, records);
     heap.SetUserRoot(w.header);
     w.node.pieces = heap.Finish();
     return w;
@@ -63,33 +63,33 @@ TEST(Bth, WriterRefusesUnsortedOrDuplicateKeys) {
 
 TEST(Bth, DamageGivesAClearError) {
     const Written w = Write(Records(3000, 4, 4), 4, 4);  // one index level over several leaves
-    const HeapReader good_heap(w.node);
-    const BthHeader header = BthHeader::Parse(good_heap.Item(w.header));
-    const le::ByteView root = good_heap.Item(header.root);
-    const HeapId first_leaf(le::U32(root.data() + 4));
+    const HeapReader goodHeap(w.node);
+    const BthHeader header = BthHeader::Parse(goodHeap.Item(w.header));
+    const le::ByteView root = goodHeap.Item(header.root);
+    const HeapId firstLeaf(le::LoadU32(root.data() + 4));
 
     auto patch = [&](HeapId hid, std::size_t offset, std::initializer_list<std::uint8_t> bytes) {
         NodeData node = w.node;
-        const le::ByteView item = good_heap.Item(hid);
+        const le::ByteView item = goodHeap.Item(hid);
         auto& piece = node.pieces[hid.BlockIndex()];
         const std::size_t at = static_cast<std::size_t>(item.data() - w.node.pieces[hid.BlockIndex()].data()) + offset;
         std::copy(bytes.begin(), bytes.end(), piece.begin() + static_cast<std::ptrdiff_t>(at));
         return node;
     };
-    auto expect_error = [](const NodeData& node, const char* text) {
+    auto expectError = [](const NodeData& node, const char* text) {
         const HeapReader heap(node);
         EXPECT_THROW(BthReader(heap, heap.UserRoot()), PstError) << text;
     };
-    expect_error(patch(w.header, 0, {0xB6}), "a wrong signature");
-    expect_error(patch(w.header, 1, {3}), "a key size of 3");
-    expect_error(patch(w.header, 3, {9}), "too many levels");
-    expect_error(patch(first_leaf, 0, {0xFF, 0xFF, 0xFF, 0x7F}), "a leaf key out of order");
+    expectError(patch(w.header, 0, {0xB6}), "a wrong signature");
+    expectError(patch(w.header, 1, {3}), "a key size of 3");
+    expectError(patch(w.header, 3, {9}), "too many levels");
+    expectError(patch(firstLeaf, 0, {0xFF, 0xFF, 0xFF, 0x7F}), "a leaf key out of order");
     // The second index entry points at the first leaf again.
-    expect_error(patch(header.root, 12, {static_cast<std::uint8_t>(first_leaf.value), static_cast<std::uint8_t>(first_leaf.value >> 8),
-                                          static_cast<std::uint8_t>(first_leaf.value >> 16), static_cast<std::uint8_t>(first_leaf.value >> 24)}),
+    expectError(patch(header.root, 12, {static_cast<std::uint8_t>(firstLeaf.value), static_cast<std::uint8_t>(firstLeaf.value >> 8),
+                                          static_cast<std::uint8_t>(firstLeaf.value >> 16), static_cast<std::uint8_t>(firstLeaf.value >> 24)}),
                  "a node reached twice");
     // The index entry points at the header: a node of the wrong size.
-    expect_error(patch(header.root, 4, {static_cast<std::uint8_t>(w.header.value), static_cast<std::uint8_t>(w.header.value >> 8),
+    expectError(patch(header.root, 4, {static_cast<std::uint8_t>(w.header.value), static_cast<std::uint8_t>(w.header.value >> 8),
                                          static_cast<std::uint8_t>(w.header.value >> 16), static_cast<std::uint8_t>(w.header.value >> 24)}),
                  "a node of the wrong size");
 }

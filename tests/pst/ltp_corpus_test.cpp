@@ -84,7 +84,7 @@ void Visit(NodeId nid, const NodeData& node, const std::string& where, Tally& ta
 TEST(LtpCorpus, EveryHeapOfEveryUnicodeStoreParsesChecksAndRoundTrips) {
     FERROWICK_REQUIRE_CORPUS();
     Tally tally;
-    int stores = 0, unreadable_nodes = 0;
+    int stores = 0, unreadableNodes = 0;
     for (const auto& path : UnicodeStores()) {
         SCOPED_TRACE(path.filename().string());
         auto db = NodeDatabase::Open(path);
@@ -93,7 +93,7 @@ TEST(LtpCorpus, EveryHeapOfEveryUnicodeStoreParsesChecksAndRoundTrips) {
             try {
                 node = db.ReadNode(e.nid);
             } catch (const PstError&) {
-                ++unreadable_nodes;  // the node database's own tests report these
+                ++unreadableNodes;  // the node database's own tests report these
                 continue;
             }
             const std::string where = path.filename().string() + " node " + Hex(e.nid.Value());
@@ -108,10 +108,10 @@ TEST(LtpCorpus, EveryHeapOfEveryUnicodeStoreParsesChecksAndRoundTrips) {
     RecordProperty("property_contexts", tally.property_contexts);
     RecordProperty("table_contexts", tally.table_contexts);
     RecordProperty("rows", tally.rows);
-    RecordProperty("unreadable_nodes", unreadable_nodes);
+    RecordProperty("unreadable_nodes", unreadableNodes);
     std::cout << "[ corpus ] " << tally.property_contexts << " property contexts, " << tally.table_contexts
               << " table contexts (" << tally.rows << " rows), " << tally.other_heaps << " other heaps, "
-              << unreadable_nodes << " nodes the node database could not read\n";
+              << unreadableNodes << " nodes the node database could not read\n";
 }
 
 }  // namespace

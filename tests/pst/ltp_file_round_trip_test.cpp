@@ -45,12 +45,12 @@ TEST_F(LtpFileRoundTrip, ContextsSurviveTheFile) {
     for (std::uint32_t i = 0; i < 100000; ++i)
         contents.PutRow(0x200024 + 32 * i, {{kSubject, PropertyValue::String(u"Subject " + std::u16string(i % 13, u's'))},
                                             {kSize, PropertyValue::Integer32(static_cast<std::int32_t>(i))}});
-    const NodeId table_nid = NodeId::Make(NidType::ContentsTable, 0x401);
+    const NodeId tableNid = NodeId::Make(NidType::ContentsTable, 0x401);
     {
         auto db = NodeDatabase::Create(path_);
         for (std::uint32_t n = 0; n < kMessages; ++n)
             db.PutNode(NodeId::Make(NidType::NormalMessage, 0x10000 + n), NodeId(), WritePropertyContext(Message(n)));
-        db.PutNode(table_nid, NodeId(), contents.Write());
+        db.PutNode(tableNid, NodeId(), contents.Write());
         db.Commit();
     }
     const auto db = NodeDatabase::Open(path_);
@@ -60,9 +60,9 @@ TEST_F(LtpFileRoundTrip, ContextsSurviveTheFile) {
         EXPECT_TRUE(CheckLtpNode(nid, node, "message").empty());
         ASSERT_EQ(ReadPropertyContext(node), Message(n)) << n;
     }
-    const NodeData table_node = db.ReadNode(table_nid);
-    EXPECT_TRUE(CheckLtpNode(table_nid, table_node, "contents").empty());
-    const TableContext back = TableContext::Read(table_node);
+    const NodeData tableNode = db.ReadNode(tableNid);
+    EXPECT_TRUE(CheckLtpNode(tableNid, tableNode, "contents").empty());
+    const TableContext back = TableContext::Read(tableNode);
     ASSERT_EQ(back.RowCount(), contents.RowCount());
     for (std::size_t i = 0; i < back.RowCount(); i += 11) {
         ASSERT_EQ(back.Rows()[i].id, contents.Rows()[i].id);

@@ -35,9 +35,9 @@ TEST(Heap, ItemsSpreadOverManyBlocksReadBackAtTheirHids) {
     ASSERT_EQ(node.pieces.size(), writer.BlockCount());
     for (const auto& piece : node.pieces) EXPECT_LE(piece.size(), kMaxDataBlockPayload);
     for (std::size_t b = 0; b < node.pieces.size(); ++b) {
-        const std::size_t ib_hnpm = le::U16(node.pieces[b].data());
-        EXPECT_EQ(ib_hnpm % 2, 0u) << "page maps start 2-byte aligned";
-        EXPECT_GE(ib_hnpm, HeapBlockHeaderSize(b));
+        const std::size_t ibHnpm = le::LoadU16(node.pieces[b].data());
+        EXPECT_EQ(ibHnpm % 2, 0u) << "page maps start 2-byte aligned";
+        EXPECT_GE(ibHnpm, HeapBlockHeaderSize(b));
     }
     EXPECT_EQ(HeapBlockKindOf(8), HeapBlockKind::Bitmap);
     EXPECT_EQ(HeapBlockKindOf(136), HeapBlockKind::Bitmap);
@@ -118,7 +118,7 @@ TEST(Heap, DamageGivesAClearError) {
     const HeapId one = writer.Allocate(Pattern(40, 1));
     writer.Allocate(Pattern(60, 2));
     const NodeData good = Finish(writer);
-    auto expect_error = [](const NodeData& node, const char* text) {
+    auto expectError = [](const NodeData& node, const char* text) {
         try {
             HeapReader reader(node);
             FAIL() << "accepted a heap with " << text;
@@ -127,23 +127,23 @@ TEST(Heap, DamageGivesAClearError) {
         }
     };
     NodeData empty;
-    expect_error(empty, "no data");
+    expectError(empty, "no data");
     NodeData bad = good;
     bad.pieces[0][2] = 0xED;
-    expect_error(bad, "a wrong signature");
+    expectError(bad, "a wrong signature");
     bad = good;
     bad.pieces[0].resize(11);
-    expect_error(bad, "a truncated header");
+    expectError(bad, "a truncated header");
     bad = good;
-    le::Put16(bad.pieces[0].data(), 0xFFF0);
-    expect_error(bad, "a page map past the end");
+    le::StoreU16(bad.pieces[0].data(), 0xFFF0);
+    expectError(bad, "a page map past the end");
     bad = good;
-    const std::size_t map = le::U16(good.pieces[0].data());
-    le::Put16(bad.pieces[0].data() + map + 6, 0x0800);  // rgibAlloc[1] far beyond rgibAlloc[2]
-    expect_error(bad, "page map entries out of order");
+    const std::size_t map = le::LoadU16(good.pieces[0].data());
+    le::StoreU16(bad.pieces[0].data() + map + 6, 0x0800);  // rgibAlloc[1] far beyond rgibAlloc[2]
+    expectError(bad, "page map entries out of order");
     bad = good;
-    le::Put16(bad.pieces[0].data() + map, 0x7000);  // cAlloc larger than the block
-    expect_error(bad, "a page map count that lies");
+    le::StoreU16(bad.pieces[0].data() + map, 0x7000);  // cAlloc larger than the block
+    expectError(bad, "a page map count that lies");
 
     const HeapReader reader(good);
     EXPECT_TRUE(reader.Contains(one));
@@ -160,15 +160,15 @@ TEST(Heap, CheckFindsWhatTheReaderTolerates) {
     EXPECT_TRUE(CheckHeap(good, "n").empty());
 
     NodeData bad = good;
-    le::Put32(bad.pieces[0].data() + 4, HeapId::Make(0, 9).value);
+    le::StoreU32(bad.pieces[0].data() + 4, HeapId::Make(0, 9).value);
     Findings f = CheckHeap(bad, "node 0x21");
     ASSERT_EQ(f.size(), 1u);
     EXPECT_EQ(f[0].kind, "heap");
     EXPECT_NE(f[0].what.find("hidUserRoot"), std::string::npos);
 
     bad = good;
-    const std::size_t map = le::U16(good.pieces[0].data());
-    le::Put16(bad.pieces[0].data() + map + 2, 1);  // cFree 1, but no item is empty
+    const std::size_t map = le::LoadU16(good.pieces[0].data());
+    le::StoreU16(bad.pieces[0].data() + map + 2, 1);  // cFree 1, but no item is empty
     f = CheckHeap(bad, "n");
     ASSERT_EQ(f.size(), 1u);
     EXPECT_NE(f[0].what.find("cFree"), std::string::npos);

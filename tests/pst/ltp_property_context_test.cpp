@@ -87,11 +87,11 @@ TEST(PropertyContext, SmallFixedValuesSitInTheRecordItself) {
     const BthReader bth(heap, heap.UserRoot());
     ASSERT_EQ(bth.Count(), 3u);
     // Records sorted by property ID: 0x0E07, 0x0E08, 0x0E1B.
-    EXPECT_EQ(le::U16(bth.Data(0).data()), 0x0003);
-    EXPECT_EQ(le::U32(bth.Data(0).data() + 2), 17u);
-    const HeapId eight(le::U32(bth.Data(1).data() + 2));
+    EXPECT_EQ(le::LoadU16(bth.Data(0).data()), 0x0003);
+    EXPECT_EQ(le::LoadU32(bth.Data(0).data() + 2), 17u);
+    const HeapId eight(le::LoadU32(bth.Data(1).data() + 2));
     EXPECT_EQ(heap.Item(eight).size(), 8u) << "an 8-byte value goes through the heap";
-    EXPECT_EQ(le::U32(bth.Data(2).data() + 2), 1u);
+    EXPECT_EQ(le::LoadU32(bth.Data(2).data() + 2), 1u);
 }
 
 TEST(PropertyContext, LargeValuesGoToSubnodesAndOtherSubnodesStay) {
@@ -186,7 +186,7 @@ TEST(PropertyContext, ChecksNameTheDamage) {
     EXPECT_EQ(findings[0].kind, "bth");
 
     bad = good;
-    le::Put16(bad.pieces[0].data() + at + 2, 0x0009);  // an unknown property type
+    le::StoreU16(bad.pieces[0].data() + at + 2, 0x0009);  // an unknown property type
     findings = CheckLtpNode(NodeId::Make(NidType::NormalMessage, 5), bad, "n");
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].kind, "property-context");

@@ -21,6 +21,7 @@
 #include "pst/messaging/pst_store.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick::pst {
 namespace {
@@ -92,15 +93,15 @@ std::string Hex(std::uint32_t v) {
 
 // An entry ID of the store's own objects is compared by the object it names: the record key
 // in it is the store's own GUID.
-PropertyValue Comparable(const PropertyValue& value, const Guid& record_key) {
+PropertyValue Comparable(const PropertyValue& value, const Guid& recordKey) {
     if (value.Type() != PropertyType::Binary) return value;
     const auto id = EntryId::Decode(value.As<PropertyValue::Bytes>());
-    if (!id || id->provider != record_key) return value;
+    if (!id || id->provider != recordKey) return value;
     return PropertyValue::Integer32(static_cast<std::int32_t>(id->nid.Value()));
 }
 
-void ExpectSameProperties(Object object, const PropertyBag& outlook, const Guid& outlook_key, const PropertyBag& ours,
-                          const Guid& our_key) {
+void ExpectSameProperties(Object object, const PropertyBag& outlook, const Guid& outlookKey, const PropertyBag& ours,
+                          const Guid& ourKey) {
     std::set<std::uint16_t> ids;
     for (const auto& [id, value] : outlook) ids.insert(id);
     for (const auto& [id, value] : ours) ids.insert(id);
@@ -112,7 +113,7 @@ void ExpectSameProperties(Object object, const PropertyBag& outlook, const Guid&
             ADD_FAILURE() << Name(object) << ": property " << Hex(id) << " only in " << (theirs ? "Outlook's" : "our") << " store";
             continue;
         }
-        EXPECT_TRUE(Comparable(*theirs, outlook_key) == Comparable(*mine, our_key)) << Name(object) << ": property " << Hex(id);
+        EXPECT_TRUE(Comparable(*theirs, outlookKey) == Comparable(*mine, ourKey)) << Name(object) << ": property " << Hex(id);
     }
 }
 
@@ -173,21 +174,21 @@ protected:
     void SetUp() override {
         FERROWICK_REQUIRE_CORPUS();
         const std::string name = GetParam();
-        outlook_path_ = testing::CorpusDir() / "pst" / "ruby-msg" / (name + ".pst");
+        outlookPath_ = testing::CorpusDir() / "pst" / "ruby-msg" / (name + ".pst");
         const fsys::path msg = testing::CorpusDir() / "msg" / "hiraoka-msgreader" / (name + ".msg");
-        ASSERT_TRUE(fsys::exists(outlook_path_) && fsys::exists(msg)) << name;
+        ASSERT_TRUE(fsys::exists(outlookPath_) && fsys::exists(msg)) << name;
         fsys::create_directories(temp_.Native("in"));
         fsys::copy_file(msg, temp_.Native("in") / (name + ".msg"));
-        our_path_ = temp_.Native(name + ".pst");
+        ourPath_ = temp_.Native(name + ".pst");
         const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + temp_.Native("in").string() +
-                                    "' '" + our_path_.string() + "' >/dev/null 2>&1";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        outlook_ = std::make_unique<Side>(outlook_path_);
-        ours_ = std::make_unique<Side>(our_path_);
+                                    "' '" + ourPath_.string() + "' >/dev/null 2>&1";
+        ASSERT_EQ(ferrowick::testing::RunCommand(command).exitCode, 0) << command;
+        outlook_ = std::make_unique<Side>(outlookPath_);
+        ours_ = std::make_unique<Side>(ourPath_);
     }
 
     testing::TempFolder temp_;
-    fsys::path outlook_path_, our_path_;
+    fsys::path outlookPath_, ourPath_;
     std::unique_ptr<Side> outlook_, ours_;
 };
 
@@ -233,7 +234,7 @@ TEST_P(OutlookParityTest, NidCountersCoverTheSameIdsAsOutlooks) {
     };
     EXPECT_EQ(attachments(ours_->db->ReadNode(ours_->Message())), attachments(outlook_->db->ReadNode(outlook_->Message())));
     // Both files pass the checker, which holds every counter to the NIDs in use.
-    for (const fsys::path& path : {outlook_path_, our_path_})
+    for (const fsys::path& path : {outlookPath_, ourPath_})
         for (const Finding& f : CheckPstFile(path))
             EXPECT_EQ(f.severity, Severity::Leak) << path << ": " << f.kind << " " << f.where << ": " << f.what;
 }
@@ -242,7 +243,7 @@ TEST_P(OutlookParityTest, RecipientTablesAreOutlooks) {
     const std::vector<NodeData> theirs = MessagesIn(outlook_->db->ReadNode(outlook_->Message()));
     const std::vector<NodeData> mine = MessagesIn(ours_->db->ReadNode(ours_->Message()));
     ASSERT_EQ(theirs.size(), mine.size());
-    std::size_t rows_compared = 0;
+    std::size_t rowsCompared = 0;
     for (std::size_t m = 0; m < theirs.size(); ++m) {
         const std::string whose = "message " + std::to_string(m);
         const auto ol = RecipientTable(theirs[m]);
@@ -256,10 +257,10 @@ TEST_P(OutlookParityTest, RecipientTablesAreOutlooks) {
         }
         ExpectOutlookRowNumbering(*ol, "Outlook's, " + whose);
         ASSERT_EQ(ol->RowCount(), us->RowCount()) << whose;
-        std::set<std::uint32_t> ol_columns, our_columns;
-        for (const TableColumn& c : ol->Columns()) ol_columns.insert(c.tag.Value());
-        for (const TableColumn& c : us->Columns()) our_columns.insert(c.tag.Value());
-        EXPECT_EQ(ol_columns, our_columns) << whose;
+        std::set<std::uint32_t> olColumns, ourColumns;
+        for (const TableColumn& c : ol->Columns()) olColumns.insert(c.tag.Value());
+        for (const TableColumn& c : us->Columns()) ourColumns.insert(c.tag.Value());
+        EXPECT_EQ(olColumns, ourColumns) << whose;
         for (std::size_t r = 0; r < ol->RowCount(); ++r) {
             for (const TableColumn& column : ol->Columns()) {
                 if (column.tag == kLtpRowIdTag || column.tag == kLtpRowVersionTag) continue;
@@ -272,10 +273,10 @@ TEST_P(OutlookParityTest, RecipientTablesAreOutlooks) {
                 EXPECT_EQ(a.has_value(), b.has_value()) << whose << " row " << r << " column " << Hex(column.tag.id);
                 if (a && b) { EXPECT_TRUE(*a == *b) << whose << " row " << r << " column " << Hex(column.tag.id); }
             }
-            ++rows_compared;
+            ++rowsCompared;
         }
     }
-    RecordProperty("recipient_rows_compared", static_cast<int>(rows_compared));
+    RecordProperty("recipient_rows_compared", static_cast<int>(rowsCompared));
 }
 
 INSTANTIATE_TEST_SUITE_P(RubyMsgImports, OutlookParityTest, ::testing::Values("200_recipients", "attachAndInline", "msgInMsg"));

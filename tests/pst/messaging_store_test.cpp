@@ -275,7 +275,7 @@ TEST_F(MessagingStoreTest, DefaultFoldersAreCreatedOnceAndRecorded) {
 // file's counters (unique in the whole file), recipient rows numbered from the store's row
 // sequence, and no PidTagRowid column (a table gives it; no store keeps it).
 TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
-    const auto with_parts = [](const std::u16string& subject) {
+    const auto withParts = [](const std::u16string& subject) {
         MessageContent m = Mail(subject, false);
         for (std::int32_t i = 0; i < 3; ++i) {
             PropertyBag r;
@@ -294,20 +294,20 @@ TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
     NodeId folder;
     {
         PstStore store = PstStore::Create(path_, u"S");
-        store.AddMessage(store.IpmSubtree(), with_parts(u"one"));
-        store.AddMessage(store.IpmSubtree(), with_parts(u"two"));
+        store.AddMessage(store.IpmSubtree(), withParts(u"one"));
+        store.AddMessage(store.IpmSubtree(), withParts(u"two"));
         store.Commit();
     }
     {
         PstStore store = PstStore::Open(path_, OpenMode::ReadWrite);
-        store.AddMessage(store.IpmSubtree(), with_parts(u"three"));  // after reopening
+        store.AddMessage(store.IpmSubtree(), withParts(u"three"));  // after reopening
         folder = store.AddFolder(store.IpmSubtree(), u"F", u"IPF.Note");
         store.Commit();
     }
     ExpectNoCorruption(path_);
 
     NodeDatabase db = NodeDatabase::Open(path_);
-    std::set<NodeId> attachment_nids;
+    std::set<NodeId> attachmentNids;
     std::set<std::uint32_t> row_numbers;
     std::size_t messages = 0;
     std::function<void(const NodeData&)> walk = [&](const NodeData& message) {
@@ -324,7 +324,7 @@ TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
         }
         for (const auto& [nid, sub] : message.subnodes) {
             if (nid.Type() == NidType::Attachment) {
-                EXPECT_TRUE(attachment_nids.insert(nid).second) << "attachment NID " << std::hex << nid.Value() << " used twice";
+                EXPECT_TRUE(attachmentNids.insert(nid).second) << "attachment NID " << std::hex << nid.Value() << " used twice";
                 for (const auto& [inner, data] : sub.subnodes)
                     if (inner.Type() == NidType::NormalMessage) walk(data);
             }
@@ -333,11 +333,11 @@ TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
     for (const NodeEntry& e : db.Nodes())
         if (e.nid.Type() == NidType::NormalMessage) walk(db.ReadNode(e.nid));
     EXPECT_EQ(messages, 6u);
-    EXPECT_EQ(attachment_nids.size(), 9u);
+    EXPECT_EQ(attachmentNids.size(), 9u);
     EXPECT_EQ(row_numbers.size(), 9u);
     // The first attachment is 0x8025, as in Outlook's stores; the rest follow on.
-    EXPECT_EQ(*attachment_nids.begin(), NodeId(0x8025));
-    EXPECT_EQ(attachment_nids.rbegin()->Index(), 0x409u);
+    EXPECT_EQ(*attachmentNids.begin(), NodeId(0x8025));
+    EXPECT_EQ(attachmentNids.rbegin()->Index(), 0x409u);
     // The new folder's tables take an index none of the counters had handed out.
     for (NidType table : {NidType::HierarchyTable, NidType::ContentsTable, NidType::AssocContentsTable})
         EXPECT_TRUE(db.Contains(NodeId::Make(table, folder.Index())));

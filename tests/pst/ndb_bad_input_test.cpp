@@ -32,11 +32,11 @@ bool ReadEverything(const std::filesystem::path& path) {
 class BadInput : public ::testing::Test {
 protected:
     void SetUp() override {
-        NodeData with_subnodes = Noise(2, 4000, 1);
-        with_subnodes.subnodes[NodeId(0x1F)] = Noise(1, 70, 2);
+        NodeData withSubnodes = Noise(2, 4000, 1);
+        withSubnodes.subnodes[NodeId(0x1F)] = Noise(1, 70, 2);
         auto db = NodeDatabase::Create(dir_ / "good.pst");
         for (std::uint32_t i = 0; i < 40; ++i) db.PutNode(Msg(i), NodeId(), Noise(1 + i % 3, 900, i));
-        db.PutNode(Msg(99), NodeId(), with_subnodes);
+        db.PutNode(Msg(99), NodeId(), withSubnodes);
         db.Commit();
         good_ = std::filesystem::file_size(dir_ / "good.pst");
     }

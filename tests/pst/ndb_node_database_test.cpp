@@ -132,13 +132,13 @@ TEST(NdbNodeDatabase, NodeIdsComeFromTheHeaderCounters) {
 // its sub-nodes is caught up before the first NID is handed out.
 TEST(NdbNodeDatabase, CountersCoverSubnodeIdsAndCatchUpOnFilesWhereTheyLag) {
     ScratchDir dir("nid-cover");
-    const NodeId deep_attachment = NodeId::Make(NidType::Attachment, 0x450);
+    const NodeId deepAttachment = NodeId::Make(NidType::Attachment, 0x450);
     {
         auto db = NodeDatabase::Create(dir / "a.pst");
         NodeData message = Noise(1, 100, 1);
         NodeData attachment = Noise(1, 50, 2);
         attachment.subnodes[NodeId::Make(NidType::NormalMessage, 0x10020)] = Noise(1, 40, 3);
-        message.subnodes[deep_attachment] = attachment;
+        message.subnodes[deepAttachment] = attachment;
         db.PutNode(Msg(1), NodeId(0x122), message);
         EXPECT_EQ(db.AllocateNodeId(NidType::Attachment), NodeId::Make(NidType::Attachment, 0x451));
         EXPECT_EQ(db.AllocateNodeId(NidType::NormalMessage), NodeId::Make(NidType::NormalMessage, 0x10021));

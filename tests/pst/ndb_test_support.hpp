@@ -14,8 +14,8 @@ class ScratchDir {
 public:
     // `in_memory`: under /dev/shm when there is one, for tests whose many scattered writes
     // and flushes would only measure the disk.
-    explicit ScratchDir(const std::string& name, bool in_memory = false) {
-        const bool shm = in_memory && std::filesystem::is_directory("/dev/shm");
+    explicit ScratchDir(const std::string& name, bool inMemory = false) {
+        const bool shm = inMemory && std::filesystem::is_directory("/dev/shm");
         path_ = (shm ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path()) /
                 ("ferrowick-ndb-" + name + "-" + std::to_string(std::random_device{}()));
         std::filesystem::create_directories(path_);

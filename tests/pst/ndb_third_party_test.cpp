@@ -12,23 +12,13 @@
 #include "ndb_test_support.hpp"
 #include "pst/ltp/property_context.hpp"
 #include "pst/ndb/node_database.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick::pst {
 namespace {
 
-bool Installed(const char* tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }
-
-std::pair<int, std::string> RunTool(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    std::array<char, 4096> buffer{};
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
 TEST(NdbThirdParty, PffinfoOpensOurFilesInBothEncodings) {
-    if (!Installed("pffinfo")) GTEST_SKIP() << "pffinfo (pff-tools) is not installed";
+    if (!ferrowick::testing::Installed("pffinfo")) GTEST_SKIP() << "pffinfo (pff-tools) is not installed";
     testing::ScratchDir dir("pffinfo");
     for (CryptMethod crypt : {CryptMethod::Permute, CryptMethod::None}) {
         const auto path = dir / (crypt == CryptMethod::None ? "none.pst" : "permute.pst");
@@ -41,7 +31,7 @@ TEST(NdbThirdParty, PffinfoOpensOurFilesInBothEncodings) {
                 db.PutNode(NodeId::Make(NidType::NormalMessage, 0x10000 + i), NodeId(0x8022), testing::Noise(1, 200, i));
             db.Commit();
         }
-        const auto [code, output] = RunTool("pffinfo '" + path.string() + "'");
+        const auto [code, output] = ferrowick::testing::RunCommand("pffinfo '" + path.string() + "' 2>&1");
         EXPECT_EQ(code, 0) << output;
         EXPECT_NE(output.find("64-bit"), std::string::npos) << output;
         EXPECT_NE(output.find(crypt == CryptMethod::None ? "none" : "compressible"), std::string::npos) << output;

@@ -57,30 +57,30 @@ class DiscoveryExample : public ::testing::Test {
 protected:
     // Mail holds a.msg, b.txt, X (x.msg) and Y (only Z, which holds z.msg).
     void SetUp() override {
-        temp.File("Mail/a.msg");
-        temp.File("Mail/b.txt");
-        temp.File("Mail/X/x.msg");
-        temp.File("Mail/Y/Z/z.msg");
+        temp_.File("Mail/a.msg");
+        temp_.File("Mail/b.txt");
+        temp_.File("Mail/X/x.msg");
+        temp_.File("Mail/Y/Z/z.msg");
     }
-    TempFolder temp;
-    Scan scan;
+    TempFolder temp_;
+    Scan scan_;
 };
 
 TEST_F(DiscoveryExample, GivesTheTableOfKeysAndPaths) {
-    scan.Run(temp.Text("Mail"));
-    EXPECT_EQ(Lines(scan.folderQueue, temp),
+    scan_.Run(temp_.Text("Mail"));
+    EXPECT_EQ(Lines(scan_.folderQueue, temp_),
               (std::vector<std::string>{"0Z ROOT\\Mail\\X", "1Z ROOT\\Mail\\Y", "2Z ROOT\\Mail\\Y\\Z"}));
-    EXPECT_EQ(Lines(scan.messageQueue, temp),
+    EXPECT_EQ(Lines(scan_.messageQueue, temp_),
               (std::vector<std::string>{"1K ROOT\\Mail\\a.msg", "2K ROOT\\Mail\\b.txt", "3K ROOT\\Mail\\X\\x.msg",
                                         "4K ROOT\\Mail\\Y\\Z\\z.msg"}));
-    EXPECT_EQ(scan.nextMessageNumber, 5);
-    EXPECT_EQ(scan.nextFolderNumber, 3);
-    EXPECT_EQ(scan.folder, temp.Text("Mail") + fs::kPathSeparator) << "the separator is added in place";
+    EXPECT_EQ(scan_.nextMessageNumber, 5);
+    EXPECT_EQ(scan_.nextFolderNumber, 3);
+    EXPECT_EQ(scan_.folder, temp_.Text("Mail") + fs::kPathSeparator) << "the separator is added in place";
 }
 
 TEST_F(DiscoveryExample, CountsUpOnTheLabelOncePerFile) {
-    scan.Run(temp.Text("Mail"));
-    EXPECT_EQ(scan.board.log, (std::vector<std::string>{"lblCount1=" + Queued(1), "lblCount1=" + Queued(2),
+    scan_.Run(temp_.Text("Mail"));
+    EXPECT_EQ(scan_.board.log, (std::vector<std::string>{"lblCount1=" + Queued(1), "lblCount1=" + Queued(2),
                                                         "lblCount1=" + Queued(3), "lblCount1=" + Queued(4)}));
 }
 
@@ -89,18 +89,18 @@ TEST_F(DiscoveryExample, YieldsAtEveryStep) {
     // sub-folder and 2 per file in the sub-folder pass, 1 + 2 for the dots + 1 per
     // sub-folder + 2 per file in the file pass, and 1 + d before descending.
     // Mail (d=2, f=2): 25; X (f=1): 10; Y (d=1): 12; Z (f=1): 10.
-    scan.Run(temp.Text("Mail"));
-    EXPECT_EQ(scan.yielder.count, 57);
+    scan_.Run(temp_.Text("Mail"));
+    EXPECT_EQ(scan_.yielder.count, 57);
 }
 
 TEST_F(DiscoveryExample, FolderNumbersContinueAcrossScansAndFileNumbersRestart) {
-    scan.Run(temp.Text("Mail"));
-    scan.Run(temp.Text("Mail") + fs::kPathSeparator);
-    EXPECT_EQ(Lines(scan.folderQueue, temp),
+    scan_.Run(temp_.Text("Mail"));
+    scan_.Run(temp_.Text("Mail") + fs::kPathSeparator);
+    EXPECT_EQ(Lines(scan_.folderQueue, temp_),
               (std::vector<std::string>{"3Z ROOT\\Mail\\X", "4Z ROOT\\Mail\\Y", "5Z ROOT\\Mail\\Y\\Z"}));
-    EXPECT_EQ(scan.messageQueue.Entries().front().key, u"1K");
-    EXPECT_EQ(scan.folder, temp.Text("Mail") + fs::kPathSeparator) << "no second separator";
-    EXPECT_EQ(scan.board.Writes("lblCount1").at(4), Queued(1));
+    EXPECT_EQ(scan_.messageQueue.Entries().front().key, u"1K");
+    EXPECT_EQ(scan_.folder, temp_.Text("Mail") + fs::kPathSeparator) << "no second separator";
+    EXPECT_EQ(scan_.board.Writes("lblCount1").at(4), Queued(1));
 }
 
 TEST(Discovery, YieldsInOrderAroundEachQueuedItem) {

@@ -8,11 +8,11 @@ namespace ferrowick::testing {
 
 class DriverTest : public MigrationTest {
 protected:
-    void Run() { StartConversion_Click(state, seams); }
+    void Run() { StartConversionClick(state_, seams_); }
 
     // The one message box a run ends with.
-    const MessageBoxRequest& CompletionBox() const { return prompts.shown.back(); }
-    std::vector<std::string> Captions() const { return board.Writes("Caption"); }
+    const MessageBoxRequest& CompletionBox() const { return prompts_.shown.back(); }
+    std::vector<std::string> Captions() const { return board_.Writes("Caption"); }
 };
 
 }  // namespace ferrowick::testing

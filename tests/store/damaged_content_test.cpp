@@ -41,7 +41,7 @@ bool CopyWithout(const CompoundFile& file, DirectoryEntryId from, CompoundFileWr
 
 class DamagedContent : public ::testing::Test {
 protected:
-    DamagedContent() { sound_ = testing::WriteMsgFile(dir_.path(), "sound.msg", testing::RichMessage(u"Rich")); }
+    DamagedContent() { sound_ = testing::WriteMsgFile(dir_.Path(), "sound.msg", testing::RichMessage(u"Rich")); }
 
     // The sound file without one entry; fails the test unless there was such an entry.
     fsys::path Without(const std::u16string& drop, bool mustExist = true) {

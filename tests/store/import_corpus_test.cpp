@@ -18,21 +18,12 @@
 #include "msg/msg_reader.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
 
 namespace fsys = std::filesystem;
-
-std::string Shell(const std::string& command, int* status) {
-    std::string out;
-    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
-        char buffer[4096];
-        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-        *status = ::pclose(pipe);
-    }
-    return out;
-}
 
 std::string Slurp(const fsys::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -176,7 +167,7 @@ struct Comparison {
         const auto* data = a.properties.Get<msg::Binary>(msg::tags::kAttachDataBinary);
         if (!data) return;
         // pffexport numbers attachment files "1_name", zero-padded when a message has ten or more.
-        const auto NumberOf = [](const std::string& name) {
+        const auto numberOf = [](const std::string& name) {
             const auto underscore = name.find('_');
             return underscore == 0 || underscore == std::string::npos ? std::size_t{0}
                                                                        : std::size_t(std::strtoul(name.c_str(), nullptr, 10));
@@ -184,7 +175,7 @@ struct Comparison {
         fsys::path found;
         if (fsys::is_directory(dir))
             for (const auto& e : fsys::directory_iterator(dir))
-                if (e.is_regular_file() && NumberOf(e.path().filename().string()) == number) found = e.path();
+                if (e.is_regular_file() && numberOf(e.path().filename().string()) == number) found = e.path();
         if (found.empty()) return Differs(dir, "attachment " + std::to_string(number), "present", "missing");
         const std::string prefix = found.filename().string().substr(0, found.filename().string().find('_') + 1);
         std::string name = Utf8(a.properties, msg::tags::kAttachLongFilename);
@@ -205,19 +196,17 @@ TEST(ImportCorpus, EveryMsgConvertsAndPffexportReadsWhatOurReaderHolds) {
     const fsys::path source = testing::CorpusDir() / "msg";
     testing::ScratchDir dir("import-corpus");
     const fsys::path pst = dir / "corpus.pst";
-    int status = -1;
-    const std::string converted = Shell("'" FERROWICK_BINARY "' convert '" + source.string() + "' '" + pst.string() + "'", &status);
-    EXPECT_EQ(status, 0) << converted;  // every file converted
-    ASSERT_TRUE(fsys::exists(pst)) << converted;
-    const std::string checked = Shell("'" FERROWICK_BINARY "' check '" + pst.string() + "'", &status);
-    EXPECT_EQ(status, 0) << checked;
-    EXPECT_NE(checked.find("sound"), std::string::npos) << checked;
+    const auto converted = testing::RunCommand("'" FERROWICK_BINARY "' convert '" + source.string() + "' '" + pst.string() + "' 2>&1");
+    EXPECT_EQ(converted.exitCode, 0) << converted.output;  // every file converted
+    ASSERT_TRUE(fsys::exists(pst)) << converted.output;
+    const auto checked = testing::RunCommand("'" FERROWICK_BINARY "' check '" + pst.string() + "' 2>&1");
+    EXPECT_EQ(checked.exitCode, 0) << checked.output;
+    EXPECT_NE(checked.output.find("sound"), std::string::npos) << checked.output;
 
-    if (std::system("command -v pffexport >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
+    if (!testing::Installed("pffexport")) GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
     const fsys::path target = dir / "export";
-    Shell("pffexport -q -m items -t '" + target.string() + "' '" + pst.string() + "'", &status);
-    ASSERT_EQ(status, 0);
+    const auto exportRun = testing::RunCommand("pffexport -q -m items -t '" + target.string() + "' '" + pst.string() + "' 2>&1");
+    ASSERT_EQ(exportRun.exitCode, 0) << exportRun.output;
     const fsys::path top = target.string() + ".export/Top of Personal Folders";
 
     // Messages of a folder are matched by subject, in their folder.

@@ -18,6 +18,7 @@
 #include "store/pst_message.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
@@ -87,7 +88,7 @@ protected:
     }
     std::shared_ptr<PstMessage> Imported(const msg::Message& message, const std::string& name) {
         auto m = std::make_shared<PstMessage>(store_, store_->Store().IpmSubtree());
-        m->Import(FromNative(WriteMsgFile(dir_.path(), name, message).string()), kMsgImportType);
+        m->Import(FromNative(WriteMsgFile(dir_.Path(), name, message).string()), kMsgImportType);
         m->SetProperty(kTagMessageFlags, m->HasAttachments() ? 0x11 : 0x01);
         m->Save();
         return m;
@@ -271,7 +272,7 @@ TEST(SubjectPrefixTest, OneToThreeLettersAColonAndASpace) {
 
 TEST_F(ImportTest, ABadFileFailsClearlyAndLeavesNothingBehind) {
     std::vector<fsys::path> truncated, hostile;
-    const fsys::path good = WriteMsgFile(dir_.path(), "good.msg", EveryKindMessage());
+    const fsys::path good = WriteMsgFile(dir_.Path(), "good.msg", EveryKindMessage());
     const auto bytes = testing::ReadBytes(good);
     for (std::size_t cut : {std::size_t{0}, std::size_t{100}, std::size_t{512}, bytes.size() / 2, bytes.size() - 1000}) {
         truncated.push_back(dir_ / ("cut" + std::to_string(cut) + ".msg"));
@@ -309,12 +310,12 @@ std::string Slurp(const fsys::path& p) {
 }
 
 TEST_F(ImportTest, PffexportReadsTheImportedMessage) {
-    if (std::system("command -v pffexport >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
+    if (!testing::Installed("pffexport")) GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
     Imported(EveryKindMessage(), "every.msg");
     Reopened();
     const fsys::path target = dir_ / "export";
-    ASSERT_EQ(std::system(("pffexport -q -m all -t '" + target.string() + "' '" + (dir_ / "out.pst").string() + "' >/dev/null 2>&1").c_str()), 0);
+    const auto exported = testing::RunCommand("pffexport -q -m all -t '" + target.string() + "' '" + (dir_ / "out.pst").string() + "' 2>&1");
+    ASSERT_EQ(exported.exitCode, 0) << exported.output;
     const fsys::path message = target.string() + ".export/Top of Personal Folders/Message00001";
     const std::string headers = Slurp(message / "OutlookHeaders.txt");
     EXPECT_NE(headers.find("Subject:\t\t\t\tEvery kind"), std::string::npos) << headers;

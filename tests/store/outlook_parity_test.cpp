@@ -18,6 +18,7 @@
 #include "pst/messaging/pst_store.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/msg_fixtures.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
@@ -164,9 +165,9 @@ private:
 };
 
 // A row as a bag: the cells of its table's columns.
-PropertyBag RowBag(const pst::PackedTable& table, std::uint32_t row_id) {
+PropertyBag RowBag(const pst::PackedTable& table, std::uint32_t rowId) {
     PropertyBag bag;
-    const auto* row = table.FindRow(row_id);
+    const auto* row = table.FindRow(rowId);
     if (!row) return bag;
     for (std::size_t i = 0; i < row->cells.size(); ++i)
         if (row->cells[i]) bag.Set(table.Columns()[i].tag.id, *row->cells[i]);
@@ -197,7 +198,7 @@ TEST_P(OutlookParityTest, OurStoreOfTheMessageIsOutlooksButForTheListedDifferenc
     const fsys::path oursPath = dir / "ours.pst";
     const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + source.string() + "' '" +
                                 oursPath.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    ASSERT_EQ(testing::RunCommand(command).exitCode, 0) << command;
 
     KeyedStore outlook(outlookCopy), ours(oursPath);
     const pst::NodeId theirId = outlook.OnlyMessage(), myId = ours.OnlyMessage();

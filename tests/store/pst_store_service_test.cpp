@@ -18,6 +18,7 @@
 #include "store/pst_store_service.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/store_failure.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
@@ -257,9 +258,9 @@ TEST_F(PstStoreServiceTest, AKilledWriterLeavesNoFileOrASoundCommittedStore) {
             messages += reread.Folder(f).contents.RowCount();
         }
         if (messages > 0) ++roundsWithMessages;
-        if (std::system("command -v pffinfo >/dev/null 2>&1") == 0) {
-            const std::string cmd = "pffinfo '" + ToNative(path_) + "' >/dev/null 2>&1";
-            EXPECT_EQ(std::system(cmd.c_str()), 0) << "round " << round;
+        if (testing::Installed("pffinfo")) {
+            const auto info = testing::RunCommand("pffinfo '" + ToNative(path_) + "' 2>&1");
+            EXPECT_EQ(info.exitCode, 0) << "round " << round << ": " << info.output;
         }
     }
     EXPECT_GT(roundsWithMessages, 0) << "no kill came late enough to find committed messages";

@@ -26,6 +26,7 @@
 #include "support/shared_corpus.hpp"
 #include "support/store_failure.hpp"
 #include "support/temp_folder.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
@@ -104,8 +105,7 @@ int ExitCode(pid_t pid) {
 }
 
 int Cli(const std::string& args) {
-    const int status = std::system((std::string("'") + FERROWICK_BINARY + "' " + args + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return testing::RunCommand(std::string("'") + FERROWICK_BINARY + "' " + args + " >/dev/null 2>&1").exitCode;
 }
 
 class StoreSafetyTest : public ::testing::Test {

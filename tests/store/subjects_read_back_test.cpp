@@ -14,13 +14,12 @@
 #include "msg/msg_reader.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
 
 namespace fsys = std::filesystem;
-
-bool Installed(const char* tool) { return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0; }
 
 std::string JsonText(const std::u16string& text) {
     std::string out = "\"";
@@ -47,8 +46,8 @@ std::u16string Text(const msg::Message& m, msg::PropertyTag tag) {
 TEST(SubjectsReadBack, ThreeReadersReadEveryCorpusSubjectAsTheMsgHoldsIt) {
     FERROWICK_REQUIRE_CORPUS();
     for (const char* tool : {"pffexport", "readpst"})
-        ASSERT_TRUE(Installed(tool)) << tool << " is not installed (scripts/install-deps.sh installs it)";
-    ASSERT_EQ(std::system("/usr/bin/python3 -c 'import pypff' >/dev/null 2>&1"), 0)
+        ASSERT_TRUE(testing::Installed(tool)) << tool << " is not installed (scripts/install-deps.sh installs it)";
+    ASSERT_EQ(testing::RunProgram({"/usr/bin/python3", "-c", "import pypff"}).exitCode, 0)
         << "python3-pypff is not installed (scripts/install-deps.sh installs it)";
 
     testing::ScratchDir dir("subjects");
@@ -56,7 +55,7 @@ TEST(SubjectsReadBack, ThreeReadersReadEveryCorpusSubjectAsTheMsgHoldsIt) {
     const fsys::path store = dir / "corpus.pst";
     const std::string convert = std::string("'") + FERROWICK_BINARY + "' convert '" + source.string() + "' '" +
                                 store.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(convert.c_str()), 0) << convert;
+    ASSERT_EQ(testing::RunCommand(convert).exitCode, 0) << convert;
 
     const fsys::path expected = dir / "expected.json";
     int messages = 0;
@@ -81,13 +80,8 @@ TEST(SubjectsReadBack, ThreeReadersReadEveryCorpusSubjectAsTheMsgHoldsIt) {
     const std::string script = std::string(FERROWICK_SOURCE_DIR) + "/tests/store/read_back_subjects.py";
     const std::string command = "/usr/bin/python3 '" + script + "' '" + store.string() + "' '" + expected.string() +
                                 "' '" + work.string() + "' 2>&1";
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    const auto read = testing::RunCommand(command);
+    EXPECT_EQ(read.exitCode, 0) << read.output;
 }
 
 }  // namespace

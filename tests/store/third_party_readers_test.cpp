@@ -15,24 +15,12 @@
 #include "pst/messaging/pst_store.hpp"
 #include "store/pst_message.hpp"
 #include "store/pst_store_service.hpp"
+#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
 
 namespace fsys = std::filesystem;
-
-bool HasTool(const char* name) { return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0; }
-
-std::string Output(const std::string& command, int* status = nullptr) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) out.append(buf, n);
-        const int rc = ::pclose(pipe);
-        if (status) *status = rc;
-    }
-    return out;
-}
 
 class ThirdPartyReadersTest : public ::testing::Test {
 protected:
@@ -103,19 +91,17 @@ TEST_F(ThirdPartyReadersTest, OurCheckerAndReaderAgree) {
 }
 
 TEST_F(ThirdPartyReadersTest, PffinfoOpensIt) {
-    if (!HasTool("pffinfo")) GTEST_SKIP() << "pffinfo (Debian pff-tools) is not installed";
-    int status = -1;
-    const std::string out = Output("pffinfo '" + path_.string() + "' 2>&1", &status);
-    EXPECT_EQ(status, 0) << out;
-    EXPECT_NE(out.find("Message store"), std::string::npos) << out;
+    if (!testing::Installed("pffinfo")) GTEST_SKIP() << "pffinfo (Debian pff-tools) is not installed";
+    const auto info = testing::RunCommand("pffinfo '" + path_.string() + "' 2>&1");
+    EXPECT_EQ(info.exitCode, 0) << info.output;
+    EXPECT_NE(info.output.find("Message store"), std::string::npos) << info.output;
 }
 
 TEST_F(ThirdPartyReadersTest, PffexportFindsTheSameFoldersAndMessages) {
-    if (!HasTool("pffexport")) GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
+    if (!testing::Installed("pffexport")) GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
     const fsys::path target = dir_ / "export";
-    int status = -1;
-    const std::string out = Output("pffexport -q -t '" + target.string() + "' '" + path_.string() + "' 2>&1", &status);
-    ASSERT_EQ(status, 0) << out;
+    const auto exported = testing::RunCommand("pffexport -q -t '" + target.string() + "' '" + path_.string() + "' 2>&1");
+    ASSERT_EQ(exported.exitCode, 0) << exported.output;
     std::map<std::string, int> found;
     for (const auto& entry : fsys::recursive_directory_iterator(target.string() + ".export")) {
         const std::string name = entry.path().filename().string();
@@ -129,12 +115,12 @@ TEST_F(ThirdPartyReadersTest, PffexportFindsTheSameFoldersAndMessages) {
 }
 
 TEST_F(ThirdPartyReadersTest, ReadpstFindsTheSameFoldersAndMessages) {
-    if (!HasTool("readpst")) GTEST_SKIP() << "readpst (Debian pst-utils) is not installed";
+    if (!testing::Installed("readpst")) GTEST_SKIP() << "readpst (Debian pst-utils) is not installed";
     const fsys::path target = dir_ / "readpst";
     fsys::create_directories(target);
-    int status = -1;
-    const std::string out = Output("readpst -j0 -o '" + target.string() + "' '" + path_.string() + "' 2>&1", &status);
-    ASSERT_EQ(status, 0) << out;
+    const auto read = testing::RunCommand("readpst -j0 -o '" + target.string() + "' '" + path_.string() + "' 2>&1");
+    ASSERT_EQ(read.exitCode, 0) << read.output;
+    const std::string& out = read.output;
     // readpst reports each folder it wrote as: "Name" - N items done, counting sub-folders too.
     std::map<std::string, int> items;
     const std::regex line("\"([^\"]+)\" - ([0-9]+) items done");

@@ -48,12 +48,12 @@ int SevereFindings(const fsys::path& path) {
 class WizardPstTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ferrowick::testing::ScratchDir> dir;
-    PstStoreService service;
-    std::unique_ptr<Wizard> wizard;
+    std::unique_ptr<ferrowick::testing::ScratchDir> dir_;
+    PstStoreService service_;
+    std::unique_ptr<Wizard> wizard_;
 
     fsys::path Messages(const std::string& folder, int count) {
-        const fsys::path path = *dir / folder;
+        const fsys::path path = *dir_ / folder;
         fsys::create_directories(path);
         for (int i = 1; i <= count; ++i) {
             const std::u16string subject = u"Note " + FromUtf8(folder + " " + std::to_string(i));
@@ -67,27 +67,27 @@ class WizardPstTest : public QObject {
 
 private slots:
     void init() {
-        dir = std::make_unique<ferrowick::testing::ScratchDir>("wizard");
-        wizard = std::make_unique<Wizard>(WizardHooks{&service, RunDriver(), {}});
-        wizard->ShowStart();
+        dir_ = std::make_unique<ferrowick::testing::ScratchDir>("wizard");
+        wizard_ = std::make_unique<Wizard>(WizardHooks{&service_, RunDriver(), {}});
+        wizard_->ShowStart();
     }
     void cleanup() {
-        wizard.reset();
-        dir.reset();
+        wizard_.reset();
+        dir_.reset();
     }
 
-    void singleFolderRunWritesOnePst() {
+    void SingleFolderRunWritesOnePst() {
         const fsys::path source = Messages("Mail", 3);
         Messages("Mail/Inbox", 2);
         Messages("Mail/Projects/Old", 1);
-        const fsys::path pst = *dir / "Mail.pst";
+        const fsys::path pst = *dir_ / "Mail.pst";
         ModalAnswerer answers;
-        wizard->Start().CmdNext->click();
+        wizard_->Start().CmdNext->click();
         answers.Choose(Q(source));
-        wizard->Single()->CmdAddFolder->click();
+        wizard_->Single()->CmdAddFolder->click();
         answers.Choose(Q(pst));
         answers.Press(QMessageBox::Ok);
-        wizard->Single()->CmdNext->click();
+        wizard_->Single()->CmdNext->click();
 
         QVERIFY(answers.problems.empty());
         QCOMPARE(answers.boxes.size(), size_t(1));
@@ -103,17 +103,17 @@ private slots:
         QCOMPARE(seen.at("Old"), 1);
     }
 
-    void multipleFolderRunWritesOnePstPerTickedFolder() {
-        const fsys::path root = *dir / "Root";
+    void MultipleFolderRunWritesOnePstPerTickedFolder() {
+        const fsys::path root = *dir_ / "Root";
         Messages("Root/Anna", 2);
         Messages("Root/Ben", 0);
         Messages("Root/Cleo", 3);
-        const fsys::path out = *dir / "Out";
+        const fsys::path out = *dir_ / "Out";
         fsys::create_directories(out);
         ModalAnswerer answers;
-        wizard->Start().OptMultiple->click();
-        wizard->Start().CmdNext->click();
-        FrmMultiple& multiple = *wizard->Multiple();
+        wizard_->Start().OptMultiple->click();
+        wizard_->Start().CmdNext->click();
+        FrmMultiple& multiple = *wizard_->Multiple();
         answers.Choose(Q(root));
         multiple.CmdAddFolder->click();
         multiple.chkSelectAll->click();

@@ -54,7 +54,7 @@ class LinkCatcher : public QObject {
 public:
     QStringList opened;
 public slots:
-    void open(const QUrl& url) { opened << url.toLocalFile(); }
+    void open(const QUrl& url) { opened << url.toLocalFile(); }  // called by name by QDesktopServices
 };
 
 }  // namespace
@@ -62,14 +62,14 @@ public slots:
 class WizardRunTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<FakeStoreService> store;
-    std::unique_ptr<Wizard> wizard;
-    std::unique_ptr<QTemporaryDir> tree;
-    std::vector<int> exits;
-    int logoffsAtExit = -1;
+    std::unique_ptr<FakeStoreService> store_;
+    std::unique_ptr<Wizard> wizard_;
+    std::unique_ptr<QTemporaryDir> tree_;
+    std::vector<int> exits_;
+    int logoffsAtExit_ = -1;
 
     QString Folder(const QString& relative, int messages) {
-        const QString path = tree->filePath(relative);
+        const QString path = tree_->filePath(relative);
         QDir().mkpath(path);
         for (int i = 1; i <= messages; ++i) {
             QFile file(path + QStringLiteral("/m%1.msg").arg(i));
@@ -77,28 +77,28 @@ class WizardRunTest : public QObject {
         }
         return path;
     }
-    FrmMigateAll& Status() { return *wizard->Status(); }
-    QString FrameText() { return wizard->Status() ? Status().FrameConversion->text() : QString(); }
+    FrmMigateAll& Status() { return *wizard_->Status(); }
+    QString FrameText() { return wizard_->Status() ? Status().FrameConversion->text() : QString(); }
 
     // The single-folder window with a source folder picked.
     FrmSingle& PickSingle(ModalAnswerer& answers, const QString& source) {
-        wizard->Start().CmdNext->click();
+        wizard_->Start().CmdNext->click();
         answers.Choose(source);
-        wizard->Single()->CmdAddFolder->click();
-        return *wizard->Single();
+        wizard_->Single()->CmdAddFolder->click();
+        return *wizard_->Single();
     }
     // The multiple-folder window with a root listed and the named rows ticked.
     FrmMultiple& PickMultiple(ModalAnswerer& answers, const QString& root, const QStringList& ticked) {
-        wizard->Start().OptMultiple->click();
-        wizard->Start().CmdNext->click();
-        FrmMultiple& multiple = *wizard->Multiple();
+        wizard_->Start().OptMultiple->click();
+        wizard_->Start().CmdNext->click();
+        FrmMultiple& multiple = *wizard_->Multiple();
         answers.Choose(root);
         multiple.CmdAddFolder->click();
         for (int i = 0; i < multiple.lv->topLevelItemCount(); ++i) {
             QTreeWidgetItem* row = multiple.lv->topLevelItem(i);
             if (ticked.contains(row->text(0))) row->setCheckState(0, Qt::Checked);
         }
-        multiple.txtOutputFolder->setText(QStringLiteral("  ") + tree->filePath("out") + QStringLiteral("  "));
+        multiple.txtOutputFolder->setText(QStringLiteral("  ") + tree_->filePath("out") + QStringLiteral("  "));
         return multiple;
     }
     QStringList Titles(const ModalAnswerer& answers) {
@@ -107,53 +107,53 @@ class WizardRunTest : public QObject {
         return titles;
     }
 
-    LinkCatcher links;
+    LinkCatcher links_;
 
 private slots:
-    void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("file"), &links, "open"); }
+    void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("file"), &links_, "open"); }
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
     void init() {
-        links.opened.clear();
-        store = std::make_unique<FakeStoreService>();
-        tree = std::make_unique<QTemporaryDir>();
-        QDir().mkpath(tree->filePath("out"));
-        exits.clear();
-        logoffsAtExit = -1;
-        wizard = std::make_unique<Wizard>(WizardHooks{store.get(), RunDriver(), [this](int code) {
-                                                          exits.push_back(code);
-                                                          logoffsAtExit = store->CallCount("Logoff");
+        links_.opened.clear();
+        store_ = std::make_unique<FakeStoreService>();
+        tree_ = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(tree_->filePath("out"));
+        exits_.clear();
+        logoffsAtExit_ = -1;
+        wizard_ = std::make_unique<Wizard>(WizardHooks{store_.get(), RunDriver(), [this](int code) {
+                                                          exits_.push_back(code);
+                                                          logoffsAtExit_ = store_->CallCount("Logoff");
                                                       }});
-        wizard->ShowStart();
+        wizard_->ShowStart();
     }
     void cleanup() {
-        wizard.reset();
-        store.reset();
-        tree.reset();
+        wizard_.reset();
+        store_.reset();
+        tree_.reset();
     }
 
-    void singleFolderRunConvertsTheTree() {
+    void SingleFolderRunConvertsTheTree() {
         const QString source = Folder("Mail", 3);
         Folder("Mail/Inbox", 2);
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
-        const QString pst = tree->filePath("out/Mail.pst");
+        const QString pst = tree_->filePath("out/Mail.pst");
         answers.Choose(pst);
         answers.Press(QMessageBox::Ok);
         bool lockedDuringRun = false;
         DuringRun probe([&] { return FrameText().contains(QStringLiteral("(1 of")); }, [&] {
             lockedDuringRun = !single.CmdNext->isEnabled() && !single.CmdAddFolder->isEnabled() &&
-                              single.txtSourceMailbox->isReadOnly() && !wizard->Start().OptMultiple->isEnabled();
-            wizard->RunFrom(single);  // a second start during the run is ignored
+                              single.txtSourceMailbox->isReadOnly() && !wizard_->Start().OptMultiple->isEnabled();
+            wizard_->RunFrom(single);  // a second start during the run is ignored
         });
         single.CmdNext->click();
 
         QVERIFY(answers.problems.empty());
         QVERIFY(probe.done);
         QVERIFY(lockedDuringRun);
-        QCOMPARE(store->CallCount("CreateSession"), 1);
-        QCOMPARE(store->stores.size(), size_t(1));
-        QCOMPARE(Q(store->Store().path), pst);
-        QCOMPARE(store->Store().SavedCount(), size_t(5));
+        QCOMPARE(store_->CallCount("CreateSession"), 1);
+        QCOMPARE(store_->stores.size(), size_t(1));
+        QCOMPARE(Q(store_->Store().path), pst);
+        QCOMPARE(store_->Store().SavedCount(), size_t(5));
         QCOMPARE(answers.dialogs.at(1).filters, QStringLiteral("Outlook Data File(s) (*.pst)"));
         QVERIFY(answers.dialogs.at(1).proposed.startsWith(QStringLiteral("Mail")));
         QVERIFY(answers.dialogs.at(1).proposed.endsWith(QStringLiteral(".pst")));
@@ -177,14 +177,14 @@ private slots:
         QVERIFY(status.CmdLocate->isEnabled());
         QVERIFY(status.updatesEnabled());
         status.CmdLocate->click();
-        QCOMPARE(links.opened, QStringList{tree->filePath("out") + "/"});
+        QCOMPARE(links_.opened, QStringList{tree_->filePath("out") + "/"});
         // Inputs are back once the run has ended.
         QVERIFY(single.CmdNext->isEnabled());
         QVERIFY(single.isVisible());
-        QVERIFY(wizard->Start().OptMultiple->isEnabled());
+        QVERIFY(wizard_->Start().OptMultiple->isEnabled());
     }
 
-    void multipleFolderRunConvertsEachTickedRow() {
+    void MultipleFolderRunConvertsEachTickedRow() {
         const QString root = Folder("Root", 0);
         Folder("Root/Box1", 3);
         Folder("Root/Box2", 0);
@@ -199,11 +199,11 @@ private slots:
         QCOMPARE(Titles(answers), QStringList{QStringLiteral("Completed")});
         QCOMPARE(answers.boxes[0].text, QStringLiteral("All Folders Converted Successfully.\r\nOpen Converted Outlook "
                                                        "Data file(s) in Microsoft Outlook to View Individual files."));
-        QCOMPARE(store->stores.size(), size_t(2));
-        QCOMPARE(Q(store->Store(0).path), tree->filePath("out/Box1.pst"));
-        QCOMPARE(Q(store->Store(1).path), tree->filePath("out/Box3.pst"));
-        QCOMPARE(store->Store(0).SavedCount(), size_t(3));
-        QCOMPARE(store->Store(1).SavedCount(), size_t(2));
+        QCOMPARE(store_->stores.size(), size_t(2));
+        QCOMPARE(Q(store_->Store(0).path), tree_->filePath("out/Box1.pst"));
+        QCOMPARE(Q(store_->Store(1).path), tree_->filePath("out/Box3.pst"));
+        QCOMPARE(store_->Store(0).SavedCount(), size_t(3));
+        QCOMPARE(store_->Store(1).SavedCount(), size_t(2));
         for (int i = 0; i < 4; ++i) {
             QTreeWidgetItem* row = multiple.lv->topLevelItem(i);
             const bool started = row->text(0) != QStringLiteral("Box4");
@@ -217,13 +217,13 @@ private slots:
         QVERIFY(status.CmdStopMigration->isHidden());
         multiple.txtOutputFolder->setText(QStringLiteral("/elsewhere"));
         status.CmdLocate->click();  // opens what the box shows now
-        QCOMPARE(links.opened, QStringList{QStringLiteral("/elsewhere")});
+        QCOMPARE(links_.opened, QStringList{QStringLiteral("/elsewhere")});
         QVERIFY(multiple.CmdNext->isEnabled());
         QVERIFY(multiple.chkSelectAll->isEnabled());
         QVERIFY(multiple.lv->topLevelItem(0)->flags() & Qt::ItemIsUserCheckable);
     }
 
-    void skipConfirmedEndsOnlyTheCurrentFolder() {
+    void SkipConfirmedEndsOnlyTheCurrentFolder() {
         const QString root = Folder("Root", 0);
         Folder("Root/A", 4);
         Folder("Root/B", 2);
@@ -239,15 +239,15 @@ private slots:
         QCOMPARE(answers.boxes[0].text, QStringLiteral("Do you really want to \"Skip\" conversion of this folder ?"));
         QCOMPARE(answers.boxes[0].icon, QMessageBox::NoIcon);
         QCOMPARE(answers.boxes[0].buttons, QMessageBox::Yes | QMessageBox::No);
-        QVERIFY(store->Store(0).SavedCount() < 4);
-        QCOMPARE(store->Store(1).SavedCount(), size_t(2));
+        QVERIFY(store_->Store(0).SavedCount() < 4);
+        QCOMPARE(store_->Store(1).SavedCount(), size_t(2));
     }
 
-    void skipDeclinedGoesOn() {
+    void SkipDeclinedGoesOn() {
         const QString source = Folder("Mail", 4);
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
-        answers.Choose(tree->filePath("out/Mail.pst"));
+        answers.Choose(tree_->filePath("out/Mail.pst"));
         answers.Press(QMessageBox::No);
         answers.Press(QMessageBox::Ok);
         DuringRun skip([&] { return FrameText().contains(QStringLiteral("(1 of 4)")); },
@@ -255,12 +255,12 @@ private slots:
         single.CmdNext->click();
         QVERIFY(answers.problems.empty());
         QCOMPARE(Titles(answers), (QStringList{"Confirm Skip", "Completed"}));
-        QCOMPARE(store->Store().SavedCount(), size_t(4));
-        QVERIFY(!wizard->State().Flags.SkipRequested);
+        QCOMPARE(store_->Store().SavedCount(), size_t(4));
+        QVERIFY(!wizard_->State().Flags.SkipRequested);
         QCOMPARE(Status().lblProgress->text(), QStringLiteral("100% Complete"));
     }
 
-    void stopConfirmedEndsTheRun() {
+    void StopConfirmedEndsTheRun() {
         const QString root = Folder("Root", 0);
         Folder("Root/A", 4);
         Folder("Root/B", 2);
@@ -268,14 +268,14 @@ private slots:
         FrmMultiple& multiple = PickMultiple(answers, root, {"A", "B"});
         answers.Press(QMessageBox::Yes);
         answers.Press(QMessageBox::Ok);
-        DuringRun stop([&] { return wizard->Status() && Status().CmdStopMigration->isVisible() && FrameText().contains("(1 of 4)"); },
+        DuringRun stop([&] { return wizard_->Status() && Status().CmdStopMigration->isVisible() && FrameText().contains("(1 of 4)"); },
                        [&] { Status().CmdStopMigration->click(); });
         multiple.CmdNext->click();
         QVERIFY(answers.problems.empty());
         QCOMPARE(Titles(answers), (QStringList{"Confirm Stop", "Completed"}));
         QCOMPARE(answers.boxes[0].text, QStringLiteral("This action will STOP complete conversion process.\r\n"
                                                        "Do you really want to \"STOP\" on-going conversion ?"));
-        QCOMPARE(store->stores.size(), size_t(1));  // B is neither marked nor converted
+        QCOMPARE(store_->stores.size(), size_t(1));  // B is neither marked nor converted
         QVERIFY(multiple.lv->topLevelItem(1)->foreground(0).color() != QColor(0, 128, 0));
         FrmMigateAll& status = Status();
         QCOMPARE(status.lblCount1->text(), QStringLiteral("Stopped..."));
@@ -285,11 +285,11 @@ private slots:
         QVERIFY(status.isVisible());
     }
 
-    void stopDeclinedGoesOnAndStopAfterSkipAsksToClose() {
+    void StopDeclinedGoesOnAndStopAfterSkipAsksToClose() {
         const QString source = Folder("Mail", 4);
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
-        answers.Choose(tree->filePath("out/Mail.pst"));
+        answers.Choose(tree_->filePath("out/Mail.pst"));
         answers.Press(QMessageBox::No);  // "Are you sure you want to exit now?": keep the window
         answers.Press(QMessageBox::No);  // Confirm Skip
         answers.Press(QMessageBox::No);  // Confirm Stop
@@ -301,22 +301,22 @@ private slots:
         single.CmdNext->click();
         QVERIFY(answers.problems.empty());
         QCOMPARE(Titles(answers), (QStringList{"Halvernook Ferrowick", "Confirm Skip", "Confirm Stop", "Completed"}));
-        QCOMPARE(store->Store().SavedCount(), size_t(4));
+        QCOMPARE(store_->Store().SavedCount(), size_t(4));
         QVERIFY(Status().isVisible());
         QVERIFY(single.isVisible());
     }
 
-    void closingTheStatusWindowLeavesTheRunAlone() {
+    void ClosingTheStatusWindowLeavesTheRunAlone() {
         const QString source = Folder("Mail", 4);
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
-        answers.Choose(tree->filePath("out/Mail.pst"));
+        answers.Choose(tree_->filePath("out/Mail.pst"));
         answers.Press(QMessageBox::Yes);  // close the status window
         answers.Press(QMessageBox::Ok);
         DuringRun close([&] { return FrameText().contains(QStringLiteral("(1 of 4)")); }, [&] { Status().close(); });
         single.CmdNext->click();
         QVERIFY(answers.problems.empty());
-        QCOMPARE(store->Store().SavedCount(), size_t(4));
+        QCOMPARE(store_->Store().SavedCount(), size_t(4));
         QVERIFY(!Status().isVisible());
 
         // The next run loads it afresh.
@@ -329,7 +329,7 @@ private slots:
             frame = Status().FrameConversion->text();
             bar = Status().ProgressBar1->value();
         });
-        answers.Choose(tree->filePath("out/Mail2.pst"));
+        answers.Choose(tree_->filePath("out/Mail2.pst"));
         answers.Press(QMessageBox::Ok);
         single.CmdNext->click();
         QCOMPARE(progress, QStringLiteral("0% Complete"));
@@ -337,29 +337,29 @@ private slots:
         QCOMPARE(dbx, QStringLiteral("Converting Messages..."));
         QCOMPARE(frame, QStringLiteral("Details "));
         QCOMPARE(bar, 0);
-        QCOMPARE(store->stores.size(), size_t(2));
+        QCOMPARE(store_->stores.size(), size_t(2));
     }
 
-    void exitDuringRunReleasesTheStoreFirst() {
+    void ExitDuringRunReleasesTheStoreFirst() {
         const QString source = Folder("Mail", 4);
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
-        answers.Choose(tree->filePath("out/Mail.pst"));
+        answers.Choose(tree_->filePath("out/Mail.pst"));
         answers.Press(QMessageBox::Yes);  // "Are you sure you want to exit now?"
         answers.Press(QMessageBox::Ok);   // only because the test's exit returns
         DuringRun quit([&] { return FrameText().contains(QStringLiteral("(1 of 4)")); },
-                       [&] { wizard->Start().close(); });
+                       [&] { wizard_->Start().close(); });
         single.CmdNext->click();
-        QCOMPARE(exits, std::vector<int>{0});
-        QCOMPARE(logoffsAtExit, 1);
+        QCOMPARE(exits_, std::vector<int>{0});
+        QCOMPARE(logoffsAtExit_, 1);
     }
 
-    void failingStoreReportsOutlookError() {
-        store->sessionFailure = u"no session";
+    void FailingStoreReportsOutlookError() {
+        store_->sessionFailure = u"no session";
         const QString source = Folder("Mail", 2);
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
-        answers.Choose(tree->filePath("out/Mail.pst"));
+        answers.Choose(tree_->filePath("out/Mail.pst"));
         answers.Press(QMessageBox::Ok);
         answers.Press(QMessageBox::Ok);
         single.CmdNext->click();
@@ -369,7 +369,7 @@ private slots:
         QCOMPARE(answers.boxes[0].icon, QMessageBox::Information);
     }
 
-    void cancelledSavePromptClosesTheSingleWindow() {
+    void CancelledSavePromptClosesTheSingleWindow() {
         const QString source = Folder("Mail", 2);
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
@@ -377,54 +377,54 @@ private slots:
         answers.Press(QMessageBox::Ok);
         single.CmdNext->click();
         QVERIFY(answers.problems.empty());
-        QCOMPARE(store->CallCount("CreateSession"), 0);
+        QCOMPARE(store_->CallCount("CreateSession"), 0);
         QVERIFY(!single.isVisible());
         QVERIFY(Status().isVisible());  // owned by the closed window, and still shown
-        QVERIFY(wizard->Start().isVisible());
+        QVERIFY(wizard_->Start().isVisible());
         QCOMPARE(Titles(answers), QStringList{QStringLiteral("Completed")});
     }
 
     // The start window stays visible behind the single-folder window, and its option can
     // change meanwhile: the run still converts the single-folder window's folder.
-    void theModeOfARunIsTheModeOfTheWindowThatStartedIt() {
+    void TheModeOfARunIsTheModeOfTheWindowThatStartedIt() {
         const QString source = Folder("Mail", 2);
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
-        wizard->Start().OptMultiple->click();
+        wizard_->Start().OptMultiple->click();
         QVERIFY(!single.isHidden());
-        const QString pst = tree->filePath("out/Mail.pst");
+        const QString pst = tree_->filePath("out/Mail.pst");
         answers.Choose(pst);
         answers.Press(QMessageBox::Ok);
         single.CmdNext->click();
         QVERIFY(answers.problems.empty());
         QCOMPARE(answers.dialogs.size(), size_t(2));  // the save prompt was shown
-        QCOMPARE(store->stores.size(), size_t(1));
-        QCOMPARE(Q(store->Store().path), pst);
-        QCOMPARE(store->Store().SavedCount(), size_t(2));
+        QCOMPARE(store_->stores.size(), size_t(1));
+        QCOMPARE(Q(store_->Store().path), pst);
+        QCOMPARE(store_->Store().SavedCount(), size_t(2));
         QVERIFY(answers.boxes.at(0).text.startsWith(QStringLiteral("Messages Converted Successfully.")));
-        links.opened.clear();
+        links_.opened.clear();
         Status().CmdLocate->click();  // the single run's store folder, not the output box
-        QCOMPARE(links.opened, QStringList{tree->filePath("out") + "/"});
+        QCOMPARE(links_.opened, QStringList{tree_->filePath("out") + "/"});
 
         // And the other way round: the multiple-folder window's Next with the option back
         // on single converts the ticked rows.
         Folder("Root/Box1", 1);
-        FrmMultiple& multiple = PickMultiple(answers, tree->filePath("Root"), {"Box1"});
-        wizard->Start().OptSingle->click();
+        FrmMultiple& multiple = PickMultiple(answers, tree_->filePath("Root"), {"Box1"});
+        wizard_->Start().OptSingle->click();
         answers.Press(QMessageBox::Ok);
         multiple.CmdNext->click();
         QVERIFY(answers.problems.empty());
-        QCOMPARE(store->stores.size(), size_t(2));
-        QCOMPARE(Q(store->Store(1).path), tree->filePath("out/Box1.pst"));
+        QCOMPARE(store_->stores.size(), size_t(2));
+        QCOMPARE(Q(store_->Store(1).path), tree_->filePath("out/Box1.pst"));
         QVERIFY(answers.boxes.at(1).text.startsWith(QStringLiteral("All Folders Converted Successfully.")));
     }
 
-    void partlyConvertedRunsEndWithAWarningNotASuccess() {
+    void PartlyConvertedRunsEndWithAWarningNotASuccess() {
         const QString source = Folder("Mail", 3);
-        store->importFailsFor = {U(source + "/m2.msg")};
+        store_->importFailsFor = {U(source + "/m2.msg")};
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
-        answers.Choose(tree->filePath("out/Mail.pst"));
+        answers.Choose(tree_->filePath("out/Mail.pst"));
         answers.Press(QMessageBox::Ok);
         single.CmdNext->click();
         QVERIFY(answers.problems.empty());
@@ -440,10 +440,10 @@ private slots:
 
     // Naming an existing file in the save prompt: anything but a .pst is refused in the
     // prompt, a .pst is used only after a Yes; No returns to the prompt.
-    void theSavePromptAsksBeforeChoosingAnExistingFile() {
+    void TheSavePromptAsksBeforeChoosingAnExistingFile() {
         const QString source = Folder("Mail", 2);
-        const QString notAStore = tree->filePath("out/notes.pst");
-        const QString existing = tree->filePath("out/Old.pst");
+        const QString notAStore = tree_->filePath("out/notes.pst");
+        const QString existing = tree_->filePath("out/Old.pst");
         {
             QFile file(notAStore);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -452,10 +452,10 @@ private slots:
             QVERIFY(store.open(QIODevice::WriteOnly));
             store.write(QByteArray("!BDN") + QByteArray(508, '\0'));
         }
-        QCOMPARE(ClassifyExistingOutput(tree->filePath("out/none.pst")), ExistingOutput::None);
+        QCOMPARE(ClassifyExistingOutput(tree_->filePath("out/none.pst")), ExistingOutput::None);
         QCOMPARE(ClassifyExistingOutput(existing), ExistingOutput::Store);
         QCOMPARE(ClassifyExistingOutput(notAStore), ExistingOutput::NotAStore);
-        QCOMPARE(ClassifyExistingOutput(tree->filePath("out")), ExistingOutput::NotAStore);
+        QCOMPARE(ClassifyExistingOutput(tree_->filePath("out")), ExistingOutput::NotAStore);
 
         ModalAnswerer answers;
         FrmSingle& single = PickSingle(answers, source);
@@ -477,8 +477,8 @@ private slots:
         QCOMPARE(answers.boxes[1].text,
                  QStringLiteral("Old.pst already exists.\r\nDo you want to add the converted messages to it?"));
         QCOMPARE(answers.boxes[1].icon, QMessageBox::Question);
-        QCOMPARE(store->stores.size(), size_t(1));
-        QCOMPARE(Q(store->Store().path), existing);
+        QCOMPARE(store_->stores.size(), size_t(1));
+        QCOMPARE(Q(store_->Store().path), existing);
         QFile file(notAStore);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("Dear diary"));

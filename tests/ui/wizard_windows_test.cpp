@@ -29,7 +29,7 @@ class LinkCatcher : public QObject {
 public:
     QStringList opened;
 public slots:
-    void open(const QUrl& url) { opened << url.toString(); }
+    void open(const QUrl& url) { opened << url.toString(); }  // called by name by QDesktopServices
 };
 
 // Every caption of a window that would not fit its control in the given weight, with the
@@ -74,44 +74,44 @@ QStringList ClippedCaptions(QWidget& window, bool bold) {
 class WizardWindowsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Wizard> wizard;
-    std::vector<int> exits;
-    QTemporaryDir tree;
-    LinkCatcher links;
+    std::unique_ptr<Wizard> wizard_;
+    std::vector<int> exits_;
+    QTemporaryDir tree_;
+    LinkCatcher links_;
 
     void WaitUntil(const std::function<bool()>& done, int ms = 5000) {
         QTRY_VERIFY_WITH_TIMEOUT(done(), ms);
     }
     QString MakeFolders(const QString& root, const QStringList& names) {
-        QDir().mkpath(tree.filePath(root));
-        for (const QString& n : names) QDir().mkpath(tree.filePath(root + QLatin1Char('/') + n));
-        return tree.filePath(root);
+        QDir().mkpath(tree_.filePath(root));
+        for (const QString& n : names) QDir().mkpath(tree_.filePath(root + QLatin1Char('/') + n));
+        return tree_.filePath(root);
     }
     FrmMultiple& OpenMultiple() {
-        wizard->Start().OptMultiple->click();
-        wizard->Start().CmdNext->click();
-        return *wizard->Multiple();
+        wizard_->Start().OptMultiple->click();
+        wizard_->Start().CmdNext->click();
+        return *wizard_->Multiple();
     }
 
 private slots:
     void initTestCase() {
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), &links, "open");
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &links, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &links_, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &links_, "open");
     }
     void cleanupTestCase() {
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     }
     void init() {
-        exits.clear();
-        links.opened.clear();
-        wizard = std::make_unique<Wizard>(WizardHooks{nullptr, {}, [this](int code) { exits.push_back(code); }});
-        wizard->ShowStart();
+        exits_.clear();
+        links_.opened.clear();
+        wizard_ = std::make_unique<Wizard>(WizardHooks{nullptr, {}, [this](int code) { exits_.push_back(code); }});
+        wizard_->ShowStart();
     }
-    void cleanup() { wizard.reset(); }
+    void cleanup() { wizard_.reset(); }
 
-    void startWindowLooksAsDesigned() {
-        FrmStart& start = wizard->Start();
+    void StartWindowLooksAsDesigned() {
+        FrmStart& start = wizard_->Start();
         QCOMPARE(start.windowTitle(), QStringLiteral("Halvernook Ferrowick v3.0"));
         QCOMPARE(start.size(), QSize(618, 472));
         QVERIFY(!(start.windowFlags() & Qt::WindowMinimizeButtonHint));
@@ -128,39 +128,39 @@ private slots:
         QCOMPARE(start.lblSingleHelp->toolTip(), QStringLiteral("Online Help"));
     }
 
-    void helpLinksOpenTheirPages() {
-        FrmStart& start = wizard->Start();
+    void HelpLinksOpenTheirPages() {
+        FrmStart& start = wizard_->Start();
         start.CmdHelp->click();
         QTest::mouseClick(start.lblSingleHelp, Qt::LeftButton);
         QTest::mouseClick(start.lblMultipleHelp, Qt::LeftButton);
-        wizard->Start().CmdNext->click();
-        QTest::mouseClick(wizard->Single()->lblSingleMailbox, Qt::LeftButton);
+        wizard_->Start().CmdNext->click();
+        QTest::mouseClick(wizard_->Single()->lblSingleMailbox, Qt::LeftButton);
         FrmMultiple& multiple = OpenMultiple();
         QCOMPARE(multiple.lblSelectRootFolder->toolTip(), QStringLiteral("Click to Know More..."));
         QTest::mouseClick(multiple.lblSelectRootFolder, Qt::LeftButton);
         const QString base = Q(HelpAddress(""));
-        QCOMPARE(links.opened, (QStringList{base + "/ferrowick/", base + "/h/ferrowick/#single-folder",
+        QCOMPARE(links_.opened, (QStringList{base + "/ferrowick/", base + "/h/ferrowick/#single-folder",
                                             base + "/h/ferrowick/#multiple-folders",
                                             base + "/h/ferrowick/#select-folder",
                                             base + "/h/ferrowick/#select-root-folder"}));
         OpenLink(u"");
-        QCOMPARE(links.opened.size(), 5);
+        QCOMPARE(links_.opened.size(), 5);
         OpenLink(u"/tmp/some folder/");
-        QCOMPARE(links.opened.last(), QStringLiteral("file:///tmp/some folder/"));
+        QCOMPARE(links_.opened.last(), QStringLiteral("file:///tmp/some folder/"));
     }
 
-    void nextWalksTheWindowsAndBackKeepsTheList() {
-        FrmStart& start = wizard->Start();
+    void NextWalksTheWindowsAndBackKeepsTheList() {
+        FrmStart& start = wizard_->Start();
         start.CmdNext->click();
-        QVERIFY(wizard->Single()->isVisible());
+        QVERIFY(wizard_->Single()->isVisible());
         QVERIFY(start.isVisible());
-        QCOMPARE(wizard->Single()->windowTitle(), QStringLiteral("Single Folder Mode"));
-        QCOMPARE(wizard->Single()->size(), QSize(514, 146));
+        QCOMPARE(wizard_->Single()->windowTitle(), QStringLiteral("Single Folder Mode"));
+        QCOMPARE(wizard_->Single()->size(), QSize(514, 146));
 
         FrmMultiple& multiple = OpenMultiple();
         QVERIFY(multiple.isVisible());
         QVERIFY(!start.isVisible());
-        QVERIFY(wizard->Single()->isVisible());
+        QVERIFY(wizard_->Single()->isVisible());
         QCOMPARE(multiple.windowTitle(), QStringLiteral("Multiple Folder Mode"));
         QCOMPARE(multiple.size(), QSize(706, 417));
         QCOMPARE(multiple.txtOutputFolder->text(), Q(SpecialFolderPath()));
@@ -192,10 +192,10 @@ private slots:
     // Enter presses Next in the three selection windows, wherever the focus is; the help
     // links sit in the Tab chain and open with Space or Enter; pickers open where the
     // folder already chosen is.
-    void keyboardReachesNextAndTheLinksAndPickersStartAtTheChoice() {
-        FrmStart& start = wizard->Start();
+    void KeyboardReachesNextAndTheLinksAndPickersStartAtTheChoice() {
+        FrmStart& start = wizard_->Start();
         QTest::keyClick(start.OptSingle, Qt::Key_Return);
-        FrmSingle& single = *wizard->Single();
+        FrmSingle& single = *wizard_->Single();
         QVERIFY(single.isVisible());
         QVERIFY(single.CmdNext->isDefault());
 
@@ -205,11 +205,11 @@ private slots:
         QVERIFY(linkInTabChain);
         QTest::keyClick(single.lblSingleMailbox, Qt::Key_Space);
         QTest::keyClick(single.lblSingleMailbox, Qt::Key_Return);
-        QCOMPARE(links.opened.size(), 2);
-        QVERIFY(!wizard->Status());  // the link took the Enter, not Next
+        QCOMPARE(links_.opened.size(), 2);
+        QVERIFY(!wizard_->Status());  // the link took the Enter, not Next
 
         QTest::keyClick(single.txtSourceMailbox, Qt::Key_Return);  // Next is disabled
-        QVERIFY(!wizard->Status());
+        QVERIFY(!wizard_->Status());
         const QString folder = MakeFolders("keys", {"A"});
         ModalAnswerer answers;
         answers.Choose(folder);
@@ -222,7 +222,7 @@ private slots:
         single.CmdAddFolder->click();
         QCOMPARE(openedAt, folder);
         QTest::keyClick(single.txtSourceMailbox, Qt::Key_Enter, Qt::KeypadModifier);
-        QVERIFY(wizard->Status() && wizard->Status()->isVisible());
+        QVERIFY(wizard_->Status() && wizard_->Status()->isVisible());
 
         FrmMultiple& multiple = OpenMultiple();
         answers.Choose(folder);
@@ -233,13 +233,13 @@ private slots:
         });
         multiple.CmdAddFolder->click();
         QCOMPARE(openedAt, folder);
-        multiple.txtOutputFolder->setText(tree.filePath("keys/A"));
+        multiple.txtOutputFolder->setText(tree_.filePath("keys/A"));
         answers.Then([&](QWidget* w) {
             openedAt = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
             static_cast<QDialog*>(w)->reject();
         });
         multiple.cmdChange->click();
-        QCOMPARE(openedAt, tree.filePath("keys/A"));
+        QCOMPARE(openedAt, tree_.filePath("keys/A"));
         answers.Press(QMessageBox::Ok);
         QTest::keyClick(multiple.lv, Qt::Key_Return);  // Next with no ticks: refused
         QVERIFY(answers.Done());
@@ -248,12 +248,12 @@ private slots:
         QVERIFY(answers.problems.empty());
     }
 
-    void noCaptionIsClippedInEitherWeight() {
-        FrmStart& start = wizard->Start();
+    void NoCaptionIsClippedInEitherWeight() {
+        FrmStart& start = wizard_->Start();
         start.CmdNext->click();
         FrmMultiple& multiple = OpenMultiple();
-        wizard->RunFrom(multiple);  // no conversion hooked: the status window as loaded
-        QWidget* windows[] = {&start, wizard->Single(), &multiple, wizard->Status()};
+        wizard_->RunFrom(multiple);  // no conversion hooked: the status window as loaded
+        QWidget* windows[] = {&start, wizard_->Single(), &multiple, wizard_->Status()};
         QStringList clipped;
         for (QWidget* window : windows)
             for (bool bold : {false, true}) clipped << ClippedCaptions(*window, bold);
@@ -269,9 +269,9 @@ private slots:
         QVERIFY(!multiple.lv->horizontalScrollBar()->isVisible());
     }
 
-    void singlePickerKeepsTheFirstChoiceOnCancel() {
-        wizard->Start().CmdNext->click();
-        FrmSingle& single = *wizard->Single();
+    void SinglePickerKeepsTheFirstChoiceOnCancel() {
+        wizard_->Start().CmdNext->click();
+        FrmSingle& single = *wizard_->Single();
         QVERIFY(!single.CmdNext->isEnabled());
         const QString folder = MakeFolders("single", {});
         ModalAnswerer answers;
@@ -288,12 +288,12 @@ private slots:
 
         // Closed, it comes back as a fresh window.
         single.close();
-        wizard->Start().CmdNext->click();
+        wizard_->Start().CmdNext->click();
         QVERIFY(single.txtSourceMailbox->text().isEmpty());
         QVERIFY(!single.CmdNext->isEnabled());
     }
 
-    void rootsAreListedStripedAndTickedAll() {
+    void RootsAreListedStripedAndTickedAll() {
         FrmMultiple& multiple = OpenMultiple();
         const QString root = MakeFolders("root", {"Box1", "Box2", "Box3", "Box4", "Box5"});
         QFile(root + "/loose.msg").open(QIODevice::WriteOnly);
@@ -347,7 +347,7 @@ private slots:
         QVERIFY(answers.problems.empty());
     }
 
-    void nextWithoutTicksIsRefused() {
+    void NextWithoutTicksIsRefused() {
         FrmMultiple& multiple = OpenMultiple();
         ModalAnswerer answers;
         answers.Choose(MakeFolders("empty-root", {}));
@@ -362,26 +362,26 @@ private slots:
                  QStringLiteral("No Folders Selected !\r\nPlease Select alteast one folder to convert."));
         QCOMPARE(answers.boxes[0].icon, QMessageBox::Information);
         QCOMPARE(answers.boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QVERIFY(wizard->Status() == nullptr);
+        QVERIFY(wizard_->Status() == nullptr);
         QVERIFY(multiple.isVisible());
     }
 
-    void closingTheStartWindowAsksFirst() {
+    void ClosingTheStartWindowAsksFirst() {
         ModalAnswerer answers;
         answers.Press(QMessageBox::No);
-        wizard->Start().close();
-        QVERIFY(wizard->Start().isVisible());
+        wizard_->Start().close();
+        QVERIFY(wizard_->Start().isVisible());
         QCOMPARE(answers.boxes.at(0).title, QStringLiteral("Halvernook Ferrowick"));
         QCOMPARE(answers.boxes.at(0).text, QStringLiteral("Are you sure you want to exit now?"));
         QCOMPARE(answers.boxes.at(0).icon, QMessageBox::Question);
         QCOMPARE(answers.boxes.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
         answers.Press(QMessageBox::Yes);
-        wizard->Start().close();
-        QVERIFY(!wizard->Start().isVisible());
-        QVERIFY(exits.empty());  // no run: the loop ends normally
+        wizard_->Start().close();
+        QVERIFY(!wizard_->Start().isVisible());
+        QVERIFY(exits_.empty());  // no run: the loop ends normally
     }
 
-    void browseKeepsRootsAndDropsTrailingSeparators() {
+    void BrowseKeepsRootsAndDropsTrailingSeparators() {
         QCOMPARE(WithoutTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
         QCOMPARE(WithoutTrailingSeparator(QStringLiteral("C:\\")), QStringLiteral("C:\\"));
         QCOMPARE(WithoutTrailingSeparator(QStringLiteral("/home/me/")), QStringLiteral("/home/me"));
@@ -391,7 +391,7 @@ private slots:
         QCOMPARE(Q(BrowseForFolder(nullptr, u"Pick")), QStringLiteral("/"));
     }
 
-    void labelsShowDoubledAmpersandsOnce() {
+    void LabelsShowDoubledAmpersandsOnce() {
         QCOMPARE(MnemonicLabelText(QStringLiteral("Tom && Jerry")), QStringLiteral("Tom & Jerry"));
         QCOMPARE(MnemonicLabelText(QStringLiteral("S&TOP")), QStringLiteral("STOP"));
         QCOMPARE(MnemonicLabelText(QStringLiteral("plain")), QStringLiteral("plain"));

@@ -71,13 +71,13 @@ unsigned long TransientFor(const QWidget& window) {
 class WizardX11Test : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ferrowick::testing::ScratchDir> dir;
-    PstStoreService service;
-    std::unique_ptr<Wizard> wizard;
+    std::unique_ptr<ferrowick::testing::ScratchDir> dir_;
+    PstStoreService service_;
+    std::unique_ptr<Wizard> wizard_;
 
     // count real messages: twenty written, then copied.
     fsys::path Messages(const std::string& folder, int count) {
-        const fsys::path path = *dir / folder;
+        const fsys::path path = *dir_ / folder;
         fsys::create_directories(path);
         for (int i = 1; i <= count; ++i) {
             if (i <= 20) {
@@ -99,26 +99,26 @@ private slots:
             QFAIL("needs the xcb platform: run through on_xvfb.sh");
     }
     void init() {
-        dir = std::make_unique<ferrowick::testing::ScratchDir>("wizard-x11");
-        wizard = std::make_unique<Wizard>(WizardHooks{&service, RunDriver(), {}});
-        wizard->ShowStart();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard->Start()));
+        dir_ = std::make_unique<ferrowick::testing::ScratchDir>("wizard-x11");
+        wizard_ = std::make_unique<Wizard>(WizardHooks{&service_, RunDriver(), {}});
+        wizard_->ShowStart();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard_->Start()));
     }
     void cleanup() {
-        wizard.reset();
-        dir.reset();
+        wizard_.reset();
+        dir_.reset();
     }
 
-    void statusWindowRepaintsDuringASingleFolderRun() {
+    void StatusWindowRepaintsDuringASingleFolderRun() {
         const fsys::path source = Messages("Mail", 8000);
         ModalAnswerer answers;
-        wizard->Start().CmdNext->click();
+        wizard_->Start().CmdNext->click();
         answers.Choose(Q(source));
-        wizard->Single()->CmdAddFolder->click();
-        answers.Choose(Q(*dir / "Mail.pst"));
+        wizard_->Single()->CmdAddFolder->click();
+        answers.Choose(Q(*dir_ / "Mail.pst"));
         answers.Press(QMessageBox::Ok);
-        StatusGrabber grabber(*wizard);
-        wizard->Single()->CmdNext->click();
+        StatusGrabber grabber(*wizard_);
+        wizard_->Single()->CmdNext->click();
 
         QVERIFY(answers.problems.empty());
         QCOMPARE(answers.boxes.size(), size_t(1));
@@ -131,15 +131,15 @@ private slots:
     }
 
     // Twice: the second run's freshly loaded window must not keep the first run's picture.
-    void statusWindowRepaintsDuringMultipleFolderRuns() {
-        const fsys::path root = *dir / "Root";
+    void StatusWindowRepaintsDuringMultipleFolderRuns() {
+        const fsys::path root = *dir_ / "Root";
         Messages("Root/Anna", 3500);
         Messages("Root/Ben", 3500);
-        const fsys::path out = *dir / "Out";
+        const fsys::path out = *dir_ / "Out";
         fsys::create_directories(out);
-        wizard->Start().OptMultiple->click();
-        wizard->Start().CmdNext->click();
-        FrmMultiple& multiple = *wizard->Multiple();
+        wizard_->Start().OptMultiple->click();
+        wizard_->Start().CmdNext->click();
+        FrmMultiple& multiple = *wizard_->Multiple();
         {
             ModalAnswerer answers;
             answers.Choose(Q(root));
@@ -153,10 +153,10 @@ private slots:
                 fsys::remove(out / "Anna.pst");
                 fsys::remove(out / "Ben.pst");
                 answers.Press(QMessageBox::Yes);  // "exit now?": the window closes, to load afresh
-                wizard->Status()->close();
+                wizard_->Status()->close();
             }
             answers.Press(QMessageBox::Ok);
-            StatusGrabber grabber(*wizard);
+            StatusGrabber grabber(*wizard_);
             multiple.CmdNext->click();
             QVERIFY(answers.problems.empty());
             qInfo("run %d: %zu distinct pictures in %d grabs", run, grabber.pictures.size(), grabber.grabs);
@@ -169,11 +169,11 @@ private slots:
         }
     }
 
-    void windowManagerKeepsOwnedWindowsAboveTheirOwners() {
+    void WindowManagerKeepsOwnedWindowsAboveTheirOwners() {
         ModalAnswerer answers;
-        FrmStart& start = wizard->Start();
+        FrmStart& start = wizard_->Start();
         start.CmdNext->click();
-        FrmSingle& single = *wizard->Single();
+        FrmSingle& single = *wizard_->Single();
         QVERIFY(QTest::qWaitForWindowExposed(&single));
         QCOMPARE(TransientFor(single), static_cast<unsigned long>(start.winId()));
         QCOMPARE(TransientFor(start), 0ul);
@@ -182,18 +182,18 @@ private slots:
         const fsys::path source = Messages("Mail", 2);
         answers.Choose(Q(source));
         single.CmdAddFolder->click();
-        answers.Choose(Q(*dir / "Mail.pst"));
+        answers.Choose(Q(*dir_ / "Mail.pst"));
         answers.Press(QMessageBox::Ok);
         single.CmdNext->click();
         QVERIFY(answers.problems.empty());
-        FrmMigateAll& status = *wizard->Status();
+        FrmMigateAll& status = *wizard_->Status();
         QVERIFY(QTest::qWaitForWindowExposed(&status));
         QCOMPARE(TransientFor(status), static_cast<unsigned long>(single.winId()));
 
         single.close();
         start.OptMultiple->click();
         start.CmdNext->click();
-        FrmMultiple& multiple = *wizard->Multiple();
+        FrmMultiple& multiple = *wizard_->Multiple();
         QVERIFY(QTest::qWaitForWindowExposed(&multiple));
         QCOMPARE(TransientFor(multiple), static_cast<unsigned long>(start.winId()));
     }

@@ -1,11 +1,16 @@
 #pragma once
-// Little-endian integers in byte buffers, the byte order of every compound-file and .msg field.
+// Little-endian integers in byte buffers: every multi-byte field of a .pst [MS-PST 2.1.1] and of
+// a compound file or .msg [MS-CFB 2.2] is stored this way. Built from single bytes, so the host's
+// own byte order does not matter.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <span>
 #include <vector>
 
-namespace ferrowick::msg::cfb {
+namespace ferrowick::le {
+
+using Bytes = std::vector<std::uint8_t>;
+using ByteView = std::span<const std::uint8_t>;
 
 inline std::uint16_t LoadU16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -30,15 +35,15 @@ inline void StoreU64(std::uint8_t* p, std::uint64_t v) {
 }
 
 // Appending forms, for writers that build a buffer front to back.
-inline void AppendU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+inline void AppendU16(Bytes& out, std::uint16_t v) {
     out.push_back(static_cast<std::uint8_t>(v));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
-inline void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+inline void AppendU32(Bytes& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
-inline void AppendU64(std::vector<std::uint8_t>& out, std::uint64_t v) {
+inline void AppendU64(Bytes& out, std::uint64_t v) {
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-}  // namespace ferrowick::msg::cfb
+}  // namespace ferrowick::le

@@ -1,27 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "engine/path_names.hpp"
+#include "engine/store_paths.hpp"
 
 namespace ferrowick {
 namespace {
-
-TEST(PathNames, WindowsFormExamples) {
-    EXPECT_EQ(ParentFolderOf(u"C:\\a\\b.msg", u'\\'), u"C:\\a\\");
-    EXPECT_EQ(ParentFolderOf(u"b.msg", u'\\'), u"");
-    EXPECT_EQ(ParentFolderOf(u"C:\\a\\", u'\\'), u"C:\\a\\");
-    EXPECT_EQ(FileNameOf(u"C:\\a\\", u'\\'), u"");
-    EXPECT_EQ(FileNameOf(u"C:\\a\\b.msg", u'\\'), u"b.msg");
-    EXPECT_EQ(FileNameOf(u"b.msg", u'\\'), u"b.msg");
-    EXPECT_EQ(FileNameOf(u"C:\\Mail", u'\\'), u"Mail");
-}
-
-TEST(PathNames, PlatformSeparatorByDefault) {
-    EXPECT_EQ(FileNameOf(u"/home/me/Mail"), u"Mail");
-    EXPECT_EQ(FileNameOf(u"/"), u"");
-    EXPECT_EQ(ParentFolderOf(u"/home/me/a.msg"), u"/home/me/");
-    // A backslash is an ordinary character of a Linux file name.
-    EXPECT_EQ(FileNameOf(u"/m/a\\b.msg"), u"a\\b.msg");
-}
 
 TEST(StoreRelativePath, TakesTheRootOffTheFrontAndUsesBackslashes) {
     EXPECT_EQ(StoreRelativePath(u"/src/Projects/2014", u"/src"), u"\\Projects\\2014");
