@@ -76,7 +76,7 @@ void PackedTable::Put(std::uint32_t row_id, const Cells& cells, bool id_cell) {
 
     std::uint8_t* row = RowBytes(index);
     std::memset(row, 0, Layout().row_size);
-    if (Layout().end_4b >= 4) le::Put32(row, row_id);
+    if (Layout().end_4b >= 4) le::StoreU32(row, row_id);
     std::uint8_t* bitmap = row + Layout().end_1b;
     le::Bytes scratch;
     for (std::size_t c = 0; c < columns.size(); ++c) {
@@ -100,7 +100,7 @@ void PackedTable::Put(std::uint32_t row_id, const Cells& cells, bool id_cell) {
                 cell->EncodeTo(scratch);
                 slot = AddValue(scratch);
             }
-            le::Put32(row + col.offset, slot);
+            le::StoreU32(row + col.offset, slot);
         }
     }
 }
@@ -130,7 +130,7 @@ std::optional<PropertyValue> PackedTable::Cell(std::uint32_t row_id, std::size_t
     if (!BitSet(row + Layout().end_1b, col.bit)) return std::nullopt;
     if (StoredInlineInTableCell(col.tag.type))
         return PropertyValue::Decode(col.tag.type, le::ByteView(row + col.offset, col.size));
-    return PropertyValue::Decode(col.tag.type, Value(le::U32(row + col.offset)));
+    return PropertyValue::Decode(col.tag.type, Value(le::LoadU32(row + col.offset)));
 }
 
 PackedTable::Cells PackedTable::DecodeRow(std::size_t index) const {
@@ -184,8 +184,8 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
     std::sort(by_id.begin(), by_id.end());
     le::Bytes index_records(by_id.size() * 8);
     for (std::size_t i = 0; i < by_id.size(); ++i) {
-        le::Put32(index_records.data() + 8 * i, by_id[i].first);
-        le::Put32(index_records.data() + 8 * i + 4, by_id[i].second);
+        le::StoreU32(index_records.data() + 8 * i, by_id[i].first);
+        le::StoreU32(index_records.data() + 8 * i + 4, by_id[i].second);
     }
     by_id = {};
     const HeapId row_index = WriteBth(heap, 4, 4, index_records, index_header);
@@ -210,7 +210,7 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
         const std::uint8_t* bitmap = row + layout.end_1b;
         for (const TableColumn& col : columns) {
             if (!BitSet(bitmap, col.bit) || StoredInlineInTableCell(col.tag.type)) continue;
-            le::Put32(row + col.offset, values.Store(Value(le::U32(row + col.offset))).value);
+            le::StoreU32(row + col.offset, values.Store(Value(le::LoadU32(row + col.offset))).value);
         }
     }
     HeapOrNodeId rows_hnid;
@@ -228,20 +228,20 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
     le::Bytes info(info_size, 0);
     info[0] = kTcInfoSignature;
     info[1] = static_cast<std::uint8_t>(columns.size());
-    le::Put16(info.data() + 2, layout.end_4b);
-    le::Put16(info.data() + 4, layout.end_2b);
-    le::Put16(info.data() + 6, layout.end_1b);
-    le::Put16(info.data() + 8, layout.row_size);
-    le::Put32(info.data() + 10, row_index.value);
-    le::Put32(info.data() + 14, rows_hnid.value);
-    le::Put32(info.data() + 18, 0);  // hidIndex: deprecated
+    le::StoreU16(info.data() + 2, layout.end_4b);
+    le::StoreU16(info.data() + 4, layout.end_2b);
+    le::StoreU16(info.data() + 6, layout.end_1b);
+    le::StoreU16(info.data() + 8, layout.row_size);
+    le::StoreU32(info.data() + 10, row_index.value);
+    le::StoreU32(info.data() + 14, rows_hnid.value);
+    le::StoreU32(info.data() + 18, 0);  // hidIndex: deprecated
     std::vector<const TableColumn*> sorted;
     for (const auto& c : columns) sorted.push_back(&c);
     std::sort(sorted.begin(), sorted.end(), [](const TableColumn* a, const TableColumn* b) { return a->tag < b->tag; });
     for (std::size_t i = 0; i < sorted.size(); ++i) {
         std::uint8_t* d = info.data() + kTcInfoFixedSize + kColumnDescriptorSize * i;
-        le::Put32(d, sorted[i]->tag.Value());
-        le::Put16(d + 4, sorted[i]->offset);
+        le::StoreU32(d, sorted[i]->tag.Value());
+        le::StoreU16(d + 4, sorted[i]->offset);
         d[6] = sorted[i]->size;
         d[7] = sorted[i]->bit;
     }
