@@ -122,6 +122,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <set>
 #include <string>
@@ -208,7 +209,13 @@ struct NodeDatabase::Impl final : BlockStore {
 
     // Every return from here finds the file whole: the moments a crash test tries (see 4).
     void CrashPoint() {
-        if (kill_at_crash_point >= 0 && kill_at_crash_point-- == 0) ::raise(SIGKILL);
+        if (kill_at_crash_point >= 0 && kill_at_crash_point-- == 0) {
+#ifdef SIGKILL
+            ::raise(SIGKILL);
+#else
+            std::_Exit(137);  // no signals on Windows: end as abruptly, without unwinding
+#endif
+        }
     }
 
     void RequireWritable() const {
