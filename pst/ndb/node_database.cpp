@@ -119,10 +119,7 @@
 //    the last commit, at Close() and when the last handle lets go).
 #include "pst/ndb/node_database.hpp"
 
-#include <signal.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <array>
 #include <set>
 #include <string>
@@ -209,13 +206,7 @@ struct NodeDatabase::Impl final : BlockStore {
 
     // Every return from here finds the file whole: the moments a crash test tries (see 4).
     void CrashPoint() {
-        if (kill_at_crash_point >= 0 && kill_at_crash_point-- == 0) {
-#ifdef SIGKILL
-            ::raise(SIGKILL);
-#else
-            std::_Exit(137);  // no signals on Windows: end as abruptly, without unwinding
-#endif
-        }
+        if (kill_at_crash_point >= 0 && kill_at_crash_point-- == 0) EndProcessAbruptly();
     }
 
     void RequireWritable() const {

@@ -1,9 +1,10 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed with everything in it when
 // the test ends. Paths come back as the UTF-16 text the core works with.
-#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -15,14 +16,15 @@ class TempFolder {
 public:
     // `base` defaults to the system's temporary folder.
     explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
-        static unsigned counter = 0;
-        const auto seed = std::chrono::steady_clock::now().time_since_epoch().count();
+        // A random name, made with create_directory, which refuses one that exists.
+        static thread_local std::mt19937_64 engine{std::random_device{}()};
         for (int attempt = 0; attempt < 100 && root_.empty(); ++attempt) {
-            const auto candidate = base / ("ferrowick-test-" + std::to_string(seed % 1000000007) + "-" + std::to_string(counter++));
+            const std::filesystem::path candidate = base / ("ferrowick-test-" + std::to_string(engine() % 1000000000));
             std::error_code error;
             if (std::filesystem::create_directory(candidate, error)) root_ = candidate;
         }
-        if (root_.empty()) throw std::runtime_error("no temporary folder could be made under " + base.string());
+        if (root_.empty()) throw std::runtime_error("no temporary folder could be made");
+        root_.make_preferred();
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -34,21 +36,14 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& Root() const { return root_; }
-    // `relative` is UTF-8 (on Linux any bytes, as file names are).
+    // `relative` is UTF-8 (or, on Linux, any bytes) with "/" between names.
     std::filesystem::path Native(const std::string& relative) const {
-#ifdef _WIN32
-        return root_ / std::filesystem::path(FromNative(relative));
-#else
-        return root_ / relative;
-#endif
+        return (root_ / std::filesystem::path(std::u8string(relative.begin(), relative.end()))).make_preferred();
     }
     // The root, or an item below it, as UTF-16 text (no trailing separator).
     std::u16string Text(const std::string& relative = "") const {
-#ifdef _WIN32
-        return std::filesystem::path(relative.empty() ? root_ : Native(relative)).make_preferred().u16string();
-#else
-        return FromNative(relative.empty() ? root_.string() : (root_ / relative).string());
-#endif
+        const std::u8string text = (relative.empty() ? root_ : Native(relative)).u8string();
+        return FromNative(std::string(text.begin(), text.end()));
     }
 
     void Folder(const std::string& relative) const { std::filesystem::create_directories(Native(relative)); }
@@ -66,10 +61,10 @@ private:
 // folders, which some disk file systems do slowly.
 inline std::filesystem::path FastTempBase() {
     std::error_code ignored;
-    const std::filesystem::path shm("/dev/shm");
-    const auto perms = std::filesystem::status(shm, ignored).permissions();
-    return std::filesystem::is_directory(shm, ignored) && (perms & std::filesystem::perms::others_write) != std::filesystem::perms::none
-               ? shm
+    const auto shm = std::filesystem::status("/dev/shm", ignored);
+    return std::filesystem::is_directory(shm) &&
+                   (shm.permissions() & std::filesystem::perms::owner_write) != std::filesystem::perms::none
+               ? std::filesystem::path("/dev/shm")
                : std::filesystem::temp_directory_path();
 }
 
