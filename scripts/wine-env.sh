@@ -6,8 +6,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts at boot
 wine_up() {
   mkdir -p "$WINEPREFIX"
-  wineserver -p
-  # The first boot makes the prefix (a minute); later ones find it made.
+  # The first boot makes the prefix (a minute); later ones find it made. Its server is
+  # waited for, then the persistent one is started.
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || true
   wineserver -p

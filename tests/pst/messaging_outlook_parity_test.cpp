@@ -19,6 +19,7 @@
 #include "pst/messaging/entry_id.hpp"
 #include "pst/messaging/property_tags.hpp"
 #include "pst/messaging/pst_store.hpp"
+#include "support/run_program.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
 
@@ -179,9 +180,9 @@ protected:
         fsys::create_directories(temp_.Native("in"));
         fsys::copy_file(msg, temp_.Native("in") / (name + ".msg"));
         our_path_ = temp_.Native(name + ".pst");
-        const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + temp_.Native("in").string() +
-                                    "' '" + our_path_.string() + "' >/dev/null 2>&1";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_EQ(testing::RunFerrowick({"convert", ToUtf8(temp_.Native("in").u16string()), ToUtf8(our_path_.u16string())})
+                      .status,
+                  0);
         outlook_ = std::make_unique<Side>(outlook_path_);
         ours_ = std::make_unique<Side>(our_path_);
     }

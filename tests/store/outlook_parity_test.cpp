@@ -18,6 +18,7 @@
 #include "pst/messaging/pst_store.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/msg_fixtures.hpp"
+#include "support/run_program.hpp"
 
 namespace ferrowick {
 namespace {
@@ -195,9 +196,7 @@ TEST_P(OutlookParityTest, OurStoreOfTheMessageIsOutlooksButForTheListedDifferenc
     fsys::copy_file(testing::CorpusDir() / "pst" / "ruby-msg" / (name + ".pst"), outlookCopy);
     fsys::permissions(outlookCopy, fsys::perms::owner_write, fsys::perm_options::add);
     const fsys::path oursPath = dir / "ours.pst";
-    const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + source.string() + "' '" +
-                                oursPath.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    ASSERT_EQ(testing::RunFerrowick({"convert", ToUtf8(source.u16string()), ToUtf8(oursPath.u16string())}).status, 0);
 
     KeyedStore outlook(outlookCopy), ours(oursPath);
     const pst::NodeId theirId = outlook.OnlyMessage(), myId = ours.OnlyMessage();
