@@ -6,6 +6,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts at boot
 wine_up() {
   mkdir -p "$WINEPREFIX"
+  wineserver -k 2>/dev/null || true  # a server left persistent by an earlier run would never end
   # The first boot makes the prefix (a minute); later ones find it made. Its server is
   # waited for, then the persistent one is started.
   wineboot -i >/dev/null 2>&1 || true
