@@ -108,6 +108,7 @@ TEST(CfbWriter, SiblingNamesAreUpperCasedByTheCaseFoldingsReadBackwards) {
     CheckTree(file, file.Entry(file.Root()).child, false);
 }
 
+#ifndef _WIN32  // Debian's Python readers: the Linux tree runs this
 TEST(CfbWriter, LargeFileNeedsDifatSectorsAndStillReads) {
     // More than 109 FAT sectors (each maps 64 KiB) pushes FAT locations into DIFAT sectors.
     CompoundFileWriter w;
@@ -135,7 +136,9 @@ TEST(CfbWriter, LargeFileNeedsDifatSectorsAndStillReads) {
     for (std::uint8_t b : big) sum += b;
     EXPECT_EQ(run.output, std::to_string(big.size()) + " " + std::to_string(sum % 65521) + " 10\n");
 }
+#endif
 
+#ifndef _WIN32  // Debian's Python readers: the Linux tree runs this
 TEST(CfbWriter, ThirdPartyReadersAgreeOnTreeAndContents) {
     if (!OlefileAvailable()) GTEST_SKIP() << "python3-olefile not installed";
     ScratchDir dir("cfb");
@@ -171,6 +174,7 @@ TEST(CfbWriter, ThirdPartyReadersAgreeOnTreeAndContents) {
         EXPECT_NE(info.output.find("deep (5000 bytes)"), std::string::npos) << info.output;
     }
 }
+#endif
 
 }  // namespace
 }  // namespace ferrowick::msg::cfb

@@ -19,6 +19,7 @@
 #include "pst/messaging/entry_id.hpp"
 #include "pst/messaging/property_tags.hpp"
 #include "pst/messaging/pst_store.hpp"
+#include "support/run_program.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
 #include "support/run_command.hpp"
@@ -180,9 +181,9 @@ protected:
         fsys::create_directories(temp_.Native("in"));
         fsys::copy_file(msg, temp_.Native("in") / (name + ".msg"));
         ourPath_ = temp_.Native(name + ".pst");
-        const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + temp_.Native("in").string() +
-                                    "' '" + ourPath_.string() + "' >/dev/null 2>&1";
-        ASSERT_EQ(ferrowick::testing::RunCommand(command).exitCode, 0) << command;
+        ASSERT_EQ(testing::RunFerrowick({"convert", ToUtf8(temp_.Native("in").u16string()), ToUtf8(ourPath_.u16string())})
+                      .status,
+                  0);
         outlook_ = std::make_unique<Side>(outlookPath_);
         ours_ = std::make_unique<Side>(ourPath_);
     }

@@ -302,6 +302,7 @@ TEST_F(ImportTest, ABadFileFailsClearlyAndLeavesNothingBehind) {
     EXPECT_EQ(reopened.Folder(reopened.IpmSubtree()).contents.RowCount(), 0u);
 }
 
+#ifndef _WIN32  // Debian's pffexport: the Linux tree runs this
 std::string Slurp(const fsys::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
@@ -331,6 +332,7 @@ TEST_F(ImportTest, PffexportReadsTheImportedMessage) {
         if (e.path().filename() == "OutlookHeaders.txt" && Slurp(e.path()).find("Level two") != std::string::npos) sawLevelTwo = true;
     EXPECT_TRUE(sawLevelTwo);
 }
+#endif
 
 }  // namespace
 }  // namespace ferrowick

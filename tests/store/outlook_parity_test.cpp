@@ -19,6 +19,7 @@
 #include "support/shared_corpus.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/run_command.hpp"
+#include "support/run_program.hpp"
 
 namespace ferrowick {
 namespace {
@@ -196,9 +197,7 @@ TEST_P(OutlookParityTest, OurStoreOfTheMessageIsOutlooksButForTheListedDifferenc
     fsys::copy_file(testing::CorpusDir() / "pst" / "ruby-msg" / (name + ".pst"), outlookCopy);
     fsys::permissions(outlookCopy, fsys::perms::owner_write, fsys::perm_options::add);
     const fsys::path oursPath = dir / "ours.pst";
-    const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + source.string() + "' '" +
-                                oursPath.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(testing::RunCommand(command).exitCode, 0) << command;
+    ASSERT_EQ(testing::RunFerrowick({"convert", ToUtf8(source.u16string()), ToUtf8(oursPath.u16string())}).status, 0);
 
     KeyedStore outlook(outlookCopy), ours(oursPath);
     const pst::NodeId theirId = outlook.OnlyMessage(), myId = ours.OnlyMessage();

@@ -1,7 +1,5 @@
 #include "msg_fixtures.hpp"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -74,13 +72,6 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-PythonRun RunPython(const std::string& program, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"/usr/bin/python3", "-c", program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const CommandRun run = RunProgram(argv);
-    return {run.exitCode, run.output};
 }
 
 bool OlefileAvailable() {
