@@ -1,8 +1,11 @@
 #pragma once
 // Listing a folder item by item into a FileEntry. FindFirstEntry takes a folder followed by
-// a pattern ("/home/me/Mail/*"), reads the whole folder at once and hands out the matching
-// items in listing order (listing_order.hpp), "." and ".." included, one per step.
-// Nothing here throws or reports; results and the entry's Failed/ErrorCode tell.
+// a pattern ("/home/me/Mail/*", "C:\Mail\*") and hands out the matching items, "." and
+// ".." included, one per step. On POSIX it reads the whole folder at once and hands the
+// items out in listing order (listing_order.hpp); on Windows the system's search does the
+// matching (names compare without regard to case there) and the order is the file
+// system's. Nothing here throws or reports; results and the entry's Failed/ErrorCode tell.
+// The implementations: posix/ and win32/.
 #include <cstdint>
 #include <string_view>
 
@@ -34,7 +37,8 @@ bool CloseFind(FileEntry& entry);
 // Closes a search by its handle alone; false when there is no such open search.
 bool CloseSearchHandle(SearchHandle handle);
 
-// The compressed size of a compressed file. POSIX file systems report none: Size.
+// The compressed size of a compressed file (GetCompressedFileSize); Size when it cannot be
+// had. POSIX file systems report none: Size.
 std::uint64_t GetSizeOnDisk(const FileEntry& entry);
 
 }  // namespace ferrowick::fs

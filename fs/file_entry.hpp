@@ -50,7 +50,7 @@ struct FileEntry {
     std::u16string FullPath;       // ParentFolder followed by Name
     std::u16string ParentFolder;   // ends in its separator, or empty
     std::u16string Name;
-    std::u16string ShortName;      // no 8.3 names on POSIX: equals Name
+    std::u16string ShortName;      // the 8.3 name; no 8.3 names on POSIX: equals Name
     std::u16string Extension;
     std::uint32_t Attributes = 0;
     bool IsFolder = false;
@@ -59,7 +59,7 @@ struct FileEntry {
     FileTimeInfo LastAccessed;
     FileTimeInfo LastWritten;
     std::uint64_t Size = 0;        // 0 for a folder
-    std::uint64_t SizeOnDisk = 0;  // equals Size on POSIX (no compressed attribute); 0 for a folder
+    std::uint64_t SizeOnDisk = 0;  // compressed size of a compressed file, else Size; 0 for a folder
 };
 
 inline constexpr std::uint64_t ToUInt64(std::uint32_t low, std::uint32_t high) {

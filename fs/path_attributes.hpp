@@ -1,6 +1,8 @@
 #pragma once
-// The attribute word of a path (see item_status.hpp for the bits); -1 (every bit set) when
-// it cannot be read, with the errno in LastError. A final symbolic link is not followed.
+// The attribute word of a path: on Windows the file system's own (GetFileAttributes), on
+// POSIX made from the item's status (posix/item_status.hpp says how); -1 (every bit set)
+// when it cannot be read, with the error in LastError. A final symbolic link is not
+// followed.
 #include <cstdint>
 #include <string_view>
 

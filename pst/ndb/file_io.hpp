@@ -1,7 +1,9 @@
 #pragma once
-// Positioned reads and writes on a file descriptor, with 64-bit offsets throughout so that
-// files beyond 4 GiB work. Errors become PstError. A file opened for writing is locked
-// against every other writer for as long as it is open; readers take no lock. How the
+// Positioned reads and writes on a file descriptor (a POSIX one, or the C runtime's over a
+// Win32 handle), with 64-bit offsets throughout so that files beyond 4 GiB work. Errors
+// become PstError. A file opened for writing is locked against every other writer for as
+// long as it is open (a lock, or on Windows the share mode); readers take no lock. The
+// implementations: posix/ and win32/. How the
 // writer orders its writes and flushes: the top of node_database.cpp.
 #include <cstdint>
 #include <filesystem>
@@ -40,7 +42,7 @@ public:
     bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
     void WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
     void Resize(std::uint64_t size);
-    void Flush();  // data reaches the disk before this returns (fdatasync)
+    void Flush();  // data reaches the disk before this returns (fdatasync, FlushFileBuffers)
 
     // Gives the open file a further name, which must not exist yet; from then on errors name
     // `target`. Returns 0 or the errno of the failure.
@@ -55,5 +57,9 @@ private:
 
 // True when some open file holds the writer's lock on `path`.
 bool IsLockedForWriting(const std::filesystem::path& path);
+
+// Ends the process at once, as a kill or a power cut would: nothing more is written and
+// nothing is cleaned up. For the crash tests.
+[[noreturn]] void EndProcessAbruptly();
 
 }  // namespace ferrowick::pst

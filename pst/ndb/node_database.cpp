@@ -119,8 +119,6 @@
 //    the last commit, at Close() and when the last handle lets go).
 #include "pst/ndb/node_database.hpp"
 
-#include <signal.h>
-
 #include <algorithm>
 #include <array>
 #include <set>
@@ -208,7 +206,7 @@ struct NodeDatabase::Impl final : BlockStore {
 
     // Every return from here finds the file whole: the moments a crash test tries (see 4).
     void CrashPoint() {
-        if (kill_at_crash_point >= 0 && kill_at_crash_point-- == 0) ::raise(SIGKILL);
+        if (kill_at_crash_point >= 0 && kill_at_crash_point-- == 0) EndProcessAbruptly();
     }
 
     void RequireWritable() const {

@@ -1,4 +1,4 @@
-#include "fs/native_location.hpp"
+#include "fs/posix/native_location.hpp"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "fs/item_status.hpp"
+#include "fs/posix/item_status.hpp"
 
 #include <fcntl.h>
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "fs/file_times.hpp"
-#include "fs/item_status.hpp"
+#include "fs/posix/item_status.hpp"
 #include "fs/last_error.hpp"
 #include "fs/listing_order.hpp"
 #include "fs/name_pattern.hpp"
-#include "fs/native_location.hpp"
+#include "fs/posix/native_location.hpp"
 #include "fs/path_names.hpp"
 #include "fs/path_separator.hpp"
 #include "fs/text.hpp"

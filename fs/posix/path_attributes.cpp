@@ -1,8 +1,8 @@
 #include "fs/path_attributes.hpp"
 
-#include "fs/item_status.hpp"
+#include "fs/posix/item_status.hpp"
 #include "fs/last_error.hpp"
-#include "fs/native_location.hpp"
+#include "fs/posix/native_location.hpp"
 #include "fs/path_separator.hpp"
 
 namespace ferrowick::fs {

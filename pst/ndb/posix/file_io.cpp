@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -136,6 +138,11 @@ int RandomAccessFile::LinkTo(const std::filesystem::path& target) {
     }
     path_ = target;
     return 0;
+}
+
+void EndProcessAbruptly() {
+    ::raise(SIGKILL);
+    std::abort();  // not reached: SIGKILL cannot be caught
 }
 
 void RandomAccessFile::Flush() {

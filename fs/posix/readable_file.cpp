@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "fs/native_location.hpp"
+#include "fs/posix/native_location.hpp"
 #include "fs/text.hpp"
 
 namespace ferrowick::fs {
