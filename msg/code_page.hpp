@@ -1,6 +1,7 @@
 #pragma once
 // Decoding 8-bit text by a Windows code page number (PidTagMessageCodepage and
-// PidTagInternetCodepage hold such numbers). Behind this interface sits POSIX iconv.
+// PidTagInternetCodepage hold such numbers). Behind this interface sits iconv on POSIX,
+// MultiByteToWideChar on Windows.
 #include <cstdint>
 #include <string>
 #include <string_view>

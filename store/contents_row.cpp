@@ -2,13 +2,11 @@
 // from [MS-OXPROPS].
 #include "store/contents_row.hpp"
 
-#include <locale.h>
-#include <nettle/md5.h>
-#include <wctype.h>
-
 #include <algorithm>
 
 #include "pst/messaging/property_tags.hpp"
+#include "store/md5.hpp"
+#include "store/upper_case.hpp"
 
 namespace ferrowick {
 namespace {
@@ -26,28 +24,17 @@ constexpr std::uint16_t kMessageStatus = 0x0E17;
 // The conversation's GUID sits after the index header's reserved byte and its time stamp.
 constexpr std::size_t kIndexGuidOffset = 6;
 
-// Upper case by Unicode's simple mapping, whatever the process's own locale.
-char16_t UpperCase(char16_t c) {
-    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    if (c >= 0xD800 && c <= 0xDFFF) return c;  // half of a pair: left alone
-    if (!utf8) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
-    const wint_t upper = towupper_l(static_cast<wint_t>(c), utf8);
-    return upper <= 0xFFFF ? static_cast<char16_t>(upper) : c;
-}
-
 ConversationId TopicHash(const std::u16string& topic) {
     std::vector<std::uint8_t> bytes;
     bytes.reserve(topic.size() * 2);
     for (char16_t c : topic) {
-        const char16_t u = UpperCase(c);
+        const char16_t u = SimpleUpperCase(c);
         bytes.push_back(static_cast<std::uint8_t>(u & 0xFF));
         bytes.push_back(static_cast<std::uint8_t>(u >> 8));
     }
-    md5_ctx ctx;
-    md5_init(&ctx);
-    md5_update(&ctx, bytes.size(), bytes.data());
+    const Md5Digest digest = Md5Of(bytes);
     ConversationId id{};
-    md5_digest(&ctx, id.size(), id.data());
+    std::copy(digest.begin(), digest.end(), id.begin());
     return id;
 }
 

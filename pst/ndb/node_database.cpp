@@ -120,6 +120,7 @@
 #include "pst/ndb/node_database.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <set>
 #include <string>
