@@ -33,6 +33,10 @@ key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\HalvernookFerrowic
 
 wine "$setup" /S
 wineserver -w
+# Double-clicking the wizard opens no console; the command line is a console program.
+subsystem() { x86_64-w64-mingw32-objdump -p "$1" | awk '/^Subsystem/ {print $2}'; }
+check "the wizard is a GUI program" test "$(subsystem "$install_dir/ferrowick-wizard.exe")" = 00000002
+check "the command line is a console program" test "$(subsystem "$install_dir/ferrowick.exe")" = 00000003
 check "the wizard is installed per user" test -f "$install_dir/ferrowick-wizard.exe"
 check "the command line is installed beside it" test -f "$install_dir/ferrowick.exe"
 check "the uninstaller is installed" test -f "$install_dir/uninstall.exe"
