@@ -181,7 +181,10 @@ HWND Form::AddLabel(int id, const wchar_t* text, TwipsRect rect, FontSpec font, 
                     std::optional<COLORREF> background) {
     colours_[id] = colour;
     if (background) backgrounds_[id] = *background;
-    return Add(id, L"STATIC", text, SS_LEFT, rect, font);
+    // A label one line high clips a long text at its edge instead of wrapping the last
+    // words onto a line nobody sees.
+    const bool oneLine = rect.height < font.points * 20 * 2;
+    return Add(id, L"STATIC", text, oneLine ? SS_LEFTNOWORDWRAP : SS_LEFT, rect, font);
 }
 
 HWND Form::AddLink(int id, const wchar_t* text, TwipsRect rect, FontSpec font, const wchar_t* tip) {

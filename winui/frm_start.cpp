@@ -34,7 +34,9 @@ void FrmStart::Build() {
     AddButton(CmdHelp, L"Product &Guide", {240, 6600, 1695, 390}, {L"Verdana", 9});
     AddButton(CmdNext, L"&Next >", {7320, 6600, 1695, 390}, {L"Verdana", 9}, true);
     AddLabel(lblTitle, L"Ferrowick", {4200, 360, 5415, 495}, {L"Verdana", 21.75}, kLightGrey, kWhite);
-    AddLabel(Label3, L"I want to convert", {240, 1640, 2175, 255}, {L"Tahoma", 12, true}, kGrey);
+    // Up to where the rule starts (2175 twips wide as designed): Tahoma substitutes need a
+    // little more room than Tahoma itself for "convert".
+    AddLabel(Label3, L"I want to convert", {240, 1640, 2280, 255}, {L"Tahoma", 12, true}, kGrey);
     // The logo: the product icon and the maker's name, left of the rule.
     AddIcon({240, 240, 840, 840});
     AddLabel(lblProduct, L"Halvernook", {1200, 480, 2640, 420}, {L"Verdana", 14.25, true}, RGB(64, 64, 64), kWhite);
