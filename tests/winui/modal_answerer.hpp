@@ -72,7 +72,7 @@ private:
 
     static std::wstring TextOf(HWND window) {
         wchar_t text[4096] = {};
-        SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, nullptr);
+        SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, nullptr);
         return text;
     }
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs a Windows test program under Wine in a private prefix kept in the build folder (made
-# on first use), with Wine's own messages off.
+# Runs a Windows test program under Wine in a prefix of its own kept beside it (made on
+# first use), with Wine's own messages off. One prefix per program: programs that ctest
+# runs side by side then share no Wine server.
 set -euo pipefail
 program=$1
 shift
-export WINEPREFIX=${WINEPREFIX:-$(dirname "$program")/wineprefix}
+export WINEPREFIX=${WINEPREFIX:-$(dirname "$program")/wineprefix-$(basename "$program" .exe)}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 if [ ! -d "$WINEPREFIX" ]; then

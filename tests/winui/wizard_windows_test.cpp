@@ -62,6 +62,23 @@ TEST_F(StartWindowTest, HasItsCaptionSizeFontsAndSingleFolderSelected) {
     EXPECT_EQ(LOWORD(SendMessageW(window, DM_GETDEFID, 0, 0)), FrmStart::CmdNext);
 }
 
+TEST_F(StartWindowTest, MovingToAMonitorOfAnotherDpiLaysTheWindowOutAgain) {
+    FrmStart& start = wizard->Start();
+    Click(start.Item(FrmStart::OptMultiple));
+    RECT suggested{100, 100, 100 + 950, 100 + 760};
+    SendMessageW(start.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    EXPECT_EQ(start.Dpi(), 144);
+    const RECT next = PlaceOf(start.Item(FrmStart::CmdNext));
+    EXPECT_EQ(next.left, TwipsToPixels(7320, 144));
+    EXPECT_EQ(next.top, TwipsToPixels(6600, 144));
+    EXPECT_EQ(next.right - next.left, TwipsToPixels(7320 + 1695, 144) - TwipsToPixels(7320, 144));
+    EXPECT_EQ(FontOf(start.Item(FrmStart::CmdNext)).lfHeight, FontHeight(9, 144));
+    // A font changed after the window was built keeps its change at the new size.
+    EXPECT_EQ(FontOf(start.Item(FrmStart::OptMultiple)).lfWeight, FW_BOLD);
+    EXPECT_EQ(FontOf(start.Item(FrmStart::OptMultiple)).lfHeight, FontHeight(11.25, 144));
+}
+
 TEST_F(StartWindowTest, TheChosenOptionIsBoldAndTheOtherRegular) {
     FrmStart& start = wizard->Start();
     Click(start.Item(FrmStart::OptMultiple));
