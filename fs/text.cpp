@@ -97,6 +97,24 @@ std::string ToNative(std::u16string_view text) {
     return out;
 }
 
+std::filesystem::path ToPath(std::u16string_view text) {
+    using Unit = std::filesystem::path::value_type;
+    if constexpr (sizeof(Unit) == sizeof(char16_t)) {
+        return std::filesystem::path(std::basic_string<Unit>(text.begin(), text.end()));
+    } else {
+        return std::filesystem::path(ToNative(text));
+    }
+}
+
+std::u16string FromPath(const std::filesystem::path& path) {
+    using Unit = std::filesystem::path::value_type;
+    if constexpr (sizeof(Unit) == sizeof(char16_t)) {
+        return std::u16string(path.native().begin(), path.native().end());
+    } else {
+        return FromNative(path.string());
+    }
+}
+
 std::u16string DecimalText(std::int64_t value) {
     const std::string s = std::to_string(value);
     return std::u16string(s.begin(), s.end());

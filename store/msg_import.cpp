@@ -228,7 +228,7 @@ pst::MessageContent ImportedContent(const msg::Message& message, pst::NameToIdMa
 }
 
 pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameToIdMap& names) {
-    const std::u16string where = FromNative(path.string());
+    const std::u16string where = FromPath(path);
     // Opened by name relative to its folder, like the listing that found it, so no length
     // of path is too long; anything but a regular file is refused without being opened.
     fs::ReadableFile file = fs::ReadableFile::Open(where);

@@ -50,7 +50,7 @@ std::shared_ptr<OpenStore> LogonExisting(const std::filesystem::path& native, co
 
 std::shared_ptr<OpenStore> OpenStore::Logon(const std::u16string& path, const std::u16string& displayName) {
     if (path.empty()) throw StoreFailure(u"No file name was given for the store.");
-    const std::filesystem::path native(ToNative(path));
+    const std::filesystem::path native = ToPath(path);
     std::error_code error;
     const auto status = std::filesystem::symlink_status(native, error);
     if (!error && std::filesystem::exists(status)) return LogonExisting(native, path);

@@ -16,7 +16,7 @@ PstMessage::PstMessage(std::shared_ptr<OpenStore> store, pst::NodeId folder)
 // The content is replaced only once the whole file has been read and converted: a file that
 // fails leaves the message as it was.
 void PstMessage::Import(const std::u16string& msgPath, int) {
-    pst::MessageContent imported = ImportMsgFile(std::filesystem::path(ToNative(msgPath)), store_->Store().NamedProperties());
+    pst::MessageContent imported = ImportMsgFile(ToPath(msgPath), store_->Store().NamedProperties());
     content_ = std::move(imported);
     changed_ = true;
 }

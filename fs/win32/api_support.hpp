@@ -18,7 +18,7 @@ struct ApiSupport {
     bool WideShortPath = false;
     bool NarrowCompressedSizePresent = false;
     bool NarrowShortPathPresent = false;
-    bool VersionExWPresent = false;   // switched off when the call fails
+    bool VersionExWPresent = false;  // switched off when the call fails
     bool VersionExAPresent = false;
 };
 

@@ -88,10 +88,11 @@ FoundItem FromRecord(const WIN32_FIND_DATAW& data) {
 
 FoundItem FromRecord(const WIN32_FIND_DATAA& data) {
     FoundItem item;
-    item.name = TrimAtNull(win32::FromAnsi(std::string_view(data.cFileName, MAX_PATH).substr(
-        0, std::string_view(data.cFileName, MAX_PATH).find('\0'))));
-    item.alternateName = TrimAtNull(win32::FromAnsi(std::string_view(data.cAlternateFileName, 14).substr(
-        0, std::string_view(data.cAlternateFileName, 14).find('\0'))));
+    item.name = TrimAtNull(win32::FromAnsi(
+        std::string_view(data.cFileName, MAX_PATH).substr(0, std::string_view(data.cFileName, MAX_PATH).find('\0'))));
+    item.alternateName =
+        TrimAtNull(win32::FromAnsi(std::string_view(data.cAlternateFileName, 14)
+                                       .substr(0, std::string_view(data.cAlternateFileName, 14).find('\0'))));
     CopyTimesAndSizes(data, item);
     return item;
 }

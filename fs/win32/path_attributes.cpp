@@ -10,9 +10,8 @@ namespace ferrowick::fs {
 
 std::int32_t GetPathAttributes(std::u16string_view path) {
     ::SetLastError(0);
-    const DWORD attributes = win32::Api().WideAttributes
-                                 ? GetFileAttributesW(win32::WidePath(path).c_str())
-                                 : GetFileAttributesA(win32::AnsiPath(path).c_str());
+    const DWORD attributes = win32::Api().WideAttributes ? GetFileAttributesW(win32::WidePath(path).c_str())
+                                                         : GetFileAttributesA(win32::AnsiPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         RecordLastError();
         return kInvalidAttributes;

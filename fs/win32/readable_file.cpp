@@ -28,8 +28,8 @@ std::u16string SystemMessage(DWORD error) {
     std::u16string message;
     if (length != 0 && text != nullptr) message = win32::FromWide(std::wstring_view(text, length));
     if (text != nullptr) LocalFree(text);
-    while (!message.empty() && (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' ' ||
-                                message.back() == u'.'))
+    while (!message.empty() &&
+           (message.back() == u'\n' || message.back() == u'\r' || message.back() == u' ' || message.back() == u'.'))
         message.pop_back();
     if (message.empty()) message = u"system error " + DecimalText(error);
     return message;
@@ -42,10 +42,14 @@ std::u16string NotRegular(unsigned mode) { return u"is not a regular file: " + s
 // The kind of an open handle: a disk file, a character device (NUL, CON, COM1...) or a pipe.
 unsigned KindOfHandle(HANDLE handle) {
     switch (GetFileType(handle)) {
-        case FILE_TYPE_DISK: return kRegularFile;
-        case FILE_TYPE_CHAR: return kCharacterDevice;
-        case FILE_TYPE_PIPE: return kNamedPipe;
-        default: return 0;
+        case FILE_TYPE_DISK:
+            return kRegularFile;
+        case FILE_TYPE_CHAR:
+            return kCharacterDevice;
+        case FILE_TYPE_PIPE:
+            return kNamedPipe;
+        default:
+            return 0;
     }
 }
 
@@ -53,14 +57,22 @@ unsigned KindOfHandle(HANDLE handle) {
 
 std::u16string_view KindOfItem(unsigned mode) {
     switch (mode & kKindMask) {
-        case 0100000: return u"regular file";
-        case 0040000: return u"folder";
-        case 0010000: return u"named pipe";
-        case 0020000: return u"character device";
-        case 0060000: return u"block device";
-        case 0140000: return u"socket";
-        case 0120000: return u"symbolic link";
-        default: return u"unknown kind of item";
+        case 0100000:
+            return u"regular file";
+        case 0040000:
+            return u"folder";
+        case 0010000:
+            return u"named pipe";
+        case 0020000:
+            return u"character device";
+        case 0060000:
+            return u"block device";
+        case 0140000:
+            return u"socket";
+        case 0120000:
+            return u"symbolic link";
+        default:
+            return u"unknown kind of item";
     }
 }
 
@@ -76,8 +88,9 @@ ReadableFile ReadableFile::Open(std::u16string_view path) {
     }
     // Others may read and write it meanwhile, as with any file that is only read; a device
     // opened here is closed again unread, and opening one does not wait.
-    const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         file.error_ = static_cast<int>(::GetLastError());
         file.problem_ = NotOpened(static_cast<DWORD>(file.error_));
@@ -109,7 +122,9 @@ ReadableFile ReadableFile::Open(std::u16string_view path) {
 }
 
 ReadableFile::ReadableFile(ReadableFile&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), size_(other.size_), error_(other.error_),
+    : descriptor_(std::exchange(other.descriptor_, -1)),
+      size_(other.size_),
+      error_(other.error_),
       problem_(std::move(other.problem_)) {}
 
 ReadableFile& ReadableFile::operator=(ReadableFile&& other) noexcept {

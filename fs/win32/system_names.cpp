@@ -65,8 +65,8 @@ std::wstring WidePath(std::u16string_view path) {
 std::string AnsiPath(std::u16string_view path) {
     const std::wstring wide = Wide(path);
     if (wide.empty()) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size, nullptr, nullptr);
     return ansi;

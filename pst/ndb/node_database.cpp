@@ -91,9 +91,11 @@
 //    A writer holds an open-file-description write lock on the whole file (F_OFD_SETLK,
 //    flock() where those are missing) from opening to closing, also while a new file is
 //    still unnamed: a second writer, in this process or another, gets FileInUse. Readers
-//    take no lock. A reader open while a writer commits may read a header half written
-//    (its CRCs fail) or blocks that a later commit reused (their trailers, which carry
-//    BID, offset and CRC, fail): it gets an error, never other data.
+//    take no lock. On Windows the writer's share mode does the same: it shares reading
+//    (and deleting), never writing, so the system refuses a second writer until the
+//    writer's handle is closed. A reader open while a writer commits may read a header
+//    half written (its CRCs fail) or blocks that a later commit reused (their trailers,
+//    which carry BID, offset and CRC, fail): it gets an error, never other data.
 //
 // 8. Creating a file (store/new_store_file.cpp)
 //    Temporaries a killed writer of the same output left behind are removed first (ones
@@ -105,7 +107,10 @@
 //    the name survives too. Where a file cannot be made without a name, a hidden
 //    ".NAME.<16 hex digits>.tmp" is made beside it with O_EXCL and linked the same way,
 //    and its temporary name removed. Create() never empties a file: O_EXCL, or (unnamed)
-//    a file that must be empty.
+//    a file that must be empty. Windows makes no file without a name: there the store is
+//    always made under the temporary name (CREATE_NEW) and moved to its own with
+//    MoveFileExW without the replace flag, which fails when the name exists, just as the
+//    link does; FlushFileBuffers is the flush of every step above.
 //
 // 9. The next writer (Open() with ReadWrite, then store/open_store.cpp)
 //    Takes the lock (else FileInUse); checks the header's CRCs, loads both B-trees,

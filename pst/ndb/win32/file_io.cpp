@@ -25,13 +25,14 @@ std::string Utf8(const std::filesystem::path& path) {
 
 std::string SystemMessage(DWORD error) {
     char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<char*>(&text), 0,
+                       nullptr);
     std::string message = length != 0 && text != nullptr ? std::string(text, length) : std::string();
     if (text != nullptr) LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
-                                message.back() == '.'))
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' || message.back() == '.'))
         message.pop_back();
     return message.empty() ? "system error " + std::to_string(error) : message;
 }
@@ -63,13 +64,24 @@ bool IsExisting(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERR
 int AsErrno(DWORD error) {
     if (IsExisting(error)) return EEXIST;
     switch (error) {
-        case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return EACCES;
-        case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: return ENOENT;
-        case ERROR_NOT_SAME_DEVICE: return EXDEV;
-        case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return ENOSPC;
-        case ERROR_WRITE_PROTECT: return EROFS;
-        case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
-        default: return EIO;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return EACCES;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return ENOENT;
+        case ERROR_NOT_SAME_DEVICE:
+            return EXDEV;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_WRITE_PROTECT:
+            return EROFS;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return ENAMETOOLONG;
+        default:
+            return EIO;
     }
 }
 
@@ -92,11 +104,11 @@ OVERLAPPED At(std::uint64_t offset) {
 RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Access access) : path_(path) {
     const bool writing = access != Access::Read;
     const DWORD desired = writing ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-    const DWORD share = writing ? FILE_SHARE_READ | FILE_SHARE_DELETE
-                                : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const DWORD share =
+        writing ? FILE_SHARE_READ | FILE_SHARE_DELETE : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const DWORD disposition = access == Access::CreateNew ? CREATE_NEW : OPEN_EXISTING;
-    const HANDLE handle = CreateFileW(SystemPath(path).c_str(), desired, share, nullptr, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(SystemPath(path).c_str(), desired, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (IsExisting(error)) throw FileExists(Utf8(path) + " already exists");
@@ -189,8 +201,7 @@ void RandomAccessFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_
 void RandomAccessFile::Resize(std::uint64_t size) {
     FILE_END_OF_FILE_INFO end{};
     end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
-    if (!SetFileInformationByHandle(HandleOf(fd_), FileEndOfFileInfo, &end, sizeof end))
-        Fail(path_, "cannot resize");
+    if (!SetFileInformationByHandle(HandleOf(fd_), FileEndOfFileInfo, &end, sizeof end)) Fail(path_, "cannot resize");
 }
 
 // The open file moves to its new name, which fails when that name exists: without the

@@ -53,7 +53,8 @@ public:
         } else {
             folder_ = std::filesystem::temp_directory_path() / (L"ferrowick-drive-" + RandomDigits());
             std::filesystem::create_directory(folder_);
-            if (!DefineDosDeviceW(0, Name().c_str(), folder_.c_str())) throw std::runtime_error("DefineDosDevice failed");
+            if (!DefineDosDeviceW(0, Name().c_str(), folder_.c_str()))
+                throw std::runtime_error("DefineDosDevice failed");
         }
     }
     ~MappedDrive() {

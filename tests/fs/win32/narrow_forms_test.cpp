@@ -82,6 +82,31 @@ TEST_F(NarrowForms, ShortNamesFallBackToTheNameWithoutTheShortPathCall) {
     CloseFind(entry);
 }
 
+// The compressed size is what the system answers; Size when it cannot answer or the call
+// is missing. Run in both forms.
+TEST_F(NarrowForms, SizeOnDiskAsksTheSystemAndFallsBackToSize) {
+    TempFolder temp;
+    temp.File("five.bin", "12345");
+    for (const bool wide : {false, true}) {
+        ApiSupport set;
+        set.ProbeDone = true;
+        set.WideCompressedSize = wide;
+        set.NarrowCompressedSizePresent = true;
+        win32::ReplaceApiSupport(set);
+        FileEntry entry;
+        entry.Size = 999;
+        entry.FullPath = temp.Text("five.bin");
+        EXPECT_EQ(GetSizeOnDisk(entry), 5u) << "wide " << wide;
+        entry.FullPath = temp.Text("missing.bin");
+        EXPECT_EQ(GetSizeOnDisk(entry), 999u) << "wide " << wide;
+    }
+    Force(true, false);
+    FileEntry entry;
+    entry.Size = 999;
+    entry.FullPath = temp.Text("five.bin");
+    EXPECT_EQ(GetSizeOnDisk(entry), 999u) << "neither form available";
+}
+
 TEST_F(NarrowForms, ASearchKeepsTheFormItWasStartedIn) {
     TempFolder temp;
     temp.File("a.msg");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <io.h>
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <fstream>
@@ -54,7 +55,8 @@ public:
         std::u16string path = top;
         for (int i = 0; i < levels; ++i) {
             path += u"\\" + std::u16string(40, static_cast<char16_t>(u'k' + i));
-            if (!CreateDirectoryW(W(extended_(path)).c_str(), nullptr)) throw std::runtime_error("cannot make the chain");
+            if (!CreateDirectoryW(W(extended_(path)).c_str(), nullptr))
+                throw std::runtime_error("cannot make the chain");
             folders_.push_back(path);
         }
     }
@@ -277,6 +279,28 @@ TEST(WindowsPaths, LongerThan260Characters) {
     // the system resolves it.
     const std::u16string slashed = temp.Text() + u"/" + std::u16string(40, u'k');
     EXPECT_TRUE(FolderExists(slashed));
+}
+
+TEST(WindowsPaths, SizesPastFourGiBCountBothHalves) {
+    TempFolder temp;
+    const std::uint64_t size = 0x1'8000'0001ull;  // the low half has its top bit set
+    {
+        const HANDLE file = CreateFileW(temp.Native("big.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD returned = 0;
+        DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);  // no disk for the gap
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file));
+        CloseHandle(file);
+    }
+    FileEntry entry;
+    ASSERT_NE(FindFirstEntry(temp.Text("big.bin"), entry), kNoSearch);
+    EXPECT_EQ(entry.Size, size);
+    EXPECT_EQ(entry.SizeOnDisk, size) << "not compressed";
+    CloseFind(entry);
 }
 
 TEST(WindowsReadableFile, RefusesDevicesPipesAndFoldersWithoutHanging) {
