@@ -1,5 +1,9 @@
 // ferrowick: with no arguments the wizard opens; with a command the command line runs.
+#include <string>
+#include <vector>
+
 #include "cli/command_line.hpp"
+#include "cli/program_arguments.hpp"
 
 #ifdef FERROWICK_HAS_GUI
 #include "store/pst_store_service.hpp"
@@ -14,5 +18,9 @@ int main(int argc, char** argv) {
         return ferrowick::ui::RunWizard(argc, argv, &store);
     }
 #endif
-    return ferrowick::cli::RunCommandLine(argc, argv);
+    std::vector<std::string> arguments = ferrowick::cli::ProgramArguments(argc, argv);
+    std::vector<char*> utf8;
+    for (std::string& a : arguments) utf8.push_back(a.data());
+    utf8.push_back(nullptr);
+    return ferrowick::cli::RunCommandLine(argc, utf8.data());
 }

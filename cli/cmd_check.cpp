@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/commands.hpp"
+#include "cli/console_output.hpp"
 #include "pst/check/pst_checker.hpp"
 #include "pst/pst_error.hpp"
 
@@ -18,20 +19,20 @@ int Check(const std::string& file) {
     try {
         findings = pst::CheckPstFile(file);
     } catch (const pst::PstError& e) {
-        std::fprintf(stderr, "ferrowick check: %s: %s\n", file.c_str(), e.what());
+        PrintTo(stderr, "ferrowick check: %s: %s\n", file.c_str(), e.what());
         return kExitUsage;
     }
     std::size_t corruption = 0;
     for (const pst::Finding& f : findings) {
         const bool leak = f.severity == pst::Severity::Leak;
         corruption += leak ? 0 : 1;
-        std::printf("%s %s: %s: %s\n", leak ? "leak" : "error", f.kind.c_str(), f.where.c_str(), f.what.c_str());
+        PrintTo(stdout, "%s %s: %s: %s\n", leak ? "leak" : "error", f.kind.c_str(), f.where.c_str(), f.what.c_str());
     }
     if (corruption == 0) {
-        std::printf("%s: sound (%zu leak findings)\n", file.c_str(), findings.size());
+        PrintTo(stdout, "%s: sound (%zu leak findings)\n", file.c_str(), findings.size());
         return kExitOk;
     }
-    std::printf("%s: %zu problems found\n", file.c_str(), corruption);
+    PrintTo(stdout, "%s: %zu problems found\n", file.c_str(), corruption);
     return kExitSomeFailed;
 }
 

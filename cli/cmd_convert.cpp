@@ -1,7 +1,6 @@
 // `ferrowick convert`: the same run driver and engine as the wizard, with the seams on the
 // terminal. Progress goes to standard error, the last lines to standard output, and the
 // report, when asked for, to a new JSON file.
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <string>
 
 #include "cli/commands.hpp"
+#include "cli/console_output.hpp"
 #include "cli/parallel_folders.hpp"
 #include "cli/run_outcome.hpp"
 #include "seams/silent_status_board.hpp"
@@ -61,7 +61,7 @@ std::u16string FolderArgument(const std::string& arg) {
 }
 
 int UsageProblem(const std::string& problem) {
-    std::fprintf(stderr, "ferrowick convert: %s\nRun 'ferrowick convert --help' for usage.\n", problem.c_str());
+    PrintTo(stderr, "ferrowick convert: %s\nRun 'ferrowick convert --help' for usage.\n", problem.c_str());
     return kExitUsage;
 }
 
@@ -86,7 +86,7 @@ RunOutcome RunHere(TerminalSelection selection, std::optional<std::u16string> ou
                    const std::vector<FolderRow>& chosen) {
     const std::u16string singleStore = outputPath.value_or(u"");
     RunState state;
-    TerminalStatusBoard board(stderr, ::isatty(STDERR_FILENO) != 0);
+    TerminalStatusBoard board(stderr, IsTerminal(stderr));
     TerminalYielder yielder(state.Flags);
     TerminalPrompts prompts(stderr, std::move(outputPath), state.OutputPstPath);
     PstStoreService service;
@@ -112,7 +112,7 @@ int Finish(const ConvertOptions& options, RunOutcome outcome) {
     std::fflush(stdout);
     if (!options.report.empty()) {
         if (const std::string why = WriteReportFile(options.report, outcome); !why.empty()) {
-            std::fprintf(stderr, "ferrowick convert: the report %s could not be written: %s\n", options.report.c_str(),
+            PrintTo(stderr, "ferrowick convert: the report %s could not be written: %s\n", options.report.c_str(),
                          why.c_str());
             return outcome.ExitStatus() == kExitOk ? kExitUsage : outcome.ExitStatus();
         }

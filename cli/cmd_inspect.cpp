@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.hpp"
+#include "cli/console_output.hpp"
 #include "fs/text.hpp"
 #include "pst/messaging/pst_store.hpp"
 #include "pst/pst_error.hpp"
@@ -21,7 +22,7 @@ std::size_t Messages(const pst::FolderObject& f) { return f.contents.RowCount();
 
 void PrintText(const pst::PstStore& store, pst::NodeId nid, int depth) {
     const pst::FolderObject& f = store.Folder(nid);
-    std::printf("%*s%s (%zu)\n", depth * 2, "", ToUtf8(f.DisplayName()).c_str(), Messages(f));
+    PrintTo(stdout, "%*s%s (%zu)\n", depth * 2, "", ToUtf8(f.DisplayName()).c_str(), Messages(f));
     for (pst::NodeId child : store.Subfolders(nid))
         if (store.HasFolder(child)) PrintText(store, child, depth + 1);
 }
@@ -53,14 +54,14 @@ int Inspect(const std::string& file, bool json) {
                            {"messages", CountAll(store, top)},
                            {"root", FolderJson(store, top)}};
             // Names that are not valid UTF-8 are shown with replacement characters.
-            std::cout << doc.dump(2, ' ', false, Json::error_handler_t::replace) << std::endl;
+            WriteText(stdout, doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
         } else {
-            std::printf("%s\n", ToUtf8(store.DisplayName()).c_str());
+            PrintTo(stdout, "%s\n", ToUtf8(store.DisplayName()).c_str());
             PrintText(store, top, 1);
-            std::printf("%zu messages\n", CountAll(store, top));
+            PrintTo(stdout, "%zu messages\n", CountAll(store, top));
         }
     } catch (const pst::PstError& e) {
-        std::fprintf(stderr, "ferrowick inspect: %s: %s\n", file.c_str(), e.what());
+        PrintTo(stderr, "ferrowick inspect: %s: %s\n", file.c_str(), e.what());
         return kExitUsage;
     }
     return kExitOk;

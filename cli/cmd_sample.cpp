@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/commands.hpp"
+#include "cli/console_output.hpp"
 #include "fs/text.hpp"
 #include "msg/known_properties.hpp"
 #include "msg/message_builder.hpp"
@@ -172,7 +173,7 @@ int WriteSample(const std::string& dir) {
     std::error_code error;
     // The tree is written into a folder of its own, so no file of the user's is replaced.
     if (stdfs::exists(stdfs::symlink_status(mail, error))) {
-        std::fprintf(stderr, "ferrowick sample: %s exists already; nothing written. Choose another DIR.\n",
+        PrintTo(stderr, "ferrowick sample: %s exists already; nothing written. Choose another DIR.\n",
                      mail.string().c_str());
         return kExitUsage;
     }
@@ -190,10 +191,10 @@ int WriteSample(const std::string& dir) {
         notes << "Not a message: the converter lists this file but does not import it.\n";
         notes.close();
         if (!notes) throw std::runtime_error("cannot write notes.txt");
-        std::printf("Wrote %zu messages and 1 other file under %s\n", samples.size(), mail.string().c_str());
+        PrintTo(stdout, "Wrote %zu messages and 1 other file under %s\n", samples.size(), mail.string().c_str());
         return kExitOk;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "ferrowick sample: %s\n", e.what());
+        PrintTo(stderr, "ferrowick sample: %s\n", e.what());
         return kExitSomeFailed;
     }
 }

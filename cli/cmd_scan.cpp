@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.hpp"
+#include "cli/console_output.hpp"
 #include "seams/silent_status_board.hpp"
 #include "fs/text.hpp"
 #include "run/scan_folder.hpp"
@@ -15,9 +16,9 @@ namespace ferrowick::cli {
 namespace {
 
 void PrintQueue(const char* heading, const KeyedQueue& queue) {
-    std::printf("%s\n", heading);
+    PrintTo(stdout, "%s\n", heading);
     for (const QueueEntry& entry : queue.Entries())
-        std::printf("%s\t%s\n", ToNative(entry.key).c_str(), ToNative(entry.path).c_str());
+        PrintTo(stdout, "%s\t%s\n", ToNative(entry.key).c_str(), ToNative(entry.path).c_str());
 }
 
 int Scan(const std::string& folder) {
@@ -35,7 +36,7 @@ int Scan(const std::string& folder) {
 
     PrintQueue("FolderQueue", folderQueue);
     PrintQueue("MessageQueue", messageQueue);
-    std::printf("MessageCount %d\n", settings.MessageCount);
+    PrintTo(stdout, "MessageCount %d\n", settings.MessageCount);
     return kExitOk;
 }
 

@@ -1,4 +1,5 @@
 #include "cli/command_line.hpp"
+#include "cli/console_output.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +28,7 @@ int UsageError(const CLI::App& app, const CLI::ParseError& error) {
         name += " " + sub->get_name();
         help = "ferrowick " + sub->get_name() + " --help";
     }
-    std::fprintf(stderr, "%s: %s\nRun '%s' for usage.\n", name.c_str(), error.what(), help.c_str());
+    PrintTo(stderr, "%s: %s\nRun '%s' for usage.\n", name.c_str(), error.what(), help.c_str());
     return kExitUsage;
 }
 
@@ -40,9 +41,9 @@ bool WizardHasDisplay() {
 }
 
 int NoDisplayForWizard() {
-    std::fputs("ferrowick: the wizard needs a display (DISPLAY and WAYLAND_DISPLAY are unset); "
-               "for the command line see 'ferrowick --help'.\n",
-               stderr);
+    WriteText(stderr,
+              "ferrowick: the wizard needs a display (DISPLAY and WAYLAND_DISPLAY are unset); "
+              "for the command line see 'ferrowick --help'.\n");
     return kExitUsage;
 }
 
@@ -61,13 +62,13 @@ int RunCommandLine(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        std::cout << app.help() << std::flush;
+        WriteText(stdout, app.help());
         return kExitOk;
     } catch (const CLI::CallForAllHelp&) {
-        std::cout << app.help("", CLI::AppFormatMode::All) << std::flush;
+        WriteText(stdout, app.help("", CLI::AppFormatMode::All));
         return kExitOk;
     } catch (const CLI::CallForVersion& e) {
-        std::cout << e.what() << std::endl;
+        PrintTo(stdout, "%s\n", e.what());
         return kExitOk;
     } catch (const CLI::ParseError& e) {
         return UsageError(app, e);

@@ -1,9 +1,8 @@
 #include "cli/line_fitting.hpp"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cstdlib>
+
+#include "cli/console_output.hpp"
 
 namespace ferrowick::cli {
 namespace {
@@ -103,7 +102,10 @@ std::string FitToWidth(const std::string& text, std::size_t width) {
 
     // The path runs from its first separator to the end of the line, or to the bracket
     // closing the one it opens with.
-    const std::size_t start = line.find(U'/');
+    std::size_t start = line.find_first_of(U"/\\");
+    if (start != std::u32string::npos && start >= 2 && line[start - 1] == U':' &&
+        ((line[start - 2] >= U'A' && line[start - 2] <= U'Z') || (line[start - 2] >= U'a' && line[start - 2] <= U'z')))
+        start -= 2;  // a drive root, C:\ ...
     if (start != std::u32string::npos) {
         std::size_t end = line.size();
         if (start > 0 && line[start - 1] == U'(') {
@@ -129,9 +131,7 @@ std::size_t LineWidthFor(std::FILE* stream) {
         const long n = std::strtol(columns, &end, 10);
         if (end != columns && *end == '\0' && n > 0) return static_cast<std::size_t>(n);
     }
-    winsize size{};
-    if (::isatty(::fileno(stream)) && ::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
+    if (const std::size_t columns = TerminalColumns(stream); columns > 0) return columns;
     return 80;
 }
 

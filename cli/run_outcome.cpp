@@ -1,14 +1,11 @@
 #include "cli/run_outcome.hpp"
-
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
+#include "cli/console_output.hpp"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <set>
 
+#include "cli/new_file.hpp"
+#include "cli/stop_signals.hpp"
 #include "fs/text.hpp"
 
 namespace ferrowick::cli {
@@ -18,17 +15,19 @@ using Json = nlohmann::ordered_json;
 
 std::string SignalName(int signal) {
     switch (signal) {
-        case SIGINT: return "SIGINT";
-        case SIGTERM: return "SIGTERM";
-        case SIGHUP: return "SIGHUP";
+        case kSignalInterrupt: return "SIGINT";
+        case kSignalTerminate: return "SIGTERM";
+        case kSignalHangUp: return "SIGHUP";
+        case kSignalBreak: return "SIGBREAK";
         default: return "signal " + std::to_string(signal);
     }
 }
 
 int SignalNumber(const std::string& name) {
-    if (name == "SIGINT") return SIGINT;
-    if (name == "SIGTERM") return SIGTERM;
-    if (name == "SIGHUP") return SIGHUP;
+    if (name == "SIGINT") return kSignalInterrupt;
+    if (name == "SIGTERM") return kSignalTerminate;
+    if (name == "SIGHUP") return kSignalHangUp;
+    if (name == "SIGBREAK") return kSignalBreak;
     return name.starts_with("signal ") ? std::atoi(name.c_str() + 7) : 0;
 }
 
@@ -156,36 +155,21 @@ RunOutcome OutcomeFromReport(const Json& report) {
 
 std::string WriteReportFile(const std::string& path, const RunOutcome& outcome) {
     const std::string text = ReportJson(outcome).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return std::strerror(errno);
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const std::string why = std::strerror(errno);
-            ::close(fd);
-            return why;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) return std::strerror(errno);
-    return {};
+    return WriteNewFile(path, text);
 }
 
 void PrintLastLines(std::FILE* out, const RunOutcome& outcome) {
     if (outcome.ExitStatus() == 0) {
-        std::fputs(outcome.multiple
-                       ? "All Folders Converted Successfully.\n"
-                         "Open Converted Outlook Data file(s) in Microsoft Outlook to View Individual files.\n"
-                       : "Messages Converted Successfully.\n"
-                         "Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages.\n",
-                   out);
+        WriteText(out, outcome.multiple
+                           ? "All Folders Converted Successfully.\n"
+                             "Open Converted Outlook Data file(s) in Microsoft Outlook to View Individual files.\n"
+                           : "Messages Converted Successfully.\n"
+                             "Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages.\n");
         return;
     }
-    if (outcome.signal != 0) std::fprintf(out, "Stopped by %s.\n", SignalName(outcome.signal).c_str());
+    if (outcome.signal != 0) PrintTo(out, "Stopped by %s.\n", SignalName(outcome.signal).c_str());
     for (const StoreFailure& s : outcome.storeFailures)
-        std::fprintf(out, "Could not create or open %s: %s\n", s.store.c_str(), s.reason.c_str());
+        PrintTo(out, "Could not create or open %s: %s\n", s.store.c_str(), s.reason.c_str());
     const std::size_t failed = outcome.NotConvertedCount();
     const std::size_t folders = static_cast<std::size_t>(
         std::count_if(outcome.files.begin(), outcome.files.end(), [](const FileRecord& f) { return f.folder; }));
@@ -197,12 +181,12 @@ void PrintLastLines(std::FILE* out, const RunOutcome& outcome) {
         if (folders != 0) notConverted += Plural(folders, "folder", "folders");
         notConverted += " not converted";
     }
-    std::fprintf(out, "%s converted, %s.\n", Plural(outcome.ConvertedCount(), "file", "files").c_str(),
+    PrintTo(out, "%s converted, %s.\n", Plural(outcome.ConvertedCount(), "file", "files").c_str(),
                  notConverted.c_str());
     if (failed == 0) return;
-    std::fputs(folders == 0 ? "Files not converted:\n" : "Not converted:\n", out);
+    WriteText(out, folders == 0 ? "Files not converted:\n" : "Not converted:\n");
     for (const FileRecord& f : outcome.files)
-        if (!f.converted) std::fprintf(out, "  %s: %s\n", f.path.c_str(), f.reason.c_str());
+        if (!f.converted) PrintTo(out, "  %s: %s\n", f.path.c_str(), f.reason.c_str());
 }
 
 }  // namespace ferrowick::cli

@@ -2,13 +2,14 @@
 // Ctrl-C, SIGTERM and SIGHUP (from `timeout`, a service manager or a dropped SSH session)
 // all ask the run to stop, as the Stop button does: the terminal prompts confirm it, the
 // store is committed and released, and what was not converted is listed. A second signal
-// ends the program at once — the store file still holds its last commit.
+// ends the program at once — the store file still holds its last commit. On Windows the
+// console's Ctrl-C, Ctrl-Break and close events do the same (see stop_signals.hpp).
 #include "seams/status_board.hpp"
 #include "seams/yielder.hpp"
 
 namespace ferrowick::cli {
 
-// Catches the three signals for as long as it lives; the default handling returns after.
+// Catches the signals (or console events) for as long as it lives; the default handling returns after.
 class InterruptGuard {
 public:
     InterruptGuard();
@@ -16,7 +17,7 @@ public:
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-    // The first signal caught (SIGINT, SIGTERM or SIGHUP), 0 while none arrived.
+    // The first signal caught (SIGINT, SIGTERM, SIGHUP or, on Windows, SIGBREAK), 0 while none arrived.
     static int Signal();
     // For a process that runs others: a second signal is recorded (to be passed on to
     // them) instead of ending this process at once.

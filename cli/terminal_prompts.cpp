@@ -1,4 +1,5 @@
 #include "cli/terminal_prompts.hpp"
+#include "cli/console_output.hpp"
 
 #include "fs/text.hpp"
 
@@ -26,7 +27,7 @@ TerminalPrompts::TerminalPrompts(std::FILE* progress, std::optional<std::u16stri
 
 MessageAnswer TerminalPrompts::ShowMessage(const MessageBoxRequest& request) {
     if (request.buttons == MessageButtons::YesNo) {
-        std::fprintf(progress_, "%s: %s -> Yes\n", ToUtf8(request.title).c_str(), Lines(request.text).c_str());
+        PrintTo(progress_, "%s: %s -> Yes\n", ToUtf8(request.title).c_str(), Lines(request.text).c_str());
         return MessageAnswer::Yes;
     }
     if (request.title == u"Outlook Error") {
@@ -35,7 +36,7 @@ MessageAnswer TerminalPrompts::ShowMessage(const MessageBoxRequest& request) {
         storeFailures_.push_back(StoreFailure{ToUtf8(currentStore_), std::move(reason)});
         return MessageAnswer::Ok;
     }
-    if (request.title != u"Completed") std::fprintf(progress_, "%s\n", Lines(request.text).c_str());
+    if (request.title != u"Completed") PrintTo(progress_, "%s\n", Lines(request.text).c_str());
     return MessageAnswer::Ok;
 }
 

@@ -1,4 +1,5 @@
 #include "cli/terminal_status_board.hpp"
+#include "cli/console_output.hpp"
 
 #include <algorithm>
 
@@ -75,8 +76,8 @@ void TerminalStatusBoard::SetProgressValue(float value) {
 
 void TerminalStatusBoard::Notice(const std::u16string& text) {
     if (text.empty()) return;
-    if (terminal_ && barShown_) std::fputs("\r\x1b[K", out_);
-    std::fprintf(out_, "%s\n", FitToWidth(Shown(text), Width()).c_str());
+    if (terminal_ && barShown_) WriteText(out_, "\r\x1b[K");
+    PrintTo(out_, "%s\n", FitToWidth(Shown(text), Width()).c_str());
     barShown_ = false;
     std::fflush(out_);
 }
@@ -108,17 +109,17 @@ void TerminalStatusBoard::Repaint(bool force) {
     lastLine_ = line;
     ++repaints_;
     if (terminal_) {
-        std::fprintf(out_, "\r\x1b[K%s", line.c_str());
+        PrintTo(out_, "\r\x1b[K%s", line.c_str());
         barShown_ = true;
     } else {
-        std::fprintf(out_, "%s\n", line.c_str());
+        PrintTo(out_, "%s\n", line.c_str());
     }
     std::fflush(out_);
 }
 
 void TerminalStatusBoard::Finish() {
     Repaint(true);
-    if (terminal_ && barShown_) std::fputc('\n', out_);
+    if (terminal_ && barShown_) WriteText(out_, "\n");
     barShown_ = false;
     std::fflush(out_);
 }

@@ -1,3 +1,8 @@
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/PackagingWindows.cmake)
+  return()
+endif()
+
 # `cmake --build build --target package` writes ferrowick_<version>-<release>_<arch>.deb for
 # Debian 12 into the build folder. Depends is computed from the binary by dpkg-shlibdeps.
 include(GNUInstallDirs)

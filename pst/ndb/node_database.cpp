@@ -125,7 +125,6 @@
 #include "pst/ndb/node_database.hpp"
 
 #include <algorithm>
-#include <cstdlib>
 #include <array>
 #include <set>
 #include <string>

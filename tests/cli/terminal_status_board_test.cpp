@@ -15,6 +15,15 @@
 namespace ferrowick::cli {
 namespace {
 
+void SetColumns(const char* value) {
+#ifdef _WIN32
+    _putenv_s("COLUMNS", value ? value : "");  // an empty value removes it
+#else
+    if (value) ::setenv("COLUMNS", value, 1);
+    else ::unsetenv("COLUMNS");
+#endif
+}
+
 std::string Shown(FILE* sink) {
     std::rewind(sink);
     std::string shown;
@@ -79,11 +88,11 @@ TEST(TerminalStatusBoard, LinesFitTheWidthWithoutCuttingAWord) {
 }
 
 TEST(TerminalStatusBoard, TheWidthFollowsColumns) {
-    ::setenv("COLUMNS", "50", 1);
+    SetColumns("50");
     EXPECT_EQ(LineWidthFor(stderr), 50u);
-    ::setenv("COLUMNS", "wide", 1);
+    SetColumns("wide");
     EXPECT_GT(LineWidthFor(stderr), 0u);
-    ::unsetenv("COLUMNS");
+    SetColumns(nullptr);
 }
 
 TEST(LineFitting, ShortensAPathInTheMiddleKeepingBothEnds) {

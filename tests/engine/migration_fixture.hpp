@@ -2,7 +2,6 @@
 // A temporary source tree on disk, the recorders of every seam, the in-memory store and
 // one run state: what an engine or driver test needs to run a conversion end to end.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -16,39 +15,25 @@
 #include "seams/run_state.hpp"
 #include "support/fake_store_service.hpp"
 #include "support/recorders.hpp"
+#include "support/temp_folder.hpp"
 
 namespace ferrowick::testing {
 
 class TempTree {
 public:
-    TempTree() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ferrowick-engine-XXXXXX").string();
-        root_ = mkdtemp(pattern.data());
-    }
-    ~TempTree() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    TempTree(const TempTree&) = delete;
-    TempTree& operator=(const TempTree&) = delete;
-
     // Full paths in the core's text form, without a trailing separator.
-    std::u16string Path(const std::string& relative = "") const {
-        return FromNative((relative.empty() ? root_ : root_ / relative).string());
-    }
+    std::u16string Path(const std::string& relative = "") const { return folder_.Text(relative); }
     std::u16string Folder(const std::string& relative) const {
-        std::filesystem::create_directories(root_ / relative);
+        folder_.Folder(relative);
         return Path(relative);
     }
     std::u16string File(const std::string& relative, const std::string& content = "msg") const {
-        const auto path = root_ / relative;
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << content;
+        folder_.File(relative, content);
         return Path(relative);
     }
 
 private:
-    std::filesystem::path root_;
+    TempFolder folder_;
 };
 
 class MigrationTest : public ::testing::Test {

@@ -91,6 +91,7 @@ TEST(CfbWriter, RefusesNamesTheFormatCannotHold) {
     EXPECT_THROW(w.AddStorage(1, u"under a stream"), CfbError);
 }
 
+#ifndef _WIN32  // Debian's Python readers: the Linux tree runs this
 TEST(CfbWriter, LargeFileNeedsDifatSectorsAndStillReads) {
     // More than 109 FAT sectors (each maps 64 KiB) pushes FAT locations into DIFAT sectors.
     CompoundFileWriter w;
@@ -118,7 +119,9 @@ TEST(CfbWriter, LargeFileNeedsDifatSectorsAndStillReads) {
     for (std::uint8_t b : big) sum += b;
     EXPECT_EQ(run.output, std::to_string(big.size()) + " " + std::to_string(sum % 65521) + " 10\n");
 }
+#endif
 
+#ifndef _WIN32  // Debian's Python readers: the Linux tree runs this
 TEST(CfbWriter, ThirdPartyReadersAgreeOnTreeAndContents) {
     if (!OlefileAvailable()) GTEST_SKIP() << "python3-olefile not installed";
     ScratchDir dir("cfb");
@@ -156,6 +159,7 @@ TEST(CfbWriter, ThirdPartyReadersAgreeOnTreeAndContents) {
         EXPECT_NE(text.find("deep (5000 bytes)"), std::string::npos) << text;
     }
 }
+#endif
 
 }  // namespace
 }  // namespace ferrowick::msg::cfb

@@ -87,6 +87,7 @@ TEST(MsgCorpus, EveryFileReadsAndAgreesWithTheManifest) {
     EXPECT_EQ(compared, 210);
 }
 
+#ifndef _WIN32  // Debian's Python readers: the Linux tree runs this
 TEST(MsgCorpus, SubjectsAndCountsMatchOlefile) {
     FERROWICK_REQUIRE_CORPUS();
     if (!testing::OlefileAvailable()) GTEST_SKIP() << "python3-olefile not installed";
@@ -130,6 +131,7 @@ TEST(MsgCorpus, SubjectsAndCountsMatchOlefile) {
     }
     EXPECT_GE(compared, 200);
 }
+#endif
 
 TEST(MsgCorpus, NamedPropertiesResolveForEveryIdInUse) {
     FERROWICK_REQUIRE_CORPUS();

@@ -7,7 +7,9 @@
 #include "fs/text.hpp"
 #include "msg/known_properties.hpp"
 #include "msg/msg_reader.hpp"
+#include "fs/text.hpp"
 #include "support/msg_fixtures.hpp"
+#include "support/run_program.hpp"
 
 namespace ferrowick::msg {
 namespace {
@@ -15,8 +17,7 @@ namespace {
 namespace stdfs = std::filesystem;
 
 void RunSample(const stdfs::path& dir) {
-    const std::string command = std::string(FERROWICK_BINARY) + " sample '" + dir.string() + "' > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(testing::RunFerrowick({"sample", ferrowick::ToUtf8(dir.u16string())}).status, 0);
 }
 
 std::vector<stdfs::path> MessageFiles(const stdfs::path& mail) {
@@ -82,6 +83,7 @@ TEST(SampleTree, IsTheSameBytesEveryTime) {
     }
 }
 
+#ifndef _WIN32  // Debian's Python readers: the Linux tree runs this
 TEST(SampleTree, OlefileReadsEveryMessageStrictly) {
     if (!testing::OlefileAvailable()) GTEST_SKIP() << "python3-olefile not installed";
     testing::ScratchDir dir("sample");
@@ -100,10 +102,10 @@ TEST(SampleTree, OlefileReadsEveryMessageStrictly) {
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output, "20\n");
 }
+#endif
 
 TEST(SampleTree, WithoutAFolderItExplainsItsUse) {
-    const std::string command = std::string(FERROWICK_BINARY) + " sample > /dev/null 2>&1";
-    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
+    EXPECT_EQ(testing::RunFerrowick({"sample"}).status, 2);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "fs/text.hpp"
+#include "support/run_program.hpp"
 #include "support/temp_folder.hpp"
 
 namespace ferrowick {
@@ -10,21 +12,16 @@ namespace {
 
 using testing::TempFolder;
 
-struct Output {
-    std::string text;
-    int status = -1;
-};
+#ifdef _WIN32
+constexpr const char* kSep = "\\";
+#else
+constexpr const char* kSep = "/";
+#endif
 
-Output RunScan(const std::string& arguments) {
-    Output out;
-    FILE* pipe = popen((std::string(FERROWICK_BINARY) + " scan " + arguments + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.text.append(buffer, n);
-    const int status = pclose(pipe);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+testing::ProgramRun RunScan(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args{"scan"};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    return testing::RunFerrowick(args);
 }
 
 TEST(ScanCommand, PrintsBothQueuesAndTheCount) {
@@ -33,30 +30,31 @@ TEST(ScanCommand, PrintsBothQueuesAndTheCount) {
     temp.File("Mail/b.txt");
     temp.File("Mail/X/x.msg");
     temp.File("Mail/Y/Z/z.msg");
-    const std::string mail = temp.Native("Mail").string();
-    const Output out = RunScan("'" + mail + "'");
+    const std::string mail = ToUtf8(temp.Text("Mail"));
+    const std::string s = kSep;
+    const testing::ProgramRun out = RunScan({mail});
     EXPECT_EQ(out.status, 0);
-    EXPECT_EQ(out.text, "FolderQueue\n"
-                        "0Z\t" + mail + "/X\n"
-                        "1Z\t" + mail + "/Y\n"
-                        "2Z\t" + mail + "/Y/Z\n"
-                        "MessageQueue\n"
-                        "1K\t" + mail + "/a.msg\n"
-                        "2K\t" + mail + "/b.txt\n"
-                        "3K\t" + mail + "/X/x.msg\n"
-                        "4K\t" + mail + "/Y/Z/z.msg\n"
-                        "MessageCount 4\n");
+    EXPECT_EQ(out.out, "FolderQueue\n"
+                       "0Z\t" + mail + s + "X\n"
+                       "1Z\t" + mail + s + "Y\n"
+                       "2Z\t" + mail + s + "Y" + s + "Z\n"
+                       "MessageQueue\n"
+                       "1K\t" + mail + s + "a.msg\n"
+                       "2K\t" + mail + s + "b.txt\n"
+                       "3K\t" + mail + s + "X" + s + "x.msg\n"
+                       "4K\t" + mail + s + "Y" + s + "Z" + s + "z.msg\n"
+                       "MessageCount 4\n");
 }
 
 // A folder that is not there is a missing input, not an empty tree.
 TEST(ScanCommand, MissingFolderAndUsageErrorsExitWithTwo) {
     TempFolder temp;
-    const Output missing = RunScan("'" + temp.Native("missing").string() + "'");
+    const testing::ProgramRun missing = RunScan({ToUtf8(temp.Text("missing"))});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.text, "");
-    EXPECT_EQ(RunScan("").status, 2);
-    EXPECT_EQ(RunScan("a b").status, 2);
-    EXPECT_EQ(RunScan("''").status, 2);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(RunScan({}).status, 2);
+    EXPECT_EQ(RunScan({"a", "b"}).status, 2);
+    EXPECT_EQ(RunScan({""}).status, 2);
 }
 
 }  // namespace

@@ -143,6 +143,7 @@ TEST_F(SingleFolderRun, ASecondStartDuringARunIsRefused) {
     EXPECT_FALSE(state.RunInProgress);
 }
 
+#ifndef _WIN32  // symbolic links need a privilege on Windows
 // Discovery's folder entries come first in the folder's list, and the box counts them apart
 // from files.
 TEST_F(SingleFolderRun, LinkedFoldersAreListedInTheCompletionBox) {
@@ -161,6 +162,7 @@ TEST_F(SingleFolderRun, LinkedFoldersAreListedInTheCompletionBox) {
                                                U8(tree.Path("Mail/Link")) +
                                                ": symbolic link to a folder, not followed");
 }
+#endif
 
 }  // namespace
 }  // namespace ferrowick::testing

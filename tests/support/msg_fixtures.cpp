@@ -1,8 +1,5 @@
 #include "msg_fixtures.hpp"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -74,35 +71,6 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-PythonRun RunPython(const std::string& program, const std::vector<std::string>& args) {
-    PythonRun run;
-    if (::access("/usr/bin/python3", X_OK) != 0) return run;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) return run;
-    const pid_t pid = ::fork();
-    if (pid < 0) return run;
-    if (pid == 0) {
-        ::dup2(pipeFds[1], 1);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        std::vector<char*> argv{const_cast<char*>("/usr/bin/python3"), const_cast<char*>("-c"),
-                                const_cast<char*>(program.c_str())};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv("/usr/bin/python3", argv.data());
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    char buffer[4096];
-    ssize_t n;
-    while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
 }
 
 bool OlefileAvailable() {
