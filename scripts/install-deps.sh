@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format clang-tidy clang-tools-14
   pff-tools pst-utils python3-pypff python3-olefile libolecf-utils
   desktop-file-utils scdoc man-db groff-base dpkg-dev lintian
-  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 zip nsis
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 zip nsis librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

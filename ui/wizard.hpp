@@ -12,7 +12,7 @@
 #include "seams/selection_inputs.hpp"
 #include "seams/yielder.hpp"
 #include "ui/qt_status_board.hpp"
-#include "ui/session_tracker.hpp"
+#include "seams/session_tracker.hpp"
 
 class QWidget;
 

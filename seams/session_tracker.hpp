@@ -7,7 +7,7 @@
 
 #include "seams/store_service.hpp"
 
-namespace ferrowick::ui {
+namespace ferrowick {
 
 class SessionTracker : public MessageStoreService {
 public:
@@ -25,4 +25,4 @@ private:
     std::vector<std::weak_ptr<StoreSession>> sessions_;
 };
 
-}  // namespace ferrowick::ui
+}  // namespace ferrowick

@@ -1,8 +1,8 @@
-#include "ui/session_tracker.hpp"
+#include "seams/session_tracker.hpp"
 
 #include <algorithm>
 
-namespace ferrowick::ui {
+namespace ferrowick {
 
 std::shared_ptr<StoreSession> SessionTracker::CreateSession() {
     std::erase_if(sessions_, [](const std::weak_ptr<StoreSession>& s) { return s.expired(); });
@@ -30,4 +30,4 @@ void SessionTracker::ReleaseOpenSessions() {
     sessions_.clear();
 }
 
-}  // namespace ferrowick::ui
+}  // namespace ferrowick
