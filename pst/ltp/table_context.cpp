@@ -157,7 +157,7 @@ TableContext TableContext::Read(const NodeData& node) {
             std::snprintf(text, sizeof text, "0x%08X", raw_tag);
             Fail(std::string("column ") + text + " has an unknown property type");
         }
-        TableColumn c{PropertyTag::FromValue(raw_tag), le::U16(d + 4), d[6], d[7]};
+        TableColumn c{StoredPropertyTag(raw_tag), le::U16(d + 4), d[6], d[7]};
         if (c.size != TableCellSizeOf(c.tag.type))
             Fail("column " + TagText(c.tag) + " has " + std::to_string(c.size) + "-byte cells, its type needs " +
                  std::to_string(TableCellSizeOf(c.tag.type)));
@@ -229,13 +229,13 @@ TableContext TableContext::Read(const NodeData& node) {
             const le::ByteView cell(row + col.offset, col.size);
             try {
                 if (StoredInlineInTableCell(col.tag.type)) {
-                    cells[c] = PropertyValue::Decode(col.tag.type, cell);
+                    cells[c] = DecodeStoredValue(col.tag.type, cell);
                 } else {
                     const HeapOrNodeId hnid(le::U32(cell.data()));
                     if (hnid.IsNull() && FixedSizeOf(col.tag.type) != 0 && !IsMultiValued(col.tag.type))
                         throw PstError(ErrorKind::InvalidArgument, "no value for a fixed-size type");
                     const StoredValue stored = LoadValue(heap, node, hnid);
-                    cells[c] = PropertyValue::Decode(col.tag.type, stored.view);
+                    cells[c] = DecodeStoredValue(col.tag.type, stored.view);
                 }
             } catch (const PstError& e) {
                 Fail("row ID " + std::to_string(row_id) + ", column " + TagText(col.tag) + ": " + e.what());
@@ -284,7 +284,7 @@ NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
             SetBit(bitmap, col.bit);
             if (StoredInlineInTableCell(col.tag.type)) {
                 scratch.clear();
-                cell->EncodeTo(scratch);
+                EncodeStoredValue(*cell, scratch);
                 std::memcpy(row + col.offset, scratch.data(), std::min<std::size_t>(scratch.size(), col.size));
             } else {
                 HeapOrNodeId hnid;
@@ -292,7 +292,7 @@ NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
                     hnid = values.Store(cell->RawBytes());
                 } else {
                     scratch.clear();
-                    cell->EncodeTo(scratch);
+                    EncodeStoredValue(*cell, scratch);
                     hnid = values.Store(scratch);
                 }
                 le::Put32(row + col.offset, hnid.value);

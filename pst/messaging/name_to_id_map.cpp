@@ -17,9 +17,8 @@ constexpr std::uint16_t kEntryStreamId = 0x0003;
 constexpr std::uint16_t kStringStreamId = 0x0004;
 constexpr std::uint16_t kFirstBucketId = 0x1000;
 
-// {00020328-0000-0000-C000-000000000046} and {00020329-...}, stored little-endian.
-constexpr Guid kPsMapi{{0x28, 0x03, 0x02, 0x00, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr Guid kPsPublicStrings{{0x29, 0x03, 0x02, 0x00, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+using mapi::kPsMapi;
+using mapi::kPsPublicStrings;
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));

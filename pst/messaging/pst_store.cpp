@@ -107,7 +107,7 @@ struct PstStore::State {
             folder.contents = WithColumn(folder.contents, kBodyPreviewTag);
         if (content.row_only.Empty()) return RowFromProperties(folder.contents, content.properties, version);
         PropertyBag row = content.properties;
-        for (const auto& [id, value] : content.row_only) row.Set(id, value);
+        for (const mapi::Property& p : content.row_only) row.Set(p.tag.id, p.value);
         return RowFromProperties(folder.contents, row, version);
     }
 
