@@ -12,7 +12,7 @@
 #include "msg/cfb/little_endian.hpp"
 #include "msg/code_page.hpp"
 #include "msg/compressed_rtf.hpp"
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 #include "msg/msg_error.hpp"
 #include "msg/named_property_storage.hpp"
 #include "msg/property_codec.hpp"
@@ -52,10 +52,10 @@ private:
 };
 
 // A message's body in any form, and the content of an attachment.
-bool IsAttachmentData(PropertyId id) { return id.value == tags::kAttachDataBinary.id.value; }
-bool IsContent(PropertyId id) {
-    return id.value == tags::kBody.id.value || id.value == tags::kRtfCompressed.id.value ||
-           id.value == tags::kHtml.id.value || IsAttachmentData(id);
+bool IsAttachmentData(std::uint16_t id) { return id == tags::kAttachDataBinary.id; }
+bool IsContent(std::uint16_t id) {
+    return id == tags::kBody.id || id == tags::kRtfCompressed.id ||
+           id == tags::kHtml.id || IsAttachmentData(id);
 }
 
 class Reader {
@@ -189,9 +189,9 @@ private:
         switch (type) {
             case PropertyType::String: out.Set(tag, DecodeUtf16(bytes)); return;
             case PropertyType::String8:
-                SetDecoded(out, PropertyTag(tag.id.value, PropertyType::String), Decode8(bytes, codePages));
+                SetDecoded(out, PropertyTag{tag.id, PropertyType::String}, PropertyValue::String(Decode8(bytes, codePages)));
                 return;
-            case PropertyType::Binary: out.Set(tag, Binary{bytes}); return;
+            case PropertyType::Binary: out.Set(tag, bytes); return;
             case PropertyType::Guid:
                 if (bytes.size() >= 16) out.Set(tag, *DecodeFixedGuid(bytes));
                 return;
@@ -234,15 +234,13 @@ private:
             elements.push_back(element ? Read(*element) : std::vector<std::uint8_t>{});
         }
         if (binary) {
-            std::vector<Binary> values;
-            for (auto& e : elements) values.push_back(Binary{std::move(e)});
-            out.Set(tag, std::move(values));
+            out.Set(tag, std::move(elements));
             return;
         }
         std::vector<std::u16string> values;
         for (const auto& e : elements) values.push_back(tag.type == PropertyType::MultipleString ? DecodeUtf16(e) : Decode8(e, codePages));
         if (tag.type == PropertyType::MultipleString) out.Set(tag, std::move(values));
-        else SetDecoded(out, PropertyTag(tag.id.value, PropertyType::MultipleString), std::move(values));
+        else SetDecoded(out, PropertyTag{tag.id, PropertyType::MultipleString}, PropertyValue::Multiple(PropertyType::MultipleString, std::move(values)));
     }
 
     PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, const CodePages& codePages) {

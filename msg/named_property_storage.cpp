@@ -34,9 +34,9 @@ NamedPropertyMap NamedPropertyStreams::Decode() const {
 
         NamedProperty named;
         if (guidIndex == kMapiSetIndex) {
-            named.propertySet = PsMapi();
+            named.propertySet = mapi::kPsMapi;
         } else if (guidIndex == kPublicStringsIndex) {
-            named.propertySet = PsPublicStrings();
+            named.propertySet = mapi::kPsPublicStrings;
         } else if (guidIndex >= kFirstStreamIndex && static_cast<std::size_t>(guidIndex - kFirstStreamIndex) < guidCount) {
             std::memcpy(named.propertySet.bytes.data(), &guids[(guidIndex - kFirstStreamIndex) * 16], 16);
         } else {
@@ -50,19 +50,19 @@ NamedPropertyMap NamedPropertyStreams::Decode() const {
         } else {
             named.name = nameOrOffset;
         }
-        map[PropertyId{static_cast<std::uint16_t>(PropertyId::kFirstNamed + propertyIndex)}] = std::move(named);
+        map[static_cast<std::uint16_t>(PropertyTag::kFirstNamedId + propertyIndex)] = std::move(named);
     }
     return map;
 }
 
 NamedPropertyStreams NamedPropertyStreams::Encode(const NamedPropertyMap& map) {
     NamedPropertyStreams s;
-    const Guid mapi = PsMapi(), publicStrings = PsPublicStrings();
+    const Guid psMapi = mapi::kPsMapi, publicStrings = mapi::kPsPublicStrings;
     std::vector<Guid> listed;
     for (const auto& [id, named] : map) {
-        if (!id.IsNamed()) continue;
+        if (id < PropertyTag::kFirstNamedId) continue;
         std::uint16_t guidIndex;
-        if (named.propertySet == mapi) {
+        if (named.propertySet == psMapi) {
             guidIndex = kMapiSetIndex;
         } else if (named.propertySet == publicStrings) {
             guidIndex = kPublicStringsIndex;
@@ -87,7 +87,7 @@ NamedPropertyStreams NamedPropertyStreams::Encode(const NamedPropertyMap& map) {
         }
         AppendU32(s.entries, nameOrOffset);
         AppendU16(s.entries, static_cast<std::uint16_t>((guidIndex << 1) | (named.IsNumeric() ? 0 : 1)));
-        AppendU16(s.entries, static_cast<std::uint16_t>(id.value - PropertyId::kFirstNamed));
+        AppendU16(s.entries, static_cast<std::uint16_t>(id - PropertyTag::kFirstNamedId));
     }
     return s;
 }

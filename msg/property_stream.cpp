@@ -39,7 +39,7 @@ PropertyStream PropertyStream::Parse(std::span<const std::uint8_t> b, PropertySt
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* p = &b[header + i * PropertyEntry::kSize];
         PropertyEntry e;
-        e.tag = PropertyTag::FromU32(LoadU32(p));
+        e.tag = PropertyTag::FromRawValue(LoadU32(p));
         e.flags = LoadU32(p + 4);
         std::copy(p + 8, p + 16, e.value.begin());
         s.entries.push_back(e);
@@ -63,7 +63,7 @@ std::vector<std::uint8_t> PropertyStream::Serialize() const {
         AppendU32(out, 0);
     }
     for (const PropertyEntry& e : entries) {
-        AppendU32(out, e.tag.ToU32());
+        AppendU32(out, e.tag.Value());
         AppendU32(out, e.flags);
         out.insert(out.end(), e.value.begin(), e.value.end());
     }

@@ -22,13 +22,14 @@ OUTSIDE = "*"  # may include any layer: programs that drive the product from out
 # layer: (what it is, the layers its files may include)
 LAYERS = {
     "fs": ("the file system: listings, names, attributes, text", []),
-    "pst": ("the .pst format: ndb/, ltp/, messaging/, check/", []),
-    "msg": ("compound files and the .msg format", []),
+    "mapi": ("MAPI property tags, types, values and sets, shared by both formats", []),
+    "pst": ("the .pst format: ndb/, ltp/, messaging/, check/", ["mapi"]),
+    "msg": ("compound files and the .msg format", ["mapi"]),
     "seams": ("what a run is made of and talks through: the store service, status board, prompts, "
               "clock and yielder seams, the run's settings, state and report", ["fs"]),
     "engine": ("the conversion: folders and messages into the store service", ["seams", "fs"]),
     "run": ("the run driver and discovery", ["engine", "seams", "fs"]),
-    "store": ("the store service on our own .pst writer and .msg reader", ["seams", "pst", "msg", "fs"]),
+    "store": ("the store service on our own .pst writer and .msg reader", ["seams", "pst", "msg", "mapi", "fs"]),
     "cli": ("the command line", ["run", "engine", "seams", "store", "fs"]),
     "ui": ("the Qt wizard", [QT, "run", "engine", "seams", "fs"]),
     "app": ("the program: the wizard or the command line", ["cli", "ui", "store"]),

@@ -40,7 +40,7 @@ NodeData BuildAttachment(AttachmentContent& attachment, const MessageIdSource& i
         const NodeId nid = ids.next_nid(NidType::NormalMessage);
         NodeData message = BuildMessageNode(*attachment.embedded, ids);
         const auto size = static_cast<std::uint32_t>(SizeValue(TotalNodeBytes(message)));
-        bag.Set(tags::kAttachDataObject.id, PropertyValue::Object(ObjectReference{nid, size}));
+        bag.Set(tags::kAttachDataObject.id, PropertyValue::Object(ObjectReference{nid.Value(), size}));
         subnodes.emplace(nid, std::move(message));
     } else if (!bag.Find(tags::kAttachMethod)) {
         bag.Set(tags::kAttachMethod.id, PropertyValue::Integer32(kAttachByValue));
@@ -62,8 +62,8 @@ std::vector<PropertyTag> RecipientColumnsFor(const std::vector<PropertyBag>& rec
     ids.insert(kPidTagRowid);
     constexpr std::size_t kMaxOwnColumns = 253;  // 255 less the row ID and row version columns
     for (const PropertyBag& bag : recipients)
-        for (const auto& [id, value] : bag)
-            if (columns.size() < kMaxOwnColumns && ids.insert(id).second) columns.push_back(PropertyTag{id, value.Type()});
+        for (const mapi::Property& p : bag)
+            if (columns.size() < kMaxOwnColumns && ids.insert(p.tag.id).second) columns.push_back(p.tag);
     return columns;
 }
 
@@ -127,7 +127,7 @@ MessageContent ReadMessageNode(const NodeData& node) {
             AttachmentContent attachment;
             attachment.properties = ReadPropertyContext(sub->second);
             if (const PropertyValue* object = attachment.properties.Find(tags::kAttachDataObject)) {
-                const auto embedded = sub->second.subnodes.find(object->As<ObjectReference>().node);
+                const auto embedded = sub->second.subnodes.find(NodeId(object->As<ObjectReference>().subnode));
                 if (embedded == sub->second.subnodes.end()) throw PstError(ErrorKind::CorruptStructure, "message: an attached message is missing");
                 attachment.embedded = std::make_shared<MessageContent>(ReadMessageNode(embedded->second));
             }
