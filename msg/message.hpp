@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "mapi/byte_stream.hpp"
 #include "mapi/known_properties.hpp"
 #include "mapi/property_set.hpp"
 #include "msg/named_property.hpp"
@@ -33,6 +34,9 @@ struct Attachment {
     // For other attachments that carry a storage of their own (method 6, an OLE object): that
     // storage as a compound file of its own, its root holding what the storage held.
     std::vector<std::uint8_t> customStorage;
+    // Content too large to hold whole, when the reader was asked to stream it: the
+    // PidTagAttachDataBinary the properties then leave out, read on demand from the file.
+    std::shared_ptr<const mapi::ByteStream> data;
     bool operator==(const Attachment& other) const;
 };
 

@@ -67,6 +67,8 @@ private:
             // The attached message lives in the attachment's object, not in a binary value.
             out.properties.Remove(pst::tags::kAttachDataBinary.id);
             out.embedded = std::make_shared<pst::MessageContent>(Message(std::move(*attachment.embedded), codePage, depth + 1));
+        } else if (attachment.data) {
+            out.data = std::move(attachment.data);
         } else if (!attachment.customStorage.empty() && !out.properties.Find(pst::tags::kAttachDataBinary)) {
             // An OLE storage travels as the bytes of its own compound file.
             out.properties.Set(pst::tags::kAttachDataBinary.id, PropertyValue::Binary(std::move(attachment.customStorage)));
@@ -119,6 +121,9 @@ private:
 // An import reads every stream of the file, so a file of usual size is read in one go rather
 // than sector by sector; a large one is left to the reader's lazy streams.
 constexpr std::uint64_t kReadWholeUpTo = 32 * 1024 * 1024;
+// Attachment content above this is copied from the file into the store as it is written,
+// never held whole.
+constexpr std::uint64_t kStreamAttachmentsAbove = 1024 * 1024;
 
 // One buffer serves file after file, neither allocated nor zero-filled for each message. The
 // message read from it owns its values, so the buffer is free again once it is read.
@@ -147,7 +152,8 @@ private:
 
 msg::Message ReadWhole(fs::ReadableFile& file) {
     if (file.Size() > kReadWholeUpTo)
-        return msg::ReadMessage(msg::cfb::CompoundFile(msg::cfb::DescriptorSource(file.Release(), file.Size())));
+        return msg::ReadMessage(msg::cfb::CompoundFile(msg::cfb::DescriptorSource(file.Release(), file.Size())),
+                                kStreamAttachmentsAbove);
     thread_local ReadBuffer buffer;
     const std::span<std::uint8_t> bytes = buffer.Take(static_cast<std::size_t>(file.Size()));
     std::size_t done = 0;

@@ -59,7 +59,8 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
     return bag;
 }
 
-NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes) {
+NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes,
+                              const StreamedValues& streamed) {
     HeapWriter heap(HeapClient::PropertyContext);
     const HeapId header = heap.Allocate(le::Bytes(kBthHeaderSize));  // the BTH header comes first
     ValueStore values(heap, subnodes);
@@ -84,7 +85,14 @@ NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData>
             continue;
         }
         HeapOrNodeId hnid;
-        if (value.HasRawBytes()) {
+        if (const auto it = streamed.find(id); it != streamed.end() && it->second) {
+            if (value.Type() != PropertyType::Binary)
+                throw PstError(ErrorKind::InvalidArgument, "property context: streamed property " + PropText(id) + " is not binary");
+            if (it->second->Size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
+            const NodeId nid = values.NewSubnodeId();
+            subnodes[nid].stream = it->second;
+            hnid = nid;
+        } else if (value.HasRawBytes()) {
             hnid = values.Store(value.RawBytes());
         } else {
             scratch.clear();

@@ -4,6 +4,7 @@
 // of up to 4 bytes sit in dwValueHnid; others in a heap item or, above 3,580 bytes, a sub-node.
 #include <cstdint>
 #include <map>
+#include <memory>
 
 #include "pst/ltp/property_types.hpp"
 #include "pst/node_data.hpp"
@@ -20,6 +21,10 @@ PropertyBag ReadPropertyContext(const NodeData& node);
 
 // Writes `bag` as a PC. `subnodes` are the node's other sub-nodes; value sub-nodes are added
 // to them with NIDs none of them uses.
-NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes = {});
+// Values in `streamed` (by ID; the bag holds an empty binary value in their place) go to
+// sub-nodes written from their streams, never held whole.
+using StreamedValues = std::map<std::uint16_t, std::shared_ptr<const mapi::ByteStream>>;
+NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes = {},
+                              const StreamedValues& streamed = {});
 
 }  // namespace ferrowick::pst

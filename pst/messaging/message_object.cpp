@@ -24,12 +24,14 @@ std::int32_t SizeValue(std::uint64_t bytes) {
 // value is stored inline, so writing it does not change the size. The trial PC leaves the
 // sub-nodes out (their bytes are added) and is gone before the real one is written, so an
 // attachment's data is never held twice over.
-NodeData WriteSized(PropertyBag& bag, PropertyTag size_tag, std::map<NodeId, NodeData> subnodes) {
+NodeData WriteSized(PropertyBag& bag, PropertyTag size_tag, std::map<NodeId, NodeData> subnodes,
+                    const StreamedValues& streamed = {}) {
     bag.Set(size_tag.id, PropertyValue::Integer32(0));
     std::uint64_t size = TotalNodeBytes(WritePropertyContext(bag));
     for (const auto& [nid, sub] : subnodes) size += TotalNodeBytes(sub);
+    for (const auto& [id, stream] : streamed) size += stream->Size();
     bag.Set(size_tag.id, PropertyValue::Integer32(SizeValue(size)));
-    return WritePropertyContext(bag, std::move(subnodes));
+    return WritePropertyContext(bag, std::move(subnodes), streamed);
 }
 
 NodeData BuildAttachment(AttachmentContent& attachment, const MessageIdSource& ids) {
@@ -47,7 +49,12 @@ NodeData BuildAttachment(AttachmentContent& attachment, const MessageIdSource& i
     }
     if (!bag.Find(tags::kRenderingPosition))
         bag.Set(tags::kRenderingPosition.id, PropertyValue::Integer32(kRenderingPositionHidden));
-    return WriteSized(bag, tags::kAttachSize, std::move(subnodes));
+    StreamedValues streamed;
+    if (attachment.data && !attachment.embedded) {
+        bag.Set(tags::kAttachDataBinary.id, PropertyValue::Binary({}));
+        streamed.emplace(tags::kAttachDataBinary.id, attachment.data);
+    }
+    return WriteSized(bag, tags::kAttachSize, std::move(subnodes), streamed);
 }
 
 // The recipient table is the only home of a recipient's properties, so its columns are the
