@@ -10,7 +10,7 @@
 #include "cli/commands.hpp"
 #include "cli/console_output.hpp"
 #include "fs/text.hpp"
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 #include "msg/message_builder.hpp"
 #include "msg/msg_error.hpp"
 #include "msg/msg_writer.hpp"
@@ -131,8 +131,9 @@ std::vector<Sample> SampleMessages() {
                      .To(U(kDan.name), U(kDan.address))
                      .Body(U("The project starts on Monday. Agenda attached.\r\n"))
                      .AttachFile(U("agenda.txt"), Bytes("1. Goals\r\n2. Plan\r\n3. Roles\r\n"), U("text/plain"))
-                     .Named(msg::NamedProperty{msg::PsPublicStrings(), std::u16string(u"Keywords")},
-                            std::vector<std::u16string>{u"Project", u"2014"})
+                     .Named(msg::NamedProperty{mapi::kPsPublicStrings, std::u16string(u"Keywords")},
+                            msg::PropertyValue::Multiple(msg::PropertyType::MultipleString,
+                                                         std::vector<std::u16string>{u"Project", u"2014"}))
                      .Build()});
     s.push_back({"Projects/2014", "Status week 12.msg",
                  Note("Status, week 12", kCleo, kBob, 30, 16).Body(U("On track. Nothing blocking.\r\n")).Build()});

@@ -2,41 +2,23 @@
 // A message as a .msg file holds it: its properties, its recipients and attachments (each a
 // property set), an embedded message for attachments of that kind, and the names of its
 // named properties. Independent of any store format.
-#include <map>
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
+#include "mapi/byte_stream.hpp"
+#include "mapi/known_properties.hpp"
+#include "mapi/property_set.hpp"
 #include "msg/named_property.hpp"
-#include "msg/property_value.hpp"
 
 namespace ferrowick::msg {
 
-class PropertySet {
-public:
-    // Throws MsgError when the value's type is not the tag's.
-    void Set(PropertyTag tag, PropertyValue value);
-    // Sets the value under the tag its type gives.
-    void Set(std::uint16_t id, PropertyValue value);
-    void Erase(PropertyTag tag) { values_.erase(tag); }
-
-    const PropertyValue* Find(PropertyTag tag) const;
-    // The first value with this id, whatever its type.
-    const std::pair<const PropertyTag, PropertyValue>* FindId(std::uint16_t id) const;
-    template <typename T>
-    const T* Get(PropertyTag tag) const {
-        const PropertyValue* v = Find(tag);
-        return v ? std::get_if<T>(v) : nullptr;
-    }
-
-    const std::map<PropertyTag, PropertyValue>& All() const { return values_; }
-    std::size_t Size() const { return values_.size(); }
-    bool operator==(const PropertySet&) const = default;
-
-private:
-    std::map<PropertyTag, PropertyValue> values_;
-};
+using mapi::Property;
+using mapi::PropertySet;
+using mapi::PropertyTag;
+using mapi::PropertyType;
+using mapi::PropertyValue;
+// The properties are named once, in the property model.
+namespace tags = mapi::tags;
 
 struct Message;
 
@@ -52,6 +34,9 @@ struct Attachment {
     // For other attachments that carry a storage of their own (method 6, an OLE object): that
     // storage as a compound file of its own, its root holding what the storage held.
     std::vector<std::uint8_t> customStorage;
+    // Content too large to hold whole, when the reader was asked to stream it: the
+    // PidTagAttachDataBinary the properties then leave out, read on demand from the file.
+    std::shared_ptr<const mapi::ByteStream> data;
     bool operator==(const Attachment& other) const;
 };
 

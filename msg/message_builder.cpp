@@ -1,6 +1,6 @@
 #include "msg/message_builder.hpp"
 
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 
 namespace ferrowick::msg {
 namespace {
@@ -20,10 +20,10 @@ std::int64_t DaysFromCivil(int y, int m, int d) {
 
 }  // namespace
 
-FileTime FileTimeFromUtc(int year, int month, int day, int hour, int minute, int second) {
+std::uint64_t FileTimeFromUtc(int year, int month, int day, int hour, int minute, int second) {
     constexpr std::int64_t kUnixEpochIn1601Seconds = 11644473600;
     const std::int64_t seconds = DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
-    return FileTime{static_cast<std::uint64_t>((seconds + kUnixEpochIn1601Seconds) * 10000000)};
+    return static_cast<std::uint64_t>((seconds + kUnixEpochIn1601Seconds) * 10000000);
 }
 
 MessageBuilder::MessageBuilder() {
@@ -45,7 +45,7 @@ MessageBuilder& MessageBuilder::Subject(std::u16string value) {
 MessageBuilder& MessageBuilder::Body(std::u16string value) { return Property(tags::kBody, std::move(value)); }
 
 MessageBuilder& MessageBuilder::Html(std::string utf8Html) {
-    return Property(tags::kHtml, Binary{std::vector<std::uint8_t>(utf8Html.begin(), utf8Html.end())});
+    return Property(tags::kHtml, std::vector<std::uint8_t>(utf8Html.begin(), utf8Html.end()));
 }
 
 MessageBuilder& MessageBuilder::Sender(std::u16string name, std::u16string smtpAddress) {
@@ -73,7 +73,7 @@ MessageBuilder& MessageBuilder::To(std::u16string name, std::u16string smtp) { r
 MessageBuilder& MessageBuilder::Cc(std::u16string name, std::u16string smtp) { return AddRecipient(tags::kCc, std::move(name), std::move(smtp)); }
 MessageBuilder& MessageBuilder::Bcc(std::u16string name, std::u16string smtp) { return AddRecipient(tags::kBcc, std::move(name), std::move(smtp)); }
 
-MessageBuilder& MessageBuilder::Dates(FileTime sent, FileTime received) {
+MessageBuilder& MessageBuilder::Dates(std::uint64_t sent, std::uint64_t received) {
     Property(tags::kClientSubmitTime, sent);
     Property(tags::kMessageDeliveryTime, received);
     Property(tags::kCreationTime, received);
@@ -97,7 +97,7 @@ MessageBuilder& MessageBuilder::AttachFile(std::u16string fileName, std::vector<
     const auto dot = fileName.rfind(u'.');
     if (dot != std::u16string::npos) a.properties.Set(tags::kAttachExtension, fileName.substr(dot));
     a.properties.Set(tags::kAttachMimeTag, std::move(mimeType));
-    a.properties.Set(tags::kAttachDataBinary, Binary{std::move(data)});
+    a.properties.Set(tags::kAttachDataBinary, std::move(data));
     message_.attachments.push_back(std::move(a));
     return *this;
 }
@@ -115,21 +115,21 @@ MessageBuilder& MessageBuilder::AttachMessage(Message embedded, std::u16string d
 }
 
 MessageBuilder& MessageBuilder::Named(NamedProperty name, PropertyValue value) {
-    std::uint16_t id = PropertyId::kFirstNamed;
+    std::uint16_t id = PropertyTag::kFirstNamedId;
     for (const auto& [used, existing] : message_.namedProperties) {
         if (existing == name) {
-            id = used.value;
+            id = used;
             break;
         }
-        if (used.value >= id) id = static_cast<std::uint16_t>(used.value + 1);
+        if (used >= id) id = static_cast<std::uint16_t>(used + 1);
     }
-    message_.namedProperties[PropertyId{id}] = std::move(name);
+    message_.namedProperties[id] = std::move(name);
     message_.properties.Set(id, std::move(value));
     return *this;
 }
 
-MessageBuilder& MessageBuilder::Property(PropertyTag tag, PropertyValue value) {
-    message_.properties.Set(tag, std::move(value));
+MessageBuilder& MessageBuilder::Property(PropertyTag tag, PropertyValue::Storage content) {
+    message_.properties.Set(tag, PropertyValue::Of(tag.type, std::move(content)));
     return *this;
 }
 

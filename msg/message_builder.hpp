@@ -11,7 +11,7 @@
 namespace ferrowick::msg {
 
 // A UTC calendar time as a FILETIME.
-FileTime FileTimeFromUtc(int year, int month, int day, int hour, int minute, int second);
+std::uint64_t FileTimeFromUtc(int year, int month, int day, int hour, int minute, int second);
 
 class MessageBuilder {
 public:
@@ -26,7 +26,7 @@ public:
     MessageBuilder& Cc(std::u16string name, std::u16string smtpAddress);
     MessageBuilder& Bcc(std::u16string name, std::u16string smtpAddress);
     // Sent and received times; creation and modification take the received time.
-    MessageBuilder& Dates(FileTime sent, FileTime received);
+    MessageBuilder& Dates(std::uint64_t sent, std::uint64_t received);
     MessageBuilder& Read(bool read);
     MessageBuilder& AttachFile(std::u16string fileName, std::vector<std::uint8_t> data,
                                std::u16string mimeType = u"application/octet-stream");
@@ -35,7 +35,8 @@ public:
     MessageBuilder& AttachMessage(Message embedded, std::u16string displayName);
     // A named property under the next free id from 0x8000 on.
     MessageBuilder& Named(NamedProperty name, PropertyValue value);
-    MessageBuilder& Property(PropertyTag tag, PropertyValue value);
+    // Content of the tag type's C++ type; throws PropertyError when it does not fit.
+    MessageBuilder& Property(PropertyTag tag, PropertyValue::Storage content);
 
     Message Build() const;
 

@@ -12,7 +12,7 @@
 #include "msg/cfb/writer.hpp"
 #include "msg/code_page.hpp"
 #include "msg/compressed_rtf.hpp"
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 #include "msg/msg_error.hpp"
 #include "msg/named_property_storage.hpp"
 #include "msg/property_codec.hpp"
@@ -52,18 +52,30 @@ private:
 };
 
 // A message's body in any form, and the content of an attachment.
-bool IsAttachmentData(PropertyId id) { return id.value == tags::kAttachDataBinary.id.value; }
-bool IsContent(PropertyId id) {
-    return id.value == tags::kBody.id.value || id.value == tags::kRtfCompressed.id.value ||
-           id.value == tags::kHtml.id.value || IsAttachmentData(id);
+bool IsAttachmentData(std::uint16_t id) { return id == tags::kAttachDataBinary.id; }
+bool IsContent(std::uint16_t id) {
+    return id == tags::kBody.id || id == tags::kRtfCompressed.id ||
+           id == tags::kHtml.id || IsAttachmentData(id);
 }
+
+// An attachment's content read from its stream when it is written.
+class StreamedContent final : public mapi::ByteStream {
+public:
+    explicit StreamedContent(cfb::StreamReader stream) : stream_(std::move(stream)) {}
+    std::uint64_t Size() const override { return stream_.Size(); }
+    void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override { stream_.ReadAt(offset, out); }
+
+private:
+    cfb::StreamReader stream_;
+};
 
 class Reader {
 public:
     // Streams of a sound file never overlap, so together they hold less than the file. A
     // damaged directory may point many entries at one chain: the budget stops that from
     // turning a small file into unbounded memory and time.
-    explicit Reader(const CompoundFile& file) : file_(file), budget_(2 * file.FileSize() + (1u << 20)) {}
+    explicit Reader(const CompoundFile& file, std::uint64_t streamAbove = UINT64_MAX)
+        : file_(file), budget_(2 * file.FileSize() + (1u << 20)), streamAbove_(streamAbove) {}
 
     Message Read() {
         Message m = ReadMessageAt(file_.Root(), PropertyStreamKind::TopLevelMessage, 0, kFallbackCodePage);
@@ -116,12 +128,16 @@ private:
             return {};
         }
         const PropertyStream stream = PropertyStream::Parse(Read(*streamId), PropertyStreamKind::RecipientOrAttachment);
-        return ReadProperties(index, stream, codePages);
+        inAttachment_ = attachment;
+        PropertySet set = ReadProperties(index, stream, codePages);
+        inAttachment_ = false;
+        return set;
     }
 
     Attachment ReadAttachment(DirectoryEntryId storage, int depth, const CodePages& codePages) {
         Attachment a;
         a.properties = ReadSubObject(storage, codePages, true);
+        a.data = std::move(streamed_);
         StorageIndex index(file_, storage);
         const auto object = index.Storage(names::kEmbeddedMessageStorage);
         const std::int32_t* method = a.properties.Get<std::int32_t>(tags::kAttachMethod);
@@ -185,13 +201,24 @@ private:
                                " (property " + ToString(tag) + ") is missing: its stream is not in the file");
             return;
         }
+        if (type == PropertyType::Binary && IsAttachmentData(tag.id) && inAttachment_ && !streamed_) {
+            cfb::StreamReader reader = file_.OpenStream(*stream);
+            if (reader.Size() > streamAbove_) {
+                if (reader.Size() > budget_)
+                    throw MsgError(ErrorKind::CorruptStructure, "streams add up to more than the file holds: the directory is damaged");
+                budget_ -= reader.Size();
+                reader.CheckChain();  // damage found now, before any of it is stored
+                streamed_ = std::make_shared<StreamedContent>(std::move(reader));
+                return;
+            }
+        }
         const std::vector<std::uint8_t> bytes = Read(*stream);
         switch (type) {
             case PropertyType::String: out.Set(tag, DecodeUtf16(bytes)); return;
             case PropertyType::String8:
-                SetDecoded(out, PropertyTag(tag.id.value, PropertyType::String), Decode8(bytes, codePages));
+                SetDecoded(out, PropertyTag{tag.id, PropertyType::String}, PropertyValue::String(Decode8(bytes, codePages)));
                 return;
-            case PropertyType::Binary: out.Set(tag, Binary{bytes}); return;
+            case PropertyType::Binary: out.Set(tag, bytes); return;
             case PropertyType::Guid:
                 if (bytes.size() >= 16) out.Set(tag, *DecodeFixedGuid(bytes));
                 return;
@@ -234,15 +261,13 @@ private:
             elements.push_back(element ? Read(*element) : std::vector<std::uint8_t>{});
         }
         if (binary) {
-            std::vector<Binary> values;
-            for (auto& e : elements) values.push_back(Binary{std::move(e)});
-            out.Set(tag, std::move(values));
+            out.Set(tag, std::move(elements));
             return;
         }
         std::vector<std::u16string> values;
         for (const auto& e : elements) values.push_back(tag.type == PropertyType::MultipleString ? DecodeUtf16(e) : Decode8(e, codePages));
         if (tag.type == PropertyType::MultipleString) out.Set(tag, std::move(values));
-        else SetDecoded(out, PropertyTag(tag.id.value, PropertyType::MultipleString), std::move(values));
+        else SetDecoded(out, PropertyTag{tag.id, PropertyType::MultipleString}, PropertyValue::Multiple(PropertyType::MultipleString, std::move(values)));
     }
 
     PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, const CodePages& codePages) {
@@ -276,6 +301,10 @@ private:
 
     const CompoundFile& file_;
     std::uint64_t budget_;
+    std::uint64_t streamAbove_;
+    // The content of the attachment being read, when streamed; taken by ReadAttachment.
+    std::shared_ptr<const mapi::ByteStream> streamed_;
+    bool inAttachment_ = false;
 };
 
 }  // namespace
@@ -304,6 +333,8 @@ std::uint32_t CodePageOf(const PropertySet& raw, std::uint32_t inherited) {
 }
 
 Message ReadMessage(const cfb::CompoundFile& file) { return Reader(file).Read(); }
+
+Message ReadMessage(const cfb::CompoundFile& file, std::uint64_t streamAbove) { return Reader(file, streamAbove).Read(); }
 
 Message ReadMessage(const std::filesystem::path& path) { return ReadMessage(CompoundFile::Open(path)); }
 

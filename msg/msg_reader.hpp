@@ -21,6 +21,9 @@ inline constexpr int kMaxEmbeddingDepth = 64;
 Message ReadMessage(const std::filesystem::path& path);
 Message ReadMessage(std::vector<std::uint8_t> bytes);
 Message ReadMessage(const cfb::CompoundFile& file);
+// The same, an attachment's content larger than `streamAbove` bytes offered as
+// Attachment::data (its sector chain checked whole) instead of read.
+Message ReadMessage(const cfb::CompoundFile& file, std::uint64_t streamAbove);
 
 // The code page 8-bit strings of a message with these properties are decoded by.
 std::uint32_t CodePageOf(const PropertySet& raw, std::uint32_t inherited);

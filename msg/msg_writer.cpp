@@ -3,10 +3,10 @@
 
 #include <fstream>
 
-#include "bytes/little_endian.hpp"
 #include "msg/cfb/compound_file.hpp"
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/writer.hpp"
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 #include "msg/msg_error.hpp"
 #include "msg/msg_reader.hpp"
 #include "msg/named_property_storage.hpp"
@@ -20,8 +20,8 @@ namespace {
 using cfb::CompoundFileWriter;
 using NodeId = CompoundFileWriter::NodeId;
 
-std::vector<std::uint8_t> Bytes8(const String8& s) {
-    std::vector<std::uint8_t> out(s.bytes.begin(), s.bytes.end());
+std::vector<std::uint8_t> Bytes8(const std::string& s) {
+    std::vector<std::uint8_t> out(s.begin(), s.end());
     out.push_back(0);
     return out;
 }
@@ -87,7 +87,7 @@ private:
     // Adds the entries of `props` to `stream`, writes their value streams and the property
     // stream itself under `storage`.
     void WriteProperties(NodeId storage, const PropertySet& props, PropertyStream& stream) {
-        for (const auto& [tag, value] : props.All()) {
+        for (const auto& [tag, value] : props) {
             PropertyEntry e;
             e.tag = tag;
             if (IsFixedSize(tag.type)) {
@@ -104,31 +104,31 @@ private:
     // Returns the size the property entry records.
     std::uint32_t WriteValueStreams(NodeId storage, PropertyTag tag, const PropertyValue& value) {
         std::vector<std::uint8_t> bytes;
-        if (auto s = std::get_if<std::u16string>(&value)) {
+        if (auto s = value.If<std::u16string>()) {
             bytes = EncodeUtf16(*s);
-        } else if (auto s8 = std::get_if<String8>(&value)) {
+        } else if (auto s8 = value.If<std::string>()) {
             bytes = Bytes8(*s8);
-        } else if (auto b = std::get_if<Binary>(&value)) {
-            bytes = b->bytes;
-        } else if (auto g = std::get_if<Guid>(&value)) {
+        } else if (auto b = value.If<PropertyValue::Bytes>()) {
+            bytes = *b;
+        } else if (auto g = value.If<mapi::Guid>()) {
             bytes.assign(g->bytes.begin(), g->bytes.end());
-        } else if (auto list = std::get_if<std::vector<std::u16string>>(&value)) {
+        } else if (auto list = value.If<std::vector<std::u16string>>()) {
             for (std::uint32_t i = 0; i < list->size(); ++i) {
                 std::vector<std::uint8_t> element = EncodeUtf16((*list)[i]);
                 le::AppendU32(bytes, static_cast<std::uint32_t>(element.size()));
                 cf_.AddStream(storage, names::ElementStream(tag, i), std::move(element));
             }
-        } else if (auto list8 = std::get_if<std::vector<String8>>(&value)) {
+        } else if (auto list8 = value.If<std::vector<std::string>>()) {
             for (std::uint32_t i = 0; i < list8->size(); ++i) {
                 std::vector<std::uint8_t> element = Bytes8((*list8)[i]);
                 le::AppendU32(bytes, static_cast<std::uint32_t>(element.size()));
                 cf_.AddStream(storage, names::ElementStream(tag, i), std::move(element));
             }
-        } else if (auto binaries = std::get_if<std::vector<Binary>>(&value)) {
+        } else if (auto binaries = value.If<std::vector<PropertyValue::Bytes>>()) {
             for (std::uint32_t i = 0; i < binaries->size(); ++i) {
-                le::AppendU32(bytes, static_cast<std::uint32_t>((*binaries)[i].bytes.size()));
+                le::AppendU32(bytes, static_cast<std::uint32_t>((*binaries)[i].size()));
                 le::AppendU32(bytes, 0);
-                cf_.AddStream(storage, names::ElementStream(tag, i), (*binaries)[i].bytes);
+                cf_.AddStream(storage, names::ElementStream(tag, i), (*binaries)[i]);
             }
         } else {
             bytes = EncodeMultiFixed(value);

@@ -7,10 +7,13 @@
 #include <string>
 #include <variant>
 
-#include "msg/guid.hpp"
-#include "msg/property_tag.hpp"
+#include "mapi/guid.hpp"
+#include "mapi/property_tag.hpp"
 
 namespace ferrowick::msg {
+
+using mapi::Guid;
+using mapi::PropertyTag;
 
 struct NamedProperty {
     Guid propertySet;
@@ -20,7 +23,7 @@ struct NamedProperty {
     auto operator<=>(const NamedProperty&) const = default;
 };
 
-// Property id (>= 0x8000) to the name it stands for.
-using NamedPropertyMap = std::map<PropertyId, NamedProperty>;
+// Property ID (from PropertyTag::kFirstNamedId on) to the name it stands for.
+using NamedPropertyMap = std::map<std::uint16_t, NamedProperty>;
 
 }  // namespace ferrowick::msg

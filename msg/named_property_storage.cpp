@@ -10,6 +10,11 @@
 namespace ferrowick::msg {
 namespace {
 
+using cfb::AppendU16;
+using cfb::AppendU32;
+using cfb::LoadU16;
+using cfb::LoadU32;
+
 constexpr std::uint16_t kMapiSetIndex = 1;
 constexpr std::uint16_t kPublicStringsIndex = 2;
 constexpr std::uint16_t kFirstStreamIndex = 3;  // GUID index of the GUID stream's first GUID
@@ -29,9 +34,9 @@ NamedPropertyMap NamedPropertyStreams::Decode() const {
 
         NamedProperty named;
         if (guidIndex == kMapiSetIndex) {
-            named.propertySet = PsMapi();
+            named.propertySet = mapi::kPsMapi;
         } else if (guidIndex == kPublicStringsIndex) {
-            named.propertySet = PsPublicStrings();
+            named.propertySet = mapi::kPsPublicStrings;
         } else if (guidIndex >= kFirstStreamIndex && static_cast<std::size_t>(guidIndex - kFirstStreamIndex) < guidCount) {
             std::memcpy(named.propertySet.bytes.data(), &guids[(guidIndex - kFirstStreamIndex) * 16], 16);
         } else {
@@ -45,19 +50,19 @@ NamedPropertyMap NamedPropertyStreams::Decode() const {
         } else {
             named.name = nameOrOffset;
         }
-        map[PropertyId{static_cast<std::uint16_t>(PropertyId::kFirstNamed + propertyIndex)}] = std::move(named);
+        map[static_cast<std::uint16_t>(PropertyTag::kFirstNamedId + propertyIndex)] = std::move(named);
     }
     return map;
 }
 
 NamedPropertyStreams NamedPropertyStreams::Encode(const NamedPropertyMap& map) {
     NamedPropertyStreams s;
-    const Guid mapi = PsMapi(), publicStrings = PsPublicStrings();
+    const Guid psMapi = mapi::kPsMapi, publicStrings = mapi::kPsPublicStrings;
     std::vector<Guid> listed;
     for (const auto& [id, named] : map) {
-        if (!id.IsNamed()) continue;
+        if (id < PropertyTag::kFirstNamedId) continue;
         std::uint16_t guidIndex;
-        if (named.propertySet == mapi) {
+        if (named.propertySet == psMapi) {
             guidIndex = kMapiSetIndex;
         } else if (named.propertySet == publicStrings) {
             guidIndex = kPublicStringsIndex;
@@ -82,7 +87,7 @@ NamedPropertyStreams NamedPropertyStreams::Encode(const NamedPropertyMap& map) {
         }
         le::AppendU32(s.entries, nameOrOffset);
         le::AppendU16(s.entries, static_cast<std::uint16_t>((guidIndex << 1) | (named.IsNumeric() ? 0 : 1)));
-        le::AppendU16(s.entries, static_cast<std::uint16_t>(id.value - PropertyId::kFirstNamed));
+        le::AppendU16(s.entries, static_cast<std::uint16_t>(id - PropertyTag::kFirstNamedId));
     }
     return s;
 }

@@ -7,14 +7,13 @@
 #include <span>
 #include <vector>
 
-#include "msg/property_value.hpp"
+#include "msg/message.hpp"
 
 namespace ferrowick::msg {
 
+// The types whose value sits in the property entry itself.
 bool IsFixedSize(PropertyType type);
-bool IsMultiValued(PropertyType type);
-// Size of one element of a fixed-size multi-valued type; 0 for the others.
-std::size_t ElementSize(PropertyType type);
+using mapi::IsMultiValued;
 
 // nullopt for a type that is not fixed-size.
 std::optional<PropertyValue> DecodeFixed(PropertyType type, const std::array<std::uint8_t, 8>& field);

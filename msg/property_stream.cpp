@@ -9,6 +9,9 @@
 
 namespace ferrowick::msg {
 
+using cfb::AppendU32;
+using cfb::LoadU32;
+
 std::size_t HeaderSize(PropertyStreamKind kind) {
     switch (kind) {
         case PropertyStreamKind::TopLevelMessage: return 32;
@@ -36,7 +39,7 @@ PropertyStream PropertyStream::Parse(std::span<const std::uint8_t> b, PropertySt
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* p = &b[header + i * PropertyEntry::kSize];
         PropertyEntry e;
-        e.tag = PropertyTag::FromU32(le::LoadU32(p));
+        e.tag = PropertyTag::FromRawValue(le::LoadU32(p));
         e.flags = le::LoadU32(p + 4);
         std::copy(p + 8, p + 16, e.value.begin());
         s.entries.push_back(e);
@@ -60,7 +63,7 @@ std::vector<std::uint8_t> PropertyStream::Serialize() const {
         le::AppendU32(out, 0);
     }
     for (const PropertyEntry& e : entries) {
-        le::AppendU32(out, e.tag.ToU32());
+        le::AppendU32(out, e.tag.Value());
         le::AppendU32(out, e.flags);
         out.insert(out.end(), e.value.begin(), e.value.end());
     }

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "msg/property_tag.hpp"
+#include "msg/message.hpp"
 
 namespace ferrowick::msg {
 

@@ -38,7 +38,7 @@ std::u16string Hex8(std::uint32_t value) {
     return out;
 }
 
-std::u16string ValueStream(PropertyTag tag) { return std::u16string(kValuePrefix) + Hex8(tag.ToU32()); }
+std::u16string ValueStream(PropertyTag tag) { return std::u16string(kValuePrefix) + Hex8(tag.Value()); }
 
 std::u16string ElementStream(PropertyTag tag, std::uint32_t index) {
     return ValueStream(tag) + u"-" + Hex8(index);
@@ -54,7 +54,7 @@ bool ParseIndexedName(std::u16string_view name, std::u16string_view prefix, std:
 bool ParseValueStreamName(std::u16string_view name, PropertyTag& tag) {
     std::uint32_t value = 0;
     if (!StartsWithIgnoringCase(name, kValuePrefix) || !ParseHex8(name.substr(kValuePrefix.size()), value)) return false;
-    tag = PropertyTag::FromU32(value);
+    tag = PropertyTag::FromRawValue(value);
     return true;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "msg/property_tag.hpp"
+#include "msg/message.hpp"
 
 namespace ferrowick::msg::names {
 

@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <vector>
 
+#include "mapi/byte_stream.hpp"
 #include "pst/ndb/ids.hpp"
 
 namespace ferrowick::pst {
@@ -18,9 +20,12 @@ inline constexpr std::size_t kMaxDataBlockPayload = 8176;
 struct NodeData {
     std::vector<std::vector<std::uint8_t>> pieces;  // each at most kMaxDataBlockPayload bytes
     std::map<NodeId, NodeData> subnodes;            // keyed by the sub-node's NID
+    // Instead of pieces: a plain stream read piece by piece as its blocks are written, so a
+    // large value is never held whole.
+    std::shared_ptr<const mapi::ByteStream> stream;
 
     std::size_t TotalSize() const {
-        std::size_t n = 0;
+        std::size_t n = stream ? static_cast<std::size_t>(stream->Size()) : 0;
         for (const auto& p : pieces) n += p.size();
         return n;
     }

@@ -23,13 +23,14 @@ OUTSIDE = "*"  # may include any layer: programs that drive the product from out
 LAYERS = {
     "bytes": ("little-endian integers in byte buffers, for both file formats", []),
     "fs": ("the file system: listings, names, attributes, text", []),
-    "pst": ("the .pst format: ndb/, ltp/, messaging/, check/", ["bytes"]),
-    "msg": ("compound files and the .msg format", ["bytes"]),
+    "mapi": ("MAPI property tags, types, values and sets, shared by both formats", ["bytes"]),
+    "pst": ("the .pst format: ndb/, ltp/, messaging/, check/", ["mapi", "bytes"]),
+    "msg": ("compound files and the .msg format", ["mapi", "bytes"]),
     "seams": ("what a run is made of and talks through: the store service, status board, prompts, "
               "clock and yielder seams, the run's settings, state and report", ["fs"]),
     "engine": ("the conversion: folders and messages into the store service", ["seams", "fs"]),
     "run": ("the run driver and discovery", ["engine", "seams", "fs"]),
-    "store": ("the store service on our own .pst writer and .msg reader", ["seams", "pst", "msg", "fs"]),
+    "store": ("the store service on our own .pst writer and .msg reader", ["seams", "pst", "msg", "mapi", "fs"]),
     "cli": ("the command line", ["run", "engine", "seams", "store", "fs"]),
     "ui": ("the Qt wizard", [QT, "run", "engine", "seams", "fs"]),
     "winui": ("the Win32 wizard", ["run", "engine", "seams", "fs"]),

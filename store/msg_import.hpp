@@ -10,9 +10,10 @@
 
 namespace ferrowick {
 
-// Named properties the file gives no name are left out. Throws StoreFailure for content the
+// The message's property sets move into the result. Named properties the file gives no name
+// are left out. Throws StoreFailure for content the
 // store cannot take.
-pst::MessageContent ImportedContent(const msg::Message& message, pst::NameToIdMap& names);
+pst::MessageContent ImportedContent(msg::Message&& message, pst::NameToIdMap& names);
 
 // Reads the file and converts it; throws StoreFailure naming the file and the damage. The
 // name-to-ID map learns new names only once the whole file has been read and converted.

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "engine/path_names.hpp"
+#include "fs/path_names.hpp"
 #include "winui/message_boxes.hpp"
 #include "winui/wide_text.hpp"
 #include "winui/wizard.hpp"

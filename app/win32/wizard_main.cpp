@@ -21,7 +21,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ferrowick::winui::WizardHooks hooks;
     hooks.store = &store;
     hooks.runConversion = [](ferrowick::RunState& state, ferrowick::RunSeams& seams) {
-        ferrowick::StartConversion_Click(state, seams);
+        ferrowick::StartConversionClick(state, seams);
     };
     ferrowick::winui::Wizard wizard(std::move(hooks));
     wizard.ShowStart();

@@ -48,6 +48,10 @@ void SectorChain::ReadSectorPart(SectorId sector, std::uint32_t offset, std::spa
     }
 }
 
+void SectorChain::CheckChain() const {
+    if (size_ > 0) SectorAt(static_cast<std::size_t>((size_ - 1) / sectorSize_));
+}
+
 void SectorChain::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
     if (offset > size_ || out.size() > size_ - offset)
         throw CfbError(ErrorKind::CorruptStructure, "read past the end of a stream of " + std::to_string(size_) + " bytes");

@@ -21,6 +21,8 @@ public:
     std::uint64_t Size() const { return size_; }
     // Throws CfbError when the range passes the end, or the chain is damaged where it is read.
     void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
+    // Follows the whole chain without reading data; throws CfbError where it is damaged.
+    void CheckChain() const;
 
 private:
     SectorId SectorAt(std::size_t index) const;
@@ -45,6 +47,7 @@ public:
 
     std::uint64_t Size() const { return chain_->Size(); }
     void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const { chain_->ReadAt(offset, out); }
+    void CheckChain() const { chain_->CheckChain(); }
     // The whole stream; throws CfbError when it is larger than `limit` bytes.
     std::vector<std::uint8_t> ReadAll(std::uint64_t limit = UINT64_MAX) const;
 

@@ -7,12 +7,12 @@
 #include <cstring>
 #include <fstream>
 
-#include "bytes/little_endian.hpp"
 #include "msg/cfb/cfb_error.hpp"
 #include "msg/cfb/difat.hpp"
 #include "msg/cfb/directory_entry.hpp"
 #include "msg/cfb/entry_name.hpp"
 #include "msg/cfb/header.hpp"
+#include "bytes/little_endian.hpp"
 
 namespace ferrowick::msg::cfb {
 namespace {
@@ -76,75 +76,95 @@ void CompoundFileWriter::AddStream(NodeId parent, std::u16string name, std::vect
     Add(parent, std::move(name), false, std::move(data));
 }
 
-std::vector<std::uint8_t> CompoundFileWriter::Finish() const {
+struct CompoundFileWriter::Layout {
     // Directory entry numbers follow the order nodes were added; the root is entry 0.
+    std::vector<DirectoryEntry> entries;
+    std::vector<std::uint8_t> miniStream;
+    std::vector<SectorId> miniFat;
+    std::vector<std::uint32_t> bigStreams;  // entries of streams in sectors of their own
+
+    std::uint32_t directorySectors = 0, miniFatSectors = 0, miniStreamSectors = 0, bigSectors = 0;
+    std::uint32_t fatSectors = 0, difatSectors = 0;
+    std::uint32_t DataSectors() const { return directorySectors + miniFatSectors + miniStreamSectors + bigSectors; }
+    std::uint32_t TotalSectors() const { return fatSectors + difatSectors + DataSectors(); }
+
+    std::vector<SectorId> fat;
+    std::uint32_t firstDifat = 0;
+    SectorId directoryStart, miniFatStart, miniStreamStart;
+};
+
+CompoundFileWriter::Layout CompoundFileWriter::PackStreams() const {
+    Layout layout;
     const auto entryCount = static_cast<std::uint32_t>(nodes_.size());
-    std::vector<DirectoryEntry> entries(entryCount);
+    auto& entries = layout.entries;
+    entries.resize(entryCount);
     for (std::uint32_t i = 0; i < entryCount; ++i) {
         entries[i].name = nodes_[i].name;
         entries[i].type = i == 0 ? ObjectType::Root : nodes_[i].storage ? ObjectType::Storage : ObjectType::Stream;
         entries[i].startSector = nodes_[i].storage && i != 0 ? SectorId{0} : SectorId::EndOfChain();
     }
-
     // Small streams go to the mini stream, each on its own run of 64-byte sectors.
-    std::vector<std::uint8_t> miniStream;
-    std::vector<SectorId> miniFat;
-    std::vector<std::uint32_t> bigStreams;
     for (std::uint32_t i = 1; i < entryCount; ++i) {
         const Node& n = nodes_[i];
         if (n.storage) continue;
         entries[i].size = n.data.size();
         if (n.data.empty()) continue;
         if (n.data.size() >= Header::kMiniStreamCutoff) {
-            bigStreams.push_back(i);
+            layout.bigStreams.push_back(i);
             continue;
         }
-        const auto first = static_cast<std::uint32_t>(miniFat.size());
+        const auto first = static_cast<std::uint32_t>(layout.miniFat.size());
         const std::uint32_t count = SectorsFor(n.data.size(), Header::kMiniSectorSize);
         for (std::uint32_t k = 0; k < count; ++k)
-            miniFat.push_back(k + 1 < count ? SectorId{first + k + 1} : SectorId::EndOfChain());
+            layout.miniFat.push_back(k + 1 < count ? SectorId{first + k + 1} : SectorId::EndOfChain());
         entries[i].startSector = SectorId{first};
-        miniStream.insert(miniStream.end(), n.data.begin(), n.data.end());
-        miniStream.resize(static_cast<std::size_t>(first + count) * Header::kMiniSectorSize, 0);
+        layout.miniStream.insert(layout.miniStream.end(), n.data.begin(), n.data.end());
+        layout.miniStream.resize(static_cast<std::size_t>(first + count) * Header::kMiniSectorSize, 0);
     }
+    return layout;
+}
 
-    const std::uint32_t directorySectors = SectorsFor(entryCount * DirectoryEntry::kSize, kSectorSize);
-    const std::uint32_t miniFatSectors = SectorsFor(miniFat.size() * 4, kSectorSize);
-    const std::uint32_t miniStreamSectors = SectorsFor(miniStream.size(), kSectorSize);
-    std::uint32_t bigSectors = 0;
-    for (std::uint32_t i : bigStreams) bigSectors += SectorsFor(nodes_[i].data.size(), kSectorSize);
-    const std::uint32_t dataSectors = directorySectors + miniFatSectors + miniStreamSectors + bigSectors;
-
+void CompoundFileWriter::CountSectors(Layout& layout) {
+    layout.directorySectors = SectorsFor(layout.entries.size() * DirectoryEntry::kSize, kSectorSize);
+    layout.miniFatSectors = SectorsFor(layout.miniFat.size() * 4, kSectorSize);
+    layout.miniStreamSectors = SectorsFor(layout.miniStream.size(), kSectorSize);
+    layout.bigSectors = 0;
+    for (std::uint32_t i : layout.bigStreams) layout.bigSectors += SectorsFor(layout.entries[i].size, kSectorSize);
     // The FAT must also cover its own sectors and the DIFAT's.
-    std::uint32_t fatSectors = 1, difatSectors = 0;
+    layout.fatSectors = 1;
     for (;;) {
-        difatSectors = DifatSectorsNeeded(fatSectors, kSectorSize);
+        layout.difatSectors = DifatSectorsNeeded(layout.fatSectors, kSectorSize);
         const std::uint32_t needed = SectorsFor(
-            static_cast<std::uint64_t>(dataSectors + fatSectors + difatSectors) * 4, kSectorSize);
-        if (needed <= fatSectors) break;
-        fatSectors = needed;
+            static_cast<std::uint64_t>(layout.DataSectors() + layout.fatSectors + layout.difatSectors) * 4, kSectorSize);
+        if (needed <= layout.fatSectors) break;
+        layout.fatSectors = needed;
     }
-    const std::uint32_t totalSectors = fatSectors + difatSectors + dataSectors;
+}
 
-    std::vector<SectorId> fat(static_cast<std::size_t>(fatSectors) * kEntriesPerSector, SectorId::Free());
+void CompoundFileWriter::ChainSectors(Layout& layout) const {
+    auto& fat = layout.fat;
+    fat.assign(static_cast<std::size_t>(layout.fatSectors) * kEntriesPerSector, SectorId::Free());
     std::uint32_t cursor = 0;
-    for (std::uint32_t k = 0; k < fatSectors; ++k) fat[cursor++] = SectorId{SectorId::kFat};
-    const std::uint32_t firstDifat = cursor;
-    for (std::uint32_t k = 0; k < difatSectors; ++k) fat[cursor++] = SectorId{SectorId::kDifat};
+    for (std::uint32_t k = 0; k < layout.fatSectors; ++k) fat[cursor++] = SectorId{SectorId::kFat};
+    layout.firstDifat = cursor;
+    for (std::uint32_t k = 0; k < layout.difatSectors; ++k) fat[cursor++] = SectorId{SectorId::kDifat};
     auto chain = [&](std::uint32_t count) {
         const std::uint32_t first = cursor;
         for (std::uint32_t k = 0; k < count; ++k, ++cursor)
             fat[cursor] = k + 1 < count ? SectorId{cursor + 1} : SectorId::EndOfChain();
         return SectorId{first};
     };
-    const SectorId directoryStart = chain(directorySectors);
-    const SectorId miniFatStart = miniFatSectors ? chain(miniFatSectors) : SectorId::EndOfChain();
-    const SectorId miniStreamStart = miniStreamSectors ? chain(miniStreamSectors) : SectorId::EndOfChain();
-    for (std::uint32_t i : bigStreams) entries[i].startSector = chain(SectorsFor(nodes_[i].data.size(), kSectorSize));
-    entries[0].startSector = miniStreamStart;
-    entries[0].size = miniStream.size();
+    layout.directoryStart = chain(layout.directorySectors);
+    layout.miniFatStart = layout.miniFatSectors ? chain(layout.miniFatSectors) : SectorId::EndOfChain();
+    layout.miniStreamStart = layout.miniStreamSectors ? chain(layout.miniStreamSectors) : SectorId::EndOfChain();
+    for (std::uint32_t i : layout.bigStreams)
+        layout.entries[i].startSector = chain(SectorsFor(nodes_[i].data.size(), kSectorSize));
+    layout.entries[0].startSector = layout.miniStreamStart;
+    layout.entries[0].size = layout.miniStream.size();
+}
 
-    for (std::uint32_t i = 0; i < entryCount; ++i) {
+void CompoundFileWriter::LinkSiblings(Layout& layout) const {
+    for (std::uint32_t i = 0; i < nodes_.size(); ++i) {
         const Node& n = nodes_[i];
         if (!n.storage || n.children.empty()) continue;
         std::vector<std::uint32_t> sorted(n.children.begin(), n.children.end());
@@ -152,51 +172,62 @@ std::vector<std::uint8_t> CompoundFileWriter::Finish() const {
             return CompareEntryNames(nodes_[a].name, nodes_[b].name) < 0;
         });
         const int deepest = std::bit_width(sorted.size()) - 1;
-        entries[i].child = BuildTree(entries, sorted, 0, static_cast<std::ptrdiff_t>(sorted.size()) - 1, 0, deepest);
+        layout.entries[i].child = BuildTree(layout.entries, sorted, 0, static_cast<std::ptrdiff_t>(sorted.size()) - 1, 0, deepest);
     }
+}
 
+std::vector<std::uint8_t> CompoundFileWriter::WriteSectors(const Layout& layout) const {
     Header header;
-    header.fatSectorCount = fatSectors;
-    header.firstDirectorySector = directoryStart;
-    header.firstMiniFatSector = miniFatStart;
-    header.miniFatSectorCount = miniFatSectors;
-    header.firstDifatSector = difatSectors ? SectorId{firstDifat} : SectorId::EndOfChain();
-    header.difatSectorCount = difatSectors;
-    for (std::uint32_t k = 0; k < fatSectors && k < Header::kDifatEntries; ++k) header.difat[k] = SectorId{k};
+    header.fatSectorCount = layout.fatSectors;
+    header.firstDirectorySector = layout.directoryStart;
+    header.firstMiniFatSector = layout.miniFatStart;
+    header.miniFatSectorCount = layout.miniFatSectors;
+    header.firstDifatSector = layout.difatSectors ? SectorId{layout.firstDifat} : SectorId::EndOfChain();
+    header.difatSectorCount = layout.difatSectors;
+    for (std::uint32_t k = 0; k < layout.fatSectors && k < Header::kDifatEntries; ++k) header.difat[k] = SectorId{k};
 
     std::vector<std::uint8_t> out = header.Serialize();
-    out.resize(static_cast<std::size_t>(totalSectors + 1) * kSectorSize, 0);
+    out.resize(static_cast<std::size_t>(layout.TotalSectors() + 1) * kSectorSize, 0);
     auto sectorAt = [&](std::uint32_t sector) { return out.data() + static_cast<std::size_t>(sector + 1) * kSectorSize; };
 
-    for (std::size_t k = 0; k < fat.size(); ++k) le::StoreU32(sectorAt(0) + 4 * k, fat[k].value);
-    for (std::uint32_t d = 0; d < difatSectors; ++d) {
-        std::uint8_t* p = sectorAt(firstDifat + d);
+    for (std::size_t k = 0; k < layout.fat.size(); ++k) le::StoreU32(sectorAt(0) + 4 * k, layout.fat[k].value);
+    for (std::uint32_t d = 0; d < layout.difatSectors; ++d) {
+        std::uint8_t* p = sectorAt(layout.firstDifat + d);
         for (std::uint32_t k = 0; k < kEntriesPerSector - 1; ++k) {
             const std::uint64_t fatIndex = Header::kDifatEntries + static_cast<std::uint64_t>(d) * (kEntriesPerSector - 1) + k;
-            le::StoreU32(p + 4 * k, fatIndex < fatSectors ? static_cast<std::uint32_t>(fatIndex) : SectorId::kFree);
+            le::StoreU32(p + 4 * k, fatIndex < layout.fatSectors ? static_cast<std::uint32_t>(fatIndex) : SectorId::kFree);
         }
-        le::StoreU32(p + 4 * (kEntriesPerSector - 1), d + 1 < difatSectors ? firstDifat + d + 1 : SectorId::kEndOfChain);
+        le::StoreU32(p + 4 * (kEntriesPerSector - 1), d + 1 < layout.difatSectors ? layout.firstDifat + d + 1 : SectorId::kEndOfChain);
     }
     const std::size_t perDirectorySector = kSectorSize / DirectoryEntry::kSize;
-    for (std::uint32_t s = 0; s < directorySectors; ++s) {
+    for (std::uint32_t s = 0; s < layout.directorySectors; ++s) {
         for (std::size_t k = 0; k < perDirectorySector; ++k) {
             const std::size_t index = s * perDirectorySector + k;
             DirectoryEntry unused;
             unused.startSector = SectorId{0};
-            const DirectoryEntry& e = index < entries.size() ? entries[index] : unused;
-            e.SerializeTo(std::span<std::uint8_t>(sectorAt(directoryStart.value + s) + k * DirectoryEntry::kSize,
+            const DirectoryEntry& e = index < layout.entries.size() ? layout.entries[index] : unused;
+            e.SerializeTo(std::span<std::uint8_t>(sectorAt(layout.directoryStart.value + s) + k * DirectoryEntry::kSize,
                                                   DirectoryEntry::kSize));
         }
     }
-    if (miniFatSectors) {
-        std::uint8_t* p = sectorAt(miniFatStart.value);
-        const std::size_t slots = static_cast<std::size_t>(miniFatSectors) * kEntriesPerSector;
-        for (std::size_t k = 0; k < slots; ++k) le::StoreU32(p + 4 * k, k < miniFat.size() ? miniFat[k].value : SectorId::kFree);
+    if (layout.miniFatSectors) {
+        std::uint8_t* p = sectorAt(layout.miniFatStart.value);
+        const std::size_t slots = static_cast<std::size_t>(layout.miniFatSectors) * kEntriesPerSector;
+        for (std::size_t k = 0; k < slots; ++k)
+            le::StoreU32(p + 4 * k, k < layout.miniFat.size() ? layout.miniFat[k].value : SectorId::kFree);
     }
-    if (miniStreamSectors) std::memcpy(sectorAt(miniStreamStart.value), miniStream.data(), miniStream.size());
-    for (std::uint32_t i : bigStreams)
-        std::memcpy(sectorAt(entries[i].startSector.value), nodes_[i].data.data(), nodes_[i].data.size());
+    if (layout.miniStreamSectors) std::memcpy(sectorAt(layout.miniStreamStart.value), layout.miniStream.data(), layout.miniStream.size());
+    for (std::uint32_t i : layout.bigStreams)
+        std::memcpy(sectorAt(layout.entries[i].startSector.value), nodes_[i].data.data(), nodes_[i].data.size());
     return out;
+}
+
+std::vector<std::uint8_t> CompoundFileWriter::Finish() const {
+    Layout layout = PackStreams();
+    CountSectors(layout);
+    ChainSectors(layout);
+    LinkSiblings(layout);
+    return WriteSectors(layout);
 }
 
 void CompoundFileWriter::WriteTo(const std::filesystem::path& path) const {

@@ -40,6 +40,15 @@ private:
     };
     NodeId Add(NodeId parent, std::u16string name, bool storage, std::vector<std::uint8_t> data);
 
+    // The steps of Finish: directory entries and the mini stream, the number of sectors of
+    // each part, the FAT's chains, the siblings' trees, and the bytes.
+    struct Layout;
+    Layout PackStreams() const;
+    static void CountSectors(Layout& layout);
+    void ChainSectors(Layout& layout) const;
+    void LinkSiblings(Layout& layout) const;
+    std::vector<std::uint8_t> WriteSectors(const Layout& layout) const;
+
     std::vector<Node> nodes_;
 };
 

@@ -5,6 +5,7 @@
 
 #include "pst/ltp/bth.hpp"
 #include "pst/ltp/heap.hpp"
+#include "pst/ltp/heap_header.hpp"
 #include "pst/ltp/property_context.hpp"
 #include "pst/ltp/table_context.hpp"
 #include "pst/pst_error.hpp"
@@ -17,7 +18,7 @@ Finding Corruption(std::string kind, const std::string& where, std::string what)
 }
 
 bool LooksLikeHeap(const NodeData& node) {
-    return !node.pieces.empty() && node.pieces[0].size() >= kHeapHeaderSize && node.pieces[0][2] == kHeapSignature;
+    return !node.pieces.empty() && node.pieces[0].size() >= HeapHeader::kSize && HeapHeader::Read(node.pieces[0]).signature == kHeapSignature;
 }
 
 std::optional<std::uint8_t> ClientSignature(const NodeData& node) {

@@ -2,9 +2,9 @@
 #include "pst/ltp/heap.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
+#include "pst/ltp/heap_header.hpp"
 #include "pst/pst_error.hpp"
 
 namespace ferrowick::pst {
@@ -42,13 +42,11 @@ HeapReader::HeapReader(const NodeData& node) {
         block.size = piece.size();
         const std::size_t ib_hnpm = le::LoadU16(piece.data());
         if (b == 0) {
-            if (piece[2] != kHeapSignature) Fail(b, "signature is not 0xEC (not a heap-on-node)");
-            client_signature_ = piece[3];
-            user_root_ = HeapId(le::LoadU32(piece.data() + 4));
-            for (std::size_t i = 0; i < 4; ++i) {
-                fill_levels_.push_back(piece[8 + i] & 0x0F);
-                fill_levels_.push_back(piece[8 + i] >> 4);
-            }
+            const HeapHeader h = HeapHeader::Read(piece);
+            if (h.signature != kHeapSignature) Fail(b, "signature is not 0xEC (not a heap-on-node)");
+            client_signature_ = h.client_signature;
+            user_root_ = h.user_root;
+            fill_levels_.assign(h.fill_levels.begin(), h.fill_levels.end());
         } else if (HeapBlockKindOf(b) == HeapBlockKind::Bitmap) {
             fill_levels_.resize(b);
             for (std::size_t i = 0; i < 64; ++i) {
@@ -219,12 +217,12 @@ std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
         out.assign(ib_hnpm + PageMapSize(block.items.size()), 0);
         le::StoreU16(out.data(), static_cast<std::uint16_t>(ib_hnpm));
         switch (HeapBlockKindOf(b)) {
-            case HeapBlockKind::First:
-                out[2] = kHeapSignature;
-                out[3] = client_signature_;
-                le::StoreU32(out.data() + 4, user_root_.value);
-                pack_levels(out.data() + 8, 0, 8);
+            case HeapBlockKind::First: {
+                HeapHeader h{static_cast<std::uint16_t>(ib_hnpm), kHeapSignature, client_signature_, user_root_, {}};
+                for (std::size_t i = 0; i < h.fill_levels.size(); ++i) h.fill_levels[i] = i < blocks_.size() ? fill_levels[i] : 0;
+                h.Write(out.data());
                 break;
+            }
             case HeapBlockKind::Bitmap: pack_levels(out.data() + 2, b, 128); break;
             case HeapBlockKind::Page: break;
         }

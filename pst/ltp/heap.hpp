@@ -8,15 +8,15 @@
 #include <span>
 #include <vector>
 
-#include "bytes/little_endian.hpp"
+#include "pst/ltp/heap_header.hpp"
 #include "pst/ltp/heap_id.hpp"
+#include "bytes/little_endian.hpp"
 #include "pst/node_data.hpp"
 
 namespace ferrowick::pst {
 
 inline constexpr std::uint8_t kHeapSignature = 0xEC;         // bSig
 inline constexpr std::size_t kMaxHeapAllocation = 3580;      // the largest item a heap holds
-inline constexpr std::size_t kHeapHeaderSize = 12;           // HNHDR
 inline constexpr std::size_t kHeapPageHeaderSize = 2;        // HNPAGEHDR
 inline constexpr std::size_t kHeapBitmapHeaderSize = 66;     // HNBITMAPHDR
 inline constexpr std::size_t kMaxItemsPerHeapBlock = 2047;   // hidIndex has 11 bits
@@ -33,7 +33,7 @@ constexpr HeapBlockKind HeapBlockKindOf(std::size_t block_index) {
 }
 constexpr std::size_t HeapBlockHeaderSize(std::size_t block_index) {
     switch (HeapBlockKindOf(block_index)) {
-        case HeapBlockKind::First: return kHeapHeaderSize;
+        case HeapBlockKind::First: return HeapHeader::kSize;
         case HeapBlockKind::Bitmap: return kHeapBitmapHeaderSize;
         default: return kHeapPageHeaderSize;
     }

@@ -89,7 +89,7 @@ void PackedTable::Put(std::uint32_t row_id, const Cells& cells, bool id_cell) {
         SetBit(bitmap, col.bit);
         if (StoredInlineInTableCell(col.tag.type)) {
             scratch.clear();
-            cell->EncodeTo(scratch);
+            EncodeStoredValue(*cell, scratch);
             std::memcpy(row + col.offset, scratch.data(), std::min<std::size_t>(scratch.size(), col.size));
         } else {
             std::uint32_t slot;
@@ -97,7 +97,7 @@ void PackedTable::Put(std::uint32_t row_id, const Cells& cells, bool id_cell) {
                 slot = AddValue(cell->RawBytes());
             } else {
                 scratch.clear();
-                cell->EncodeTo(scratch);
+                EncodeStoredValue(*cell, scratch);
                 slot = AddValue(scratch);
             }
             le::StoreU32(row + col.offset, slot);
@@ -129,8 +129,8 @@ std::optional<PropertyValue> PackedTable::Cell(std::uint32_t row_id, std::size_t
     const TableColumn& col = Columns()[column];
     if (!BitSet(row + Layout().end_1b, col.bit)) return std::nullopt;
     if (StoredInlineInTableCell(col.tag.type))
-        return PropertyValue::Decode(col.tag.type, le::ByteView(row + col.offset, col.size));
-    return PropertyValue::Decode(col.tag.type, Value(le::LoadU32(row + col.offset)));
+        return DecodeStoredValue(col.tag.type, le::ByteView(row + col.offset, col.size));
+    return DecodeStoredValue(col.tag.type, Value(le::LoadU32(row + col.offset)));
 }
 
 PackedTable::Cells PackedTable::DecodeRow(std::size_t index) const {

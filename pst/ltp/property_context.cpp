@@ -23,16 +23,6 @@ std::string PropText(std::uint16_t id) {
 
 }  // namespace
 
-const PropertyValue* PropertyBag::Find(std::uint16_t id) const {
-    const auto it = values_.find(id);
-    return it == values_.end() ? nullptr : &it->second;
-}
-
-const PropertyValue* PropertyBag::Find(PropertyTag tag) const {
-    const PropertyValue* v = Find(tag.id);
-    return v && v->Type() == tag.type ? v : nullptr;
-}
-
 PropertyBag ReadPropertyContext(const NodeData& node) {
     const HeapReader heap(node);
     if (heap.ClientSignature() != static_cast<std::uint8_t>(HeapClient::PropertyContext))
@@ -41,6 +31,7 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
     if (bth.Header().key_size != kKeySize || bth.Header().data_size != kDataSize)
         throw PstError(ErrorKind::CorruptStructure, "property context: BTH records are not 2-byte keys with 6-byte data");
     PropertyBag bag;
+    bag.Reserve(bth.Count());
     for (std::size_t i = 0; i < bth.Count(); ++i) {
         const std::uint16_t id = le::LoadU16(bth.Key(i).data());
         const std::uint8_t* data = bth.Data(i).data();
@@ -53,14 +44,14 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
         const PropertyType type = static_cast<PropertyType>(raw_type);
         try {
             if (StoredInlineInPropertyContext(type)) {
-                bag.Set(id, PropertyValue::Decode(type, le::ByteView(data + 2, FixedSizeOf(type))));
+                bag.Set(id, DecodeStoredValue(type, le::ByteView(data + 2, FixedSizeOf(type))));
                 continue;
             }
             const HeapOrNodeId hnid(le::LoadU32(data + 2));
             if (hnid.IsNull() && FixedSizeOf(type) != 0 && !IsMultiValued(type))
                 throw PstError(ErrorKind::CorruptStructure, "no value for a fixed-size type");
             const StoredValue stored = LoadValue(heap, node, hnid);
-            bag.Set(id, PropertyValue::Decode(type, stored.view));
+            bag.Set(id, DecodeStoredValue(type, stored.view));
         } catch (const PstError& e) {
             throw PstError(e.Kind(), "property context: property " + PropText(id) + ": " + e.what());
         }
@@ -68,29 +59,44 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
     return bag;
 }
 
-NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes) {
+NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes,
+                              const StreamedValues& streamed) {
     HeapWriter heap(HeapClient::PropertyContext);
     const HeapId header = heap.Allocate(le::Bytes(kBthHeaderSize));  // the BTH header comes first
     ValueStore values(heap, subnodes);
     le::Bytes records;
     records.reserve(bag.Size() * (kKeySize + kDataSize));
     le::Bytes scratch;
-    for (const auto& [id, value] : bag) {
+    const mapi::Property* previous = nullptr;
+    for (const mapi::Property& property : bag) {
+        const std::uint16_t id = property.tag.id;
+        const PropertyValue& value = property.value;
+        // BTH keys are unique: a set that holds two types of one ID has no PC form.
+        if (previous && previous->tag.id == id)
+            throw PstError(ErrorKind::InvalidArgument, "property context: property " + PropText(id) + " has two values");
+        previous = &property;
         le::AppendU16(records, id);
         le::AppendU16(records, static_cast<std::uint16_t>(value.Type()));
         if (StoredInlineInPropertyContext(value.Type())) {
             scratch.clear();
-            value.EncodeTo(scratch);
+            EncodeStoredValue(value, scratch);
             scratch.resize(4, 0);
             records.insert(records.end(), scratch.begin(), scratch.end());
             continue;
         }
         HeapOrNodeId hnid;
-        if (value.HasRawBytes()) {
+        if (const auto it = streamed.find(id); it != streamed.end() && it->second) {
+            if (value.Type() != PropertyType::Binary)
+                throw PstError(ErrorKind::InvalidArgument, "property context: streamed property " + PropText(id) + " is not binary");
+            if (it->second->Size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
+            const NodeId nid = values.NewSubnodeId();
+            subnodes[nid].stream = it->second;
+            hnid = nid;
+        } else if (value.HasRawBytes()) {
             hnid = values.Store(value.RawBytes());
         } else {
             scratch.clear();
-            value.EncodeTo(scratch);
+            EncodeStoredValue(value, scratch);
             hnid = values.Store(scratch);
         }
         le::AppendU32(records, hnid.value);

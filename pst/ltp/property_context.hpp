@@ -4,28 +4,16 @@
 // of up to 4 bytes sit in dwValueHnid; others in a heap item or, above 3,580 bytes, a sub-node.
 #include <cstdint>
 #include <map>
+#include <memory>
 
 #include "pst/ltp/property_types.hpp"
 #include "pst/node_data.hpp"
 
 namespace ferrowick::pst {
 
-// The properties of one object, by property ID (an object has one value per ID).
-class PropertyBag {
-public:
-    void Set(std::uint16_t id, PropertyValue value) { values_.insert_or_assign(id, std::move(value)); }
-    const PropertyValue* Find(std::uint16_t id) const;
-    const PropertyValue* Find(PropertyTag tag) const;  // only when the type matches too
-    bool Remove(std::uint16_t id) { return values_.erase(id) != 0; }
-    std::size_t Size() const { return values_.size(); }
-    bool Empty() const { return values_.empty(); }
-    auto begin() const { return values_.begin(); }
-    auto end() const { return values_.end(); }
-    bool operator==(const PropertyBag&) const = default;
-
-private:
-    std::map<std::uint16_t, PropertyValue> values_;
-};
+// The properties of one object: the property model's set. A PC holds one value per ID, so
+// the layers above set values by ID (PropertySet::Set(id, value)).
+using PropertyBag = mapi::PropertySet;
 
 // Reads a PC; throws PstError naming the damage. Value sub-nodes are looked up in
 // node.subnodes; other sub-nodes (attachments, tables) are left to the caller.
@@ -33,6 +21,10 @@ PropertyBag ReadPropertyContext(const NodeData& node);
 
 // Writes `bag` as a PC. `subnodes` are the node's other sub-nodes; value sub-nodes are added
 // to them with NIDs none of them uses.
-NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes = {});
+// Values in `streamed` (by ID; the bag holds an empty binary value in their place) go to
+// sub-nodes written from their streams, never held whole.
+using StreamedValues = std::map<std::uint16_t, std::shared_ptr<const mapi::ByteStream>>;
+NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes = {},
+                              const StreamedValues& streamed = {});
 
 }  // namespace ferrowick::pst

@@ -13,10 +13,6 @@
 namespace ferrowick::pst {
 namespace {
 
-constexpr std::uint8_t kTcInfoSignature = 0x7C;
-constexpr std::size_t kTcInfoFixedSize = 22;  // bType, cCols, rgib[4], hidRowIndex, hnidRows, hidIndex
-constexpr std::size_t kColumnDescriptorSize = 8;
-constexpr std::size_t kMaxColumns = 255;       // cCols is one byte
 
 std::string TagText(PropertyTag tag) {
     char text[16];
@@ -37,7 +33,7 @@ TableContext::TableContext(std::vector<PropertyTag> tags) {
     tags.push_back(kLtpRowVersionTag);
     std::sort(tags.begin(), tags.end());
     tags.erase(std::unique(tags.begin(), tags.end()), tags.end());
-    if (tags.size() > kMaxColumns) Fail(std::to_string(tags.size()) + " columns, more than 255");
+    if (tags.size() > TcInfo::kMaxColumns) Fail(std::to_string(tags.size()) + " columns, more than 255");
 
     // Cells in groups of 8/4, 2 and 1 bytes; the row ID and version first, as dwRowID is the
     // first four bytes of every row.
@@ -125,221 +121,209 @@ const TableContext::Row* TableContext::FindRow(std::uint32_t row_id) const {
     return it == position_.end() ? nullptr : &rows_[it->second];
 }
 
-// ---------------------------------------------------------------------------------------------
+namespace {
 
-TableContext TableContext::Read(const NodeData& node) {
-    const HeapReader heap(node);
-    if (heap.ClientSignature() != kTcInfoSignature) Fail("heap client signature is not 0x7C");
-    const le::ByteView info = heap.Item(heap.UserRoot());
-    if (info.size() < kTcInfoFixedSize || info[0] != kTcInfoSignature) Fail("TCINFO is missing or has no 0x7C signature");
-    const std::size_t column_count = info[1];
-    if (info.size() != kTcInfoFixedSize + kColumnDescriptorSize * column_count)
-        Fail("TCINFO of " + std::to_string(info.size()) + " bytes for " + std::to_string(column_count) + " columns");
-
-    TableContext table;
-    RowLayout& layout = table.layout_;
-    layout.end_4b = le::LoadU16(info.data() + 2);
-    layout.end_2b = le::LoadU16(info.data() + 4);
-    layout.end_1b = le::LoadU16(info.data() + 6);
-    layout.row_size = le::LoadU16(info.data() + 8);
-    const HeapId row_index_hid(le::LoadU32(info.data() + 10));
-    const HeapOrNodeId rows_hnid(le::LoadU32(info.data() + 14));
+// The layout must hold its groups in order and an existence bit for every column.
+void CheckLayout(const RowLayout& layout, std::size_t column_count) {
     if (!(layout.end_4b <= layout.end_2b && layout.end_2b <= layout.end_1b && layout.end_1b <= layout.row_size))
         Fail("row layout offsets (rgib) out of order");
     if (std::size_t{layout.row_size} - layout.end_1b < BitmapSize(column_count)) Fail("the cell existence bitmap is too small for the columns");
     if (layout.row_size == 0 && column_count != 0) Fail("rows of zero bytes");
+}
 
-    for (std::size_t i = 0; i < column_count; ++i) {
-        const std::uint8_t* d = info.data() + kTcInfoFixedSize + kColumnDescriptorSize * i;
-        const std::uint32_t raw_tag = le::LoadU32(d);
-        if (!IsKnownPropertyType(static_cast<std::uint16_t>(raw_tag))) {
-            char text[16];
-            std::snprintf(text, sizeof text, "0x%08X", raw_tag);
-            Fail(std::string("column ") + text + " has an unknown property type");
+// A column's cell lies in the group of its size, its bit in the bitmap, and its tag is its own.
+void CheckColumn(const TableColumn& c, const RowLayout& layout, const std::vector<TableColumn>& earlier) {
+    if (c.size != TableCellSizeOf(c.tag.type))
+        Fail("column " + TagText(c.tag) + " has " + std::to_string(c.size) + "-byte cells, its type needs " +
+             std::to_string(TableCellSizeOf(c.tag.type)));
+    std::size_t group_start = 0, group_end = layout.end_4b;
+    if (c.size == 2) group_start = layout.end_4b, group_end = layout.end_2b;
+    if (c.size == 1) group_start = layout.end_2b, group_end = layout.end_1b;
+    if (c.offset < group_start || c.offset + c.size > group_end) Fail("column " + TagText(c.tag) + " lies outside its group of the row");
+    if (c.bit >= 8 * (layout.row_size - layout.end_1b)) Fail("column " + TagText(c.tag) + " has an existence bit past the bitmap");
+    for (const auto& other : earlier)
+        if (other.tag == c.tag) Fail("column " + TagText(c.tag) + " appears twice");
+}
+
+// The row matrix as spans of whole rows: one heap item, or the blocks of a sub-node.
+struct RowMatrix {
+    std::vector<le::ByteView> blocks;
+    std::size_t rows_per_block = 0;
+    std::size_t row_count = 0;
+
+    const std::uint8_t* Row(std::size_t index, std::size_t row_size) const {
+        return blocks[index / rows_per_block].data() + (index % rows_per_block) * row_size;
+    }
+};
+
+RowMatrix LocateRowMatrix(const HeapReader& heap, const NodeData& node, HeapOrNodeId rows, std::size_t row_size) {
+    RowMatrix matrix;
+    if (!rows.IsNull()) {
+        if (rows.IsHeapId()) {
+            matrix.blocks.push_back(heap.Item(rows.AsHeapId()));
+            matrix.rows_per_block = row_size ? matrix.blocks[0].size() / row_size : 0;
+        } else {
+            const auto it = node.subnodes.find(rows.AsNodeId());
+            if (it == node.subnodes.end()) Fail("the row matrix sub-node is missing");
+            matrix.rows_per_block = row_size ? kMaxDataBlockPayload / row_size : 0;
+            for (const auto& piece : it->second.pieces) matrix.blocks.emplace_back(piece);
         }
-        TableColumn c{PropertyTag::FromValue(raw_tag), le::LoadU16(d + 4), d[6], d[7]};
-        if (c.size != TableCellSizeOf(c.tag.type))
-            Fail("column " + TagText(c.tag) + " has " + std::to_string(c.size) + "-byte cells, its type needs " +
-                 std::to_string(TableCellSizeOf(c.tag.type)));
-        std::size_t group_start = 0, group_end = layout.end_4b;
-        if (c.size == 2) group_start = layout.end_4b, group_end = layout.end_2b;
-        if (c.size == 1) group_start = layout.end_2b, group_end = layout.end_1b;
-        if (c.offset < group_start || c.offset + c.size > group_end)
-            Fail("column " + TagText(c.tag) + " lies outside its group of the row");
-        if (c.bit >= 8 * (layout.row_size - layout.end_1b)) Fail("column " + TagText(c.tag) + " has an existence bit past the bitmap");
-        for (const auto& other : table.columns_)
-            if (other.tag == c.tag) Fail("column " + TagText(c.tag) + " appears twice");
+    }
+    for (std::size_t b = 0; b < matrix.blocks.size(); ++b) {
+        const std::size_t here = std::min(matrix.rows_per_block, matrix.blocks[b].size() / std::max<std::size_t>(row_size, 1));
+        if (b + 1 < matrix.blocks.size() && here != matrix.rows_per_block)
+            Fail("row matrix block " + std::to_string(b) + " holds " + std::to_string(here) + " rows, not " +
+                 std::to_string(matrix.rows_per_block));
+        matrix.row_count += here;
+    }
+    return matrix;
+}
+
+// The row index's (row index, row ID) pairs in row-matrix order.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> RowsInMatrixOrder(const BthReader& index) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> order;
+    order.reserve(index.Count());
+    for (std::size_t i = 0; i < index.Count(); ++i) order.emplace_back(le::LoadU32(index.Data(i).data()), le::LoadU32(index.Key(i).data()));
+    std::sort(order.begin(), order.end());
+    return order;
+}
+
+std::optional<PropertyValue> ReadCell(const HeapReader& heap, const NodeData& node, const TableColumn& col,
+                                      const std::uint8_t* row, std::uint32_t row_id) {
+    const le::ByteView cell(row + col.offset, col.size);
+    try {
+        if (StoredInlineInTableCell(col.tag.type)) return DecodeStoredValue(col.tag.type, cell);
+        const HeapOrNodeId hnid(le::LoadU32(cell.data()));
+        if (hnid.IsNull() && FixedSizeOf(col.tag.type) != 0 && !IsMultiValued(col.tag.type))
+            throw PstError(ErrorKind::InvalidArgument, "no value for a fixed-size type");
+        const StoredValue stored = LoadValue(heap, node, hnid);
+        return DecodeStoredValue(col.tag.type, stored.view);
+    } catch (const PstError& e) {
+        Fail("row ID " + std::to_string(row_id) + ", column " + TagText(col.tag) + ": " + e.what());
+    }
+}
+
+}  // namespace
+
+TableContext TableContext::Read(const NodeData& node) {
+    const HeapReader heap(node);
+    if (heap.ClientSignature() != TcInfo::kSignature) Fail("heap client signature is not 0x7C");
+    const TcInfo info = TcInfo::Read(heap.Item(heap.UserRoot()));
+    TableContext table;
+    table.layout_ = info.layout;
+    const RowLayout& layout = table.layout_;
+    CheckLayout(layout, info.columns.size());
+    for (const TableColumn& c : info.columns) {
+        CheckColumn(c, layout, table.columns_);
         table.columns_.push_back(c);
     }
 
-    const BthReader index(heap, row_index_hid);
+    const BthReader index(heap, info.row_index);
     if (index.Header().key_size != 4 || index.Header().data_size != 4)
         Fail("row index records are not 4-byte row IDs with 4-byte row indexes");
+    const RowMatrix matrix = LocateRowMatrix(heap, node, info.rows, layout.row_size);
+    if (index.Count() > matrix.row_count)
+        Fail("the row index lists " + std::to_string(index.Count()) + " rows, the row matrix holds " + std::to_string(matrix.row_count));
 
-    // The row matrix, as spans of whole rows.
-    std::vector<le::ByteView> blocks;
-    std::size_t rows_per_block = 0;
-    StoredValue heap_matrix;
-    const NodeData* matrix_node = nullptr;
-    if (!rows_hnid.IsNull()) {
-        if (rows_hnid.IsHeapId()) {
-            heap_matrix.view = heap.Item(rows_hnid.AsHeapId());
-            blocks.push_back(heap_matrix.view);
-            rows_per_block = layout.row_size ? heap_matrix.view.size() / layout.row_size : 0;
-        } else {
-            const auto it = node.subnodes.find(rows_hnid.AsNodeId());
-            if (it == node.subnodes.end()) Fail("the row matrix sub-node is missing");
-            matrix_node = &it->second;
-            rows_per_block = layout.row_size ? kMaxDataBlockPayload / layout.row_size : 0;
-            for (const auto& piece : matrix_node->pieces) blocks.emplace_back(piece);
-        }
-    }
-    std::size_t matrix_rows = 0;
-    for (std::size_t b = 0; b < blocks.size(); ++b) {
-        const std::size_t here = std::min(rows_per_block, blocks[b].size() / std::max<std::size_t>(layout.row_size, 1));
-        if (b + 1 < blocks.size() && here != rows_per_block)
-            Fail("row matrix block " + std::to_string(b) + " holds " + std::to_string(here) + " rows, not " +
-                 std::to_string(rows_per_block));
-        matrix_rows += here;
-    }
-    if (index.Count() > matrix_rows)
-        Fail("the row index lists " + std::to_string(index.Count()) + " rows, the row matrix holds " + std::to_string(matrix_rows));
-
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> order;  // row index, row ID
-    order.reserve(index.Count());
-    for (std::size_t i = 0; i < index.Count(); ++i)
-        order.emplace_back(le::LoadU32(index.Data(i).data()), le::LoadU32(index.Key(i).data()));
-    std::sort(order.begin(), order.end());
+    const auto order = RowsInMatrixOrder(index);
     table.rows_.reserve(order.size());
     table.position_.reserve(order.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         const auto [row_index, row_id] = order[i];
         if (i > 0 && order[i - 1].first == row_index) Fail("two row IDs share row " + std::to_string(row_index));
-        if (row_index >= matrix_rows)
+        if (row_index >= matrix.row_count)
             Fail("row ID " + std::to_string(row_id) + " points at row " + std::to_string(row_index) + " past the row matrix");
-        const std::uint8_t* row = blocks[row_index / rows_per_block].data() + (row_index % rows_per_block) * layout.row_size;
+        const std::uint8_t* row = matrix.Row(row_index, layout.row_size);
         if (layout.end_4b < 4 || le::LoadU32(row) != row_id)
             Fail("row index and row matrix disagree: row " + std::to_string(row_index) + " holds row ID " +
                  std::to_string(layout.end_4b >= 4 ? le::LoadU32(row) : 0) + ", the index says " + std::to_string(row_id));
         const std::uint8_t* bitmap = row + layout.end_1b;
         Cells cells(table.columns_.size());
-        for (std::size_t c = 0; c < table.columns_.size(); ++c) {
-            const TableColumn& col = table.columns_[c];
-            if (!BitSet(bitmap, col.bit)) continue;
-            const le::ByteView cell(row + col.offset, col.size);
-            try {
-                if (StoredInlineInTableCell(col.tag.type)) {
-                    cells[c] = PropertyValue::Decode(col.tag.type, cell);
-                } else {
-                    const HeapOrNodeId hnid(le::LoadU32(cell.data()));
-                    if (hnid.IsNull() && FixedSizeOf(col.tag.type) != 0 && !IsMultiValued(col.tag.type))
-                        throw PstError(ErrorKind::InvalidArgument, "no value for a fixed-size type");
-                    const StoredValue stored = LoadValue(heap, node, hnid);
-                    cells[c] = PropertyValue::Decode(col.tag.type, stored.view);
-                }
-            } catch (const PstError& e) {
-                Fail("row ID " + std::to_string(row_id) + ", column " + TagText(col.tag) + ": " + e.what());
-            }
-        }
+        for (std::size_t c = 0; c < table.columns_.size(); ++c)
+            if (BitSet(bitmap, table.columns_[c].bit)) cells[c] = ReadCell(heap, node, table.columns_[c], row, row_id);
         table.position_.emplace(row_id, table.rows_.size());
         table.rows_.push_back(Row{row_id, std::move(cells)});
     }
     return table;
 }
 
-NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
-    HeapWriter heap(HeapClient::TableContext);
-    const std::size_t info_size = kTcInfoFixedSize + kColumnDescriptorSize * columns_.size();
-    // The row index header first and TCINFO second, at the HIDs Outlook gives them.
-    const HeapId index_header = heap.Allocate(le::Bytes(kBthHeaderSize));
-    const HeapId info_hid = heap.Allocate(le::Bytes(info_size));
-
-    // Row index: row IDs in order, each with its place in the row matrix.
+HeapId TableContext::WriteRowIndex(HeapWriter& heap, HeapId header) const {
+    // Row IDs in order, each with its place in the row matrix.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> by_id;
     by_id.reserve(rows_.size());
     for (std::size_t i = 0; i < rows_.size(); ++i) by_id.emplace_back(rows_[i].id, static_cast<std::uint32_t>(i));
     std::sort(by_id.begin(), by_id.end());
-    le::Bytes index_records(by_id.size() * 8);
+    le::Bytes records(by_id.size() * 8);
     for (std::size_t i = 0; i < by_id.size(); ++i) {
-        le::StoreU32(index_records.data() + 8 * i, by_id[i].first);
-        le::StoreU32(index_records.data() + 8 * i + 4, by_id[i].second);
+        le::StoreU32(records.data() + 8 * i, by_id[i].first);
+        le::StoreU32(records.data() + 8 * i + 4, by_id[i].second);
     }
-    const HeapId row_index = WriteBth(heap, 4, 4, index_records, index_header);
+    return WriteBth(heap, 4, 4, records, header);
+}
 
-    // Row matrix.
+void TableContext::WriteRow(const Row& from, std::uint8_t* row, ValueStore& values, le::Bytes& scratch) const {
+    if (layout_.end_4b >= 4) le::StoreU32(row, from.id);
+    std::uint8_t* bitmap = row + layout_.end_1b;
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        const auto& cell = from.cells[c];
+        if (!cell) continue;
+        const TableColumn& col = columns_[c];
+        SetBit(bitmap, col.bit);
+        if (StoredInlineInTableCell(col.tag.type)) {
+            scratch.clear();
+            EncodeStoredValue(*cell, scratch);
+            std::memcpy(row + col.offset, scratch.data(), std::min<std::size_t>(scratch.size(), col.size));
+            continue;
+        }
+        HeapOrNodeId hnid;
+        if (cell->HasRawBytes()) {
+            hnid = values.Store(cell->RawBytes());
+        } else {
+            scratch.clear();
+            EncodeStoredValue(*cell, scratch);
+            hnid = values.Store(scratch);
+        }
+        le::StoreU32(row + col.offset, hnid.value);
+    }
+}
+
+HeapOrNodeId TableContext::WriteRowMatrix(HeapWriter& heap, ValueStore& values, std::map<NodeId, NodeData>& subnodes) const {
     const std::size_t row_size = layout_.row_size;
     const std::size_t rows_per_block = row_size ? kMaxDataBlockPayload / row_size : 0;
     if (!rows_.empty() && rows_per_block == 0) Fail("rows too large for a data block");
     le::Bytes matrix(rows_.size() * row_size, 0);
-    ValueStore values(heap, subnodes);
     le::Bytes scratch;
-    for (std::size_t r = 0; r < rows_.size(); ++r) {
-        std::uint8_t* row = matrix.data() + r * row_size;
-        if (layout_.end_4b >= 4) le::StoreU32(row, rows_[r].id);
-        std::uint8_t* bitmap = row + layout_.end_1b;
-        for (std::size_t c = 0; c < columns_.size(); ++c) {
-            const auto& cell = rows_[r].cells[c];
-            if (!cell) continue;
-            const TableColumn& col = columns_[c];
-            SetBit(bitmap, col.bit);
-            if (StoredInlineInTableCell(col.tag.type)) {
-                scratch.clear();
-                cell->EncodeTo(scratch);
-                std::memcpy(row + col.offset, scratch.data(), std::min<std::size_t>(scratch.size(), col.size));
-            } else {
-                HeapOrNodeId hnid;
-                if (cell->HasRawBytes()) {
-                    hnid = values.Store(cell->RawBytes());
-                } else {
-                    scratch.clear();
-                    cell->EncodeTo(scratch);
-                    hnid = values.Store(scratch);
-                }
-                le::StoreU32(row + col.offset, hnid.value);
-            }
-        }
+    for (std::size_t r = 0; r < rows_.size(); ++r) WriteRow(rows_[r], matrix.data() + r * row_size, values, scratch);
+    if (matrix.empty()) return HeapOrNodeId();
+    if (matrix.size() <= kMaxHeapAllocation) return heap.Allocate(std::move(matrix));
+    // Whole rows per block; every block but the last padded to the full payload.
+    NodeData stream;
+    const std::size_t per_block = rows_per_block * row_size;
+    for (std::size_t at = 0; at < matrix.size(); at += per_block) {
+        const std::size_t n = std::min(per_block, matrix.size() - at);
+        auto& piece = stream.pieces.emplace_back(matrix.begin() + at, matrix.begin() + at + n);
+        if (at + n < matrix.size()) piece.resize(kMaxDataBlockPayload, 0);
     }
-    HeapOrNodeId rows_hnid;
-    if (!matrix.empty()) {
-        if (matrix.size() <= kMaxHeapAllocation) {
-            rows_hnid = heap.Allocate(std::move(matrix));
-        } else {
-            // Whole rows per block; every block but the last padded to the full payload.
-            NodeData stream;
-            const std::size_t per_block = rows_per_block * row_size;
-            for (std::size_t at = 0; at < matrix.size(); at += per_block) {
-                const std::size_t n = std::min(per_block, matrix.size() - at);
-                auto& piece = stream.pieces.emplace_back(matrix.begin() + at, matrix.begin() + at + n);
-                if (at + n < matrix.size()) piece.resize(kMaxDataBlockPayload, 0);
-            }
-            const NodeId nid = values.NewSubnodeId();
-            subnodes.emplace(nid, std::move(stream));
-            rows_hnid = nid;
-        }
-    }
+    const NodeId nid = values.NewSubnodeId();
+    subnodes.emplace(nid, std::move(stream));
+    return nid;
+}
 
-    le::Bytes info(info_size, 0);
-    info[0] = kTcInfoSignature;
-    info[1] = static_cast<std::uint8_t>(columns_.size());
-    le::StoreU16(info.data() + 2, layout_.end_4b);
-    le::StoreU16(info.data() + 4, layout_.end_2b);
-    le::StoreU16(info.data() + 6, layout_.end_1b);
-    le::StoreU16(info.data() + 8, layout_.row_size);
-    le::StoreU32(info.data() + 10, row_index.value);
-    le::StoreU32(info.data() + 14, rows_hnid.value);
-    le::StoreU32(info.data() + 18, 0);  // hidIndex: deprecated
+NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
+    HeapWriter heap(HeapClient::TableContext);
+    // The row index header first and TCINFO second, at the HIDs Outlook gives them.
+    const HeapId index_header = heap.Allocate(le::Bytes(kBthHeaderSize));
+    const HeapId info_hid = heap.Allocate(le::Bytes(TcInfo::SizeFor(columns_.size())));
+
+    TcInfo info;
+    info.layout = layout_;
+    info.row_index = WriteRowIndex(heap, index_header);
+    ValueStore values(heap, subnodes);
+    info.rows = WriteRowMatrix(heap, values, subnodes);
     // Descriptors in tag order.
-    std::vector<const TableColumn*> sorted;
-    for (const auto& c : columns_) sorted.push_back(&c);
-    std::sort(sorted.begin(), sorted.end(), [](const TableColumn* a, const TableColumn* b) { return a->tag < b->tag; });
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        std::uint8_t* d = info.data() + kTcInfoFixedSize + kColumnDescriptorSize * i;
-        le::StoreU32(d, sorted[i]->tag.Value());
-        le::StoreU16(d + 4, sorted[i]->offset);
-        d[6] = sorted[i]->size;
-        d[7] = sorted[i]->bit;
-    }
-    if (heap.Replace(info_hid, info) != info_hid) Fail("TCINFO moved");
+    info.columns = columns_;
+    std::sort(info.columns.begin(), info.columns.end(), [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; });
+    if (heap.Replace(info_hid, info.Write()) != info_hid) Fail("TCINFO moved");
     heap.SetUserRoot(info_hid);
 
     NodeData node;

@@ -10,7 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "pst/ltp/heap.hpp"
 #include "pst/ltp/property_types.hpp"
+#include "pst/ltp/tc_info.hpp"
 #include "pst/node_data.hpp"
 
 namespace ferrowick::pst {
@@ -18,19 +20,7 @@ namespace ferrowick::pst {
 inline constexpr PropertyTag kLtpRowIdTag{0x67F2, PropertyType::Integer32};   // PidTagLtpRowId
 inline constexpr PropertyTag kLtpRowVersionTag{0x67F3, PropertyType::Integer32};  // PidTagLtpRowVer
 
-// TCOLDESC: where a column's cell lies in a row and which existence bit it has.
-struct TableColumn {
-    PropertyTag tag;
-    std::uint16_t offset = 0;  // ibData
-    std::uint8_t size = 0;     // cbData
-    std::uint8_t bit = 0;      // iBit
-    bool operator==(const TableColumn&) const = default;
-};
-
-// The four group ends of a row, TCINFO.rgib [TCI_4b, TCI_2b, TCI_1b, TCI_bm].
-struct RowLayout {
-    std::uint16_t end_4b = 0, end_2b = 0, end_1b = 0, row_size = 0;
-};
+class ValueStore;
 
 class TableContext {
 public:
@@ -64,6 +54,10 @@ public:
 private:
     TableContext() = default;
     void CheckCells(const Cells& cells) const;
+    // The steps of Write: the row index BTH, each row's cells, the row matrix.
+    HeapId WriteRowIndex(HeapWriter& heap, HeapId header) const;
+    void WriteRow(const Row& from, std::uint8_t* row, ValueStore& values, le::Bytes& scratch) const;
+    HeapOrNodeId WriteRowMatrix(HeapWriter& heap, ValueStore& values, std::map<NodeId, NodeData>& subnodes) const;
     std::vector<TableColumn> columns_;
     RowLayout layout_;
     std::vector<Row> rows_;

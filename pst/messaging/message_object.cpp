@@ -24,12 +24,14 @@ std::int32_t SizeValue(std::uint64_t bytes) {
 // value is stored inline, so writing it does not change the size. The trial PC leaves the
 // sub-nodes out (their bytes are added) and is gone before the real one is written, so an
 // attachment's data is never held twice over.
-NodeData WriteSized(PropertyBag& bag, PropertyTag size_tag, std::map<NodeId, NodeData> subnodes) {
+NodeData WriteSized(PropertyBag& bag, PropertyTag size_tag, std::map<NodeId, NodeData> subnodes,
+                    const StreamedValues& streamed = {}) {
     bag.Set(size_tag.id, PropertyValue::Integer32(0));
     std::uint64_t size = TotalNodeBytes(WritePropertyContext(bag));
     for (const auto& [nid, sub] : subnodes) size += TotalNodeBytes(sub);
+    for (const auto& [id, stream] : streamed) size += stream->Size();
     bag.Set(size_tag.id, PropertyValue::Integer32(SizeValue(size)));
-    return WritePropertyContext(bag, std::move(subnodes));
+    return WritePropertyContext(bag, std::move(subnodes), streamed);
 }
 
 NodeData BuildAttachment(AttachmentContent& attachment, const MessageIdSource& ids) {
@@ -40,14 +42,19 @@ NodeData BuildAttachment(AttachmentContent& attachment, const MessageIdSource& i
         const NodeId nid = ids.next_nid(NidType::NormalMessage);
         NodeData message = BuildMessageNode(*attachment.embedded, ids);
         const auto size = static_cast<std::uint32_t>(SizeValue(TotalNodeBytes(message)));
-        bag.Set(tags::kAttachDataObject.id, PropertyValue::Object(ObjectReference{nid, size}));
+        bag.Set(tags::kAttachDataObject.id, PropertyValue::Object(ObjectReference{nid.Value(), size}));
         subnodes.emplace(nid, std::move(message));
     } else if (!bag.Find(tags::kAttachMethod)) {
         bag.Set(tags::kAttachMethod.id, PropertyValue::Integer32(kAttachByValue));
     }
     if (!bag.Find(tags::kRenderingPosition))
         bag.Set(tags::kRenderingPosition.id, PropertyValue::Integer32(kRenderingPositionHidden));
-    return WriteSized(bag, tags::kAttachSize, std::move(subnodes));
+    StreamedValues streamed;
+    if (attachment.data && !attachment.embedded) {
+        bag.Set(tags::kAttachDataBinary.id, PropertyValue::Binary({}));
+        streamed.emplace(tags::kAttachDataBinary.id, attachment.data);
+    }
+    return WriteSized(bag, tags::kAttachSize, std::move(subnodes), streamed);
 }
 
 // The recipient table is the only home of a recipient's properties, so its columns are the
@@ -62,8 +69,8 @@ std::vector<PropertyTag> RecipientColumnsFor(const std::vector<PropertyBag>& rec
     ids.insert(kPidTagRowid);
     constexpr std::size_t kMaxOwnColumns = 253;  // 255 less the row ID and row version columns
     for (const PropertyBag& bag : recipients)
-        for (const auto& [id, value] : bag)
-            if (columns.size() < kMaxOwnColumns && ids.insert(id).second) columns.push_back(PropertyTag{id, value.Type()});
+        for (const mapi::Property& p : bag)
+            if (columns.size() < kMaxOwnColumns && ids.insert(p.tag.id).second) columns.push_back(p.tag);
     return columns;
 }
 
@@ -127,7 +134,7 @@ MessageContent ReadMessageNode(const NodeData& node) {
             AttachmentContent attachment;
             attachment.properties = ReadPropertyContext(sub->second);
             if (const PropertyValue* object = attachment.properties.Find(tags::kAttachDataObject)) {
-                const auto embedded = sub->second.subnodes.find(object->As<ObjectReference>().node);
+                const auto embedded = sub->second.subnodes.find(NodeId(object->As<ObjectReference>().subnode));
                 if (embedded == sub->second.subnodes.end()) throw PstError(ErrorKind::CorruptStructure, "message: an attached message is missing");
                 attachment.embedded = std::make_shared<MessageContent>(ReadMessageNode(embedded->second));
             }

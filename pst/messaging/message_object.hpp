@@ -22,6 +22,8 @@ inline constexpr std::int32_t kRenderingPositionHidden = -1;  // not rendered in
 struct AttachmentContent {
     PropertyBag properties;                   // PidTagAttachDataBinary for attachments by value
     std::shared_ptr<MessageContent> embedded;  // set for an attached message
+    // A large PidTagAttachDataBinary read as it is written, in place of the bag's value.
+    std::shared_ptr<const mapi::ByteStream> data;
 };
 
 struct MessageContent {

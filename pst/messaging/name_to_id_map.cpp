@@ -5,6 +5,7 @@
 #include <map>
 
 #include "bytes/little_endian.hpp"
+#include "pst/messaging/name_id.hpp"
 #include "pst/ndb/crc.hpp"
 #include "pst/pst_error.hpp"
 
@@ -17,17 +18,9 @@ constexpr std::uint16_t kEntryStreamId = 0x0003;
 constexpr std::uint16_t kStringStreamId = 0x0004;
 constexpr std::uint16_t kFirstBucketId = 0x1000;
 
-// {00020328-0000-0000-C000-000000000046} and {00020329-...}, stored little-endian.
-constexpr Guid kPsMapi{{0x28, 0x03, 0x02, 0x00, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr Guid kPsPublicStrings{{0x29, 0x03, 0x02, 0x00, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+using mapi::kPsMapi;
+using mapi::kPsPublicStrings;
 
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
 
 const std::vector<std::uint8_t>* BinaryOf(const PropertyBag& bag, std::uint16_t id) {
     const PropertyValue* v = bag.Find(PropertyTag{id, PropertyType::Binary});
@@ -36,7 +29,7 @@ const std::vector<std::uint8_t>* BinaryOf(const PropertyBag& bag, std::uint16_t 
 
 std::vector<std::uint8_t> NameBytes(const std::u16string& name) {
     std::vector<std::uint8_t> bytes;
-    for (char16_t c : name) PutU16(bytes, static_cast<std::uint16_t>(c));
+    for (char16_t c : name) le::AppendU16(bytes, static_cast<std::uint16_t>(c));
     return bytes;
 }
 
@@ -70,17 +63,17 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
         map.guids_.push_back(g);
     }
     std::map<std::uint16_t, NamedProperty> by_index;
-    for (std::size_t i = 0; i < entries->size(); i += 8) {
-        const std::uint32_t key = le::LoadU32(entries->data() + i);
-        const std::uint16_t field = le::LoadU16(entries->data() + i + 4);
-        const std::uint16_t index = le::LoadU16(entries->data() + i + 6);
-        const std::uint16_t wguid = field >> 1;
+    for (std::size_t i = 0; i < entries->size(); i += NameId::kSize) {
+        const NameId entry = NameId::Read(le::ByteView(*entries).subspan(i, NameId::kSize));
+        const std::uint32_t key = entry.property_id;
+        const std::uint16_t wguid = entry.guid_index;
         NamedProperty p;
-        if (wguid == 1) p.guid = kPsMapi;
-        else if (wguid == 2) p.guid = kPsPublicStrings;
-        else if (wguid >= 3 && wguid - 3u < map.guids_.size()) p.guid = map.guids_[wguid - 3u];
+        if (wguid == NameId::kPsMapiIndex) p.guid = kPsMapi;
+        else if (wguid == NameId::kPsPublicStringsIndex) p.guid = kPsPublicStrings;
+        else if (wguid >= NameId::kFirstStreamGuid && std::size_t{wguid} - NameId::kFirstStreamGuid < map.guids_.size())
+            p.guid = map.guids_[wguid - NameId::kFirstStreamGuid];
         else throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: an entry names a GUID that is not in the GUID stream");
-        if (field & 1) {
+        if (entry.is_string) {
             if (std::size_t{key} + 4 > strings->size()) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name lies outside the string stream");
             const std::uint32_t length = le::LoadU32(strings->data() + key);
             if (length % 2 != 0 || std::size_t{key} + 4 + length > strings->size())
@@ -90,7 +83,7 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
         } else {
             p.number = key;
         }
-        if (!by_index.emplace(index, std::move(p)).second) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: two entries share a property index");
+        if (!by_index.emplace(entry.property_index, std::move(p)).second) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: two entries share a property index");
     }
     std::uint16_t expected = 0;
     for (auto& [index, p] : by_index) {
@@ -108,33 +101,28 @@ PropertyBag NameToIdMap::Write() const {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const NamedProperty& p = entries_[i];
         std::uint16_t wguid = 0;
-        if (p.guid == kPsMapi) wguid = 1;
-        else if (p.guid == kPsPublicStrings) wguid = 2;
+        if (p.guid == kPsMapi) wguid = NameId::kPsMapiIndex;
+        else if (p.guid == kPsPublicStrings) wguid = NameId::kPsPublicStringsIndex;
         else
             for (std::size_t g = 0; g < guids_.size(); ++g)
-                if (guids_[g] == p.guid) wguid = static_cast<std::uint16_t>(g + 3);
+                if (guids_[g] == p.guid) wguid = static_cast<std::uint16_t>(g + NameId::kFirstStreamGuid);
         const bool is_string = !p.number.has_value();
         std::uint32_t key = 0, hash_key = 0;
         if (is_string) {
             key = static_cast<std::uint32_t>(string_stream.size());
             const std::vector<std::uint8_t> bytes = NameBytes(p.name);
-            PutU32(string_stream, static_cast<std::uint32_t>(bytes.size()));
+            le::AppendU32(string_stream, static_cast<std::uint32_t>(bytes.size()));
             string_stream.insert(string_stream.end(), bytes.begin(), bytes.end());
             while (string_stream.size() % 4 != 0) string_stream.push_back(0);  // each name is 4-byte aligned
             hash_key = ComputeCrc(bytes);
         } else {
             key = hash_key = *p.number;
         }
-        const std::uint16_t field = static_cast<std::uint16_t>((wguid << 1) | (is_string ? 1 : 0));
-        std::vector<std::uint8_t> record;
-        PutU32(record, key);
-        PutU16(record, field);
-        PutU16(record, static_cast<std::uint16_t>(i));
-        entry_stream.insert(entry_stream.end(), record.begin(), record.end());
-        auto& bucket = buckets[(hash_key ^ field) % kBucketCount];
-        PutU32(bucket, hash_key);
-        PutU16(bucket, field);
-        PutU16(bucket, static_cast<std::uint16_t>(i));
+        const NameId entry{key, is_string, wguid, static_cast<std::uint16_t>(i)};
+        entry.AppendTo(entry_stream);
+        NameId hashed = entry;
+        hashed.property_id = hash_key;
+        hashed.AppendTo(buckets[(hash_key ^ entry.GuidAndKind()) % kBucketCount]);
     }
     PropertyBag bag;
     bag.Set(kBucketCountId, PropertyValue::Integer32(static_cast<std::int32_t>(kBucketCount)));
@@ -147,12 +135,12 @@ PropertyBag NameToIdMap::Write() const {
 }
 
 std::uint16_t NameToIdMap::GuidIndex(const Guid& guid) {
-    if (guid == kPsMapi) return 1;
-    if (guid == kPsPublicStrings) return 2;
+    if (guid == kPsMapi) return NameId::kPsMapiIndex;
+    if (guid == kPsPublicStrings) return NameId::kPsPublicStringsIndex;
     for (std::size_t g = 0; g < guids_.size(); ++g)
-        if (guids_[g] == guid) return static_cast<std::uint16_t>(g + 3);
+        if (guids_[g] == guid) return static_cast<std::uint16_t>(g + NameId::kFirstStreamGuid);
     guids_.push_back(guid);
-    return static_cast<std::uint16_t>(guids_.size() + 2);
+    return static_cast<std::uint16_t>(guids_.size() - 1 + NameId::kFirstStreamGuid);
 }
 
 void NameToIdMap::RollBack(const Checkpoint& point) {

@@ -107,7 +107,7 @@ struct PstStore::State {
             folder.contents = folder.contents.WithColumn(kBodyPreviewTag);
         if (content.row_only.Empty()) return RowFromProperties(folder.contents.Columns(), content.properties, version);
         PropertyBag row = content.properties;
-        for (const auto& [id, value] : content.row_only) row.Set(id, value);
+        for (const mapi::Property& p : content.row_only) row.Set(p.tag.id, p.value);
         return RowFromProperties(folder.contents.Columns(), row, version);
     }
 

@@ -12,7 +12,7 @@ namespace {
 std::vector<PropertyTag> Tags(std::initializer_list<std::uint32_t> values) {
     std::vector<PropertyTag> tags;
     tags.reserve(values.size());
-    for (std::uint32_t v : values) tags.push_back(PropertyTag::FromValue(v));
+    for (std::uint32_t v : values) tags.push_back(StoredPropertyTag(v));
     return tags;
 }
 

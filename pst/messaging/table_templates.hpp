@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pst/ltp/property_types.hpp"
+#include "pst/ltp/property_context.hpp"
 #include "pst/ltp/table_context.hpp"
 
 namespace ferrowick::pst {
@@ -29,9 +30,9 @@ TableContext WithColumn(const TableContext& table, PropertyTag tag);
 
 // A row whose cells are the values `bag` holds for the table's columns: the cached row of
 // an object equals the object's own properties. The row version marks each change.
-TableContext::Cells RowFromProperties(const std::vector<TableColumn>& columns, const class PropertyBag& bag,
+TableContext::Cells RowFromProperties(const std::vector<TableColumn>& columns, const PropertyBag& bag,
                                       std::uint32_t row_version);
-TableContext::Cells RowFromProperties(const TableContext& table, const class PropertyBag& bag,
+TableContext::Cells RowFromProperties(const TableContext& table, const PropertyBag& bag,
                                       std::uint32_t row_version);
 
 }  // namespace ferrowick::pst

@@ -70,52 +70,98 @@ BTree<Leaf>& BTree<Leaf>::operator=(BTree&&) noexcept = default;
 template <class Leaf>
 BTree<Leaf>::~BTree() = default;
 
+namespace {
+
+// The keys a page may hold: from its entry's key in the parent up to (not including) the
+// next entry's key, or without an upper bound for the last entry on the rightmost path.
+struct KeyRange {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    bool bounded = false;
+    bool Holds(std::uint64_t key) const { return key >= low && (!bounded || key < high); }
+};
+
+// A page to load as its parent describes it.
+struct ChildPage {
+    BlockRef ref;
+    int depth = 0;
+    int level = -1;  // the cLevel the page must have; -1 for the root, which may have any
+    KeyRange keys;
+};
+
+}  // namespace
+
+// Reads a B-tree page by page from the root, checking each page against what its parent says.
+template <class Leaf>
+class BTree<Leaf>::Loader {
+public:
+    Loader(const ReadPage& read, std::size_t& leaf_count) : read_(read), leaf_count_(leaf_count) {}
+
+    std::unique_ptr<Node> Load(const ChildPage& child) {
+        const std::string where = Where(child.ref);
+        BTreePage<Leaf> page = ReadChecked(child, where);
+        auto node = std::make_unique<Node>();
+        node->level = page.cLevel;
+        node->where = child.ref;
+        node->dirty = false;
+        if (node->level == 0) TakeLeaves(std::move(page), child.keys, where, *node);
+        else LoadChildren(page, child, where, *node);
+        return node;
+    }
+
+private:
+    static const char* Name() { return BTreePageType<Leaf>() == PageType::NodeBTree ? "node B-tree" : "block B-tree"; }
+    std::string Where(BlockRef ref) const {
+        return std::string(Name()) + " page " + Hex(ref.bid.Value()) + " at " + Hex(ref.ib.Value());
+    }
+    [[noreturn]] static void Fail(const std::string& what) { throw PstError(ErrorKind::CorruptStructure, what); }
+
+    // The page, once: within the depth any real file has, inside the file, intact, of the level wanted.
+    BTreePage<Leaf> ReadChecked(const ChildPage& child, const std::string& where) {
+        if (child.depth > kMaxDepth) Fail(std::string(Name()) + " is deeper than any real file's");
+        if (!visited_.insert(child.ref.ib.Value()).second) Fail(where + " is reached twice (a cycle)");
+        std::array<std::uint8_t, kPageSize> bytes{};
+        if (child.ref.ib.Value() % 64 != 0 || !read_(child.ref.ib, bytes)) Fail(where + " lies past the end of the file");
+        if (auto problem = PageProblem(bytes, BTreePageType<Leaf>(), child.ref.bid, child.ref.ib)) Fail(where + ": " + problem->what);
+        Problem problem;
+        auto page = BTreePage<Leaf>::Read(bytes, &problem);
+        if (!page) Fail(where + ": " + problem.what);
+        if (child.level >= 0 && page->cLevel != child.level)
+            Fail(where + " has level " + std::to_string(page->cLevel) + " where " + std::to_string(child.level) + " was expected");
+        return std::move(*page);
+    }
+
+    static void CheckKey(std::uint64_t key, const KeyRange& keys, const std::string& where) {
+        if (!keys.Holds(key)) Fail(where + " holds key " + Hex(key) + " outside the range its parent gives");
+    }
+
+    void TakeLeaves(BTreePage<Leaf>&& page, const KeyRange& keys, const std::string& where, Node& node) {
+        for (const Leaf& e : page.leaves) CheckKey(e.Key(), keys, where);
+        node.leaves = std::move(page.leaves);
+        leaf_count_ += node.leaves.size();
+    }
+
+    void LoadChildren(const BTreePage<Leaf>& page, const ChildPage& parent, const std::string& where, Node& node) {
+        if (page.index.empty()) Fail(where + " is an intermediate page without entries");
+        for (std::size_t i = 0; i < page.index.size(); ++i) {
+            const auto& e = page.index[i];
+            CheckKey(e.key, parent.keys, where);
+            const bool last = i + 1 == page.index.size();
+            const KeyRange keys{e.key, last ? parent.keys.high : page.index[i + 1].key, last ? parent.keys.bounded : true};
+            node.keys.push_back(e.key);
+            node.children.push_back(Load(ChildPage{e.child, parent.depth + 1, node.level - 1, keys}));
+        }
+    }
+
+    const ReadPage& read_;
+    std::size_t& leaf_count_;
+    std::set<std::uint64_t> visited_;
+};
+
 template <class Leaf>
 BTree<Leaf> BTree<Leaf>::Load(const ReadPage& read, BlockRef root) {
     BTree tree;
-    std::set<std::uint64_t> visited;
-    const char* name = BTreePageType<Leaf>() == PageType::NodeBTree ? "node B-tree" : "block B-tree";
-    std::function<std::unique_ptr<Node>(BlockRef, int, int, std::uint64_t, std::uint64_t, bool)> load =
-        [&](BlockRef ref, int depth, int want_level, std::uint64_t low, std::uint64_t high, bool bounded) {
-            const std::string where = std::string(name) + " page " + Hex(ref.bid.Value()) + " at " + Hex(ref.ib.Value());
-            if (depth > kMaxDepth) throw PstError(ErrorKind::CorruptStructure, std::string(name) + " is deeper than any real file's");
-            if (!visited.insert(ref.ib.Value()).second) throw PstError(ErrorKind::CorruptStructure, where + " is reached twice (a cycle)");
-            std::array<std::uint8_t, kPageSize> bytes{};
-            if (ref.ib.Value() % 64 != 0 || !read(ref.ib, bytes)) throw PstError(ErrorKind::CorruptStructure, where + " lies past the end of the file");
-            if (auto problem = PageProblem(bytes, BTreePageType<Leaf>(), ref.bid, ref.ib))
-                throw PstError(ErrorKind::CorruptStructure, where + ": " + problem->what);
-            Problem problem;
-            auto page = BTreePage<Leaf>::Read(bytes, &problem);
-            if (!page) throw PstError(ErrorKind::CorruptStructure, where + ": " + problem.what);
-            if (want_level >= 0 && page->cLevel != want_level)
-                throw PstError(ErrorKind::CorruptStructure, where + " has level " + std::to_string(page->cLevel) + " where " +
-                               std::to_string(want_level) + " was expected");
-            auto node = std::make_unique<Node>();
-            node->level = page->cLevel;
-            node->where = ref;
-            node->dirty = false;
-            auto check_range = [&](std::uint64_t key) {
-                if (key < low || (bounded && key >= high))
-                    throw PstError(ErrorKind::CorruptStructure, where + " holds key " + Hex(key) + " outside the range its parent gives");
-            };
-            if (node->level == 0) {
-                for (const Leaf& e : page->leaves) check_range(e.Key());
-                node->leaves = std::move(page->leaves);
-                tree.size_ += node->leaves.size();
-            } else {
-                if (page->index.empty()) throw PstError(ErrorKind::CorruptStructure, where + " is an intermediate page without entries");
-                for (std::size_t i = 0; i < page->index.size(); ++i) {
-                    const auto& e = page->index[i];
-                    check_range(e.key);
-                    const bool last = i + 1 == page->index.size();
-                    node->keys.push_back(e.key);
-                    node->children.push_back(load(e.child, depth + 1, node->level - 1, e.key,
-                                                  last ? high : page->index[i + 1].key, last ? bounded : true));
-                }
-            }
-            return node;
-        };
-    tree.root_ = load(root, 0, -1, 0, 0, false);
+    tree.root_ = Loader(read, tree.size_).Load(ChildPage{root, 0, -1, KeyRange{}});
     return tree;
 }
 

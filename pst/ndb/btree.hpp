@@ -48,6 +48,7 @@ public:
     struct Node;
 
 private:
+    class Loader;
     std::unique_ptr<Node> root_;
     std::size_t size_ = 0;
     std::vector<BlockRef> dropped_;

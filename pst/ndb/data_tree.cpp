@@ -2,6 +2,7 @@
 #include "pst/ndb/data_tree.hpp"
 
 #include <algorithm>
+#include <exception>
 #include <string>
 
 #include "pst/ndb/hex_text.hpp"
@@ -51,6 +52,49 @@ BlockId WriteDataTree(BlockStore& store, const Pieces& pieces) {
     top.cLevel = 2;
     top.lcbTotal = static_cast<std::uint32_t>(total);
     for (const XBlock& x : xblocks) top.children.push_back(store.WriteBlock(x.Write(), true));
+    return store.WriteBlock(top.Write(), true);
+}
+
+BlockId WriteDataTree(BlockStore& store, const NodeData& data) {
+    if (!data.stream) return WriteDataTree(store, data.pieces);
+    const std::uint64_t total = data.stream->Size();
+    if (total > 0xFFFFFFFFull) throw PstError(ErrorKind::LimitExceeded, "node data of 4 GiB or more cannot be stored");
+    if (total == 0) return BlockId();
+    std::vector<std::uint8_t> piece;
+    const auto write_piece = [&](std::uint64_t offset) {
+        piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kMaxDataBlockPayload, total - offset)));
+        try {
+            data.stream->ReadAt(offset, piece);
+        } catch (const PstError&) {
+            throw;
+        } catch (const std::exception& e) {
+            // The source's own error (a damaged or changed file), told as one of the store's.
+            throw PstError(ErrorKind::CorruptStructure, std::string("a value's source cannot be read to its end: ") + e.what());
+        }
+        return store.WriteBlock(piece, false);
+    };
+    if (total <= kMaxDataBlockPayload) return write_piece(0);
+
+    const std::size_t per = XBlock::kMaxEntries;
+    const std::uint64_t count = (total + kMaxDataBlockPayload - 1) / kMaxDataBlockPayload;
+    if (count > per * per) throw PstError(ErrorKind::LimitExceeded, "node data needs more blocks than an XXBLOCK tree holds");
+    XBlock top;
+    top.cLevel = 2;
+    top.lcbTotal = static_cast<std::uint32_t>(total);
+    XBlock x;
+    x.cLevel = 1;
+    BlockId last;
+    for (std::uint64_t offset = 0; offset < total; offset += kMaxDataBlockPayload) {
+        x.children.push_back(write_piece(offset));
+        x.lcbTotal += static_cast<std::uint32_t>(piece.size());
+        if (x.children.size() == per || offset + kMaxDataBlockPayload >= total) {
+            last = store.WriteBlock(x.Write(), true);
+            top.children.push_back(last);
+            x.children.clear();
+            x.lcbTotal = 0;
+        }
+    }
+    if (top.children.size() == 1) return last;
     return store.WriteBlock(top.Write(), true);
 }
 

@@ -324,8 +324,12 @@ struct NodeDatabase::Impl final : BlockStore {
         WriteGathered(ib.Value(), block);
         // Outlook counts one reference more than there are [pst-notes: cRef].
         bbt.Put(BlockEntry{{bid, ib}, static_cast<std::uint16_t>(payload.size()), 2});
+        if (written_by_node) written_by_node->push_back(bid);
         return bid;
     }
+
+    // The blocks the node being put has written so far, released when it cannot be finished.
+    std::vector<BlockId>* written_by_node = nullptr;
 
     std::vector<std::uint8_t> ReadBlock(BlockId reference) override {
         // The low bit of a BID is reserved: references may carry it set [MS-PST 2.2.2.2].
@@ -543,12 +547,27 @@ NodeId NodeDatabase::AllocateNodeId(NidType type, std::initializer_list<NidType>
 
 void NodeDatabase::PutNode(NodeId nid, NodeId parent, const NodeData& data) {
     impl_->RequireWritable();
-    if (const NodeEntry* old = impl_->nbt.Find(nid.Value())) impl_->ReleaseBlocks(*old);
     NodeEntry entry;
     entry.nid = nid;
     entry.parent = parent;
-    entry.data = WriteDataTree(*impl_, data.pieces);
-    entry.subnodes = WriteSubnodeTree(*impl_, data.subnodes);
+    // A node whose data fails part way (a streamed value that cannot be read to its end)
+    // leaves no blocks behind, and a node it was to replace stays as it was.
+    std::vector<BlockId> written;
+    impl_->written_by_node = &written;
+    try {
+        entry.data = WriteDataTree(*impl_, data);
+        entry.subnodes = WriteSubnodeTree(*impl_, data.subnodes);
+    } catch (...) {
+        impl_->written_by_node = nullptr;
+        try {
+            for (auto it = written.rbegin(); it != written.rend(); ++it) impl_->ReleaseBlock(*it);
+        } catch (...) {
+            // The store is failing as a whole; the first error is the one to report.
+        }
+        throw;
+    }
+    impl_->written_by_node = nullptr;
+    if (const NodeEntry* old = impl_->nbt.Find(nid.Value())) impl_->ReleaseBlocks(*old);
     impl_->nbt.Put(entry);
     impl_->Cover(nid);
     impl_->Cover(data.subnodes);

@@ -48,7 +48,7 @@ BlockId WriteSubnodeTree(BlockStore& store, const std::map<NodeId, NodeData>& su
     std::vector<SubnodeLeafEntry> entries;
     entries.reserve(subnodes.size());
     for (const auto& [nid, data] : subnodes)
-        entries.push_back({nid, WriteDataTree(store, data.pieces), WriteSubnodeTree(store, data.subnodes)});
+        entries.push_back({nid, WriteDataTree(store, data), WriteSubnodeTree(store, data.subnodes)});
 
     const std::size_t per = SubnodeBlock::kMaxLeafEntries;
     if (entries.size() > per * SubnodeBlock::kMaxIndexEntries)

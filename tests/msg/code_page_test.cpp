@@ -4,7 +4,6 @@
 #include "fs/text.hpp"
 #include "msg/code_page.hpp"
 #include "msg/compressed_rtf.hpp"
-#include "msg/known_properties.hpp"
 #include "msg/msg_reader.hpp"
 #include "msg/msg_writer.hpp"
 #include "support/msg_fixtures.hpp"
@@ -49,13 +48,13 @@ TEST(CodePage, MessageCodePageWinsOverInternetCodePageThenFallback) {
 TEST(CodePage, EightBitStringsOfAWrittenFileComeBackAsUnicode) {
     Message m;
     m.properties.Set(tags::kMessageCodepage, std::int32_t{1251});
-    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), String8{"\xCF\xF0\xE8\xE2\xE5\xF2"});
-    m.properties.Set(PropertyTag(0x1000, PropertyType::String8), String8{"8-bit body"});
+    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), PropertyValue::String8("\xCF\xF0\xE8\xE2\xE5\xF2"));
+    m.properties.Set(PropertyTag(0x1000, PropertyType::String8), PropertyValue::String8("8-bit body"));
     m.properties.Set(PropertyTag(0x1000, PropertyType::String), std::u16string(u"Unicode body"));
-    m.properties.Set(PropertyTag(0x8000, PropertyType::MultipleString8), std::vector<String8>{{"\xE0"}, {"b"}});
-    m.namedProperties[PropertyId{0x8000}] = NamedProperty{PsPublicStrings(), std::u16string(u"Keywords")};
+    m.properties.Set(PropertyTag(0x8000, PropertyType::MultipleString8), PropertyValue::Multiple(PropertyType::MultipleString8, std::vector<std::string>{"\xE0", "b"}));
+    m.namedProperties[0x8000] = NamedProperty{mapi::kPsPublicStrings, std::u16string(u"Keywords")};
     Recipient r;
-    r.properties.Set(PropertyTag(0x3001, PropertyType::String8), String8{"\xC8\xE2\xE0\xED"});
+    r.properties.Set(PropertyTag(0x3001, PropertyType::String8), PropertyValue::String8("\xC8\xE2\xE0\xED"));
     m.recipients.push_back(r);
 
     const Message back = ReadMessage(WriteMessage(m));
@@ -68,7 +67,7 @@ TEST(CodePage, EightBitStringsOfAWrittenFileComeBackAsUnicode) {
 }
 
 // An uncompressed ("MELA") RTF body: the 16-byte header, then the RTF as it is.
-Binary UncompressedRtf(const std::string& rtf) {
+std::vector<std::uint8_t> UncompressedRtf(const std::string& rtf) {
     std::vector<std::uint8_t> b;
     const auto le32 = [&](std::uint32_t v) {
         for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -78,7 +77,7 @@ Binary UncompressedRtf(const std::string& rtf) {
     le32(0x414C454D);
     le32(0);
     b.insert(b.end(), rtf.begin(), rtf.end());
-    return Binary{b};
+    return b;
 }
 
 // A message that declares UTF-8 as its Internet code page but holds Windows text: each 8-bit
@@ -86,10 +85,10 @@ Binary UncompressedRtf(const std::string& rtf) {
 TEST(CodePage, TextTheDeclaredCodePageCannotDecodeGoesToTheNextCandidate) {
     Message m;
     m.properties.Set(tags::kInternetCodepage, std::int32_t{65001});
-    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), String8{"Sch\xF6ne Gr\xFC\xDF" "e"});
-    m.properties.Set(PropertyTag(0x0E04, PropertyType::String8), String8{"J\xC3\xBCrgen"});  // real UTF-8 stays so
+    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), PropertyValue::String8("Sch\xF6ne Gr\xFC\xDF" "e"));
+    m.properties.Set(PropertyTag(0x0E04, PropertyType::String8), PropertyValue::String8("J\xC3\xBCrgen"));  // real UTF-8 stays so
     Recipient r;
-    r.properties.Set(PropertyTag(0x3001, PropertyType::String8), String8{"M\xFCller"});
+    r.properties.Set(PropertyTag(0x3001, PropertyType::String8), PropertyValue::String8("M\xFCller"));
     m.recipients.push_back(r);
     Message back = ReadMessage(WriteMessage(m));
     EXPECT_EQ(*back.properties.Get<std::u16string>(tags::kSubject), u"Schöne Grüße");
@@ -97,14 +96,14 @@ TEST(CodePage, TextTheDeclaredCodePageCannotDecodeGoesToTheNextCandidate) {
     EXPECT_EQ(*back.recipients[0].properties.Get<std::u16string>(tags::kDisplayName), u"Müller");
 
     // The RTF body's \ansicpg comes before Windows-1252, which would take Cyrillic bytes as Latin.
-    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), String8{"\xCF\xF0\xE8\xE2\xE5\xF2"});
+    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), PropertyValue::String8("\xCF\xF0\xE8\xE2\xE5\xF2"));
     m.properties.Set(tags::kRtfCompressed, UncompressedRtf("{\\rtf1\\ansi\\ansicpg1251\\deff0 text}"));
     back = ReadMessage(WriteMessage(m));
     EXPECT_EQ(*back.properties.Get<std::u16string>(tags::kSubject), u"Привет");
 
     // The message code page comes before the RTF's.
     m.properties.Set(tags::kMessageCodepage, std::int32_t{65001});
-    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), String8{"\x93\xFA\x96\x7B"});
+    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), PropertyValue::String8("\x93\xFA\x96\x7B"));
     m.properties.Set(tags::kRtfCompressed, UncompressedRtf("{\\rtf1\\ansi\\ansicpg932 x}"));
     back = ReadMessage(WriteMessage(m));
     EXPECT_EQ(*back.properties.Get<std::u16string>(tags::kSubject), u"日本");
@@ -123,8 +122,8 @@ TEST(CompressedRtf, LiteralsReferencesAndTheEndMarker) {
                                              0x00, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
     EXPECT_EQ(DecompressRtfStart(literals, 100), "abcdefgh");
     EXPECT_EQ(DecompressRtfStart(literals, 3), "abc");
-    EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi\\ansicpg1250 x}").bytes), 1250u);
-    EXPECT_FALSE(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi x}").bytes));
+    EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi\\ansicpg1250 x}")), 1250u);
+    EXPECT_FALSE(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi x}")));
     // Cut or foreign values give nothing or a part, never a fault.
     EXPECT_FALSE(DecompressRtfStart(std::vector<std::uint8_t>{1, 2, 3}, 100));
     EXPECT_FALSE(DecompressRtfStart(std::vector<std::uint8_t>(16, 0), 100));
@@ -139,15 +138,15 @@ TEST(CompressedRtf, TheCodePageIsFoundWhereverTheHeaderPutsItWithinItsFirst8KB) 
     for (const std::size_t before : {0u, 490u, 500u, 503u, 504u, 505u, 508u, 511u, 512u, 3000u, 8180u, 8190u}) {
         const std::string rtf = "{\\rtf1\\ansi" + std::string(before, ' ') + "\\ansicpg1251\\deff0 text}";
         const std::size_t digitsEnd = std::string("{\\rtf1\\ansi").size() + before + 12;
-        const auto found = RtfAnsiCodePage(UncompressedRtf(rtf).bytes);
+        const auto found = RtfAnsiCodePage(UncompressedRtf(rtf));
         if (digitsEnd < 8192) EXPECT_EQ(found, 1251u) << before << " spaces before";
         else if (digitsEnd - 4 >= 8192) EXPECT_FALSE(found) << before << " spaces before";
     }
-    EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi" + std::string(497, ' ') + "\\ansicpg1252").bytes),
+    EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi" + std::string(497, ' ') + "\\ansicpg1252")),
               1252u);  // the file ends with the number
-    EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1" + std::string(600, ' ') + "\\ansicpg1234567 x}").bytes),
+    EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1" + std::string(600, ' ') + "\\ansicpg1234567 x}")),
               123456u);  // at most six digits, as before
-    EXPECT_FALSE(RtfAnsiCodePage(UncompressedRtf("{\\rtf1" + std::string(600, ' ') + "\\ansicpg0 x}").bytes));
+    EXPECT_FALSE(RtfAnsiCodePage(UncompressedRtf("{\\rtf1" + std::string(600, ' ') + "\\ansicpg0 x}")));
 }
 
 TEST(CompressedRtf, CorpusRtfBodiesDecompressToRtf) {
@@ -156,13 +155,13 @@ TEST(CompressedRtf, CorpusRtfBodiesDecompressToRtf) {
     for (const auto& e : std::filesystem::recursive_directory_iterator(testing::CorpusDir() / "msg")) {
         if (e.path().extension() != ".msg") continue;
         const Message m = ReadMessage(e.path());
-        const Binary* rtf = m.properties.Get<Binary>(tags::kRtfCompressed);
+        const auto* rtf = m.properties.Get<PropertyValue::Bytes>(tags::kRtfCompressed);
         if (!rtf) continue;
-        const auto text = DecompressRtfStart(rtf->bytes, 64);
+        const auto text = DecompressRtfStart(*rtf, 64);
         ASSERT_TRUE(text) << e.path();
         EXPECT_EQ(text->rfind("{\\rtf", 0), 0u) << e.path() << ": " << *text;
         ++bodies;
-        if (RtfAnsiCodePage(rtf->bytes)) ++codePages;
+        if (RtfAnsiCodePage(*rtf)) ++codePages;
     }
     EXPECT_GT(bodies, 50);
     EXPECT_GT(codePages, bodies / 2);

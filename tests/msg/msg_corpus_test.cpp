@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "fs/text.hpp"
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
@@ -140,11 +140,11 @@ TEST(MsgCorpus, NamedPropertiesResolveForEveryIdInUse) {
         const Message m = ReadMessage(file);
         if (!m.namedProperties.empty()) ++withNames;
         std::size_t unresolved = 0, used = 0;
-        for (const auto& [tag, value] : m.properties.All()) {
-            if (!tag.id.IsNamed()) continue;
+        for (const auto& [tag, value] : m.properties) {
+            if (!tag.IsNamed()) continue;
             ++used;
             // This file's own entry stream has no name for 0x8A5C (olefile sees the same).
-            if (file.filename() == "qwerty_3.msg" && tag.id.value == 0x8A5C) continue;
+            if (file.filename() == "qwerty_3.msg" && tag.id == 0x8A5C) continue;
             if (!m.namedProperties.count(tag.id)) ++unresolved;
         }
         EXPECT_EQ(unresolved, 0u) << file << ": " << unresolved << " of " << used << " named ids without a name";

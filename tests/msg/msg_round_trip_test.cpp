@@ -5,7 +5,7 @@
 #include "msg/cfb/byte_source.hpp"
 #include "msg/cfb/compound_file.hpp"
 #include "msg/cfb/writer.hpp"
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
 #include "msg/msg_writer.hpp"
 #include "support/msg_fixtures.hpp"
@@ -23,14 +23,25 @@ PropertySet EveryType(std::uint16_t firstId) {
     PropertySet p;
     std::uint16_t id = firstId;
     const Guid g = *Guid::Parse("{00062008-0000-0000-C000-000000000046}");
+    using V = PropertyValue;
+    using T = PropertyType;
+    using Bytes = V::Bytes;
     const std::vector<PropertyValue> values{
-        std::int16_t{-2}, std::int32_t{-70000}, 1.5f, 2.25, Currency{123456789}, FloatingTime{41000.5},
-        ErrorCode{0x8004010F}, true, std::int64_t{-5000000000}, std::u16string(u"ünïcode ✓"), FileTime{130000000000000000},
-        g, Binary{{0, 1, 2, 255}}, std::vector<std::int16_t>{1, -1}, std::vector<std::int32_t>{7, 8, 9},
-        std::vector<float>{0.5f}, std::vector<double>{1e300, -0.0}, std::vector<Currency>{{1}, {2}},
-        std::vector<FloatingTime>{{3.0}}, std::vector<std::int64_t>{1LL << 40}, std::vector<std::u16string>{u"a", u"", u"ccc"},
-        std::vector<FileTime>{{1}, {2}}, std::vector<Guid>{g, PsMapi()}, std::vector<Binary>{{{1}}, {{}}, {{2, 3}}},
-        std::vector<std::u16string>{},
+        V::Integer16(-2), V::Integer32(-70000), V::Floating32(1.5f), V::Floating64(2.25), V::Currency(123456789),
+        V::FloatingTime(41000.5), V::ErrorCode(0x8004010F), V::Boolean(true), V::Integer64(-5000000000),
+        V::String(u"ünïcode ✓"), V::Time(130000000000000000), V::MakeGuid(g), V::Binary({0, 1, 2, 255}),
+        V::Multiple(T::MultipleInteger16, std::vector<std::int16_t>{1, -1}),
+        V::Multiple(T::MultipleInteger32, std::vector<std::int32_t>{7, 8, 9}),
+        V::Multiple(T::MultipleFloating32, std::vector<float>{0.5f}),
+        V::Multiple(T::MultipleFloating64, std::vector<double>{1e300, -0.0}),
+        V::Multiple(T::MultipleCurrency, std::vector<std::int64_t>{1, 2}),
+        V::Multiple(T::MultipleFloatingTime, std::vector<double>{3.0}),
+        V::Multiple(T::MultipleInteger64, std::vector<std::int64_t>{1LL << 40}),
+        V::Multiple(T::MultipleString, std::vector<std::u16string>{u"a", u"", u"ccc"}),
+        V::Multiple(T::MultipleTime, std::vector<std::uint64_t>{1, 2}),
+        V::Multiple(T::MultipleGuid, std::vector<Guid>{g, mapi::kPsMapi}),
+        V::Multiple(T::MultipleBinary, std::vector<Bytes>{{1}, {}, {2, 3}}),
+        V::Multiple(T::MultipleString, std::vector<std::u16string>{}),
     };
     for (const PropertyValue& v : values) p.Set(id++, v);
     return p;
@@ -67,12 +78,12 @@ TEST(MsgRoundTrip, EveryPropertyTypeInEveryKindOfObject) {
 TEST(MsgRoundTrip, NamedPropertiesOfEveryKind) {
     Message m;
     const Guid custom = *Guid::Parse("{11223344-5566-7788-99AA-BBCCDDEEFF00}");
-    m.namedProperties[PropertyId{0x8000}] = NamedProperty{PsPublicStrings(), std::u16string(u"Keywords")};
-    m.namedProperties[PropertyId{0x8001}] = NamedProperty{PsMapi(), std::uint32_t{0x8501}};
-    m.namedProperties[PropertyId{0x8005}] = NamedProperty{custom, std::u16string(u"x-custom-header")};
-    m.namedProperties[PropertyId{0x8006}] = NamedProperty{custom, std::uint32_t{42}};
-    m.properties.Set(0x8000, std::vector<std::u16string>{u"one"});
-    m.properties.Set(0x8005, std::u16string(u"value"));
+    m.namedProperties[0x8000] = NamedProperty{mapi::kPsPublicStrings, std::u16string(u"Keywords")};
+    m.namedProperties[0x8001] = NamedProperty{mapi::kPsMapi, std::uint32_t{0x8501}};
+    m.namedProperties[0x8005] = NamedProperty{custom, std::u16string(u"x-custom-header")};
+    m.namedProperties[0x8006] = NamedProperty{custom, std::uint32_t{42}};
+    m.properties.Set(0x8000, PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>{u"one"}));
+    m.properties.Set(0x8005, PropertyValue::String(u"value"));
     EXPECT_EQ(ReadMessage(WriteMessage(m)), m);
 }
 
@@ -91,7 +102,7 @@ TEST(MsgRoundTrip, NestedEmbeddedMessagesKeepTheirOrderAndContent) {
     const Message* m = &back;
     for (int i = 5; i >= 1; --i) {
         ASSERT_EQ(m->attachments.size(), 3u);
-        EXPECT_EQ(m->attachments[2].properties.Get<Binary>(tags::kAttachDataBinary)->bytes, std::vector<std::uint8_t>{'b'});
+        EXPECT_EQ(*m->attachments[2].properties.Get<PropertyValue::Bytes>(tags::kAttachDataBinary), std::vector<std::uint8_t>{'b'});
         m = m->attachments[1].embedded.get();
         ASSERT_TRUE(m);
     }

@@ -10,6 +10,7 @@
 
 #include "pst/check/ltp_checks.hpp"
 #include "pst/ltp/heap.hpp"
+#include "pst/ltp/heap_header.hpp"
 #include "pst/ltp/packed_table.hpp"
 #include "pst/ltp/property_context.hpp"
 #include "pst/ltp/table_context.hpp"
@@ -44,7 +45,7 @@ struct Tally {
 };
 
 void Visit(NodeId nid, const NodeData& node, const std::string& where, Tally& tally) {
-    if (!node.pieces.empty() && node.pieces[0].size() >= kHeapHeaderSize && node.pieces[0][2] == kHeapSignature) {
+    if (!node.pieces.empty() && node.pieces[0].size() >= HeapHeader::kSize && HeapHeader::Read(node.pieces[0]).signature == kHeapSignature) {
         const std::uint8_t client = node.pieces[0][3];
         if (client == 0xBC) {
             ++tally.property_contexts;

@@ -4,6 +4,7 @@
 
 #include "pst/check/ltp_checks.hpp"
 #include "pst/ltp/heap.hpp"
+#include "pst/ltp/heap_header.hpp"
 #include "pst/pst_error.hpp"
 
 namespace ferrowick::pst {
@@ -53,6 +54,32 @@ TEST(Heap, ItemsSpreadOverManyBlocksReadBackAtTheirHids) {
     // Fill levels recorded in HNHDR and the bitmap headers match each block's free space.
     for (std::size_t b = 0; b < reader.BlockCount(); ++b)
         EXPECT_EQ(reader.Summary(b).recorded_fill_level, FillLevelFor(kMaxDataBlockPayload - node.pieces[b].size())) << b;
+}
+
+TEST(HeapHeader, FieldsOfTheFirstBlockReadBackAsWritten) {
+    HeapWriter writer(HeapClient::PropertyContext);
+    const HeapId root = writer.Allocate(le::Bytes(40, 7));
+    writer.Allocate(le::Bytes(kMaxHeapAllocation, 1));
+    writer.Allocate(le::Bytes(kMaxHeapAllocation, 2));  // the first block fills up
+    writer.SetUserRoot(root);
+    const auto pieces = writer.Finish();
+    const HeapHeader h = HeapHeader::Read(pieces[0]);
+    EXPECT_EQ(h.signature, kHeapSignature);
+    EXPECT_EQ(h.client_signature, 0xBC);
+    EXPECT_EQ(h.user_root, root);
+    EXPECT_EQ(h.page_map_offset, le::LoadU16(pieces[0].data()));
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_GT(h.fill_levels[0], 0) << "a block this full has a level above empty";
+    for (std::size_t i = 1; i < h.fill_levels.size(); ++i) EXPECT_EQ(h.fill_levels[i], 0) << "no block " << i;
+    le::Bytes back(HeapHeader::kSize, 0);
+    h.Write(back.data());
+    EXPECT_EQ(back, le::Bytes(pieces[0].begin(), pieces[0].begin() + HeapHeader::kSize));
+    HeapHeader levels;
+    levels.fill_levels = {1, 2, 3, 4, 5, 6, 7, 15};
+    levels.Write(back.data());
+    EXPECT_EQ(back[8], 0x21);  // block 0 in the low four bits
+    EXPECT_EQ(back[11], 0xF7);
+    EXPECT_EQ(HeapHeader::Read(back), levels);
 }
 
 TEST(Heap, FreeAndReplace) {

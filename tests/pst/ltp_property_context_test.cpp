@@ -50,7 +50,7 @@ PropertyBag EveryType() {
     add(PropertyValue::RuleAction(Bytes{5, 6}));
     add(PropertyValue::Binary(Pattern(300, 1)));
     add(PropertyValue::Binary(Bytes{}));
-    add(PropertyValue::Object(ObjectReference{NodeId(0x8025), 4096}));
+    add(PropertyValue::Object(ObjectReference{0x8025, 4096}));
     add(PropertyValue::Multiple(PropertyType::MultipleInteger16, std::vector<std::int16_t>{1, -2, 3}));
     add(PropertyValue::Multiple(PropertyType::MultipleInteger32, std::vector<std::int32_t>{7, -8}));
     add(PropertyValue::Multiple(PropertyType::MultipleFloating32, std::vector<float>{1.5f}));
@@ -116,22 +116,34 @@ TEST(PropertyContext, LargeValuesGoToSubnodesAndOtherSubnodesStay) {
 }
 
 TEST(PropertyContext, ValuesAreCheckedWhereTheyAreMade) {
-    EXPECT_THROW(PropertyValue::Decode(PropertyType::Integer32, Bytes{1, 2}), PstError);
-    EXPECT_THROW(PropertyValue::Decode(PropertyType::String, Bytes{1, 2, 3}), PstError);
-    EXPECT_THROW(PropertyValue::Decode(PropertyType::MultipleInteger64, Bytes(12)), PstError);
-    EXPECT_THROW(PropertyValue::Decode(PropertyType::MultipleString, Bytes{2, 0, 0, 0, 12, 0, 0, 0, 9, 0, 0, 0}), PstError)
+    EXPECT_THROW(DecodeStoredValue(PropertyType::Integer32, Bytes{1, 2}), PstError);
+    EXPECT_THROW(DecodeStoredValue(PropertyType::String, Bytes{1, 2, 3}), PstError);
+    EXPECT_THROW(DecodeStoredValue(PropertyType::MultipleInteger64, Bytes(12)), PstError);
+    EXPECT_THROW(DecodeStoredValue(PropertyType::MultipleString, Bytes{2, 0, 0, 0, 12, 0, 0, 0, 9, 0, 0, 0}), PstError)
         << "offsets out of order";
-    EXPECT_THROW(PropertyValue::Decode(PropertyType::MultipleBinary, Bytes{0xFF, 0xFF, 0xFF, 0xFF}), PstError)
+    EXPECT_THROW(DecodeStoredValue(PropertyType::MultipleBinary, Bytes{0xFF, 0xFF, 0xFF, 0xFF}), PstError)
         << "a count the data cannot hold";
-    EXPECT_THROW(PropertyValue::Multiple(PropertyType::Binary, Bytes{}), PstError);
-    EXPECT_THROW(PropertyValue::Multiple(PropertyType::MultipleInteger32, std::vector<std::int16_t>{1}), PstError);
-    EXPECT_THROW(PropertyValue::Integer32(1).As<std::u16string>(), PstError);
-    EXPECT_THROW(PropertyTag::FromValue(0x00010009), PstError);
-    EXPECT_EQ(PropertyTag::FromValue(0x0E070003).Value(), 0x0E070003u);
+    EXPECT_THROW(DecodeStoredValue(static_cast<PropertyType>(0x0009), Bytes{1, 2, 3, 4}), PstError);
+    EXPECT_THROW(StoredPropertyTag(0x00010009), PstError);
+    EXPECT_EQ(StoredPropertyTag(0x0E070003).Value(), 0x0E070003u);
     EXPECT_EQ(TableCellSizeOf(PropertyType::Time), 8u);
     EXPECT_EQ(TableCellSizeOf(PropertyType::Guid), 4u);
     EXPECT_TRUE(StoredInlineInPropertyContext(PropertyType::Boolean));
     EXPECT_FALSE(StoredInlineInPropertyContext(PropertyType::Floating64));
+}
+
+TEST(PropertyContext, ASetWithTwoTypesOfOneIdHasNoContextForm) {
+    PropertyBag bag;
+    bag.Set(PropertyTag{0x3001, PropertyType::String}, PropertyValue::String(u"wide"));
+    bag.Set(PropertyTag{0x3001, PropertyType::Binary}, PropertyValue::Binary(Bytes{1}));
+    try {
+        WritePropertyContext(bag);
+        FAIL() << "written with a duplicate key";
+    } catch (const PstError& e) {
+        EXPECT_EQ(e.Kind(), ErrorKind::InvalidArgument);
+    }
+    bag.Set(0x3001, PropertyValue::String(u"one"));
+    EXPECT_EQ(ReadPropertyContext(WritePropertyContext(bag)), bag);
 }
 
 TEST(PropertyContext, DamagedContextsNeverCrash) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "pst/check/ltp_checks.hpp"
 #include "pst/ltp/bth.hpp"
 #include "pst/ltp/heap.hpp"
 #include "pst/ltp/table_context.hpp"
+#include "pst/ltp/tc_info.hpp"
 #include "pst/pst_error.hpp"
 
 namespace ferrowick::pst {
@@ -43,8 +45,8 @@ TEST(TableContext, ColumnsAreSortedByTagAndLaidOutInSizeGroups) {
     const auto& columns = table.Columns();
     ASSERT_EQ(columns.size(), Columns().size() + 2);
     for (std::size_t i = 1; i < columns.size(); ++i) EXPECT_LT(columns[i - 1].tag, columns[i].tag);
-    const auto& rowId = columns[*table.ColumnIndex(kLtpRowIdTag)];
-    EXPECT_EQ(rowId.offset, 0);
+    const auto& row_id = columns[*table.ColumnIndex(kLtpRowIdTag)];
+    EXPECT_EQ(row_id.offset, 0);
     EXPECT_EQ(columns[*table.ColumnIndex(kLtpRowVersionTag)].offset, 4);
     const RowLayout layout = table.Layout();
     // 4+4 row ID and version, 8 time, 4 size, 5 HNIDs of 4, then 2, then 1, then 2 bitmap bytes.
@@ -83,13 +85,13 @@ TEST(TableContext, RowsAreAddedReplacedAndRemovedById) {
     const TableContext back = TableContext::Read(table.Write());
     ASSERT_EQ(back.RowCount(), 2u);
     EXPECT_EQ(back.Rows()[0].id, 200u);
-    const std::size_t sizeColumn = *back.ColumnIndex(kSize);
-    EXPECT_EQ(back.FindRow(200)->cells[sizeColumn]->As<std::int32_t>(), 22);
+    const std::size_t size_column = *back.ColumnIndex(kSize);
+    EXPECT_EQ(back.FindRow(200)->cells[size_column]->As<std::int32_t>(), 22);
     EXPECT_EQ(back.FindRow(300)->cells[*back.ColumnIndex(kLtpRowIdTag)]->As<std::int32_t>(), 300);
     EXPECT_EQ(back.FindRow(100), nullptr);
     EXPECT_THROW(table.PutRow(1, {{kSubject, PropertyValue::Integer32(1)}}), PstError) << "no such column";
     TableContext::Cells wrong(table.Columns().size());
-    wrong[sizeColumn] = PropertyValue::String(u"x");
+    wrong[size_column] = PropertyValue::String(u"x");
     EXPECT_THROW(table.PutRow(1, wrong), PstError) << "a value of another type";
 }
 
@@ -109,18 +111,60 @@ TEST(TableContext, HundredThousandRowsRoundTrip) {
     }
     // The row matrix lives in a sub-node of whole rows, every block but the last padded.
     const HeapReader heap(node);
-    const le::ByteView info = heap.Item(heap.UserRoot());
-    const HeapOrNodeId rows(le::LoadU32(info.data() + 14));
-    ASSERT_FALSE(rows.IsHeapId());
-    const NodeData& matrix = node.subnodes.at(rows.AsNodeId());
-    const std::size_t perBlock = kMaxDataBlockPayload / table.Layout().row_size;
-    ASSERT_EQ(matrix.pieces.size(), (kRows + perBlock - 1) / perBlock);
+    const TcInfo info = TcInfo::Read(heap.Item(heap.UserRoot()));
+    ASSERT_FALSE(info.rows.IsHeapId());
+    const NodeData& matrix = node.subnodes.at(info.rows.AsNodeId());
+    const std::size_t per_block = kMaxDataBlockPayload / table.Layout().row_size;
+    ASSERT_EQ(matrix.pieces.size(), (kRows + per_block - 1) / per_block);
     for (std::size_t i = 0; i + 1 < matrix.pieces.size(); ++i) ASSERT_EQ(matrix.pieces[i].size(), kMaxDataBlockPayload);
-    EXPECT_EQ(matrix.pieces.back().size(), (kRows - perBlock * (matrix.pieces.size() - 1)) * table.Layout().row_size);
+    EXPECT_EQ(matrix.pieces.back().size(), (kRows - per_block * (matrix.pieces.size() - 1)) * table.Layout().row_size);
     EXPECT_GT(heap.BlockCount(), 136u) << "the heap spans bitmap headers";
-    const BthReader index(heap, HeapId(le::LoadU32(info.data() + 10)));
+    const BthReader index(heap, info.row_index);
     EXPECT_EQ(index.Header().index_levels, 1);
     EXPECT_TRUE(CheckTableContext(node, "t").empty());
+}
+
+TEST(TcInfo, ReadsBackWhatItWritesFieldByField) {
+    TableContext table(Columns());
+    table.PutRow(1, SampleRow(table, 1));
+    const NodeData node = table.Write();
+    const HeapReader heap(node);
+    const le::ByteView stored = heap.Item(heap.UserRoot());
+    const TcInfo info = TcInfo::Read(stored);
+    EXPECT_EQ(info.layout, table.Layout());
+    EXPECT_EQ(info.columns.size(), table.Columns().size());
+    EXPECT_TRUE(std::is_sorted(info.columns.begin(), info.columns.end(),
+                               [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; }));
+    EXPECT_EQ(BthReader(heap, info.row_index).Count(), 1u);
+    EXPECT_TRUE(info.rows.IsHeapId());
+    EXPECT_EQ(info.Write(), le::Bytes(stored.begin(), stored.end()));
+    // Byte by byte where the format puts them.
+    const le::Bytes bytes = info.Write();
+    EXPECT_EQ(bytes[0], 0x7C);
+    EXPECT_EQ(bytes[1], info.columns.size());
+    EXPECT_EQ(le::LoadU16(bytes.data() + 8), info.layout.row_size);
+    EXPECT_EQ(le::LoadU32(bytes.data() + 10), info.row_index.value);
+    EXPECT_EQ(le::LoadU32(bytes.data() + 14), info.rows.value);
+    EXPECT_EQ(le::LoadU32(bytes.data() + 22), info.columns[0].tag.Value());
+}
+
+TEST(TcInfo, RefusesWhatIsNotATcInfo) {
+    TcInfo info;
+    info.columns.push_back(TableColumn{kSize, 4, 4, 2});
+    const le::Bytes good = info.Write();
+    ASSERT_EQ(TcInfo::Read(good), info);
+    le::Bytes bad = good;
+    bad[0] = 0xBC;  // another heap client's signature
+    EXPECT_THROW(TcInfo::Read(bad), PstError);
+    bad = good;
+    bad[1] = 2;  // more columns than the bytes hold
+    EXPECT_THROW(TcInfo::Read(bad), PstError);
+    EXPECT_THROW(TcInfo::Read(le::ByteView(good).first(21)), PstError);
+    bad = good;
+    le::StoreU32(bad.data() + 22, 0x0E080009);  // a column of unknown type
+    EXPECT_THROW(TcInfo::Read(bad), PstError);
+    info.columns.resize(256, info.columns[0]);
+    EXPECT_THROW(info.Write(), PstError);
 }
 
 TEST(TableContext, RowIndexAndRowMatrixMustAgree) {
@@ -128,15 +172,15 @@ TEST(TableContext, RowIndexAndRowMatrixMustAgree) {
     for (std::uint32_t n = 1; n <= 3; ++n) table.PutRow(n, {{kSize, PropertyValue::Integer32(static_cast<std::int32_t>(n))}});
     const NodeData good = table.Write();
     const HeapReader heap(good);
-    const le::ByteView info = heap.Item(heap.UserRoot());
-    const HeapId matrixHid(le::LoadU32(info.data() + 14));
-    const le::ByteView matrix = heap.Item(matrixHid);
-    const std::size_t matrixAt = static_cast<std::size_t>(matrix.data() - good.pieces[0].data());
-    const BthReader index(heap, HeapId(le::LoadU32(info.data() + 10)));
-    const BthHeader indexHeader = BthHeader::Parse(heap.Item(HeapId(le::LoadU32(info.data() + 10))));
-    const std::size_t leafAt = static_cast<std::size_t>(heap.Item(indexHeader.root).data() - good.pieces[0].data());
+    const le::ByteView info_bytes = heap.Item(heap.UserRoot());
+    const TcInfo info = TcInfo::Read(info_bytes);
+    ASSERT_TRUE(info.rows.IsHeapId());
+    const le::ByteView matrix = heap.Item(info.rows.AsHeapId());
+    const std::size_t matrix_at = static_cast<std::size_t>(matrix.data() - good.pieces[0].data());
+    const BthHeader index_header = BthHeader::Parse(heap.Item(info.row_index));
+    const std::size_t leaf_at = static_cast<std::size_t>(heap.Item(index_header.root).data() - good.pieces[0].data());
 
-    auto expectFinding = [](const NodeData& node, const char* text) {
+    auto expect_finding = [](const NodeData& node, const char* text) {
         EXPECT_THROW(TableContext::Read(node), PstError) << text;
         const Findings f = CheckTableContext(node, "node 0x8E");
         ASSERT_EQ(f.size(), 1u) << text;
@@ -144,21 +188,28 @@ TEST(TableContext, RowIndexAndRowMatrixMustAgree) {
         EXPECT_EQ(f[0].where, "node 0x8E");
     };
     NodeData bad = good;
-    le::StoreU32(bad.pieces[0].data() + matrixAt, 99);  // the first row claims another row ID
-    expectFinding(bad, "a row ID that disagrees");
+    le::StoreU32(bad.pieces[0].data() + matrix_at, 99);  // the first row claims another row ID
+    expect_finding(bad, "a row ID that disagrees");
     bad = good;
-    le::StoreU32(bad.pieces[0].data() + leafAt + 4, 7);  // row index past the matrix
-    expectFinding(bad, "a row index past the matrix");
+    le::StoreU32(bad.pieces[0].data() + leaf_at + 4, 7);  // row index past the matrix
+    expect_finding(bad, "a row index past the matrix");
     bad = good;
-    le::StoreU32(bad.pieces[0].data() + leafAt + 12, 0);  // two IDs share row 0
-    expectFinding(bad, "two IDs on one row");
-    bad = good;
-    const std::size_t infoAt = static_cast<std::size_t>(info.data() - good.pieces[0].data());
-    bad.pieces[0][infoAt + 22 + 6] = 2;  // a 4-byte column claims 2-byte cells
-    expectFinding(bad, "a cell size that does not fit the type");
-    bad = good;
-    le::StoreU16(bad.pieces[0].data() + infoAt + 8, 1);  // row size smaller than the 1-byte group end
-    expectFinding(bad, "rgib out of order");
+    le::StoreU32(bad.pieces[0].data() + leaf_at + 12, 0);  // two IDs share row 0
+    expect_finding(bad, "two IDs on one row");
+    const std::size_t info_at = static_cast<std::size_t>(info_bytes.data() - good.pieces[0].data());
+    const auto with_info = [&](const TcInfo& changed) {
+        NodeData out = good;
+        const le::Bytes bytes = changed.Write();
+        std::copy(bytes.begin(), bytes.end(), out.pieces[0].begin() + static_cast<std::ptrdiff_t>(info_at));
+        return out;
+    };
+    TcInfo changed = info;
+    for (TableColumn& c : changed.columns)
+        if (c.tag == kSize) c.size = 2;  // a 4-byte column claims 2-byte cells
+    expect_finding(with_info(changed), "a cell size that does not fit the type");
+    changed = info;
+    changed.layout.row_size = 1;  // smaller than the 1-byte group end
+    expect_finding(with_info(changed), "rgib out of order");
 }
 
 TEST(TableContext, DamagedTablesNeverCrash) {

@@ -104,8 +104,8 @@ PropertyValue Comparable(const PropertyValue& value, const Guid& recordKey) {
 void ExpectSameProperties(Object object, const PropertyBag& outlook, const Guid& outlookKey, const PropertyBag& ours,
                           const Guid& ourKey) {
     std::set<std::uint16_t> ids;
-    for (const auto& [id, value] : outlook) ids.insert(id);
-    for (const auto& [id, value] : ours) ids.insert(id);
+    for (const auto& [tag, value] : outlook) ids.insert(tag.id);
+    for (const auto& [tag, value] : ours) ids.insert(tag.id);
     for (std::uint16_t id : ids) {
         if (IsAllowed(object, id)) continue;
         const PropertyValue* theirs = outlook.Find(id);

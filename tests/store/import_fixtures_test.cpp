@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
 #include "msg/msg_writer.hpp"
 #include "pst/messaging/property_tags.hpp"
@@ -37,7 +37,7 @@ msg::Message InnerMostMessage() {
     return msg::MessageBuilder()
         .Subject(u"Level two")
         .Property(msg::tags::kMessageCodepage, std::int32_t{932})
-        .Property(msg::PropertyTag(0x6910, msg::PropertyType::String8), msg::String8{kJapanese932})
+        .Property(msg::PropertyTag(0x6910, msg::PropertyType::String8), std::string(kJapanese932))
         .Build();
 }
 
@@ -57,27 +57,27 @@ msg::Message EveryKindMessage() {
         .Dates(msg::FileTimeFromUtc(2014, 5, 2, 14, 0, 0), msg::FileTimeFromUtc(2014, 5, 2, 14, 2, 0))
         .AttachFile(u"data.bin", data)
         .AttachMessage(middle, u"Level one")
-        .Named(msg::NamedProperty{msg::PsPublicStrings(), std::u16string(u"Keywords")},
-               std::vector<std::u16string>{u"red", u"blue"})
-        .Named(msg::NamedProperty{kCustomSet, std::uint32_t{0x8233}}, std::int32_t{77})
+        .Named(msg::NamedProperty{mapi::kPsPublicStrings, std::u16string(u"Keywords")},
+               msg::PropertyValue::Multiple(msg::PropertyType::MultipleString, std::vector<std::u16string>{u"red", u"blue"}))
+        .Named(msg::NamedProperty{kCustomSet, std::uint32_t{0x8233}}, msg::PropertyValue::Integer32(77))
         .Property(msg::tags::kMessageCodepage, std::int32_t{1251})
-        .Property(msg::PropertyTag(0x690D, T::String8), msg::String8{kCyrillic1251})
+        .Property(msg::PropertyTag(0x690D, T::String8), std::string(kCyrillic1251))
         .Property(msg::PropertyTag(0x6900, T::Integer16), std::int16_t{-3})
         .Property(msg::PropertyTag(0x6901, T::Floating32), 1.5f)
         .Property(msg::PropertyTag(0x6902, T::Floating64), 2.25)
-        .Property(msg::PropertyTag(0x6903, T::Currency), msg::Currency{123456})
-        .Property(msg::PropertyTag(0x6904, T::FloatingTime), msg::FloatingTime{41000.5})
-        .Property(msg::PropertyTag(0x6905, T::ErrorCode), msg::ErrorCode{0x8004010F})
+        .Property(msg::PropertyTag(0x6903, T::Currency), std::int64_t{123456})
+        .Property(msg::PropertyTag(0x6904, T::FloatingTime), 41000.5)
+        .Property(msg::PropertyTag(0x6905, T::ErrorCode), std::uint32_t{0x8004010F})
         .Property(msg::PropertyTag(0x6906, T::Boolean), true)
         .Property(msg::PropertyTag(0x6907, T::Integer64), std::int64_t{-1234567890123})
         .Property(msg::PropertyTag(0x6908, T::Guid), kCustomSet)
         .Property(msg::PropertyTag(0x6909, T::MultipleInteger32), std::vector<std::int32_t>{1, 2, 3})
-        .Property(msg::PropertyTag(0x690A, T::MultipleString8), std::vector<msg::String8>{{kCyrillic1251}, {"abc"}})
-        .Property(msg::PropertyTag(0x690B, T::MultipleBinary), std::vector<msg::Binary>{{{1, 2}}, {{3}}})
-        .Property(msg::PropertyTag(0x690C, T::MultipleTime), std::vector<msg::FileTime>{{5}, {6}})
+        .Property(msg::PropertyTag(0x690A, T::MultipleString8), std::vector<std::string>{kCyrillic1251, "abc"})
+        .Property(msg::PropertyTag(0x690B, T::MultipleBinary), std::vector<std::vector<std::uint8_t>>{{1, 2}, {3}})
+        .Property(msg::PropertyTag(0x690C, T::MultipleTime), std::vector<std::uint64_t>{5, 6})
         // Owned by the store: must not come over as the file has them.
         .Property(msg::tags::kMessageSize, std::int32_t{1})
-        .Property(msg::PropertyTag(0x0FFF, T::Binary), msg::Binary{{9, 9, 9}})
+        .Property(msg::PropertyTag(0x0FFF, T::Binary), std::vector<std::uint8_t>{9, 9, 9})
         .Build();
 }
 
@@ -122,9 +122,9 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
               (std::vector<std::u16string>{u"Привет", u"abc"}));
     const auto html = p.Find(pst::PropertyTag{0x1013, T::Binary})->As<pst::PropertyValue::Bytes>();
     EXPECT_EQ(std::string(html.begin(), html.end()), "<p>HTML body</p>");
-    EXPECT_EQ(p.Find(pst::PropertyTag{0x0039, T::Time})->As<std::uint64_t>(), msg::FileTimeFromUtc(2014, 5, 2, 14, 0, 0).value);
-    EXPECT_EQ(p.Find(pst::PropertyTag{0x0E06, T::Time})->As<std::uint64_t>(), msg::FileTimeFromUtc(2014, 5, 2, 14, 2, 0).value);
-    EXPECT_EQ(p.Find(pst::PropertyTag{0x3007, T::Time})->As<std::uint64_t>(), msg::FileTimeFromUtc(2014, 5, 2, 14, 2, 0).value);
+    EXPECT_EQ(p.Find(pst::PropertyTag{0x0039, T::Time})->As<std::uint64_t>(), msg::FileTimeFromUtc(2014, 5, 2, 14, 0, 0));
+    EXPECT_EQ(p.Find(pst::PropertyTag{0x0E06, T::Time})->As<std::uint64_t>(), msg::FileTimeFromUtc(2014, 5, 2, 14, 2, 0));
+    EXPECT_EQ(p.Find(pst::PropertyTag{0x3007, T::Time})->As<std::uint64_t>(), msg::FileTimeFromUtc(2014, 5, 2, 14, 2, 0));
     EXPECT_EQ(p.Find(pst::PropertyTag{0x6900, T::Integer16})->As<std::int16_t>(), -3);
     EXPECT_EQ(p.Find(pst::PropertyTag{0x6901, T::Floating32})->As<float>(), 1.5f);
     EXPECT_EQ(p.Find(pst::PropertyTag{0x6902, T::Floating64})->As<double>(), 2.25);
@@ -145,8 +145,8 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
     EXPECT_EQ(p.Find(pst::tags::kMessageFlags)->As<std::int32_t>(), 0x11);
 
     // Named properties through the store's map.
-    const auto keywords = store.NamedProperties().Find(pst::NamedProperty{pst::Guid{msg::PsPublicStrings().bytes}, std::nullopt, u"Keywords"});
-    const auto custom = store.NamedProperties().Find(pst::NamedProperty{pst::Guid{kCustomSet.bytes}, 0x8233u, {}});
+    const auto keywords = store.NamedProperties().Find(pst::NamedProperty{mapi::kPsPublicStrings, std::nullopt, u"Keywords"});
+    const auto custom = store.NamedProperties().Find(pst::NamedProperty{kCustomSet, 0x8233u, {}});
     ASSERT_TRUE(keywords);
     ASSERT_TRUE(custom);
     EXPECT_EQ(p.Find(pst::PropertyTag{*keywords, T::MultipleString})->As<std::vector<std::u16string>>(),
@@ -200,7 +200,7 @@ TEST_F(ImportTest, MessagesAreStoredInOutlooksForm) {
     std::u16string longBody(254, u'a');
     longBody += u"\U0001F600 and more";  // a character of two UTF-16 units across the cut
     msg::Message inner = msg::MessageBuilder().Subject(u"Привет").Body(u"inner body").Build();
-    inner.properties.Set(msg::PropertyTag(0x300B, T::Binary), msg::Binary{{7, 7, 7}});
+    inner.properties.Set(msg::PropertyTag(0x300B, T::Binary), std::vector<std::uint8_t>{7, 7, 7});
     msg::Message outer = msg::MessageBuilder()
                              .Subject(u"RE: Lunch")
                              .Body(longBody)
@@ -209,13 +209,13 @@ TEST_F(ImportTest, MessagesAreStoredInOutlooksForm) {
                              .AttachMessage(inner, u"inner")
                              .Property(msg::PropertyTag(0x003D, T::String), std::u16string(u"RE: "))
                              .Property(msg::PropertyTag(0x0E1D, T::String), std::u16string(u"Lunch"))
-                             .Property(msg::PropertyTag(0x300B, T::Binary), msg::Binary{{1, 2, 3, 4}})
+                             .Property(msg::PropertyTag(0x300B, T::Binary), std::vector<std::uint8_t>{1, 2, 3, 4})
                              .Property(msg::tags::kDisplayBcc, std::u16string(u"Dan"))
                              .Property(msg::tags::kDisplayCc, std::u16string())
                              .Property(msg::PropertyTag(0x0E1B, T::Boolean), true)
                              .Property(msg::PropertyTag(0x0E1F, T::Boolean), true)
                              .Build();
-    outer.recipients[0].properties.Set(msg::PropertyTag(0x0FF9, T::Binary), msg::Binary{{5, 6}});
+    outer.recipients[0].properties.Set(msg::PropertyTag(0x0FF9, T::Binary), std::vector<std::uint8_t>{5, 6});
     outer.attachments[0].properties.Set(msg::PropertyTag(0x0FFE, T::Integer32), std::int32_t{7});
     const auto saved = *Imported(outer, "outer.msg")->SavedAs();
     const auto bare = *Imported(msg::MessageBuilder().Subject(u"Fwd: plain").Build(), "bare.msg")->SavedAs();

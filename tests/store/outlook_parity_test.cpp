@@ -111,8 +111,8 @@ using Keyed = std::map<std::pair<std::string, std::uint16_t>, std::pair<std::uin
 
 Keyed KeyedBag(KeyedStore& store, const PropertyBag& bag) {
     Keyed out;
-    for (const auto& [id, value] : bag)
-        out.emplace(std::make_pair(store.Key(id), static_cast<std::uint16_t>(value.Type())), std::make_pair(id, value));
+    for (const auto& [tag, value] : bag)
+        out.emplace(std::make_pair(store.Key(tag.id), static_cast<std::uint16_t>(value.Type())), std::make_pair(tag.id, value));
     return out;
 }
 
@@ -179,8 +179,8 @@ PropertyBag RowBag(const pst::PackedTable& table, std::uint32_t rowId) {
 // (its tables hold 55-71, the template 28).
 PropertyBag CommonColumns(const PropertyBag& row, const pst::PackedTable& other) {
     PropertyBag out;
-    for (const auto& [id, value] : row)
-        if (other.ColumnIndex(pst::PropertyTag{id, value.Type()})) out.Set(id, value);
+    for (const auto& [tag, value] : row)
+        if (other.ColumnIndex(tag)) out.Set(tag.id, value);
     return out;
 }
 
@@ -208,7 +208,7 @@ TEST_P(OutlookParityTest, OurStoreOfTheMessageIsOutlooksButForTheListedDifferenc
     const pst::PackedTable& myTable = ours.Store().Folder(ours.Folder()).contents;
     // The columns this store fills as Outlook does must be there.
     for (std::uint32_t tag : {0x6619001Fu, 0x0E170003u, 0x30130102u})
-        EXPECT_TRUE(myTable.ColumnIndex(pst::PropertyTag::FromValue(tag))) << std::hex << tag;
+        EXPECT_TRUE(myTable.ColumnIndex(pst::StoredPropertyTag(tag))) << std::hex << tag;
     compare.Bags(Place::Row, name + " contents row", CommonColumns(RowBag(theirTable, theirId.Value()), myTable),
                  CommonColumns(RowBag(myTable, myId.Value()), theirTable));
     EXPECT_EQ(compare.Differences(), "") << "differences not in the allowed list:\n" << compare.Differences();

@@ -50,8 +50,8 @@ Message RichMessage(const std::u16string& subject) {
         .Dates(FileTimeFromUtc(2014, 5, 2, 14, 0, 0), FileTimeFromUtc(2014, 5, 2, 14, 2, 0))
         .AttachFile(u"numbers.bin", data)
         .AttachMessage(PlainMessage(u"The original"), u"The original")
-        .Named(NamedProperty{PsPublicStrings(), std::u16string(u"Keywords")},
-               std::vector<std::u16string>{u"red", u"blue"})
+        .Named(NamedProperty{mapi::kPsPublicStrings, std::u16string(u"Keywords")},
+               PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>{u"red", u"blue"}))
         .Build();
 }
 

@@ -92,10 +92,10 @@ protected:
         hooks.store = &pstStore;
         hooks.shell.listSubFolders = nullptr;  // the real listing
         conversion = [this](RunState& state, RunSeams& seams) {
-            if (!clickButton) return StartConversion_Click(state, seams);
+            if (!clickButton) return StartConversionClick(state, seams);
             ClickingYielder yielder(seams.yielder, wizard->Status().Item(clickButton));
             RunSeams clicking{seams.board, yielder, seams.prompts, seams.selection, seams.store, seams.clock};
-            StartConversion_Click(state, clicking);
+            StartConversionClick(state, clicking);
             clicked = yielder.Clicked();
         };
     }

@@ -16,6 +16,7 @@
 #include "cli_runner.hpp"
 #include "cli/line_fitting.hpp"
 #include "pst/messaging/pst_store.hpp"
+#include "msg/msg_writer.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
@@ -375,6 +376,63 @@ INSTANTIATE_TEST_SUITE_P(EachStopSignal, ConvertSignalTest,
                          ::testing::Values(SignalCase{SIGINT, "SIGINT"}, SignalCase{SIGTERM, "SIGTERM"},
                                            SignalCase{SIGHUP, "SIGHUP"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace ferrowick::cli
+
+namespace ferrowick::cli {
+namespace {
+
+// A message whose attachment is far larger than any buffer the conversion keeps: its content
+// goes from the .msg file into the store piece by piece and must arrive whole. A copy cut
+// short in the middle of that content is not converted and leaves nothing in the store.
+TEST_F(ConvertCliTest, ALargeAttachmentArrivesByteForByteAndACopyCutShortIsNotConverted) {
+    ASSERT_EQ(ferrowick::testing::RunPython("import pypff").exitCode, 0)
+        << "python3-pypff is not installed (scripts/install-deps.sh installs it)";
+    std::vector<std::uint8_t> data(40 * 1000 * 1000);
+    std::uint32_t x = 2463534242u;
+    for (std::uint8_t& b : data) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        b = static_cast<std::uint8_t>(x);
+    }
+    {
+        std::ofstream out(dir_.Native("data.bin"), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    }
+    fsys::create_directories(dir_.Native("Mail"));
+    msg::MessageBuilder builder;
+    builder.Subject(u"Large").Body(u"See the attachment.").AttachFile(u"large.bin", std::move(data));
+    msg::WriteMessageFile(builder.Build(), dir_.Native("Mail") / "large.msg");
+    fsys::copy_file(dir_.Native("Mail") / "large.msg", dir_.Native("Mail") / "cut.msg");
+    fsys::resize_file(dir_.Native("Mail") / "cut.msg", 36 * 1000 * 1000);
+
+    const CliResult r = Run({"convert", P("Mail"), P("large.pst")});
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_EQ(r.out.rfind("1 file converted, 1 file not converted.\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("  " + P("Mail/cut.msg") + ": "), std::string::npos) << r.out;
+    EXPECT_EQ(Inspect(P("large.pst"))["messages"], 1);
+    EXPECT_EQ(Run({"check", P("large.pst")}).status, 0);
+
+    const auto read = ferrowick::testing::RunPython(R"(
+import sys, pypff
+f = pypff.file()
+f.open(sys.argv[1])
+expected = open(sys.argv[2], 'rb').read()
+def walk(folder):
+    for i in range(folder.number_of_sub_messages):
+        m = folder.get_sub_message(i)
+        for k in range(m.number_of_attachments):
+            a = m.get_attachment(k)
+            got = a.read_buffer(a.size)
+            print(m.subject, a.size, 'same' if got == expected else 'different')
+    for i in range(folder.number_of_sub_folders):
+        walk(folder.get_sub_folder(i))
+walk(f.get_root_folder())
+)",
+                                             {P("large.pst"), P("data.bin")});
+    ASSERT_EQ(read.exitCode, 0) << read.output;
+    EXPECT_EQ(read.output, "Large 40000000 same\n");
+}
 
 }  // namespace
 }  // namespace ferrowick::cli

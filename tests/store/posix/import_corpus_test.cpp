@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "fs/text.hpp"
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
@@ -113,9 +113,9 @@ struct Comparison {
                                        std::pair{msg::tags::kCreationTime, "Creation time"},
                                        std::pair{msg::tags::kLastModificationTime, "Modification time"}}) {
             // The store stamps creation and modification times a file lacks.
-            const auto* t = p.Get<msg::FileTime>(tag);
+            const auto* t = p.Get<std::uint64_t>(tag);
             if (!isMessage) break;  // other kinds of item print no dates of this form
-            if (t) Field(dir, headers, key, PffDate(t->value));
+            if (t) Field(dir, headers, key, PffDate(*t));
             else if (tag == msg::tags::kClientSubmitTime || tag == msg::tags::kMessageDeliveryTime) Field(dir, headers, key, "");
         }
         // Recipients, in order, with their types.
@@ -144,8 +144,8 @@ struct Comparison {
             };
             if (trimmed(Slurp(dir / "Message.txt")) != trimmed(ToUtf8(*body)))
                 Differs(dir, "plain-text body", ToUtf8(*body), Slurp(dir / "Message.txt"));
-        } else if (const auto* html = p.Get<msg::Binary>(msg::tags::kHtml); html && !body && fsys::exists(dir / "Message.html")) {
-            if (Slurp(dir / "Message.html") != std::string(html->bytes.begin(), html->bytes.end()))
+        } else if (const auto* html = p.Get<msg::PropertyValue::Bytes>(msg::tags::kHtml); html && !body && fsys::exists(dir / "Message.html")) {
+            if (Slurp(dir / "Message.html") != std::string(html->begin(), html->end()))
                 Differs(dir, "HTML body", "", "");
         }
         for (std::size_t i = 0; i < m.attachments.size(); ++i) Attachment(m.attachments[i], i + 1, dir / "Attachments");
@@ -164,7 +164,7 @@ struct Comparison {
             if (!IsExportedItem(inner)) return Differs(inner, "attached message", "present", "missing");
             return Message(*a.embedded, inner);
         }
-        const auto* data = a.properties.Get<msg::Binary>(msg::tags::kAttachDataBinary);
+        const auto* data = a.properties.Get<msg::PropertyValue::Bytes>(msg::tags::kAttachDataBinary);
         if (!data) return;
         // pffexport numbers attachment files "1_name", zero-padded when a message has ten or more.
         const auto numberOf = [](const std::string& name) {
@@ -186,8 +186,8 @@ struct Comparison {
         if (!name.empty() && exportedName != prefix + name)
             Differs(found, "attachment name", prefix + name, found.filename().string());
         const std::string bytes = Slurp(found);
-        if (bytes.size() != data->bytes.size() || std::memcmp(bytes.data(), data->bytes.data(), bytes.size()) != 0)
-            Differs(found, "attachment bytes", std::to_string(data->bytes.size()), std::to_string(bytes.size()));
+        if (bytes.size() != data->size() || std::memcmp(bytes.data(), data->data(), bytes.size()) != 0)
+            Differs(found, "attachment bytes", std::to_string(data->size()), std::to_string(bytes.size()));
     }
 };
 

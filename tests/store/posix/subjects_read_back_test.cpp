@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fs/text.hpp"
-#include "msg/known_properties.hpp"
+#include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
@@ -40,7 +40,7 @@ std::string JsonText(const std::u16string& text) {
 
 std::u16string Text(const msg::Message& m, msg::PropertyTag tag) {
     const msg::PropertyValue* v = m.properties.Find(tag);
-    return v ? std::get<std::u16string>(*v) : std::u16string();
+    return v ? v->As<std::u16string>() : std::u16string();
 }
 
 TEST(SubjectsReadBack, ThreeReadersReadEveryCorpusSubjectAsTheMsgHoldsIt) {

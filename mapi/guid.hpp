@@ -1,5 +1,5 @@
 #pragma once
-// [MS-DTYP 2.3.4] A GUID in its 16-byte little-endian wire form, as .msg files store it.
+// [MS-DTYP 2.3.4] A GUID in its 16-byte little-endian wire form, as .msg and .pst files store it.
 #include <array>
 #include <compare>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace ferrowick::msg {
+namespace ferrowick::mapi {
 
 struct Guid {
     std::array<std::uint8_t, 16> bytes{};
@@ -19,7 +19,7 @@ struct Guid {
 };
 
 // [MS-OXPROPS 1.3.2] The two property sets a .msg file names by index rather than by GUID.
-Guid PsMapi();           // {00020328-0000-0000-C000-000000000046}
-Guid PsPublicStrings();  // {00020329-0000-0000-C000-000000000046}
+inline constexpr Guid kPsMapi{{0x28, 0x03, 0x02, 0x00, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr Guid kPsPublicStrings{{0x29, 0x03, 0x02, 0x00, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-}  // namespace ferrowick::msg
+}  // namespace ferrowick::mapi

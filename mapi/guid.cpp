@@ -1,9 +1,9 @@
 // [MS-DTYP 2.3.4.2] GUID packet representation.
-#include "msg/guid.hpp"
+#include "mapi/guid.hpp"
 
 #include <cstdio>
 
-namespace ferrowick::msg {
+namespace ferrowick::mapi {
 namespace {
 
 int HexValue(char c) {
@@ -42,7 +42,4 @@ std::string Guid::ToString() const {
     return out;
 }
 
-Guid PsMapi() { return *Guid::Parse("{00020328-0000-0000-C000-000000000046}"); }
-Guid PsPublicStrings() { return *Guid::Parse("{00020329-0000-0000-C000-000000000046}"); }
-
-}  // namespace ferrowick::msg
+}  // namespace ferrowick::mapi
