@@ -10,10 +10,6 @@
 namespace ferrowick::msg {
 namespace {
 
-using cfb::AppendU16;
-using cfb::AppendU32;
-using cfb::LoadU16;
-using cfb::LoadU32;
 
 constexpr std::uint16_t kMapiSetIndex = 1;
 constexpr std::uint16_t kPublicStringsIndex = 2;

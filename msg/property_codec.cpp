@@ -8,8 +8,6 @@
 
 namespace ferrowick::msg {
 
-using cfb::LoadU16;
-using cfb::StoreU16;
 
 bool IsFixedSize(PropertyType type) {
     const std::size_t size = mapi::FixedSizeOf(type);

@@ -9,8 +9,6 @@
 
 namespace ferrowick::msg {
 
-using cfb::AppendU32;
-using cfb::LoadU32;
 
 std::size_t HeaderSize(PropertyStreamKind kind) {
     switch (kind) {

@@ -2,6 +2,7 @@
 #include "pst/ltp/heap.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "pst/ltp/heap_header.hpp"
