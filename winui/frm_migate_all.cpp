@@ -82,7 +82,7 @@ void FrmMigateAll::OnCommand(int id, int /*code*/) {
             break;
         case CmdLocate:
             if (wizard_.Selection().OptSingle())
-                wizard_.Shell().openLink(W(ParentFolderOf(wizard_.State().OutputPstPath)));
+                wizard_.Shell().openLink(W(fs::ParentFolderOf(wizard_.State().OutputPstPath)));
             else
                 wizard_.Shell().openLink(wizard_.MultipleOutputFolder());
             break;
