@@ -14,7 +14,10 @@ linux=${PIPESTATUS[0]}
 source scripts/wine-env.sh
 wine_up
 trap wine_down EXIT
-ctest --test-dir build-win --output-on-failure -j"$(nproc)" 2>&1 | tee build-win/ctest-windows.log
+# Tests known to fail under Wine (tests/windows/known-failures.txt) are left out, and counted.
+known=$(grep -v '^#' tests/windows/known-failures.txt | grep -v '^$' | sed 's/[.]/[.]/g' | paste -sd'|')
+echo "Windows tree: $(grep -cv '^#' tests/windows/known-failures.txt) tests known to fail under Wine are not run"
+ctest --test-dir build-win --output-on-failure -j"$(nproc)" ${known:+-E "^($known)\$"} 2>&1 | tee build-win/ctest-windows.log
 windows=${PIPESTATUS[0]}
 wine_down
 trap - EXIT

@@ -9,9 +9,13 @@ wine_up() {
   wineserver -k 2>/dev/null || true  # a server left persistent by an earlier run would never end
   # The first boot makes the prefix (a minute); later ones find it made. Its server is
   # waited for, then the persistent one is started.
-  wineboot -i >/dev/null 2>&1 || true
+  wineboot -i </dev/null >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || true
-  wineserver -p
+  # Detached from our output: a server holding a pipe open would keep its reader waiting.
+  wineserver -p </dev/null >/dev/null 2>&1
+  # The first program starts Wine's services, which stay with the server and keep whatever
+  # output they were given: start them here, on /dev/null, and not inside a test's pipe.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 wine_down() {
   wineserver -k 2>/dev/null || true

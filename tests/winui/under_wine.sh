@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
-# Runs a Windows test program under Wine, with Wine's own messages off. It uses the prefix
-# the caller set up (scripts/test.sh shares one with the other Windows tests and leaves its
-# server to them); without one, a prefix of the program's own beside it (made on first use),
-# whose server it stops afterwards.
+# Runs a Windows test program under Wine, with Wine's own messages off, in a prefix of the
+# program's own beside it (made on first use), whose server it stops afterwards. Not the
+# prefix the other Windows tests share: that server's desktop was started without this
+# test's X display, and windows would have nowhere to appear.
 set -euo pipefail
 program=$1
 shift
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-own_prefix=0
-if [ -z "${WINEPREFIX:-}" ]; then
-  export WINEPREFIX="$(dirname "$program")/wineprefix-$(basename "$program" .exe)"
-  own_prefix=1
-fi
+export WINEPREFIX="$(dirname "$program")/wineprefix-$(basename "$program" .exe)"
+own_prefix=1
 if [ ! -d "$WINEPREFIX/drive_c" ]; then
   wineboot --init >/dev/null 2>&1 || true
   wineserver -w
