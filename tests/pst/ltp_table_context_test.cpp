@@ -45,8 +45,8 @@ TEST(TableContext, ColumnsAreSortedByTagAndLaidOutInSizeGroups) {
     const auto& columns = table.Columns();
     ASSERT_EQ(columns.size(), Columns().size() + 2);
     for (std::size_t i = 1; i < columns.size(); ++i) EXPECT_LT(columns[i - 1].tag, columns[i].tag);
-    const auto& row_id = columns[*table.ColumnIndex(kLtpRowIdTag)];
-    EXPECT_EQ(row_id.offset, 0);
+    const auto& rowId = columns[*table.ColumnIndex(kLtpRowIdTag)];
+    EXPECT_EQ(rowId.offset, 0);
     EXPECT_EQ(columns[*table.ColumnIndex(kLtpRowVersionTag)].offset, 4);
     const RowLayout layout = table.Layout();
     // 4+4 row ID and version, 8 time, 4 size, 5 HNIDs of 4, then 2, then 1, then 2 bitmap bytes.
@@ -85,13 +85,13 @@ TEST(TableContext, RowsAreAddedReplacedAndRemovedById) {
     const TableContext back = TableContext::Read(table.Write());
     ASSERT_EQ(back.RowCount(), 2u);
     EXPECT_EQ(back.Rows()[0].id, 200u);
-    const std::size_t size_column = *back.ColumnIndex(kSize);
-    EXPECT_EQ(back.FindRow(200)->cells[size_column]->As<std::int32_t>(), 22);
+    const std::size_t sizeColumn = *back.ColumnIndex(kSize);
+    EXPECT_EQ(back.FindRow(200)->cells[sizeColumn]->As<std::int32_t>(), 22);
     EXPECT_EQ(back.FindRow(300)->cells[*back.ColumnIndex(kLtpRowIdTag)]->As<std::int32_t>(), 300);
     EXPECT_EQ(back.FindRow(100), nullptr);
     EXPECT_THROW(table.PutRow(1, {{kSubject, PropertyValue::Integer32(1)}}), PstError) << "no such column";
     TableContext::Cells wrong(table.Columns().size());
-    wrong[size_column] = PropertyValue::String(u"x");
+    wrong[sizeColumn] = PropertyValue::String(u"x");
     EXPECT_THROW(table.PutRow(1, wrong), PstError) << "a value of another type";
 }
 
@@ -114,10 +114,10 @@ TEST(TableContext, HundredThousandRowsRoundTrip) {
     const TcInfo info = TcInfo::Read(heap.Item(heap.UserRoot()));
     ASSERT_FALSE(info.rows.IsHeapId());
     const NodeData& matrix = node.subnodes.at(info.rows.AsNodeId());
-    const std::size_t per_block = kMaxDataBlockPayload / table.Layout().row_size;
-    ASSERT_EQ(matrix.pieces.size(), (kRows + per_block - 1) / per_block);
+    const std::size_t perBlock = kMaxDataBlockPayload / table.Layout().row_size;
+    ASSERT_EQ(matrix.pieces.size(), (kRows + perBlock - 1) / perBlock);
     for (std::size_t i = 0; i + 1 < matrix.pieces.size(); ++i) ASSERT_EQ(matrix.pieces[i].size(), kMaxDataBlockPayload);
-    EXPECT_EQ(matrix.pieces.back().size(), (kRows - per_block * (matrix.pieces.size() - 1)) * table.Layout().row_size);
+    EXPECT_EQ(matrix.pieces.back().size(), (kRows - perBlock * (matrix.pieces.size() - 1)) * table.Layout().row_size);
     EXPECT_GT(heap.BlockCount(), 136u) << "the heap spans bitmap headers";
     const BthReader index(heap, info.row_index);
     EXPECT_EQ(index.Header().index_levels, 1);
@@ -172,15 +172,15 @@ TEST(TableContext, RowIndexAndRowMatrixMustAgree) {
     for (std::uint32_t n = 1; n <= 3; ++n) table.PutRow(n, {{kSize, PropertyValue::Integer32(static_cast<std::int32_t>(n))}});
     const NodeData good = table.Write();
     const HeapReader heap(good);
-    const le::ByteView info_bytes = heap.Item(heap.UserRoot());
-    const TcInfo info = TcInfo::Read(info_bytes);
+    const le::ByteView infoBytes = heap.Item(heap.UserRoot());
+    const TcInfo info = TcInfo::Read(infoBytes);
     ASSERT_TRUE(info.rows.IsHeapId());
     const le::ByteView matrix = heap.Item(info.rows.AsHeapId());
-    const std::size_t matrix_at = static_cast<std::size_t>(matrix.data() - good.pieces[0].data());
-    const BthHeader index_header = BthHeader::Parse(heap.Item(info.row_index));
-    const std::size_t leaf_at = static_cast<std::size_t>(heap.Item(index_header.root).data() - good.pieces[0].data());
+    const std::size_t matrixAt = static_cast<std::size_t>(matrix.data() - good.pieces[0].data());
+    const BthHeader indexHeader = BthHeader::Parse(heap.Item(info.row_index));
+    const std::size_t leafAt = static_cast<std::size_t>(heap.Item(indexHeader.root).data() - good.pieces[0].data());
 
-    auto expect_finding = [](const NodeData& node, const char* text) {
+    auto expectFinding = [](const NodeData& node, const char* text) {
         EXPECT_THROW(TableContext::Read(node), PstError) << text;
         const Findings f = CheckTableContext(node, "node 0x8E");
         ASSERT_EQ(f.size(), 1u) << text;
@@ -188,28 +188,28 @@ TEST(TableContext, RowIndexAndRowMatrixMustAgree) {
         EXPECT_EQ(f[0].where, "node 0x8E");
     };
     NodeData bad = good;
-    le::StoreU32(bad.pieces[0].data() + matrix_at, 99);  // the first row claims another row ID
-    expect_finding(bad, "a row ID that disagrees");
+    le::StoreU32(bad.pieces[0].data() + matrixAt, 99);  // the first row claims another row ID
+    expectFinding(bad, "a row ID that disagrees");
     bad = good;
-    le::StoreU32(bad.pieces[0].data() + leaf_at + 4, 7);  // row index past the matrix
-    expect_finding(bad, "a row index past the matrix");
+    le::StoreU32(bad.pieces[0].data() + leafAt + 4, 7);  // row index past the matrix
+    expectFinding(bad, "a row index past the matrix");
     bad = good;
-    le::StoreU32(bad.pieces[0].data() + leaf_at + 12, 0);  // two IDs share row 0
-    expect_finding(bad, "two IDs on one row");
-    const std::size_t info_at = static_cast<std::size_t>(info_bytes.data() - good.pieces[0].data());
-    const auto with_info = [&](const TcInfo& changed) {
+    le::StoreU32(bad.pieces[0].data() + leafAt + 12, 0);  // two IDs share row 0
+    expectFinding(bad, "two IDs on one row");
+    const std::size_t infoAt = static_cast<std::size_t>(infoBytes.data() - good.pieces[0].data());
+    const auto withInfo = [&](const TcInfo& changed) {
         NodeData out = good;
         const le::Bytes bytes = changed.Write();
-        std::copy(bytes.begin(), bytes.end(), out.pieces[0].begin() + static_cast<std::ptrdiff_t>(info_at));
+        std::copy(bytes.begin(), bytes.end(), out.pieces[0].begin() + static_cast<std::ptrdiff_t>(infoAt));
         return out;
     };
     TcInfo changed = info;
     for (TableColumn& c : changed.columns)
         if (c.tag == kSize) c.size = 2;  // a 4-byte column claims 2-byte cells
-    expect_finding(with_info(changed), "a cell size that does not fit the type");
+    expectFinding(withInfo(changed), "a cell size that does not fit the type");
     changed = info;
     changed.layout.row_size = 1;  // smaller than the 1-byte group end
-    expect_finding(with_info(changed), "rgib out of order");
+    expectFinding(withInfo(changed), "rgib out of order");
 }
 
 TEST(TableContext, DamagedTablesNeverCrash) {

@@ -308,7 +308,7 @@ TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
 
     NodeDatabase db = NodeDatabase::Open(path_);
     std::set<NodeId> attachmentNids;
-    std::set<std::uint32_t> row_numbers;
+    std::set<std::uint32_t> rowNumbers;
     std::size_t messages = 0;
     std::function<void(const NodeData&)> walk = [&](const NodeData& message) {
         ++messages;
@@ -320,7 +320,7 @@ TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
         for (const auto& row : table.Rows()) {
             EXPECT_GE(row.id, 0x10u);
             EXPECT_EQ(static_cast<std::uint32_t>(row.cells[version]->As<std::int32_t>()), row.id + 2);
-            EXPECT_TRUE(row_numbers.insert(row.id).second) << "row ID " << row.id << " used twice";
+            EXPECT_TRUE(rowNumbers.insert(row.id).second) << "row ID " << row.id << " used twice";
         }
         for (const auto& [nid, sub] : message.subnodes) {
             if (nid.Type() == NidType::Attachment) {
@@ -334,7 +334,7 @@ TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
         if (e.nid.Type() == NidType::NormalMessage) walk(db.ReadNode(e.nid));
     EXPECT_EQ(messages, 6u);
     EXPECT_EQ(attachmentNids.size(), 9u);
-    EXPECT_EQ(row_numbers.size(), 9u);
+    EXPECT_EQ(rowNumbers.size(), 9u);
     // The first attachment is 0x8025, as in Outlook's stores; the rest follow on.
     EXPECT_EQ(*attachmentNids.begin(), NodeId(0x8025));
     EXPECT_EQ(attachmentNids.rbegin()->Index(), 0x409u);

@@ -15,19 +15,19 @@
 namespace ferrowick::pst {
 namespace {
 
-// Bytes made from their offset, so any piece out of place shows; fails at `fail_at` when set.
+// Bytes made from their offset, so any piece out of place shows; fails at `failAt` when set.
 class PatternStream final : public mapi::ByteStream {
 public:
-    explicit PatternStream(std::uint64_t size, std::uint64_t fail_at = UINT64_MAX) : size_(size), fail_at_(fail_at) {}
+    explicit PatternStream(std::uint64_t size, std::uint64_t failAt = UINT64_MAX) : size_(size), failAt_(failAt) {}
     static std::uint8_t At(std::uint64_t i) { return static_cast<std::uint8_t>((i * 2654435761u) >> 13); }
     std::uint64_t Size() const override { return size_; }
     void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
-        if (offset + out.size() > fail_at_) throw std::runtime_error("the source file was cut short");
+        if (offset + out.size() > failAt_) throw std::runtime_error("the source file was cut short");
         for (std::size_t i = 0; i < out.size(); ++i) out[i] = At(offset + i);
     }
 
 private:
-    std::uint64_t size_, fail_at_;
+    std::uint64_t size_, failAt_;
 };
 
 class StreamedValueTest : public ::testing::Test {
