@@ -294,7 +294,8 @@ TEST_F(CheckerTest, BlockDamage) {
 
 // Rewrites the block B-tree entry of `bid` through `edit`.
 void EditBlockEntry(Surgeon& s, BlockId bid, const std::function<void(BlockEntry&)>& edit) {
-    auto [leaf, index] = s.BlockLeaf(bid);
+    const auto [leaf, at] = s.BlockLeaf(bid);
+    const std::size_t index = at;  // a lambda may not capture a structured binding in every compiler
     s.EditBTreePage(leaf, PageType::BlockBTree, [&](std::span<std::uint8_t> b) {
         BlockEntry e = BlockEntry::Read(b.subspan(index * 24, 24));
         edit(e);

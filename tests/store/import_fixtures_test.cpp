@@ -37,7 +37,7 @@ msg::Message InnerMostMessage() {
     return msg::MessageBuilder()
         .Subject(u"Level two")
         .Property(msg::tags::kMessageCodepage, std::int32_t{932})
-        .Property(msg::PropertyTag(0x6910, msg::PropertyType::String8), std::string(kJapanese932))
+        .Property(msg::PropertyTag{0x6910, msg::PropertyType::String8}, std::string(kJapanese932))
         .Build();
 }
 
@@ -61,23 +61,23 @@ msg::Message EveryKindMessage() {
                msg::PropertyValue::Multiple(msg::PropertyType::MultipleString, std::vector<std::u16string>{u"red", u"blue"}))
         .Named(msg::NamedProperty{kCustomSet, std::uint32_t{0x8233}}, msg::PropertyValue::Integer32(77))
         .Property(msg::tags::kMessageCodepage, std::int32_t{1251})
-        .Property(msg::PropertyTag(0x690D, T::String8), std::string(kCyrillic1251))
-        .Property(msg::PropertyTag(0x6900, T::Integer16), std::int16_t{-3})
-        .Property(msg::PropertyTag(0x6901, T::Floating32), 1.5f)
-        .Property(msg::PropertyTag(0x6902, T::Floating64), 2.25)
-        .Property(msg::PropertyTag(0x6903, T::Currency), std::int64_t{123456})
-        .Property(msg::PropertyTag(0x6904, T::FloatingTime), 41000.5)
-        .Property(msg::PropertyTag(0x6905, T::ErrorCode), std::uint32_t{0x8004010F})
-        .Property(msg::PropertyTag(0x6906, T::Boolean), true)
-        .Property(msg::PropertyTag(0x6907, T::Integer64), std::int64_t{-1234567890123})
-        .Property(msg::PropertyTag(0x6908, T::Guid), kCustomSet)
-        .Property(msg::PropertyTag(0x6909, T::MultipleInteger32), std::vector<std::int32_t>{1, 2, 3})
-        .Property(msg::PropertyTag(0x690A, T::MultipleString8), std::vector<std::string>{kCyrillic1251, "abc"})
-        .Property(msg::PropertyTag(0x690B, T::MultipleBinary), std::vector<std::vector<std::uint8_t>>{{1, 2}, {3}})
-        .Property(msg::PropertyTag(0x690C, T::MultipleTime), std::vector<std::uint64_t>{5, 6})
+        .Property(msg::PropertyTag{0x690D, T::String8}, std::string(kCyrillic1251))
+        .Property(msg::PropertyTag{0x6900, T::Integer16}, std::int16_t{-3})
+        .Property(msg::PropertyTag{0x6901, T::Floating32}, 1.5f)
+        .Property(msg::PropertyTag{0x6902, T::Floating64}, 2.25)
+        .Property(msg::PropertyTag{0x6903, T::Currency}, std::int64_t{123456})
+        .Property(msg::PropertyTag{0x6904, T::FloatingTime}, 41000.5)
+        .Property(msg::PropertyTag{0x6905, T::ErrorCode}, std::uint32_t{0x8004010F})
+        .Property(msg::PropertyTag{0x6906, T::Boolean}, true)
+        .Property(msg::PropertyTag{0x6907, T::Integer64}, std::int64_t{-1234567890123})
+        .Property(msg::PropertyTag{0x6908, T::Guid}, kCustomSet)
+        .Property(msg::PropertyTag{0x6909, T::MultipleInteger32}, std::vector<std::int32_t>{1, 2, 3})
+        .Property(msg::PropertyTag{0x690A, T::MultipleString8}, std::vector<std::string>{kCyrillic1251, "abc"})
+        .Property(msg::PropertyTag{0x690B, T::MultipleBinary}, std::vector<std::vector<std::uint8_t>>{{1, 2}, {3}})
+        .Property(msg::PropertyTag{0x690C, T::MultipleTime}, std::vector<std::uint64_t>{5, 6})
         // Owned by the store: must not come over as the file has them.
         .Property(msg::tags::kMessageSize, std::int32_t{1})
-        .Property(msg::PropertyTag(0x0FFF, T::Binary), std::vector<std::uint8_t>{9, 9, 9})
+        .Property(msg::PropertyTag{0x0FFF, T::Binary}, std::vector<std::uint8_t>{9, 9, 9})
         .Build();
 }
 
@@ -200,23 +200,23 @@ TEST_F(ImportTest, MessagesAreStoredInOutlooksForm) {
     std::u16string longBody(254, u'a');
     longBody += u"\U0001F600 and more";  // a character of two UTF-16 units across the cut
     msg::Message inner = msg::MessageBuilder().Subject(u"Привет").Body(u"inner body").Build();
-    inner.properties.Set(msg::PropertyTag(0x300B, T::Binary), std::vector<std::uint8_t>{7, 7, 7});
+    inner.properties.Set(msg::PropertyTag{0x300B, T::Binary}, std::vector<std::uint8_t>{7, 7, 7});
     msg::Message outer = msg::MessageBuilder()
                              .Subject(u"RE: Lunch")
                              .Body(longBody)
                              .To(u"Bob Baker", u"bob@example.com")
                              .AttachFile(u"a.txt", {1, 2, 3})
                              .AttachMessage(inner, u"inner")
-                             .Property(msg::PropertyTag(0x003D, T::String), std::u16string(u"RE: "))
-                             .Property(msg::PropertyTag(0x0E1D, T::String), std::u16string(u"Lunch"))
-                             .Property(msg::PropertyTag(0x300B, T::Binary), std::vector<std::uint8_t>{1, 2, 3, 4})
+                             .Property(msg::PropertyTag{0x003D, T::String}, std::u16string(u"RE: "))
+                             .Property(msg::PropertyTag{0x0E1D, T::String}, std::u16string(u"Lunch"))
+                             .Property(msg::PropertyTag{0x300B, T::Binary}, std::vector<std::uint8_t>{1, 2, 3, 4})
                              .Property(msg::tags::kDisplayBcc, std::u16string(u"Dan"))
                              .Property(msg::tags::kDisplayCc, std::u16string())
-                             .Property(msg::PropertyTag(0x0E1B, T::Boolean), true)
-                             .Property(msg::PropertyTag(0x0E1F, T::Boolean), true)
+                             .Property(msg::PropertyTag{0x0E1B, T::Boolean}, true)
+                             .Property(msg::PropertyTag{0x0E1F, T::Boolean}, true)
                              .Build();
-    outer.recipients[0].properties.Set(msg::PropertyTag(0x0FF9, T::Binary), std::vector<std::uint8_t>{5, 6});
-    outer.attachments[0].properties.Set(msg::PropertyTag(0x0FFE, T::Integer32), std::int32_t{7});
+    outer.recipients[0].properties.Set(msg::PropertyTag{0x0FF9, T::Binary}, std::vector<std::uint8_t>{5, 6});
+    outer.attachments[0].properties.Set(msg::PropertyTag{0x0FFE, T::Integer32}, std::int32_t{7});
     const auto saved = *Imported(outer, "outer.msg")->SavedAs();
     const auto bare = *Imported(msg::MessageBuilder().Subject(u"Fwd: plain").Build(), "bare.msg")->SavedAs();
     pst::PstStore store = Reopened();
