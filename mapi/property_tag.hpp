@@ -15,6 +15,9 @@ struct PropertyTag {
     std::uint16_t id = 0;
     PropertyType type = PropertyType::Integer32;
 
+    constexpr PropertyTag() = default;
+    constexpr PropertyTag(std::uint16_t tagId, PropertyType tagType) : id(tagId), type(tagType) {}
+
     constexpr std::uint32_t Value() const { return (std::uint32_t{id} << 16) | static_cast<std::uint16_t>(type); }
     constexpr bool IsNamed() const { return id >= kFirstNamedId; }
     // nullopt when the type is not one this model knows.
