@@ -109,8 +109,9 @@ TEST(MsgRoundTrip, NestedEmbeddedMessagesKeepTheirOrderAndContent) {
     EXPECT_EQ(*m->properties.Get<std::u16string>(tags::kSubject), u"level 0");
 }
 
+#ifndef _WIN32  // Debian's Python readers: the Linux tree runs this
 TEST(MsgRoundTrip, OlefileReadsWhatTheWriterWrote) {
-    if (!OlefileAvailable()) GTEST_SKIP() << "python3-olefile not installed";
+    ASSERT_TRUE(OlefileAvailable()) << "python3-olefile is missing (scripts/install-deps.sh installs it)";
     ScratchDir dir;
     const Message m = testing::RichMessage(u"Grüße from the writer");
     const auto path = testing::WriteMsgFile(dir.Path(), "rich.msg", m);
@@ -137,6 +138,7 @@ TEST(MsgRoundTrip, OlefileReadsWhatTheWriterWrote) {
               "The original\n"
               "Keywords\n");
 }
+#endif
 
 TEST(MsgRoundTrip, EveryCorpusMessageSurvivesRewriting) {
     FERROWICK_REQUIRE_CORPUS();

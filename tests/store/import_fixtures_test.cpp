@@ -311,7 +311,7 @@ std::string Slurp(const fsys::path& p) {
 }
 
 TEST_F(ImportTest, PffexportReadsTheImportedMessage) {
-    if (!testing::Installed("pffexport")) GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
+    ASSERT_TRUE(testing::Installed("pffexport")) << "pffexport (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
     Imported(EveryKindMessage(), "every.msg");
     Reopened();
     const fsys::path target = dir_ / "export";

@@ -18,7 +18,7 @@ namespace ferrowick::pst {
 namespace {
 
 TEST(NdbThirdParty, PffinfoOpensOurFilesInBothEncodings) {
-    if (!ferrowick::testing::Installed("pffinfo")) GTEST_SKIP() << "pffinfo (pff-tools) is not installed";
+    ASSERT_TRUE(ferrowick::testing::Installed("pffinfo")) << "pffinfo (pff-tools) is missing (scripts/install-deps.sh installs it)";
     testing::ScratchDir dir("pffinfo");
     for (CryptMethod crypt : {CryptMethod::Permute, CryptMethod::None}) {
         const auto path = dir / (crypt == CryptMethod::None ? "none.pst" : "permute.pst");

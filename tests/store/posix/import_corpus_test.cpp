@@ -203,7 +203,7 @@ TEST(ImportCorpus, EveryMsgConvertsAndPffexportReadsWhatOurReaderHolds) {
     EXPECT_EQ(checked.exitCode, 0) << checked.output;
     EXPECT_NE(checked.output.find("sound"), std::string::npos) << checked.output;
 
-    if (!testing::Installed("pffexport")) GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
+    ASSERT_TRUE(testing::Installed("pffexport")) << "pffexport (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
     const fsys::path target = dir / "export";
     const auto exportRun = testing::RunCommand("pffexport -q -m items -t '" + target.string() + "' '" + pst.string() + "' 2>&1");
     ASSERT_EQ(exportRun.exitCode, 0) << exportRun.output;

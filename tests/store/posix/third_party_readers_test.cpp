@@ -91,14 +91,14 @@ TEST_F(ThirdPartyReadersTest, OurCheckerAndReaderAgree) {
 }
 
 TEST_F(ThirdPartyReadersTest, PffinfoOpensIt) {
-    if (!testing::Installed("pffinfo")) GTEST_SKIP() << "pffinfo (Debian pff-tools) is not installed";
+    ASSERT_TRUE(testing::Installed("pffinfo")) << "pffinfo (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
     const auto info = testing::RunCommand("pffinfo '" + path_.string() + "' 2>&1");
     EXPECT_EQ(info.exitCode, 0) << info.output;
     EXPECT_NE(info.output.find("Message store"), std::string::npos) << info.output;
 }
 
 TEST_F(ThirdPartyReadersTest, PffexportFindsTheSameFoldersAndMessages) {
-    if (!testing::Installed("pffexport")) GTEST_SKIP() << "pffexport (Debian pff-tools) is not installed";
+    ASSERT_TRUE(testing::Installed("pffexport")) << "pffexport (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
     const fsys::path target = dir_ / "export";
     const auto exported = testing::RunCommand("pffexport -q -t '" + target.string() + "' '" + path_.string() + "' 2>&1");
     ASSERT_EQ(exported.exitCode, 0) << exported.output;
@@ -115,7 +115,7 @@ TEST_F(ThirdPartyReadersTest, PffexportFindsTheSameFoldersAndMessages) {
 }
 
 TEST_F(ThirdPartyReadersTest, ReadpstFindsTheSameFoldersAndMessages) {
-    if (!testing::Installed("readpst")) GTEST_SKIP() << "readpst (Debian pst-utils) is not installed";
+    ASSERT_TRUE(testing::Installed("readpst")) << "readpst (Debian pst-utils) is missing (scripts/install-deps.sh installs it)";
     const fsys::path target = dir_ / "readpst";
     fsys::create_directories(target);
     const auto read = testing::RunCommand("readpst -j0 -o '" + target.string() + "' '" + path_.string() + "' 2>&1");
