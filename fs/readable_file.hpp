@@ -34,6 +34,8 @@ public:
     int Release();
 
 private:
+    // close() on POSIX, _close() on Windows: the platform file says which.
+    static void CloseDescriptor(int descriptor);
     ReadableFile() = default;
 
     int descriptor_ = -1;

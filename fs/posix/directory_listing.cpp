@@ -14,6 +14,7 @@
 #include "fs/file_times.hpp"
 #include "fs/posix/item_status.hpp"
 #include "fs/last_error.hpp"
+#include "fs/listing_steps.hpp"
 #include "fs/listing_order.hpp"
 #include "fs/name_pattern.hpp"
 #include "fs/posix/native_location.hpp"
@@ -234,28 +235,12 @@ void FillEntry(FileEntry& entry, const Search& search, const ListedItem& item) {
     }
 }
 
-void MarkStepFailed(FileEntry& entry) {
-    entry.Valid = false;
-    if (LastError() == kNoMoreFiles) {
-        entry.Failed = false;
-        entry.ErrorCode = 0;
-    } else {
-        entry.Failed = true;
-        entry.ErrorCode = LastError();
-    }
-}
-
 }  // namespace
 
 SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry, ListingDetail detail) {
     entry.SearchPath.assign(pathOrPattern);
     ParsePath(pathOrPattern, entry);
-    if (entry.Kind == kFtpPath) {
-        entry.Valid = false;
-        entry.Failed = false;
-        entry.ErrorCode = 0;
-        return kSearchEnded;
-    }
+    if (EndAtFtpPath(entry)) return kSearchEnded;
     const std::u16string_view pattern = pathOrPattern.substr(entry.ParentFolder.size());
     auto search = std::make_unique<Search>();
     search->detail = detail;
@@ -266,18 +251,11 @@ SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry,
     }
     if (error != 0) {
         RecordLastError(error);
-        MarkStepFailed(entry);
-        entry.Handle = kNoSearch;
-        return kNoSearch;
+        return MarkNotStarted(entry);
     }
     FillEntry(entry, *search, search->items[0]);
     search->next = 1;
-    entry.Handle = Searches().Add(std::move(search));
-    SetLastError(0);
-    entry.Valid = true;
-    entry.Failed = false;
-    entry.ErrorCode = 0;
-    return entry.Handle;
+    return MarkStarted(entry, Searches().Add(std::move(search)));
 }
 
 bool FindNextEntry(FileEntry& entry) {
@@ -289,10 +267,7 @@ bool FindNextEntry(FileEntry& entry) {
         return true;
     }
     RecordLastError(search != nullptr ? kNoMoreFiles : EBADF);
-    MarkStepFailed(entry);
-    CloseFind(entry);
-    entry.Handle = kSearchEnded;
-    return false;
+    return MarkEnded(entry);
 }
 
 bool CloseSearchHandle(SearchHandle handle) {
@@ -302,18 +277,6 @@ bool CloseSearchHandle(SearchHandle handle) {
     }
     RecordLastError(EBADF);
     return false;
-}
-
-bool CloseFind(FileEntry& entry) {
-    bool closed = true;
-    if (entry.Handle != kSearchEnded && entry.Handle != kNoSearch) {
-        closed = CloseSearchHandle(entry.Handle);
-    } else {
-        SetLastError(0);
-    }
-    entry.Valid = false;
-    entry.Handle = kNoSearch;
-    return closed;
 }
 
 std::uint64_t GetSizeOnDisk(const FileEntry& entry) {

@@ -9,6 +9,7 @@
 
 #include "fs/file_times.hpp"
 #include "fs/last_error.hpp"
+#include "fs/listing_steps.hpp"
 #include "fs/path_names.hpp"
 #include "fs/win32/api_support.hpp"
 #include "fs/win32/system_names.hpp"
@@ -162,29 +163,13 @@ void FillEntry(FileEntry& entry, const FoundItem& item, ListingDetail detail) {
     }
 }
 
-void MarkStepFailed(FileEntry& entry) {
-    entry.Valid = false;
-    if (LastError() == kNoMoreFiles) {
-        entry.Failed = false;
-        entry.ErrorCode = 0;
-    } else {
-        entry.Failed = true;
-        entry.ErrorCode = LastError();
-    }
-}
-
 }  // namespace
 
 SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry, ListingDetail detail) {
     const win32::ApiSupport& api = Api();
     entry.SearchPath.assign(pathOrPattern);
     ParsePath(pathOrPattern, entry);
-    if (entry.Kind == kFtpPath) {
-        entry.Valid = false;
-        entry.Failed = false;
-        entry.ErrorCode = 0;
-        return kSearchEnded;
-    }
+    if (EndAtFtpPath(entry)) return kSearchEnded;
     HANDLE handle = INVALID_HANDLE_VALUE;
     FoundItem item;
     ::SetLastError(0);
@@ -199,18 +184,11 @@ SearchHandle FindFirstEntry(std::u16string_view pathOrPattern, FileEntry& entry,
     }
     if (handle == INVALID_HANDLE_VALUE) {
         RecordLastError();
-        MarkStepFailed(entry);
-        entry.Handle = kNoSearch;
-        return kNoSearch;
+        return MarkNotStarted(entry);
     }
     Searches().Add(handle, SearchForm{api.WideFindFirst, detail});
     FillEntry(entry, item, detail);
-    entry.Handle = reinterpret_cast<SearchHandle>(handle);
-    SetLastError(0);
-    entry.Valid = true;
-    entry.Failed = false;
-    entry.ErrorCode = 0;
-    return entry.Handle;
+    return MarkStarted(entry, reinterpret_cast<SearchHandle>(handle));
 }
 
 bool FindNextEntry(FileEntry& entry) {
@@ -239,10 +217,7 @@ bool FindNextEntry(FileEntry& entry) {
         return true;
     }
     RecordLastError();
-    MarkStepFailed(entry);
-    CloseFind(entry);
-    entry.Handle = kSearchEnded;
-    return false;
+    return MarkEnded(entry);
 }
 
 bool CloseSearchHandle(SearchHandle handle) {
@@ -257,18 +232,6 @@ bool CloseSearchHandle(SearchHandle handle) {
     }
     RecordLastError();
     return false;
-}
-
-bool CloseFind(FileEntry& entry) {
-    bool closed = true;
-    if (entry.Handle != kSearchEnded && entry.Handle != kNoSearch) {
-        closed = CloseSearchHandle(entry.Handle);
-    } else {
-        SetLastError(0);
-    }
-    entry.Valid = false;
-    entry.Handle = kNoSearch;
-    return closed;
 }
 
 std::uint64_t GetSizeOnDisk(const FileEntry& entry) {

@@ -121,27 +121,6 @@ ReadableFile ReadableFile::Open(std::u16string_view path) {
     return file;
 }
 
-ReadableFile::ReadableFile(ReadableFile&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)),
-      size_(other.size_),
-      error_(other.error_),
-      problem_(std::move(other.problem_)) {}
-
-ReadableFile& ReadableFile::operator=(ReadableFile&& other) noexcept {
-    if (this != &other) {
-        if (descriptor_ >= 0) _close(descriptor_);
-        descriptor_ = std::exchange(other.descriptor_, -1);
-        size_ = other.size_;
-        error_ = other.error_;
-        problem_ = std::move(other.problem_);
-    }
-    return *this;
-}
-
-ReadableFile::~ReadableFile() {
-    if (descriptor_ >= 0) _close(descriptor_);
-}
-
-int ReadableFile::Release() { return std::exchange(descriptor_, -1); }
+void ReadableFile::CloseDescriptor(int descriptor) { _close(descriptor); }
 
 }  // namespace ferrowick::fs
