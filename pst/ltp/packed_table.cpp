@@ -14,9 +14,6 @@
 namespace ferrowick::pst {
 namespace {
 
-constexpr std::uint8_t kTcInfoSignature = 0x7C;
-constexpr std::size_t kTcInfoFixedSize = 22;  // bType, cCols, rgib[4], hidRowIndex, hnidRows, hidIndex
-constexpr std::size_t kColumnDescriptorSize = 8;
 
 bool BitSet(const std::uint8_t* bitmap, std::size_t bit) { return (bitmap[bit / 8] & (0x80 >> (bit % 8))) != 0; }
 void SetBit(std::uint8_t* bitmap, std::size_t bit) { bitmap[bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8)); }
@@ -173,23 +170,16 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
     const auto& columns = Columns();
     const RowLayout& layout = Layout();
     HeapWriter heap(HeapClient::TableContext);
-    const std::size_t info_size = kTcInfoFixedSize + kColumnDescriptorSize * columns.size();
     // The row index header first and TCINFO second, at the HIDs Outlook gives them.
     const HeapId index_header = heap.Allocate(le::Bytes(kBthHeaderSize));
-    const HeapId info_hid = heap.Allocate(le::Bytes(info_size));
+    const HeapId info_hid = heap.Allocate(le::Bytes(TcInfo::SizeFor(columns.size())));
 
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> by_id;
-    by_id.reserve(row_ids_.size());
-    for (std::size_t i = 0; i < row_ids_.size(); ++i) by_id.emplace_back(row_ids_[i], static_cast<std::uint32_t>(i));
-    std::sort(by_id.begin(), by_id.end());
-    le::Bytes index_records(by_id.size() * 8);
-    for (std::size_t i = 0; i < by_id.size(); ++i) {
-        le::StoreU32(index_records.data() + 8 * i, by_id[i].first);
-        le::StoreU32(index_records.data() + 8 * i + 4, by_id[i].second);
-    }
-    by_id = {};
-    const HeapId row_index = WriteBth(heap, 4, 4, index_records, index_header);
-    index_records = {};
+    TcInfo info;
+    info.layout = layout;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> rowPlaces;
+    rowPlaces.reserve(row_ids_.size());
+    for (std::size_t i = 0; i < row_ids_.size(); ++i) rowPlaces.emplace_back(row_ids_[i], static_cast<std::uint32_t>(i));
+    info.row_index = WriteRowIndex(heap, index_header, std::move(rowPlaces));
 
     // Row matrix: whole rows per block, every block but the last padded to the full payload;
     // large cells get their HNIDs row by row, column by column.
@@ -213,40 +203,20 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
             le::StoreU32(row + col.offset, values.Store(Value(le::LoadU32(row + col.offset))).value);
         }
     }
-    HeapOrNodeId rows_hnid;
+
     const std::size_t matrix_size = row_ids_.size() * row_size;
     if (matrix_size != 0) {
         if (matrix_size <= kMaxHeapAllocation) {
-            rows_hnid = heap.Allocate(std::move(stream.pieces.front()));
+            info.rows = heap.Allocate(std::move(stream.pieces.front()));
         } else {
             const NodeId nid = values.NewSubnodeId();
             subnodes.emplace(nid, std::move(stream));
-            rows_hnid = nid;
+            info.rows = nid;
         }
     }
 
-    le::Bytes info(info_size, 0);
-    info[0] = kTcInfoSignature;
-    info[1] = static_cast<std::uint8_t>(columns.size());
-    le::StoreU16(info.data() + 2, layout.end_4b);
-    le::StoreU16(info.data() + 4, layout.end_2b);
-    le::StoreU16(info.data() + 6, layout.end_1b);
-    le::StoreU16(info.data() + 8, layout.row_size);
-    le::StoreU32(info.data() + 10, row_index.value);
-    le::StoreU32(info.data() + 14, rows_hnid.value);
-    le::StoreU32(info.data() + 18, 0);  // hidIndex: deprecated
-    std::vector<const TableColumn*> sorted;
-    for (const auto& c : columns) sorted.push_back(&c);
-    std::sort(sorted.begin(), sorted.end(), [](const TableColumn* a, const TableColumn* b) { return a->tag < b->tag; });
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        std::uint8_t* d = info.data() + kTcInfoFixedSize + kColumnDescriptorSize * i;
-        le::StoreU32(d, sorted[i]->tag.Value());
-        le::StoreU16(d + 4, sorted[i]->offset);
-        d[6] = sorted[i]->size;
-        d[7] = sorted[i]->bit;
-    }
-    if (heap.Replace(info_hid, info) != info_hid) Fail("TCINFO moved");
-    heap.SetUserRoot(info_hid);
+    info.columns = columns;
+    WriteTcInfo(heap, info_hid, std::move(info));
 
     NodeData node;
     node.pieces = heap.Finish();

@@ -247,18 +247,28 @@ TableContext TableContext::Read(const NodeData& node) {
     return table;
 }
 
-HeapId TableContext::WriteRowIndex(HeapWriter& heap, HeapId header) const {
-    // Row IDs in order, each with its place in the row matrix.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> by_id;
-    by_id.reserve(rows_.size());
-    for (std::size_t i = 0; i < rows_.size(); ++i) by_id.emplace_back(rows_[i].id, static_cast<std::uint32_t>(i));
-    std::sort(by_id.begin(), by_id.end());
-    le::Bytes records(by_id.size() * 8);
-    for (std::size_t i = 0; i < by_id.size(); ++i) {
-        le::StoreU32(records.data() + 8 * i, by_id[i].first);
-        le::StoreU32(records.data() + 8 * i + 4, by_id[i].second);
+HeapId WriteRowIndex(HeapWriter& heap, HeapId header, std::vector<std::pair<std::uint32_t, std::uint32_t>> rowPlaces) {
+    std::sort(rowPlaces.begin(), rowPlaces.end());
+    le::Bytes records(rowPlaces.size() * 8);
+    for (std::size_t i = 0; i < rowPlaces.size(); ++i) {
+        le::StoreU32(records.data() + 8 * i, rowPlaces[i].first);
+        le::StoreU32(records.data() + 8 * i + 4, rowPlaces[i].second);
     }
+    rowPlaces = {};
     return WriteBth(heap, 4, 4, records, header);
+}
+
+void WriteTcInfo(HeapWriter& heap, HeapId infoHid, TcInfo info) {
+    std::sort(info.columns.begin(), info.columns.end(), [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; });
+    if (heap.Replace(infoHid, info.Write()) != infoHid) throw PstError(ErrorKind::CorruptStructure, "table context: TCINFO moved");
+    heap.SetUserRoot(infoHid);
+}
+
+HeapId TableContext::WriteRowIndex(HeapWriter& heap, HeapId header) const {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> rowPlaces;
+    rowPlaces.reserve(rows_.size());
+    for (std::size_t i = 0; i < rows_.size(); ++i) rowPlaces.emplace_back(rows_[i].id, static_cast<std::uint32_t>(i));
+    return pst::WriteRowIndex(heap, header, std::move(rowPlaces));
 }
 
 void TableContext::WriteRow(const Row& from, std::uint8_t* row, ValueStore& values, le::Bytes& scratch) const {
@@ -320,11 +330,8 @@ NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
     info.row_index = WriteRowIndex(heap, index_header);
     ValueStore values(heap, subnodes);
     info.rows = WriteRowMatrix(heap, values, subnodes);
-    // Descriptors in tag order.
     info.columns = columns_;
-    std::sort(info.columns.begin(), info.columns.end(), [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; });
-    if (heap.Replace(info_hid, info.Write()) != info_hid) Fail("TCINFO moved");
-    heap.SetUserRoot(info_hid);
+    WriteTcInfo(heap, info_hid, std::move(info));
 
     NodeData node;
     node.pieces = heap.Finish();

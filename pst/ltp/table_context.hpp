@@ -22,6 +22,13 @@ inline constexpr PropertyTag kLtpRowVersionTag{0x67F3, PropertyType::Integer32};
 
 class ValueStore;
 
+// Steps of writing a table context that any holder of rows shares. The row index: a BTH at
+// `header` of row IDs, each with its place in the row matrix (`rowPlaces`, in any order).
+HeapId WriteRowIndex(HeapWriter& heap, HeapId header, std::vector<std::pair<std::uint32_t, std::uint32_t>> rowPlaces);
+// TCINFO at `infoHid` (allocated at its size beforehand), with the descriptors in tag order,
+// made the heap's user root.
+void WriteTcInfo(HeapWriter& heap, HeapId infoHid, TcInfo info);
+
 class TableContext {
 public:
     using Cells = std::vector<std::optional<PropertyValue>>;  // one per column, in Columns() order
