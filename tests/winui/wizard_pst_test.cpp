@@ -192,17 +192,23 @@ protected:
         WriteMessages(root / "Box2", 4, "two");
         fsys::create_directories(output);
     }
+
+    // Clicks `button` during a run of both folders, answers its confirmation box `title`
+    // with `answer` and the closing box with OK; the boxes seen, in order.
+    std::vector<SeenDialog> RunAnswering(int button, const wchar_t* title, int answer) {
+        clickButton = button;
+        ModalAnswerer answerer;
+        answerer.Press(title, answer);
+        answerer.Press(L"Completed", IDOK);
+        RunMultiple(root, {L"Box1", L"Box2"}, output);
+        EXPECT_TRUE(clicked);
+        EXPECT_TRUE(answerer.AllAnswered());
+        return answerer.Seen();
+    }
 };
 
 TEST_F(SkipAndStopTest, AConfirmedSkipEndsThatFolderAndTheRunGoesOn) {
-    clickButton = FrmMigateAll::CmdSkip;
-    ModalAnswerer answerer;
-    answerer.Press(L"Confirm Skip", IDYES);
-    answerer.Press(L"Completed", IDOK);
-    RunMultiple(root, {L"Box1", L"Box2"}, output);
-    EXPECT_TRUE(clicked);
-    EXPECT_TRUE(answerer.AllAnswered());
-    const auto seen = answerer.Seen();
+    const auto seen = RunAnswering(FrmMigateAll::CmdSkip, L"Confirm Skip", IDYES);
     ASSERT_GE(seen.size(), 1u);
     EXPECT_TRUE(seen[0].HasText(L"Do you really want to \"Skip\" conversion of this folder ?"));
     EXPECT_TRUE(seen[0].yes && seen[0].no && !seen[0].hasIcon);
@@ -212,27 +218,14 @@ TEST_F(SkipAndStopTest, AConfirmedSkipEndsThatFolderAndTheRunGoesOn) {
 }
 
 TEST_F(SkipAndStopTest, ADeclinedSkipConvertsEverything) {
-    clickButton = FrmMigateAll::CmdSkip;
-    ModalAnswerer answerer;
-    answerer.Press(L"Confirm Skip", IDNO);
-    answerer.Press(L"Completed", IDOK);
-    RunMultiple(root, {L"Box1", L"Box2"}, output);
-    EXPECT_TRUE(clicked);
-    EXPECT_TRUE(answerer.AllAnswered());
+    RunAnswering(FrmMigateAll::CmdSkip, L"Confirm Skip", IDNO);
     EXPECT_TRUE(Sound(output / "Box1.pst"));
     EXPECT_TRUE(Sound(output / "Box2.pst"));
     EXPECT_EQ(wizard->State().Report.ConvertedCount(), 10u);
 }
 
 TEST_F(SkipAndStopTest, AConfirmedStopEndsTheRunBeforeTheNextFolder) {
-    clickButton = FrmMigateAll::CmdStopMigration;
-    ModalAnswerer answerer;
-    answerer.Press(L"Confirm Stop", IDYES);
-    answerer.Press(L"Completed", IDOK);
-    RunMultiple(root, {L"Box1", L"Box2"}, output);
-    EXPECT_TRUE(clicked);
-    EXPECT_TRUE(answerer.AllAnswered());
-    const auto seen = answerer.Seen();
+    const auto seen = RunAnswering(FrmMigateAll::CmdStopMigration, L"Confirm Stop", IDYES);
     ASSERT_GE(seen.size(), 1u);
     EXPECT_TRUE(seen[0].HasText(L"This action will STOP complete conversion process.\r\nDo you really want to "
                                 L"\"STOP\" on-going conversion ?") ||
@@ -244,13 +237,7 @@ TEST_F(SkipAndStopTest, AConfirmedStopEndsTheRunBeforeTheNextFolder) {
 }
 
 TEST_F(SkipAndStopTest, ADeclinedStopConvertsEverything) {
-    clickButton = FrmMigateAll::CmdStopMigration;
-    ModalAnswerer answerer;
-    answerer.Press(L"Confirm Stop", IDNO);
-    answerer.Press(L"Completed", IDOK);
-    RunMultiple(root, {L"Box1", L"Box2"}, output);
-    EXPECT_TRUE(clicked);
-    EXPECT_TRUE(answerer.AllAnswered());
+    RunAnswering(FrmMigateAll::CmdStopMigration, L"Confirm Stop", IDNO);
     EXPECT_TRUE(Sound(output / "Box1.pst"));
     EXPECT_TRUE(Sound(output / "Box2.pst"));
     EXPECT_EQ(wizard->State().Report.ConvertedCount(), 10u);
