@@ -9,6 +9,7 @@
 #include "pst/check/pst_checker.hpp"
 #include "run/run_driver.hpp"
 #include "store/pst_store_service.hpp"
+#include "support/temp_folder.hpp"
 #include "wizard_fixture.hpp"
 
 namespace ferrowick::winui::testing {
@@ -16,26 +17,7 @@ namespace {
 
 namespace fsys = std::filesystem;
 
-// A folder under the temporary folder, removed afterwards.
-class Scratch {
-public:
-    Scratch() {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        path_ = fsys::path(temp) /
-                ("ferrowick-winui-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter_++));
-        fsys::create_directories(path_);
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        fsys::remove_all(path_, ignored);
-    }
-    const fsys::path& Path() const { return path_; }
-
-private:
-    static inline int counter_ = 0;
-    fsys::path path_;
-};
+using Scratch = ferrowick::testing::TempFolder;
 
 void WriteMessages(const fsys::path& folder, int count, const std::string& stem) {
     fsys::create_directories(folder);
@@ -127,11 +109,11 @@ protected:
 
 TEST_F(WizardRunTest, ASingleFolderRunWritesASoundStoreWhereTheSavePromptSaid) {
     Scratch scratch;
-    const fsys::path source = scratch.Path() / "Mail";
+    const fsys::path source = scratch.Root() / "Mail";
     WriteMessages(source, 3, "top");
     WriteMessages(source / "Inbox", 2, "in");
     WriteMessages(source / "Projects" / "2024", 2, "deep");
-    const fsys::path store = scratch.Path() / "Mail.pst";
+    const fsys::path store = scratch.Root() / "Mail.pst";
 
     ModalAnswerer answerer;
     answerer.Save(store.wstring());
@@ -160,7 +142,7 @@ TEST_F(WizardRunTest, ASingleFolderRunWritesASoundStoreWhereTheSavePromptSaid) {
 
 TEST_F(WizardRunTest, AMultipleFolderRunWritesOneSoundStorePerTickedFolder) {
     Scratch scratch;
-    const fsys::path root = scratch.Path() / "Boxes", output = scratch.Path() / "Out";
+    const fsys::path root = scratch.Root() / "Boxes", output = scratch.Root() / "Out";
     WriteMessages(root / "Box1", 3, "one");
     WriteMessages(root / "Box1" / "Sent", 1, "sent");
     WriteMessages(root / "Box2", 2, "two");
@@ -184,7 +166,7 @@ TEST_F(WizardRunTest, AMultipleFolderRunWritesOneSoundStorePerTickedFolder) {
 class SkipAndStopTest : public WizardRunTest {
 protected:
     Scratch scratch;
-    fsys::path root = scratch.Path() / "Boxes", output = scratch.Path() / "Out";
+    fsys::path root = scratch.Root() / "Boxes", output = scratch.Root() / "Out";
 
     void SetUp() override {
         WizardRunTest::SetUp();
