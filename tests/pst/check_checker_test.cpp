@@ -129,7 +129,7 @@ protected:
     // A fresh copy of the sound file, damaged by `damage`, then checked.
     Findings Damaged(const std::function<void(Surgeon&)>& damage) {
         const auto path = *dir_ / "damaged.pst";
-        std::filesystem::copy_file(*dir_ / "base.pst", path, std::filesystem::copy_options::overwrite_existing);
+        testing::CopyOver(*dir_ / "base.pst", path);
         {
             Surgeon s(path);
             damage(s);
@@ -402,7 +402,7 @@ TEST_F(CheckerTest, EveryNidCounterBelowANidInUseIsReported) {
     for (NidType type : {NidType::NormalFolder, NidType::NormalMessage, NidType::Attachment, NidType::HierarchyTable,
                          NidType::ContentsTable, NidType::AssocContentsTable}) {
         const auto damaged = *dir_ / "nid-damaged.pst";
-        std::filesystem::copy_file(path, damaged, std::filesystem::copy_options::overwrite_existing);
+        testing::CopyOver(path, damaged);
         {
             Surgeon s(damaged);
             Header h = s.ReadHeader();

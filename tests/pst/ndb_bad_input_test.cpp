@@ -42,7 +42,7 @@ protected:
     }
     std::filesystem::path Copy() {
         const auto path = dir_ / "bad.pst";
-        std::filesystem::copy_file(dir_ / "good.pst", path, std::filesystem::copy_options::overwrite_existing);
+        testing::CopyOver(dir_ / "good.pst", path);
         return path;
     }
     ScratchDir dir_{"bad-input"};

@@ -99,7 +99,7 @@ TEST(NdbCorpus, OutlookStoresTakeChangesAndStaySound) {
         if (!file.unicode) continue;
         SCOPED_TRACE(file.path.string());
         const auto copy = dir / "copy.pst";
-        std::filesystem::copy_file(file.path, copy, std::filesystem::copy_options::overwrite_existing);
+        testing::CopyOver(file.path, copy);
         std::filesystem::permissions(copy, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
         std::vector<NodeEntry> before;
         {

@@ -30,6 +30,14 @@ private:
     std::filesystem::path path_;
 };
 
+// Copies `from` over `to`. Not copy_file's overwrite_existing: MinGW's libstdc++ takes any two
+// files on one drive for the same file (its stat gives every file inode 0) and refuses with
+// "File exists", so the old copy is removed first.
+inline void CopyOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::filesystem::remove(to);
+    std::filesystem::copy_file(from, to);
+}
+
 // `count` pieces of `size` bytes of reproducible noise.
 inline NodeData Noise(std::size_t count, std::size_t size, std::uint32_t seed) {
     NodeData data;
