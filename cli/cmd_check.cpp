@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/commands.hpp"
+#include "cli/path_arguments.hpp"
 #include "cli/console_output.hpp"
 #include "pst/check/pst_checker.hpp"
 #include "pst/pst_error.hpp"
@@ -17,7 +18,7 @@ namespace {
 int Check(const std::string& file) {
     pst::Findings findings;
     try {
-        findings = pst::CheckPstFile(file);
+        findings = pst::CheckPstFile(ArgumentPath(file));
     } catch (const pst::PstError& e) {
         PrintTo(stderr, "ferrowick check: %s: %s\n", file.c_str(), e.what());
         return kExitUsage;
@@ -43,7 +44,7 @@ void AddCheckCommand(CLI::App& app, CommandAction& action) {
     CLI::App* sub = app.add_subcommand("check", "strict structural check of a .pst");
     sub->footer("Exit status: 0 sound (leaked space is listed but allowed), 1 damaged (the findings are\n"
                 "listed), 2 usage error or a file that cannot be checked at all.");
-    sub->add_option("FILE.pst", *file, "the store to check")->required()->check(CLI::ExistingFile);
+    sub->add_option("FILE.pst", *file, "the store to check")->required()->check(kExistingFileArgument);
     sub->callback([file, &action] { action = [file] { return Check(*file); }; });
 }
 

@@ -27,10 +27,10 @@ TerminalSelection TerminalSelection::Multiple(std::vector<FolderRow> rows, std::
 std::vector<FolderRow> SubfolderRows(const std::u16string& root) {
     std::vector<FolderRow> rows;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(ToNative(root), error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(ToPath(root), error)) {
         std::error_code ignored;
         if (!entry.is_directory(ignored)) continue;
-        const std::u16string name = FromNative(entry.path().filename().string());
+        const std::u16string name = FromPath(entry.path().filename());
         std::u16string path = root;
         if (path.empty() || path.back() != fs::kPathSeparator) path.push_back(fs::kPathSeparator);
         rows.push_back(FolderRow{false, name, path + name});

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli_runner.hpp"
+#include "fs/text.hpp"
 #include "support/temp_folder.hpp"
 
 namespace ferrowick::cli {
@@ -95,6 +96,41 @@ TEST_F(CommandLineTest, SampleRefusesAnExistingMailFolderAndLeavesItsFilesAlone)
     EXPECT_NE(second.err.find(P("two/Mail")), std::string::npos) << second.err;
     EXPECT_EQ(testing::ReadText(dir_.Native("two/Mail/Inbox/Photo.msg")), "the user's own photo message");
     EXPECT_FALSE(std::filesystem::exists(dir_.Native("two/Mail/Welcome.msg")));
+}
+
+// File and folder arguments are UTF-8 on every platform: a name outside ASCII reaches each
+// command as the same file (on Windows the library would read it in the ANSI code page), and
+// the sample tree's own non-ASCII name is written as it is.
+TEST_F(CommandLineTest, NamesOutsideAsciiReachEveryCommandAsTheyAre) {
+    const auto utf8 = [&](const std::string& relative) { return ToUtf8(dir_.Text(relative)); };
+    const CliResult sample = Run({"sample", utf8("Ärger")});
+    ASSERT_EQ(sample.status, 0) << sample.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_.Native("Ärger/Mail/Inbox/Grüße aus Budapest.msg")));
+
+    const CliResult scan = Run({"scan", utf8("Ärger/Mail")});
+    EXPECT_EQ(scan.status, 0) << scan.err;
+    EXPECT_NE(scan.out.find("Grüße aus Budapest.msg"), std::string::npos) << scan.out;
+
+    const CliResult convert = Run({"convert", utf8("Ärger/Mail"), utf8("Ärger/Straße.pst"), "--report", utf8("Ärger/Bericht.json")});
+    EXPECT_EQ(convert.status, 0) << convert.out << convert.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_.Native("Ärger/Straße.pst")));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_.Native("Ärger/Bericht.json")));
+
+    const CliResult again = Run({"convert", utf8("Ärger/Mail"), utf8("Ärger/Other.pst"), "--report", utf8("Ärger/Bericht.json")});
+    EXPECT_EQ(again.status, 2);
+    EXPECT_NE(again.err.find("Path already exists"), std::string::npos) << again.err;
+    EXPECT_FALSE(std::filesystem::exists(dir_.Native("Ärger/Other.pst")));
+
+    const CliResult check = Run({"check", utf8("Ärger/Straße.pst")});
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
+    const CliResult inspect = Run({"inspect", utf8("Ärger/Straße.pst")});
+    EXPECT_EQ(inspect.status, 0) << inspect.err;
+    EXPECT_NE(inspect.out.find("Inbox (7)"), std::string::npos) << inspect.out;
+
+    dir_.Folder("Ärger/Stores");
+    const CliResult multiple = Run({"convert", "--multiple", utf8("Ärger/Mail"), utf8("Ärger/Stores"), "--only", "Inbox"});
+    EXPECT_EQ(multiple.status, 0) << multiple.out << multiple.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_.Native("Ärger/Stores/Inbox.pst")));
 }
 
 }  // namespace
