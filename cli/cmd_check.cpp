@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/argument_paths.hpp"
 #include "cli/commands.hpp"
 #include "cli/console_output.hpp"
 #include "pst/check/pst_checker.hpp"
@@ -17,7 +18,7 @@ namespace {
 int Check(const std::string& file) {
     pst::Findings findings;
     try {
-        findings = pst::CheckPstFile(file);
+        findings = pst::CheckPstFile(PathFromUtf8(file));
     } catch (const pst::PstError& e) {
         PrintTo(stderr, "ferrowick check: %s: %s\n", file.c_str(), e.what());
         return kExitUsage;
@@ -43,7 +44,7 @@ void AddCheckCommand(CLI::App& app, CommandAction& action) {
     CLI::App* sub = app.add_subcommand("check", "strict structural check of a .pst");
     sub->footer("Exit status: 0 sound (leaked space is listed but allowed), 1 damaged (the findings are\n"
                 "listed), 2 usage error or a file that cannot be checked at all.");
-    sub->add_option("FILE.pst", *file, "the store to check")->required()->check(CLI::ExistingFile);
+    sub->add_option("FILE.pst", *file, "the store to check")->required()->check(ExistingFileArgument());
     sub->callback([file, &action] { action = [file] { return Check(*file); }; });
 }
 

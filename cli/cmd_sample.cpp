@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/argument_paths.hpp"
 #include "cli/commands.hpp"
 #include "cli/console_output.hpp"
 #include "fs/text.hpp"
@@ -170,18 +171,18 @@ constexpr const char* kEmptyFolder = "Empty folder";
 constexpr const char* kNotesFolder = "Projects";
 
 int WriteSample(const std::string& dir) {
-    const stdfs::path mail = stdfs::path(dir) / "Mail";
+    const stdfs::path mail = PathFromUtf8(dir) / "Mail";
     std::error_code error;
     // The tree is written into a folder of its own, so no file of the user's is replaced.
     if (stdfs::exists(stdfs::symlink_status(mail, error))) {
         PrintTo(stderr, "ferrowick sample: %s exists already; nothing written. Choose another DIR.\n",
-                     mail.string().c_str());
+                     Utf8Of(mail).c_str());
         return kExitUsage;
     }
     try {
         std::vector<Sample> samples = SampleMessages();
-        stdfs::create_directories(stdfs::path(dir));
-        if (!stdfs::create_directory(mail)) throw std::runtime_error(mail.string() + " appeared while writing");
+        stdfs::create_directories(PathFromUtf8(dir));
+        if (!stdfs::create_directory(mail)) throw std::runtime_error(Utf8Of(mail) + " appeared while writing");
         for (const Sample& s : samples) {
             const stdfs::path folder = mail / s.folder;
             stdfs::create_directories(folder);
@@ -192,7 +193,7 @@ int WriteSample(const std::string& dir) {
         notes << "Not a message: the converter lists this file but does not import it.\n";
         notes.close();
         if (!notes) throw std::runtime_error("cannot write notes.txt");
-        PrintTo(stdout, "Wrote %zu messages and 1 other file under %s\n", samples.size(), mail.string().c_str());
+        PrintTo(stdout, "Wrote %zu messages and 1 other file under %s\n", samples.size(), Utf8Of(mail).c_str());
         return kExitOk;
     } catch (const std::exception& e) {
         PrintTo(stderr, "ferrowick sample: %s\n", e.what());
