@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "cli/argument_paths.hpp"
 #include "cli/commands.hpp"
-#include "cli/path_arguments.hpp"
 #include "cli/console_output.hpp"
 #include "pst/check/pst_checker.hpp"
 #include "pst/pst_error.hpp"
@@ -18,7 +18,7 @@ namespace {
 int Check(const std::string& file) {
     pst::Findings findings;
     try {
-        findings = pst::CheckPstFile(ArgumentPath(file));
+        findings = pst::CheckPstFile(PathFromUtf8(file));
     } catch (const pst::PstError& e) {
         PrintTo(stderr, "ferrowick check: %s: %s\n", file.c_str(), e.what());
         return kExitUsage;
@@ -44,7 +44,7 @@ void AddCheckCommand(CLI::App& app, CommandAction& action) {
     CLI::App* sub = app.add_subcommand("check", "strict structural check of a .pst");
     sub->footer("Exit status: 0 sound (leaked space is listed but allowed), 1 damaged (the findings are\n"
                 "listed), 2 usage error or a file that cannot be checked at all.");
-    sub->add_option("FILE.pst", *file, "the store to check")->required()->check(kExistingFileArgument);
+    sub->add_option("FILE.pst", *file, "the store to check")->required()->check(ExistingFileArgument());
     sub->callback([file, &action] { action = [file] { return Check(*file); }; });
 }
 

@@ -9,8 +9,8 @@
 #include <set>
 #include <string>
 
+#include "cli/argument_paths.hpp"
 #include "cli/commands.hpp"
-#include "cli/path_arguments.hpp"
 #include "cli/console_output.hpp"
 #include "cli/parallel_folders.hpp"
 #include "cli/run_outcome.hpp"
@@ -53,13 +53,6 @@ struct ConvertOptions {
     unsigned jobs = 1;
     std::string report;
 };
-
-// Paths as the engine expects them: absolute, without a trailing separator.
-std::u16string FolderArgument(const std::string& arg) {
-    std::string text = ArgumentText(std::filesystem::absolute(ArgumentPath(arg)).lexically_normal());
-    while (text.size() > 1 && text.back() == '/') text.pop_back();
-    return FromNative(text);
-}
 
 int UsageProblem(const std::string& problem) {
     PrintTo(stderr, "ferrowick convert: %s\nRun 'ferrowick convert --help' for usage.\n", problem.c_str());
@@ -124,20 +117,20 @@ int Finish(const ConvertOptions& options, RunOutcome outcome) {
 int Convert(const ConvertOptions& options) {
     const InterruptGuard interrupts;  // for the whole command, last lines and report included
     if (!options.report.empty()) {
-        const std::filesystem::path folder = std::filesystem::absolute(ArgumentPath(options.report)).parent_path();
+        const std::filesystem::path folder = std::filesystem::absolute(PathFromUtf8(options.report)).parent_path();
         if (!std::filesystem::is_directory(folder))
-            return UsageProblem("the report's folder " + ArgumentText(folder) + " does not exist");
+            return UsageProblem("the report's folder " + Utf8Of(folder) + " does not exist");
     }
     const std::u16string source = FolderArgument(options.source);
     if (!options.multiple) {
         if (!options.only.empty() || options.jobs != 1) return UsageProblem("--only and --jobs need --multiple");
-        const std::u16string output = FromPath(std::filesystem::absolute(ArgumentPath(options.output)).lexically_normal());
+        const std::u16string output = FromUtf8(Utf8Of(std::filesystem::absolute(PathFromUtf8(options.output)).lexically_normal()));
         const std::vector<FolderRow> chosen{FolderRow{true, {}, source}};
         return Finish(options, RunHere(TerminalSelection::Single(source), output, chosen));
     }
 
     const std::u16string outputFolder = FolderArgument(options.output);
-    if (!std::filesystem::is_directory(ArgumentPath(options.output))) return UsageProblem("'" + options.output + "' is not a folder");
+    if (!std::filesystem::is_directory(PathFromUtf8(options.output))) return UsageProblem("'" + options.output + "' is not a folder");
     std::vector<FolderRow> rows = SubfolderRows(source);
     std::set<std::u16string> wanted;
     for (const auto& name : options.only) wanted.insert(FromNative(name));
@@ -183,7 +176,7 @@ void AddConvertCommand(CLI::App& app, CommandAction& action) {
                 kConvertFooter);
     sub->add_option("SOURCE", options->source, "the folder tree to convert (ROOT with --multiple)")
         ->required()
-        ->check(kExistingFolderArgument);
+        ->check(ExistingFolderArgument());
     sub->add_option("OUTPUT", options->output, "the .pst to write (OUTPUT_DIR with --multiple)")->required();
     CLI::Option* multiple =
         sub->add_flag("--multiple", options->multiple, "one .pst per direct sub-folder of ROOT, named after it");
@@ -196,7 +189,7 @@ void AddConvertCommand(CLI::App& app, CommandAction& action) {
         ->needs(multiple);
     sub->add_option("--report", options->report, "write a JSON record of every source file to a new FILE.json")
         ->type_name("FILE.json")
-        ->check(kNewPathArgument);
+        ->check(NewPathArgument());
     sub->callback([options, &action] { action = [options] { return Convert(*options); }; });
 }
 

@@ -7,8 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/argument_paths.hpp"
 #include "cli/commands.hpp"
-#include "cli/path_arguments.hpp"
 #include "cli/console_output.hpp"
 #include "fs/text.hpp"
 #include "pst/messaging/pst_store.hpp"
@@ -47,7 +47,7 @@ std::size_t CountAll(const pst::PstStore& store, pst::NodeId nid) {
 
 int Inspect(const std::string& file, bool json) {
     try {
-        const pst::PstStore store = pst::PstStore::Open(ArgumentPath(file), pst::OpenMode::ReadOnly);
+        const pst::PstStore store = pst::PstStore::Open(PathFromUtf8(file), pst::OpenMode::ReadOnly);
         const pst::NodeId top = store.IpmSubtree();
         if (json) {
             const Json doc{{"file", file},
@@ -78,7 +78,7 @@ void AddInspectCommand(CLI::App& app, CommandAction& action) {
     auto options = std::make_shared<Options>();
     CLI::App* sub = app.add_subcommand("inspect", "folder tree of a .pst with message counts");
     sub->footer("Exit status: 0 shown, 2 usage error or a file that cannot be read as a .pst.");
-    sub->add_option("FILE.pst", options->file, "the store to show")->required()->check(kExistingFileArgument);
+    sub->add_option("FILE.pst", options->file, "the store to show")->required()->check(ExistingFileArgument());
     sub->add_flag("--json", options->json, "print the tree as JSON");
     sub->callback([options, &action] { action = [options] { return Inspect(options->file, options->json); }; });
 }

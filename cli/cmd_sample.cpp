@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/argument_paths.hpp"
 #include "cli/commands.hpp"
-#include "cli/path_arguments.hpp"
 #include "cli/console_output.hpp"
 #include "fs/text.hpp"
 #include "msg/message.hpp"
@@ -171,29 +171,29 @@ constexpr const char* kEmptyFolder = "Empty folder";
 constexpr const char* kNotesFolder = "Projects";
 
 int WriteSample(const std::string& dir) {
-    const stdfs::path mail = ArgumentPath(dir) / "Mail";
+    const stdfs::path mail = PathFromUtf8(dir) / "Mail";
     std::error_code error;
     // The tree is written into a folder of its own, so no file of the user's is replaced.
     if (stdfs::exists(stdfs::symlink_status(mail, error))) {
         PrintTo(stderr, "ferrowick sample: %s exists already; nothing written. Choose another DIR.\n",
-                     ArgumentText(mail).c_str());
+                     Utf8Of(mail).c_str());
         return kExitUsage;
     }
     try {
         std::vector<Sample> samples = SampleMessages();
-        stdfs::create_directories(ArgumentPath(dir));
-        if (!stdfs::create_directory(mail)) throw std::runtime_error(ArgumentText(mail) + " appeared while writing");
+        stdfs::create_directories(PathFromUtf8(dir));
+        if (!stdfs::create_directory(mail)) throw std::runtime_error(Utf8Of(mail) + " appeared while writing");
         for (const Sample& s : samples) {
-            const stdfs::path folder = mail / ArgumentPath(s.folder);
+            const stdfs::path folder = mail / s.folder;
             stdfs::create_directories(folder);
-            msg::WriteMessageFile(s.message, folder / ArgumentPath(s.file));
+            msg::WriteMessageFile(s.message, folder / s.file);
         }
         stdfs::create_directories(mail / kEmptyFolder);
         std::ofstream notes(mail / kNotesFolder / "notes.txt", std::ios::binary | std::ios::trunc);
         notes << "Not a message: the converter lists this file but does not import it.\n";
         notes.close();
         if (!notes) throw std::runtime_error("cannot write notes.txt");
-        PrintTo(stdout, "Wrote %zu messages and 1 other file under %s\n", samples.size(), ArgumentText(mail).c_str());
+        PrintTo(stdout, "Wrote %zu messages and 1 other file under %s\n", samples.size(), Utf8Of(mail).c_str());
         return kExitOk;
     } catch (const std::exception& e) {
         PrintTo(stderr, "ferrowick sample: %s\n", e.what());

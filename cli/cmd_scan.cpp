@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "cli/argument_paths.hpp"
 #include "cli/commands.hpp"
-#include "cli/path_arguments.hpp"
 #include "cli/console_output.hpp"
 #include "seams/silent_status_board.hpp"
 #include "fs/text.hpp"
@@ -47,7 +47,7 @@ void AddScanCommand(CLI::App& app, CommandAction& action) {
     auto folder = std::make_shared<std::string>();
     CLI::App* sub = app.add_subcommand("scan", "list a source tree as the converter sees it");
     sub->footer("Exit status: 0 listed, 2 usage error or FOLDER is not a folder.");
-    sub->add_option("FOLDER", *folder, "the source folder tree")->required()->check(kExistingFolderArgument);
+    sub->add_option("FOLDER", *folder, "the source folder tree")->required()->check(ExistingFolderArgument());
     sub->callback([folder, &action] { action = [folder] { return Scan(*folder); }; });
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "cli/argument_paths.hpp"
 #include "fs/listing_order.hpp"
 #include "fs/path_separator.hpp"
 #include "fs/text.hpp"
@@ -27,10 +28,10 @@ TerminalSelection TerminalSelection::Multiple(std::vector<FolderRow> rows, std::
 std::vector<FolderRow> SubfolderRows(const std::u16string& root) {
     std::vector<FolderRow> rows;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(ToPath(root), error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(ToUtf8(root)), error)) {
         std::error_code ignored;
         if (!entry.is_directory(ignored)) continue;
-        const std::u16string name = FromPath(entry.path().filename());
+        const std::u16string name = FromUtf8(Utf8Of(entry.path().filename()));
         std::u16string path = root;
         if (path.empty() || path.back() != fs::kPathSeparator) path.push_back(fs::kPathSeparator);
         rows.push_back(FolderRow{false, name, path + name});

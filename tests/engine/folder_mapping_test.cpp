@@ -20,7 +20,7 @@ protected:
         state_.MessageQueue.Drop();
         state_.MessageQueue.Add(u"1K", tree_.File("Src/top.txt"));
         state_.Settings.MessageCount = 1;
-        Migrate(u"Src", tree_.Path("Src") + (rootWithSeparator ? u"/" : u""));
+        Migrate(u"Src", tree_.Path("Src") + (rootWithSeparator ? kSep : u""));
     }
     const Folders& Created() { return Out().createdFolders; }
 };
@@ -64,7 +64,7 @@ TEST_F(FolderMapping, TrailingSeparatorDuplicatesAndVanishedFoldersGiveOneEntry)
     const auto a = tree_.Folder("Src/A");
     const auto b = tree_.Folder("Src/B");
     state_.FolderQueue.Add(u"0Z", a);
-    state_.FolderQueue.Add(u"1Z", a + u"/");
+    state_.FolderQueue.Add(u"1Z", a + kSep);
     state_.FolderQueue.Add(u"2Z", tree_.Path("Src/Gone"));  // repeats the entry before it
     state_.FolderQueue.Add(u"3Z", b);
     state_.MessageQueue.Add(u"1K", tree_.File("Src/x.txt"));
@@ -93,11 +93,13 @@ TEST_F(FolderMapping, PathsWithExclamationMarksCreateNoFolder) {
 
 TEST_F(FolderMapping, TheRootsTextDeeperDownIsKept) {
     // tree/Src/x/<tree>/Src: removing every occurrence of the root would mangle it.
-    const std::string rootText = ToUtf8(tree_.Path("Src")).substr(1);  // without the leading "/"
+    // The root's text without its top ("/" on Linux, "C:\" on Windows).
+    const std::string fullRoot = ToUtf8(tree_.Path("Src"));
+    const std::string rootText = fullRoot.substr(fullRoot.find(kSep8) + 1);
     std::vector<std::string> chain{"x"};
     std::string below = "x";
     for (std::size_t start = 0; start <= rootText.size();) {
-        const auto cut = std::min(rootText.find('/', start), rootText.size());
+        const auto cut = std::min(rootText.find(kSep8, start), rootText.size());
         below += "/" + rootText.substr(start, cut - start);
         chain.push_back(below);
         start = cut + 1;

@@ -79,7 +79,7 @@ TEST_F(ImportMessages, ARootEndingInItsSeparatorSendsSentAndInboxToTheStoresFold
     const auto inbox = tree_.File("Src/Inbox/e.msg");
     Queue({tree_.Path("Src/Inbox"), tree_.Path("Src/Sent"), tree_.Path("Src/Inbox/Old"), tree_.Path("Src/Sent/2014")},
           {inbox, inboxOld, sent, sent2014});
-    Migrate(u"Src", tree_.Path("Src") + u"/");
+    Migrate(u"Src", tree_.Path("Src") + kSep);
 
     EXPECT_EQ(Out().SavedIn(u"Posteingang"), Paths{inbox});
     EXPECT_EQ(Out().SavedIn(u"Posteingang\\Old"), Paths{inboxOld});

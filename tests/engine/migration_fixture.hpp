@@ -14,6 +14,7 @@
 #include "seams/run_seams.hpp"
 #include "seams/run_state.hpp"
 #include "support/fake_store_service.hpp"
+#include "support/platform_paths.hpp"
 #include "support/recorders.hpp"
 #include "support/temp_folder.hpp"
 

@@ -33,7 +33,7 @@ TEST_F(OpenOutputStore, CancelledSavePromptClosesTheWindowAndConvertsNothing) {
 
 TEST_F(OpenOutputStore, SavePromptProposesNameAndStampAndTheChosenPathIsUsed) {
     selection_.single = true;
-    const std::u16string chosen = tree_.Path("out") + u"/Chosen.pst";
+    const std::u16string chosen = tree_.Path("out") + kSep + u"Chosen.pst";
     prompts_.savePaths.push_back(chosen);
     Queue({}, {tree_.File("Src/a.msg")});
     Migrate(u"Inbox", tree_.Path("Src"));
@@ -54,7 +54,7 @@ TEST_F(OpenOutputStore, MultipleFolderModeNamesTheFileAfterTheFolderInTheTrimmed
 
     EXPECT_TRUE(prompts_.saveRequests.empty());
     EXPECT_EQ(state_.OutputFolder, tree_.Path("out"));
-    EXPECT_EQ(state_.OutputPstPath, tree_.Path("out") + u"/Projects.pst");
+    EXPECT_EQ(state_.OutputPstPath, tree_.Path("out") + kSep + u"Projects.pst");
     EXPECT_EQ(U8(Out().displayName), "Projects : Created - 6.12.26 21.5.09");
     EXPECT_EQ(Out().format, 1);
     EXPECT_TRUE(Out().validated);
@@ -89,7 +89,7 @@ TEST_F(OpenOutputStore, EachCallHasItsOwnStampAndStore) {
     ASSERT_EQ(store_.stores.size(), 2u);
     EXPECT_EQ(U8(store_.Store(0).displayName), "A : Created - 6.12.26 21.5.09");
     EXPECT_EQ(U8(store_.Store(1).displayName), "B : Created - 2.1.27 3.4.05");
-    EXPECT_EQ(store_.Store(1).path, tree_.Path("out") + u"/B.pst");
+    EXPECT_EQ(store_.Store(1).path, tree_.Path("out") + kSep + u"B.pst");
     EXPECT_EQ(store_.CallCount("Logoff"), 2);
     EXPECT_EQ(store_.CallCount("SessionReleased"), 2);
 }
@@ -121,7 +121,7 @@ TEST_F(OpenOutputStore, AStoreThatCannotBeCreatedNamesTheReason) {
 
     ASSERT_EQ(prompts_.shown.size(), 1u);
     EXPECT_EQ(U8(prompts_.shown[0].text),
-              kErrorLines + "The file " + U8(tree_.Path("no such folder")) + "/Src.pst could not be created");
+              kErrorLines + "The file " + U8(tree_.Path("no such folder")) + kSep8 + "Src.pst could not be created");
     EXPECT_EQ(board_.Writes("LblCurrentDBX"), std::vector<std::string>{"Outlook Session Created..."});
     EXPECT_EQ(store_.CallCount("Logoff"), 0);
 }

@@ -55,6 +55,9 @@ using Paths = std::vector<std::u16string>;
 
 class StoreFolderNaming : public MigrationTest {};
 
+// Only a Linux tree can hold these names: on Windows a backslash is the separator, and names
+// are UTF-16, never bytes to be read as Windows-1252.
+#ifndef _WIN32
 TEST_F(StoreFolderNaming, AFolderWhoseNameHoldsABackslashIsOneStoreFolder) {
     const auto inside = tree_.File("Src/x\\y/a.msg");
     const auto deeper = tree_.File("Src/x\\y/z/b.msg");
@@ -90,6 +93,7 @@ TEST_F(StoreFolderNaming, FolderNamesThatAreNotUtf8AreStoredAsValidTextAndKeptAp
     EXPECT_EQ(Out().SavedIn(u"caf\u00E9 (2)"), Paths{latin});
     EXPECT_EQ(state_.Report.NotConvertedCount(), 0u);
 }
+#endif
 
 }  // namespace
 }  // namespace testing

@@ -96,11 +96,20 @@ TEST(FileNameAndParent, WindowsFormExamples) {
 }
 
 TEST(FileNameAndParent, PlatformSeparatorByDefault) {
+#ifdef _WIN32
+    EXPECT_EQ(FileNameOf(u"D:\\Users\\me\\Mail"), u"Mail");
+    EXPECT_EQ(FileNameOf(u"D:\\"), u"");
+    EXPECT_EQ(ParentFolderOf(u"D:\\Users\\me\\a.msg"), u"D:\\Users\\me\\");
+    EXPECT_EQ(ParentFolderOf(u"D:\\a.msg"), u"D:\\");
+    EXPECT_EQ(FileNameOf(u"\\\\server\\share\\Mail"), u"Mail");
+    EXPECT_EQ(ParentFolderOf(u"\\\\server\\share\\a.msg"), u"\\\\server\\share\\");
+#else
     EXPECT_EQ(FileNameOf(u"/home/me/Mail"), u"Mail");
     EXPECT_EQ(FileNameOf(u"/"), u"");
     EXPECT_EQ(ParentFolderOf(u"/home/me/a.msg"), u"/home/me/");
     // A backslash is an ordinary character of a Linux file name.
     EXPECT_EQ(FileNameOf(u"/m/a\\b.msg"), u"a\\b.msg");
+#endif
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST_F(MultipleFolderRun, CaptionsCountEveryRowCheckedOrNot) {
                                                     "Converting 9 of 10 Folders"}));
     EXPECT_EQ(selection_.started, (std::vector<std::size_t>{2, 5, 9}));
     ASSERT_EQ(store_.stores.size(), 3u);
-    EXPECT_EQ(store_.Store(0).path, tree_.Path("out") + u"/r2.pst");
+    EXPECT_EQ(store_.Store(0).path, tree_.Path("out") + kSep + u"r2.pst");
     EXPECT_EQ(store_.Store(1).SavedCount(), 2u);
     EXPECT_EQ(store_.Store(2).SavedCount(), 3u);
     EXPECT_EQ(U8(store_.Store(2).displayName), "r9 : Created - 6.12.26 21.5.09");
@@ -52,7 +52,7 @@ TEST_F(MultipleFolderRun, TheCountLineShowsTheRowsPathWithoutTheAddedSeparator) 
     const auto counts = board_.Writes("lblCount1");
     EXPECT_NE(std::find(counts.begin(), counts.end(), "Converting 2 items from " + U8(tree_.Path("Root/r3"))),
               counts.end());
-    EXPECT_EQ(state_.Settings.SourceFolder, tree_.Path("Root/r3") + u"/");
+    EXPECT_EQ(state_.Settings.SourceFolder, tree_.Path("Root/r3") + kSep);
 }
 
 TEST_F(MultipleFolderRun, EmptyFoldersAreMarkedButNeverConverted) {
@@ -71,7 +71,7 @@ TEST_F(MultipleFolderRun, AConfirmedStopInTheSecondFolderLeavesTheThirdUntouched
     Messages(2, 4);
     Messages(3, 2);
     yielder_.onYield = [this](long) {
-        if (board_.currentDbx.ends_with(u"r2/m2.msg)")) state_.Flags.StopRequested = true;
+        if (board_.currentDbx.ends_with(PlatformPath(u"r2/m2.msg)"))) state_.Flags.StopRequested = true;
     };
     Run();
 
@@ -91,10 +91,12 @@ TEST_F(MultipleFolderRun, AStopAnsweredNoDoesNotEndTheRun) {
     Messages(1, 2);
     Messages(2, 1);
     yielder_.onYield = [this, fired = false](long) mutable {
-        if (!fired && board_.currentDbx.ends_with(u"r1/m1.msg)")) state_.Flags.StopRequested = fired = true;
+        if (!fired && board_.currentDbx.ends_with(PlatformPath(u"r1/m1.msg)"))) state_.Flags.StopRequested = fired = true;
     };
     prompts_.answers = {MessageAnswer::No};
     Run();
+    ASSERT_EQ(prompts_.shown.size(), 2u);
+    EXPECT_EQ(U8(prompts_.shown[0].title), "Confirm Stop");
     EXPECT_EQ(store_.stores.size(), 2u);
     EXPECT_EQ(prompts_.singleWindowCloses, 0);
 }
@@ -104,7 +106,7 @@ TEST_F(MultipleFolderRun, ASkippedFolderDoesNotEndTheRunAndTheRequestIsClearedBe
     Messages(1, 3);
     Messages(2, 2);
     yielder_.onYield = [this, fired = false](long) mutable {
-        if (!fired && board_.currentDbx.ends_with(u"r1/m1.msg)")) state_.Flags.SkipRequested = fired = true;
+        if (!fired && board_.currentDbx.ends_with(PlatformPath(u"r1/m1.msg)"))) state_.Flags.SkipRequested = fired = true;
     };
     Run();
 

@@ -11,7 +11,7 @@ protected:
     SingleFolderRun() {
         selection_.single = true;
         selection_.sourceMailbox = tree_.Path("Mail");
-        prompts_.savePaths.push_back(tree_.Path("out") + u"/Mail.pst");
+        prompts_.savePaths.push_back(tree_.Path("out") + kSep + u"Mail.pst");
     }
 };
 
@@ -26,7 +26,7 @@ TEST_F(SingleFolderRun, ThreeFilesAreDiscoveredAndConverted) {
     Run();
 
     const auto counts = board_.Writes("lblCount1");
-    EXPECT_EQ(counts.back(), "Migrating 3 items from " + U8(tree_.Path("Mail")) + "/");
+    EXPECT_EQ(counts.back(), "Migrating 3 items from " + U8(tree_.Path("Mail")) + kSep8);
     EXPECT_EQ(Captions(), std::vector<std::string>{"Conversion Status"});
     EXPECT_EQ(U8(prompts_.saveRequests.at(0).second), "Mail6.12.26 21.5.09.pst");
     EXPECT_EQ(U8(Out().displayName), "Mail : Created - 6.12.26 21.5.09");
@@ -52,7 +52,7 @@ TEST_F(SingleFolderRun, TheBoardSequenceBeforeAndAfterTheEngine) {
     EXPECT_EQ(opening, (std::vector<std::string>{
                            "CmdSkip.Enabled=false",
                            "lblCount1=1 Messages Queued for Conversion.",
-                           "lblCount1=Migrating 1 items from " + U8(tree_.Path("Mail")) + "/",
+                           "lblCount1=Migrating 1 items from " + U8(tree_.Path("Mail")) + kSep8,
                            "Caption=Conversion Status",
                        }));
     const std::vector<std::string> ending(log.end() - 3, log.end());
@@ -63,7 +63,7 @@ TEST_F(SingleFolderRun, TheBoardSequenceBeforeAndAfterTheEngine) {
 TEST_F(SingleFolderRun, AnEmptyFolderIsNotHandedToTheEngineButStillCompletes) {
     tree_.Folder("Mail");
     Run();
-    EXPECT_EQ(board_.count1, u"Migrating 0 items from " + tree_.Path("Mail") + u"/");
+    EXPECT_EQ(board_.count1, u"Migrating 0 items from " + tree_.Path("Mail") + kSep);
     EXPECT_TRUE(store_.calls.empty());
     EXPECT_TRUE(prompts_.saveRequests.empty());
     EXPECT_TRUE(Captions().empty());
@@ -73,7 +73,7 @@ TEST_F(SingleFolderRun, AnEmptyFolderIsNotHandedToTheEngineButStillCompletes) {
 
 TEST_F(SingleFolderRun, ASourceEndingInItsSeparatorGivesTheEngineAnEmptyName) {
     tree_.File("Mail/a.msg");
-    selection_.sourceMailbox = tree_.Path("Mail") + u"/";
+    selection_.sourceMailbox = tree_.Path("Mail") + kSep;
     Run();
     EXPECT_EQ(U8(prompts_.saveRequests.at(0).second), "6.12.26 21.5.09.pst");
     EXPECT_EQ(U8(Out().displayName), " : Created - 6.12.26 21.5.09");
