@@ -27,7 +27,11 @@ SectorChain::SectorChain(const SectorChain* miniStream, const AllocationTable* m
 }
 
 SectorId SectorChain::SectorAt(std::size_t index) const {
-    if (visited_.empty() && available_ > 0) visited_.assign(available_, false);
+    if (visited_.empty() && available_ > 0) {
+        visited_.assign(available_, false);
+        // The whole stream is usually read: its chain grows in one allocation.
+        chain_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>((size_ + sectorSize_ - 1) / sectorSize_, available_)));
+    }
     while (chain_.size() <= index) {
         const SectorId s = chain_.empty() ? start_ : table_->Next(chain_.back());
         if (s.IsEndOfChain()) throw CfbError(ErrorKind::CorruptStructure, "sector chain ends before the stream's size is reached");
