@@ -41,10 +41,11 @@ std::vector<std::uint8_t> EncodeMultiFixed(const PropertyValue& value) {
 }
 
 std::u16string DecodeUtf16(std::span<const std::uint8_t> bytes) {
-    std::u16string text;
-    text.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) text.push_back(static_cast<char16_t>(le::LoadU16(&bytes[i])));
-    while (!text.empty() && text.back() == 0) text.pop_back();
+    // Trailing NULs are dropped before the text is made, so that it is sized once.
+    std::size_t units = bytes.size() / 2;
+    while (units > 0 && le::LoadU16(&bytes[2 * (units - 1)]) == 0) --units;
+    std::u16string text(units, u'\0');
+    for (std::size_t i = 0; i < units; ++i) text[i] = static_cast<char16_t>(le::LoadU16(&bytes[2 * i]));
     return text;
 }
 

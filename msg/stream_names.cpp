@@ -1,6 +1,8 @@
 // [MS-OXMSG 2.1.3, 2.1.4.2, 2.2.1, 2.2.2] Storage and stream names.
 #include "msg/stream_names.hpp"
 
+#include <algorithm>
+
 namespace ferrowick::msg::names {
 namespace {
 
@@ -29,16 +31,26 @@ bool StartsWithIgnoringCase(std::u16string_view name, std::u16string_view prefix
     return true;
 }
 
+void WriteHex8(std::uint32_t value, char16_t* out) {
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    for (int i = 7; i >= 0; --i, value >>= 4) out[i] = kDigits[value & 0xF];
+}
+
 }  // namespace
 
 std::u16string Hex8(std::uint32_t value) {
-    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     std::u16string out(8, u'0');
-    for (int i = 7; i >= 0; --i, value >>= 4) out[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+    WriteHex8(value, out.data());
     return out;
 }
 
-std::u16string ValueStream(PropertyTag tag) { return std::u16string(kValuePrefix) + Hex8(tag.Value()); }
+// Looked up for every property of every message read: built in one allocation.
+std::u16string ValueStream(PropertyTag tag) {
+    std::u16string out(kValuePrefix.size() + 8, u'0');
+    std::copy(kValuePrefix.begin(), kValuePrefix.end(), out.begin());
+    WriteHex8(tag.Value(), out.data() + kValuePrefix.size());
+    return out;
+}
 
 std::u16string ElementStream(PropertyTag tag, std::uint32_t index) {
     return ValueStream(tag) + u"-" + Hex8(index);

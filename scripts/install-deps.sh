@@ -3,7 +3,7 @@
 # and the machine lacks. Runs apt-get through sudo when not root.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config nettle-dev zlib1g-dev
+  build-essential cmake ninja-build pkg-config nettle-dev zlib1g-dev libgoogle-perftools-dev
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev fonts-dejavu-core fonts-dejavu-extra

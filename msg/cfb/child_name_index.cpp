@@ -12,6 +12,14 @@ namespace {
 // Names are at most 31 code units; a query is upper-cased once into a buffer on the stack.
 constexpr std::size_t kQueryBuffer = 64;
 
+// Entry names are nearly all ASCII: those units are upper-cased here without a call.
+char16_t Upper(char16_t c) {
+    if (c < 0x80) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
+    return UpperCaseForNames(c);
+}
+
+// By length, then the bytes: cheap, and for ASCII names (a .msg file's are) the order a sound
+// tree keeps its children in, so such a storage's list, taken in tree order, is sorted already.
 int Compare(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
     return std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t));
@@ -26,16 +34,17 @@ ChildNameIndex::ChildNameIndex(std::span<const DirectoryEntry> entries,
     isStorage_.reserve(n);
     std::size_t total = 0;
     for (const DirectoryEntry& e : entries) total += e.name.size();
-    upper_.reserve(total);
+    upper_.resize(total);
+    std::size_t at = 0;
     for (const DirectoryEntry& e : entries) {
-        nameStart_.push_back(static_cast<std::uint32_t>(upper_.size()));
-        for (char16_t c : e.name) upper_.push_back(UpperCaseForNames(c));
+        nameStart_.push_back(static_cast<std::uint32_t>(at));
+        for (char16_t c : e.name) upper_[at++] = Upper(c);
         isStorage_.push_back(e.IsStorage() ? 1 : 0);
     }
-    nameStart_.push_back(static_cast<std::uint32_t>(upper_.size()));
+    nameStart_.push_back(static_cast<std::uint32_t>(at));
 
     // Ordered by length, then by the upper-cased code units' bytes, then streams before
-    // storages, then tree order: cheap to compare, and any fixed order serves a lookup.
+    // storages, then tree order. Only a storage whose tree is out of that order is sorted.
     std::vector<std::uint32_t> treeOrder(n, 0);
     sortedStart_.reserve(n + 1);
     for (std::size_t s = 0; s < n; ++s) {
@@ -44,12 +53,13 @@ ChildNameIndex::ChildNameIndex(std::span<const DirectoryEntry> entries,
         const std::vector<DirectoryEntryId>& list = children[s];
         for (std::size_t i = 0; i < list.size(); ++i) treeOrder[list[i].value] = static_cast<std::uint32_t>(i);
         const auto first = sorted_.insert(sorted_.end(), list.begin(), list.end());
-        std::sort(first, sorted_.end(), [&](DirectoryEntryId a, DirectoryEntryId b) {
+        const auto before = [&](DirectoryEntryId a, DirectoryEntryId b) {
             const int order = Compare(NameOf(a), NameOf(b));
             if (order != 0) return order < 0;
             if (isStorage_[a.value] != isStorage_[b.value]) return isStorage_[a.value] < isStorage_[b.value];
             return treeOrder[a.value] < treeOrder[b.value];
-        });
+        };
+        if (!std::is_sorted(first, sorted_.end(), before)) std::sort(first, sorted_.end(), before);
         sorted_.erase(std::unique(first, sorted_.end(),
                                   [&](DirectoryEntryId a, DirectoryEntryId b) {
                                       return isStorage_[a.value] == isStorage_[b.value] &&
@@ -69,7 +79,7 @@ std::optional<DirectoryEntryId> ChildNameIndex::Find(DirectoryEntryId storage, s
         longer.resize(name.size());
         upper = longer.data();
     }
-    for (std::size_t i = 0; i < name.size(); ++i) upper[i] = UpperCaseForNames(name[i]);
+    for (std::size_t i = 0; i < name.size(); ++i) upper[i] = Upper(name[i]);
     const std::u16string_view key(upper, name.size());
     const std::uint8_t kind = isStorage ? 1 : 0;
 

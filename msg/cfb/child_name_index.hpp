@@ -29,7 +29,7 @@ public:
 
 private:
     std::u16string_view NameOf(DirectoryEntryId id) const {  // unchecked: ids come from the index
-        return std::u16string_view(upper_).substr(nameStart_[id.value], nameStart_[id.value + 1] - nameStart_[id.value]);
+        return {upper_.data() + nameStart_[id.value], nameStart_[id.value + 1] - nameStart_[id.value]};
     }
 
     std::u16string upper_;                // every entry's upper-cased name, one after another

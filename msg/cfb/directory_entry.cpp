@@ -13,12 +13,12 @@ namespace ferrowick::msg::cfb {
 DirectoryEntry DirectoryEntry::Parse(std::span<const std::uint8_t> b, std::uint16_t majorVersion) {
     if (b.size() < kSize) throw CfbError(ErrorKind::CorruptStructure, "directory entry shorter than 128 bytes");
     DirectoryEntry e;
+    // Measured first, so that the name is allocated once: a directory holds hundreds.
     const std::size_t nameBytes = std::min<std::size_t>(le::LoadU16(&b[0x40]), 64);
-    for (std::size_t i = 0; i + 1 < nameBytes; i += 2) {
-        const char16_t c = le::LoadU16(&b[i]);
-        if (c == 0) break;
-        e.name.push_back(c);
-    }
+    std::size_t length = 0;
+    while (2 * length + 1 < nameBytes && le::LoadU16(&b[2 * length]) != 0) ++length;
+    e.name.resize(length);
+    for (std::size_t i = 0; i < length; ++i) e.name[i] = static_cast<char16_t>(le::LoadU16(&b[2 * i]));
     const std::uint8_t type = b[0x42];
     e.knownType = type == 0 || type == 1 || type == 2 || type == 5;
     e.type = e.knownType ? static_cast<ObjectType>(type) : ObjectType::Unallocated;

@@ -27,7 +27,11 @@ SectorChain::SectorChain(const SectorChain* miniStream, const AllocationTable* m
 }
 
 SectorId SectorChain::SectorAt(std::size_t index) const {
-    if (visited_.empty() && available_ > 0) visited_.assign(available_, false);
+    if (visited_.empty() && available_ > 0) {
+        visited_.assign(available_, false);
+        // The whole stream is usually read: its chain grows in one allocation.
+        chain_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>((size_ + sectorSize_ - 1) / sectorSize_, available_)));
+    }
     while (chain_.size() <= index) {
         const SectorId s = chain_.empty() ? start_ : table_->Next(chain_.back());
         if (s.IsEndOfChain()) throw CfbError(ErrorKind::CorruptStructure, "sector chain ends before the stream's size is reached");
@@ -58,10 +62,20 @@ void SectorChain::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) cons
     std::size_t done = 0;
     while (done < out.size()) {
         const std::uint64_t at = offset + done;
-        const auto index = static_cast<std::size_t>(at / sectorSize_);
+        auto index = static_cast<std::size_t>(at / sectorSize_);
         const auto within = static_cast<std::uint32_t>(at % sectorSize_);
-        const std::size_t n = std::min<std::size_t>(out.size() - done, sectorSize_ - within);
-        ReadSectorPart(SectorAt(index), within, out.subspan(done, n));
+        const SectorId first = SectorAt(index);
+        std::size_t n = std::min<std::size_t>(out.size() - done, sectorSize_ - within);
+        // Mini sectors that follow one another are one read of the mini stream, not one
+        // each: a small stream is read 64 bytes at a time otherwise.
+        for (SectorId last = first; miniStream_ && done + n < out.size();) {
+            const SectorId next = SectorAt(index + 1);
+            if (next.value != last.value + 1) break;
+            ++index;
+            last = next;
+            n += std::min<std::size_t>(out.size() - done - n, sectorSize_);
+        }
+        ReadSectorPart(first, within, out.subspan(done, n));
         done += n;
     }
 }

@@ -34,12 +34,25 @@ std::vector<std::uint8_t> NameBytes(const std::u16string& name) {
 }
 
 // Equal for equal named properties and only for them.
-std::string KeyOf(const NamedProperty& p) {
-    std::string key(p.guid.bytes.begin(), p.guid.bytes.end());
+void WriteKey(const NamedProperty& p, std::string& key) {
+    key.assign(p.guid.bytes.begin(), p.guid.bytes.end());
     key.push_back(p.number ? '#' : '-');
     if (p.number)
         for (int i = 0; i < 4; ++i) key.push_back(static_cast<char>(*p.number >> (8 * i)));
     for (char16_t c : p.name) key.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+}
+
+std::string KeyOf(const NamedProperty& p) {
+    std::string key;
+    WriteKey(p, key);
+    return key;
+}
+
+// Every named property of every imported message is looked up: the key is written into one
+// buffer that stays, instead of a new string each time.
+const std::string& LookupKey(const NamedProperty& p) {
+    thread_local std::string key;
+    WriteKey(p, key);
     return key;
 }
 
@@ -156,7 +169,7 @@ void NameToIdMap::RollBack(const Checkpoint& point) {
 }
 
 std::optional<std::uint16_t> NameToIdMap::Find(const NamedProperty& property) const {
-    const auto it = ids_.find(KeyOf(property));
+    const auto it = ids_.find(LookupKey(property));
     if (it == ids_.end()) return std::nullopt;
     return it->second;
 }
