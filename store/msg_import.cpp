@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
 #include "pst/messaging/property_tags.hpp"
+#include "pst/messaging/table_templates.hpp"
 #include "pst/pst_error.hpp"
 #include "seams/store_service.hpp"
 #include "store/excluded_properties.hpp"
@@ -31,6 +33,14 @@ namespace {
 
 using pst::PropertyType;
 using pst::PropertyValue;
+
+// Values the store reads to shape a message; the subject is in the tag list.
+constexpr std::uint16_t kSubjectPrefix = 0x003D;
+constexpr std::uint16_t kNormalizedSubject = 0x0E1D;
+constexpr std::uint16_t kDisplayBcc = 0x0E02;
+constexpr std::uint16_t kDisplayCc = 0x0E03;
+constexpr std::uint16_t kDisplayTo = 0x0E04;
+constexpr std::uint16_t kConversationIndex = 0x0071;
 
 // The message's property sets move into the store's message as they are: what changes on the
 // way is taken out or renumbered in place.
@@ -43,7 +53,9 @@ public:
         const std::uint32_t codePage = msg::CodePageOf(message.properties, inheritedCodePage);
         pst::MessageContent content;
         content.properties = Imported(std::move(message.properties), ImportedObject::Message, codePage);
-        ShapeMessageProperties(content.properties);
+        content.streamed = Kept(std::move(message.streamed), content.properties, MessageValuesHeldWhole());
+        ShapeMessageProperties(content.properties, content.streamed);
+        content.streamed = Kept(std::move(content.streamed), content.properties, {});
 
         content.recipients.reserve(message.recipients.size());
         for (std::size_t i = 0; i < message.recipients.size(); ++i) {
@@ -61,7 +73,9 @@ private:
     pst::AttachmentContent Attachment(msg::Attachment&& attachment, std::uint32_t codePage, int depth) {
         pst::AttachmentContent out;
         out.properties = Imported(std::move(attachment.properties), ImportedObject::Attachment, codePage);
+        out.streamed = Kept(std::move(attachment.streamed), out.properties, AttachmentValuesHeldWhole());
         ShapeAttachmentProperties(out.properties);
+        out.streamed = Kept(std::move(out.streamed), out.properties, {});
         if (attachment.embedded) {
             if (depth >= msg::kMaxEmbeddingDepth) throw StoreFailure(u"attached messages nest too deep");
             // The attached message lives in the attachment's object, not in a binary value.
@@ -88,6 +102,59 @@ private:
             return true;
         });
         return std::move(set);
+    }
+
+    // The values the store reads itself, to shape a message or fill its row in a table: small
+    // in any real file, so held whole whatever the reader streamed.
+    static const std::set<std::uint16_t>& MessageValuesHeldWhole() {
+        static const std::set<std::uint16_t> ids = [] {
+            std::set<std::uint16_t> out{pst::tags::kSubject.id, kSubjectPrefix, kNormalizedSubject, kDisplayBcc, kDisplayCc,
+                                        kDisplayTo, kConversationIndex};
+            for (const pst::PropertyTag& tag : pst::ContentsTableColumns()) out.insert(tag.id);
+            return out;
+        }();
+        return ids;
+    }
+    static const std::set<std::uint16_t>& AttachmentValuesHeldWhole() {
+        static const std::set<std::uint16_t> ids = [] {
+            std::set<std::uint16_t> out;
+            for (const pst::PropertyTag& tag : pst::AttachmentTableColumns()) out.insert(tag.id);
+            return out;
+        }();
+        return ids;
+    }
+
+    // The streamed values whose stand-ins the import kept, less those in `holdWhole`, which
+    // take the place of their stand-ins read whole.
+    static pst::StreamedValues Kept(pst::StreamedValues&& streamed, pst::PropertyBag& bag,
+                                    const std::set<std::uint16_t>& holdWhole) {
+        for (auto it = streamed.begin(); it != streamed.end();) {
+            const mapi::Property* standIn = bag.FindId(it->first);
+            if (!standIn || !it->second) {
+                it = streamed.erase(it);
+                continue;
+            }
+            if (!holdWhole.contains(it->first)) {
+                ++it;
+                continue;
+            }
+            const mapi::ByteStream& stream = *it->second;
+            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.Size()));
+            try {
+                stream.ReadAt(0, bytes);
+            } catch (const std::exception& e) {
+                throw StoreFailure(u"a property cannot be read: " + FromNative(e.what()));
+            }
+            if (standIn->tag.type == PropertyType::String) {
+                std::u16string text(bytes.size() / 2, u'\0');
+                for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+                bag.Set(it->first, PropertyValue::String(std::move(text)));
+            } else {
+                bag.Set(it->first, PropertyValue::Binary(std::move(bytes)));
+            }
+            it = streamed.erase(it);
+        }
+        return std::move(streamed);
     }
 
     // The reader decodes 8-bit text; a message made in memory may still hold some, which the
