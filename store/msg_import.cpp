@@ -186,11 +186,13 @@ private:
 };
 
 // An import reads every stream of the file, so a file of usual size is read in one go rather
-// than sector by sector; a large one is left to the reader's lazy streams.
-constexpr std::uint64_t kReadWholeUpTo = 32 * 1024 * 1024;
-// Attachment content above this is copied from the file into the store as it is written,
-// never held whole.
-constexpr std::uint64_t kStreamAttachmentsAbove = 1024 * 1024;
+// than sector by sector; a larger one is left to the reader's lazy streams, which cost no
+// more once its content is mostly large values (those are streamed). The bound is the read
+// buffer's kept size, so the buffer never grows for a file.
+constexpr std::uint64_t kReadWholeUpTo = 4 * 1024 * 1024;
+// Values above this (attachment content, bodies) are copied from the file into the store as
+// they are written, never held whole.
+constexpr std::uint64_t kStreamValuesAbove = 1024 * 1024;
 
 // One buffer serves file after file, neither allocated nor zero-filled for each message. The
 // message read from it owns its values, so the buffer is free again once it is read.
@@ -212,7 +214,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kKept = 4 * 1024 * 1024;
+    static constexpr std::size_t kKept = kReadWholeUpTo;
     std::unique_ptr<std::uint8_t[]> data_;
     std::size_t capacity_ = 0;
 };
@@ -220,7 +222,7 @@ private:
 msg::Message ReadWhole(fs::ReadableFile& file) {
     if (file.Size() > kReadWholeUpTo)
         return msg::ReadMessage(msg::cfb::CompoundFile(msg::cfb::DescriptorSource(file.Release(), file.Size())),
-                                kStreamAttachmentsAbove);
+                                kStreamValuesAbove);
     thread_local ReadBuffer buffer;
     const std::span<std::uint8_t> bytes = buffer.Take(static_cast<std::size_t>(file.Size()));
     std::size_t done = 0;

@@ -60,8 +60,19 @@ void SectorChain::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) cons
         const std::uint64_t at = offset + done;
         const auto index = static_cast<std::size_t>(at / sectorSize_);
         const auto within = static_cast<std::uint32_t>(at % sectorSize_);
-        const std::size_t n = std::min<std::size_t>(out.size() - done, sectorSize_ - within);
-        ReadSectorPart(SectorAt(index), within, out.subspan(done, n));
+        const SectorId first = SectorAt(index);
+        std::size_t n = std::min<std::size_t>(out.size() - done, sectorSize_ - within);
+        if (file_) {
+            // Sectors that follow each other in the file as in the chain are read in one go.
+            std::size_t next = index + 1;
+            while (n < out.size() - done && SectorAt(next).value == first.value + (next - index)) {
+                n += std::min<std::size_t>(out.size() - done - n, sectorSize_);
+                ++next;
+            }
+            file_->ReadRun(first, within, out.subspan(done, n));
+        } else {
+            ReadSectorPart(first, within, out.subspan(done, n));
+        }
         done += n;
     }
 }
