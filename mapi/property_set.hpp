@@ -20,7 +20,7 @@ struct Property {
 
 class PropertySet {
 public:
-    using const_iterator = std::vector<Property>::const_iterator;
+    using ConstIterator = std::vector<Property>::const_iterator;
 
     void Reserve(std::size_t count) { properties_.reserve(count); }
 
@@ -62,8 +62,8 @@ public:
 
     std::size_t Size() const { return properties_.size(); }
     bool Empty() const { return properties_.empty(); }
-    const_iterator begin() const { return properties_.begin(); }
-    const_iterator end() const { return properties_.end(); }
+    ConstIterator begin() const { return properties_.begin(); }
+    ConstIterator end() const { return properties_.end(); }
     bool operator==(const PropertySet&) const = default;
 
 private:

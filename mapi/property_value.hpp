@@ -35,8 +35,8 @@ public:
     static PropertyValue Integer32(std::int32_t v) { return {PropertyType::Integer32, v}; }
     static PropertyValue Floating32(float v) { return {PropertyType::Floating32, v}; }
     static PropertyValue Floating64(double v) { return {PropertyType::Floating64, v}; }
-    static PropertyValue Currency(std::int64_t ten_thousandths) { return {PropertyType::Currency, ten_thousandths}; }
-    static PropertyValue FloatingTime(double ole_date) { return {PropertyType::FloatingTime, ole_date}; }
+    static PropertyValue Currency(std::int64_t tenThousandths) { return {PropertyType::Currency, tenThousandths}; }
+    static PropertyValue FloatingTime(double oleDate) { return {PropertyType::FloatingTime, oleDate}; }
     static PropertyValue ErrorCode(std::uint32_t v) { return {PropertyType::ErrorCode, v}; }
     static PropertyValue Boolean(bool v) { return {PropertyType::Boolean, v}; }
     static PropertyValue Integer64(std::int64_t v) { return {PropertyType::Integer64, v}; }

@@ -30,7 +30,7 @@ CompoundFile CompoundFile::FromBytes(std::vector<std::uint8_t> bytes) {
     return CompoundFile(MemorySource(std::move(bytes)));
 }
 
-const Header& CompoundFile::header() const { return state_->file.header(); }
+const Header& CompoundFile::Header() const { return state_->file.Header(); }
 
 std::uint64_t CompoundFile::FileSize() const { return state_->file.FileSize(); }
 

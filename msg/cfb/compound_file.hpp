@@ -21,7 +21,7 @@ public:
     static CompoundFile FromBytes(std::vector<std::uint8_t> bytes);
     explicit CompoundFile(std::unique_ptr<ByteSource> source);
 
-    const Header& header() const;
+    const cfb::Header& Header() const;
     std::uint64_t FileSize() const;
     DirectoryEntryId Root() const { return DirectoryEntryId::Root(); }
     const DirectoryEntry& Entry(DirectoryEntryId id) const;

@@ -9,7 +9,7 @@
 namespace ferrowick::msg::cfb {
 
 std::vector<SectorId> ReadFatSectorLocations(const SectorFile& file) {
-    const Header& h = file.header();
+    const Header& h = file.Header();
     if (h.fatSectorCount > file.SectorCount())
         throw CfbError(ErrorKind::CorruptStructure, "header claims " + std::to_string(h.fatSectorCount) + " FAT sectors, but the file holds " +
                        std::to_string(file.SectorCount()) + " sectors");

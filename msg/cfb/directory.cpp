@@ -9,7 +9,7 @@
 namespace ferrowick::msg::cfb {
 
 Directory Directory::Read(const SectorFile& file, const AllocationTable& fat) {
-    const Header& h = file.header();
+    const Header& h = file.Header();
     if (!h.firstDirectorySector.IsRegular()) throw CfbError(ErrorKind::CorruptStructure, "the header names no directory sector");
     const std::vector<SectorId> chain = fat.Chain(h.firstDirectorySector, file.SectorCount(), "directory");
     const std::uint32_t perSector = file.SectorSize() / DirectoryEntry::kSize;

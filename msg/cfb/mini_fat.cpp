@@ -6,7 +6,7 @@
 namespace ferrowick::msg::cfb {
 
 AllocationTable ReadMiniFat(const SectorFile& file, const AllocationTable& fat) {
-    const Header& h = file.header();
+    const Header& h = file.Header();
     if (!h.firstMiniFatSector.IsRegular()) return AllocationTable();
     const std::vector<SectorId> chain = fat.Chain(h.firstMiniFatSector, file.SectorCount(), "mini FAT");
     const std::uint32_t perSector = file.SectorSize() / 4;

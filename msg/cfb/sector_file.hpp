@@ -17,7 +17,7 @@ public:
     // Reads and checks the header; throws CfbError.
     explicit SectorFile(std::unique_ptr<ByteSource> source);
 
-    const Header& header() const { return header_; }
+    const cfb::Header& Header() const { return header_; }
     std::uint32_t SectorSize() const { return sectorSize_; }
     // Sectors that start inside the file (the last one may be short).
     std::uint32_t SectorCount() const { return sectorCount_; }
@@ -31,7 +31,7 @@ public:
 
 private:
     std::unique_ptr<ByteSource> source_;
-    Header header_;
+    cfb::Header header_;
     std::uint32_t sectorSize_ = 512;
     std::uint32_t sectorCount_ = 0;
 };

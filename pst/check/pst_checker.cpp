@@ -107,10 +107,10 @@ private:
             Bad("file-eof", "header", "ibFileEof " + Hex(eof) + " leaves no room for the first AMap");
             return false;
         }
-        const std::uint64_t last_region = (eof - kFirstAMapOffset - 1) / kRegionSize;
-        if (header_.root.ibAMapLast.Value() != RegionStart(last_region))
+        const std::uint64_t lastRegion = (eof - kFirstAMapOffset - 1) / kRegionSize;
+        if (header_.root.ibAMapLast.Value() != RegionStart(lastRegion))
             Bad("header-field", "header", "ibAMapLast " + Hex(header_.root.ibAMapLast.Value()) + " where the last AMap is at " +
-                                              Hex(RegionStart(last_region)));
+                                              Hex(RegionStart(lastRegion)));
         if (header_.crypt != CryptMethod::None && header_.crypt != CryptMethod::Permute) return false;
         return true;
     }
@@ -174,11 +174,11 @@ private:
         const std::string name = nbt ? "node B-tree" : "block B-tree";
         std::set<std::uint64_t> visited;
         std::function<void(BlockRef, int, int, std::uint64_t, std::uint64_t, bool)> walk =
-            [&](BlockRef ref, int depth, int want_level, std::uint64_t low, std::uint64_t high, bool bounded) {
+            [&](BlockRef ref, int depth, int wantLevel, std::uint64_t low, std::uint64_t high, bool bounded) {
                 const std::string where = name + " page " + Hex(ref.bid.Value()) + " at " + Hex(ref.ib.Value());
                 if (depth > kMaxBTreeDepth) return Bad("btree-depth", where, "the B-tree is deeper than any real file's");
                 if (!visited.insert(ref.ib.Value()).second) return Bad("btree-cycle", where, "the page is reached twice");
-                max_page_bid_ = std::max(max_page_bid_, ref.bid.Value());
+                maxPageBid_ = std::max(maxPageBid_, ref.bid.Value());
                 std::array<std::uint8_t, kPageSize> bytes{};
                 if (ref.ib.Value() % kPageSize != 0) return Bad("page-alignment", where, "a page must start at a multiple of 512");
                 if (!Read(ref.ib.Value(), bytes)) return Bad("truncated", where, "lies past the end of the file");
@@ -188,23 +188,23 @@ private:
                 Problem problem;
                 auto page = BTreePage<Leaf>::Read(bytes, &problem);
                 if (!page) return Bad(problem.kind, where, problem.what);
-                if (want_level >= 0 && page->cLevel != want_level)
+                if (wantLevel >= 0 && page->cLevel != wantLevel)
                     return Bad("btree-level", where,
-                               "level " + std::to_string(page->cLevel) + " where " + std::to_string(want_level) + " was expected");
-                auto in_range = [&](std::uint64_t key) {
+                               "level " + std::to_string(page->cLevel) + " where " + std::to_string(wantLevel) + " was expected");
+                auto inRange = [&](std::uint64_t key) {
                     if (key >= low && (!bounded || key < high)) return true;
                     Bad("btree-order", where, "key " + Hex(key) + " lies outside the range its parent gives");
                     return false;
                 };
                 if (page->cLevel == 0) {
                     for (const Leaf& e : page->leaves)
-                        if (in_range(e.Key())) Collect(e);
+                        if (inRange(e.Key())) Collect(e);
                     return;
                 }
                 if (page->index.empty()) return Bad("btree-count", where, "an intermediate page without entries");
                 for (std::size_t i = 0; i < page->index.size(); ++i) {
                     const IndexEntry& e = page->index[i];
-                    if (!in_range(e.key)) continue;
+                    if (!inRange(e.key)) continue;
                     const bool last = i + 1 == page->index.size();
                     walk(e.child, depth + 1, page->cLevel - 1, e.key, last ? high : page->index[i + 1].key,
                          last ? bounded : true);
@@ -217,7 +217,7 @@ private:
     void Collect(const BlockEntry& e) {
         const std::string where = "block " + Hex(e.ref.bid.Value());
         if (e.ref.bid.Value() & 1) Bad("block-bid", where, "a block B-tree key with the reserved bit set");
-        max_block_bid_ = std::max(max_block_bid_, e.ref.bid.Value());
+        maxBlockBid_ = std::max(maxBlockBid_, e.ref.bid.Value());
         blocks_[e.ref.bid.Value()] = BlockInfo{e};
         if (e.cb > kMaxBlockPayload) {
             Bad("block-size", where, "claims " + std::to_string(e.cb) + " bytes, more than a block holds");
@@ -227,10 +227,10 @@ private:
     }
 
     void CheckBidCounters() {
-        if (max_page_bid_ >= header_.bidNextP.Value())
-            Bad("bid-counter", "header", "bidNextP " + Hex(header_.bidNextP.Value()) + " is not above page BID " + Hex(max_page_bid_));
-        if (max_block_bid_ >= header_.bidNextB.Value())
-            Bad("bid-counter", "header", "bidNextB " + Hex(header_.bidNextB.Value()) + " is not above block BID " + Hex(max_block_bid_));
+        if (maxPageBid_ >= header_.bidNextP.Value())
+            Bad("bid-counter", "header", "bidNextP " + Hex(header_.bidNextP.Value()) + " is not above page BID " + Hex(maxPageBid_));
+        if (maxBlockBid_ >= header_.bidNextB.Value())
+            Bad("bid-counter", "header", "bidNextB " + Hex(header_.bidNextB.Value()) + " is not above block BID " + Hex(maxBlockBid_));
     }
 
     // --- blocks and trees ---------------------------------------------------------------
@@ -248,18 +248,18 @@ private:
         BlockInfo& info = it->second;
         if (count) ++info.references;
         if (info.checked && !info.sound) return std::nullopt;
-        const std::string block_where = "block " + Hex(bid.Value()) + " at " + Hex(info.entry.ref.ib.Value());
+        const std::string blockWhere = "block " + Hex(bid.Value()) + " at " + Hex(info.entry.ref.ib.Value());
         if (info.entry.cb > kMaxBlockPayload) return std::nullopt;
         std::vector<std::uint8_t> bytes(BlockDiskSize(info.entry.cb));
         if (!Read(info.entry.ref.ib.Value(), bytes)) {
-            if (!info.checked) Bad("truncated", block_where, "lies past the end of the file");
+            if (!info.checked) Bad("truncated", blockWhere, "lies past the end of the file");
             info.checked = true;
             return std::nullopt;
         }
         if (!info.checked) {
             info.checked = true;
             if (auto problem = BlockProblem(bytes, info.entry.cb, bid, info.entry.ref.ib)) {
-                Bad(problem->kind, block_where, problem->what);
+                Bad(problem->kind, blockWhere, problem->what);
                 return std::nullopt;
             }
             info.sound = true;
@@ -383,7 +383,7 @@ private:
                 }
                 auto bytes = Reference(e.block, where, count);
                 if (!bytes) return false;
-                const bool count_leaf = count && FirstExpansion(e.block);
+                const bool countLeaf = count && FirstExpansion(e.block);
                 auto leaf = SubnodeBlock::Read(*bytes, &problem);
                 if (!leaf || leaf->cLevel != 0) {
                     Bad("subnode-block", where, "SIBLOCK " + Hex(root.Value()) + " points at " + Hex(e.block.Value()) + ", which is no SLBLOCK");
@@ -391,7 +391,7 @@ private:
                 }
                 if (!leaf->leaves.empty() && leaf->leaves.front().nid != e.nid)
                     Bad("subnode-block", where, "SIBLOCK key " + Hex(e.nid.Value()) + " differs from its SLBLOCK's first NID");
-                for (const auto& l : leaf->leaves) leaves.push_back({l, count_leaf});
+                for (const auto& l : leaf->leaves) leaves.push_back({l, countLeaf});
             }
         }
         bool sound = true;
@@ -421,7 +421,7 @@ private:
     // --- NID counters --------------------------------------------------------------------
 
     void NidInUse(NodeId nid, const std::string& where) {
-        auto& [highest, at] = highest_nid_[static_cast<std::uint8_t>(nid.Type())];
+        auto& [highest, at] = highestNid_[static_cast<std::uint8_t>(nid.Type())];
         if (nid.Index() > highest) {
             highest = nid.Index();
             at = where;
@@ -431,8 +431,8 @@ private:
     // Each rgnid counter must reach the highest index of its type anywhere in the file,
     // sub-nodes included: a writer that trusts the counter would hand that NID out again.
     void CheckNidCounters() {
-        for (std::size_t type = 0; type < highest_nid_.size(); ++type) {
-            const auto& [highest, at] = highest_nid_[type];
+        for (std::size_t type = 0; type < highestNid_.size(); ++type) {
+            const auto& [highest, at] = highestNid_[type];
             if (highest > header_.rgnid[type])
                 Bad("nid-counter", "header", "rgnid[" + Hex(type) + "] is " + Hex(header_.rgnid[type]) +
                                                  " but " + at + " uses index " + Hex(highest));
@@ -459,30 +459,30 @@ private:
     void CheckAllocation() {
         if (header_.root.fAMapValid != 1 && header_.root.fAMapValid != kAMapValid) return;
         const std::uint64_t slots = std::min<std::uint64_t>(used_.size() * 8, amap_.size() * 8);
-        std::uint64_t free_slots = 0;
+        std::uint64_t freeSlots = 0;
         for (std::uint64_t region = 0; region * kSlotsPerRegion < slots; ++region) {
-            std::uint64_t unmarked = 0, leaked = 0, first_unmarked = 0;
+            std::uint64_t unmarked = 0, leaked = 0, firstUnmarked = 0;
             const std::uint64_t last = std::min(slots, (region + 1) * kSlotsPerRegion);
             for (std::uint64_t s = region * kSlotsPerRegion; s < last; ++s) {
-                const bool in_use = (used_[s >> 3] >> (7 - (s & 7))) & 1;
+                const bool inUse = (used_[s >> 3] >> (7 - (s & 7))) & 1;
                 const bool marked = (amap_[s >> 3] >> (7 - (s & 7))) & 1;
-                if (!marked) ++free_slots;
-                if (in_use && !marked && unmarked++ == 0) first_unmarked = s;
-                if (!in_use && marked) ++leaked;
+                if (!marked) ++freeSlots;
+                if (inUse && !marked && unmarked++ == 0) firstUnmarked = s;
+                if (!inUse && marked) ++leaked;
             }
             const std::string where = "AMap page at " + Hex(RegionStart(region));
             if (unmarked)
                 Bad("amap-unmarked", where, std::to_string(unmarked * kSlotSize) + " bytes in use are marked free, the first at " +
-                                                Hex(kFirstAMapOffset + first_unmarked * kSlotSize));
+                                                Hex(kFirstAMapOffset + firstUnmarked * kSlotSize));
             if (leaked)
                 Add(Severity::Leak, "amap-leak", where, std::to_string(leaked * kSlotSize) + " bytes marked in use are used by nothing");
         }
         // The free total is bookkeeping only: after a crash between the AMap and header
         // writes it can disagree with the AMaps without any structure being at risk.
-        if (free_slots * kSlotSize != header_.root.cbAMapFree)
+        if (freeSlots * kSlotSize != header_.root.cbAMapFree)
             Add(Severity::Leak, "amap-free-total", "header",
                 "cbAMapFree " + std::to_string(header_.root.cbAMapFree) + " where the AMaps show " +
-                    std::to_string(free_slots * kSlotSize) + " bytes free");
+                    std::to_string(freeSlots * kSlotSize) + " bytes free");
     }
 
     RandomAccessFile file_;
@@ -495,8 +495,8 @@ private:
     std::vector<NodeEntry> nodes_;
     std::map<std::uint64_t, BlockInfo> blocks_;
     std::set<std::uint64_t> expanded_;  // internal blocks whose children were counted
-    std::uint64_t max_page_bid_ = 0, max_block_bid_ = 0;
-    std::array<std::pair<std::uint32_t, std::string>, 32> highest_nid_{};  // per NID type: index, where
+    std::uint64_t maxPageBid_ = 0, maxBlockBid_ = 0;
+    std::array<std::pair<std::uint32_t, std::string>, 32> highestNid_{};  // per NID type: index, where
 };
 
 }  // namespace

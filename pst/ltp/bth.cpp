@@ -55,8 +55,8 @@ le::Bytes BthHeader::Serialize() const {
     return out;
 }
 
-BthReader::BthReader(const HeapReader& heap, HeapId header_hid) {
-    header_ = BthHeader::Parse(heap.Item(header_hid));
+BthReader::BthReader(const HeapReader& heap, HeapId headerHid) {
+    header_ = BthHeader::Parse(heap.Item(headerHid));
     if (header_.root.IsNull()) return;
     std::unordered_set<std::uint32_t> seen;
     Walk(heap, header_.root, header_.index_levels, nullptr, nullptr, seen);
@@ -106,38 +106,38 @@ std::optional<std::size_t> BthReader::Find(le::ByteView key) const {
     return std::nullopt;
 }
 
-HeapId WriteBth(HeapWriter& heap, std::uint8_t key_size, std::uint8_t data_size, le::ByteView records,
-                HeapId header_hid) {
+HeapId WriteBth(HeapWriter& heap, std::uint8_t keySize, std::uint8_t dataSize, le::ByteView records,
+                HeapId headerHid) {
     BthHeader header;
-    header.key_size = key_size;
-    header.data_size = data_size;
-    const std::size_t record = std::size_t{key_size} + data_size;
+    header.key_size = keySize;
+    header.data_size = dataSize;
+    const std::size_t record = std::size_t{keySize} + dataSize;
     if (records.size() % record != 0) throw PstError(ErrorKind::InvalidArgument, "BTH: records are not a whole number of entries");
     for (std::size_t i = record; i < records.size(); i += record)
-        if (CompareBthKeys(records.data() + i - record, records.data() + i, key_size) >= 0)
+        if (CompareBthKeys(records.data() + i - record, records.data() + i, keySize) >= 0)
             throw PstError(ErrorKind::InvalidArgument, "BTH: records to write are not sorted by unique keys");
-    if (header_hid.IsNull()) header_hid = heap.Allocate(header.Serialize());
+    if (headerHid.IsNull()) headerHid = heap.Allocate(header.Serialize());
     if (records.empty()) {
-        if (heap.Replace(header_hid, header.Serialize()) != header_hid) throw PstError(ErrorKind::CorruptStructure, "BTH: header moved");
-        return header_hid;
+        if (heap.Replace(headerHid, header.Serialize()) != headerHid) throw PstError(ErrorKind::CorruptStructure, "BTH: header moved");
+        return headerHid;
     }
 
     // Pack each level into nodes as full as a heap item allows, then index them.
     std::vector<std::pair<le::Bytes, HeapId>> level;  // first key, node
-    const std::size_t per_leaf = kMaxHeapAllocation / record;
-    for (std::size_t at = 0; at < records.size(); at += per_leaf * record) {
-        const std::size_t n = std::min(records.size() - at, per_leaf * record);
-        level.emplace_back(le::Bytes(records.begin() + at, records.begin() + at + key_size),
+    const std::size_t perLeaf = kMaxHeapAllocation / record;
+    for (std::size_t at = 0; at < records.size(); at += perLeaf * record) {
+        const std::size_t n = std::min(records.size() - at, perLeaf * record);
+        level.emplace_back(le::Bytes(records.begin() + at, records.begin() + at + keySize),
                            heap.Allocate(records.subspan(at, n)));
     }
     std::uint8_t levels = 0;
-    const std::size_t per_index = kMaxHeapAllocation / (key_size + 4u);
+    const std::size_t perIndex = kMaxHeapAllocation / (keySize + 4u);
     while (level.size() > 1) {
         std::vector<std::pair<le::Bytes, HeapId>> upper;
-        for (std::size_t at = 0; at < level.size(); at += per_index) {
+        for (std::size_t at = 0; at < level.size(); at += perIndex) {
             le::Bytes node;
-            const std::size_t end = std::min(level.size(), at + per_index);
-            node.reserve((end - at) * (key_size + 4u));
+            const std::size_t end = std::min(level.size(), at + perIndex);
+            node.reserve((end - at) * (keySize + 4u));
             for (std::size_t i = at; i < end; ++i) {
                 node.insert(node.end(), level[i].first.begin(), level[i].first.end());
                 le::AppendU32(node, level[i].second.value);
@@ -150,8 +150,8 @@ HeapId WriteBth(HeapWriter& heap, std::uint8_t key_size, std::uint8_t data_size,
     header.index_levels = levels;
     header.root = level.front().second;
     const le::Bytes bytes = header.Serialize();
-    if (heap.Replace(header_hid, bytes) != header_hid) throw PstError(ErrorKind::CorruptStructure, "BTH: header moved");
-    return header_hid;
+    if (heap.Replace(headerHid, bytes) != headerHid) throw PstError(ErrorKind::CorruptStructure, "BTH: header moved");
+    return headerHid;
 }
 
 }  // namespace ferrowick::pst

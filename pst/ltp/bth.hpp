@@ -53,7 +53,7 @@ private:
 
 // Writes records (already sorted by key, keys unique) as a BTH into `heap` and returns the
 // HID of its BTHHEADER, which goes in `header` when that names an 8-byte item already allocated.
-HeapId WriteBth(HeapWriter& heap, std::uint8_t key_size, std::uint8_t data_size, le::ByteView sorted_records,
+HeapId WriteBth(HeapWriter& heap, std::uint8_t keySize, std::uint8_t dataSize, le::ByteView sortedRecords,
                 HeapId header = HeapId());
 
 }  // namespace ferrowick::pst

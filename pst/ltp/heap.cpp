@@ -20,10 +20,10 @@ constexpr std::size_t AlignTwo(std::size_t n) { return (n + 1) & ~std::size_t{1}
 
 }  // namespace
 
-std::uint8_t FillLevelFor(std::size_t free_bytes) {
+std::uint8_t FillLevelFor(std::size_t freeBytes) {
     static constexpr std::size_t kFloors[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768, 512, 256, 128, 64, 32, 16, 8};
     for (std::uint8_t level = 0; level < 15; ++level)
-        if (free_bytes >= kFloors[level]) return level;
+        if (freeBytes >= kFloors[level]) return level;
     return 15;
 }
 
@@ -41,38 +41,38 @@ HeapReader::HeapReader(const NodeData& node) {
         Block block;
         block.data = piece.data();
         block.size = piece.size();
-        const std::size_t ib_hnpm = le::LoadU16(piece.data());
+        const std::size_t ibHnpm = le::LoadU16(piece.data());
         if (b == 0) {
             const HeapHeader h = HeapHeader::Read(piece);
             if (h.signature != kHeapSignature) Fail(b, "signature is not 0xEC (not a heap-on-node)");
-            client_signature_ = h.client_signature;
-            user_root_ = h.user_root;
-            fill_levels_.assign(h.fill_levels.begin(), h.fill_levels.end());
+            clientSignature_ = h.client_signature;
+            userRoot_ = h.user_root;
+            fillLevels_.assign(h.fill_levels.begin(), h.fill_levels.end());
         } else if (HeapBlockKindOf(b) == HeapBlockKind::Bitmap) {
-            fill_levels_.resize(b);
+            fillLevels_.resize(b);
             for (std::size_t i = 0; i < 64; ++i) {
-                fill_levels_.push_back(piece[2 + i] & 0x0F);
-                fill_levels_.push_back(piece[2 + i] >> 4);
+                fillLevels_.push_back(piece[2 + i] & 0x0F);
+                fillLevels_.push_back(piece[2 + i] >> 4);
             }
         }
-        if (ib_hnpm < header || ib_hnpm + 4 > piece.size())
-            Fail(b, "page map offset " + std::to_string(ib_hnpm) + " outside the block of " + std::to_string(piece.size()) + " bytes");
-        const std::size_t alloc_count = le::LoadU16(piece.data() + ib_hnpm);
-        block.free_count = le::LoadU16(piece.data() + ib_hnpm + 2);
-        if (ib_hnpm + PageMapSize(alloc_count) > piece.size())
-            Fail(b, "page map of " + std::to_string(alloc_count) + " allocations runs past the block's end");
-        if (alloc_count > kMaxItemsPerHeapBlock) Fail(b, std::to_string(alloc_count) + " allocations, more than a HID can name");
-        if (block.free_count > alloc_count) Fail(b, "cFree " + std::to_string(block.free_count) + " exceeds cAlloc " + std::to_string(alloc_count));
-        block.offsets.resize(alloc_count + 1);
-        for (std::size_t i = 0; i <= alloc_count; ++i) block.offsets[i] = le::LoadU16(piece.data() + ib_hnpm + 4 + 2 * i);
+        if (ibHnpm < header || ibHnpm + 4 > piece.size())
+            Fail(b, "page map offset " + std::to_string(ibHnpm) + " outside the block of " + std::to_string(piece.size()) + " bytes");
+        const std::size_t allocCount = le::LoadU16(piece.data() + ibHnpm);
+        block.free_count = le::LoadU16(piece.data() + ibHnpm + 2);
+        if (ibHnpm + PageMapSize(allocCount) > piece.size())
+            Fail(b, "page map of " + std::to_string(allocCount) + " allocations runs past the block's end");
+        if (allocCount > kMaxItemsPerHeapBlock) Fail(b, std::to_string(allocCount) + " allocations, more than a HID can name");
+        if (block.free_count > allocCount) Fail(b, "cFree " + std::to_string(block.free_count) + " exceeds cAlloc " + std::to_string(allocCount));
+        block.offsets.resize(allocCount + 1);
+        for (std::size_t i = 0; i <= allocCount; ++i) block.offsets[i] = le::LoadU16(piece.data() + ibHnpm + 4 + 2 * i);
         if (block.offsets[0] < header) Fail(b, "first allocation at " + std::to_string(block.offsets[0]) + " overlaps the block header");
-        for (std::size_t i = 0; i < alloc_count; ++i)
+        for (std::size_t i = 0; i < allocCount; ++i)
             if (block.offsets[i + 1] < block.offsets[i])
                 Fail(b, "page map out of order at allocation " + std::to_string(i + 1));
-        if (block.offsets[alloc_count] > ib_hnpm) Fail(b, "allocations overlap the page map");
+        if (block.offsets[allocCount] > ibHnpm) Fail(b, "allocations overlap the page map");
         blocks_.push_back(std::move(block));
     }
-    fill_levels_.resize(blocks_.size());
+    fillLevels_.resize(blocks_.size());
 }
 
 bool HeapReader::Contains(HeapId hid) const {
@@ -97,14 +97,14 @@ HeapReader::BlockSummary HeapReader::Summary(std::size_t index) const {
     s.free_count = b.free_count;
     for (std::size_t i = 0; i + 1 < b.offsets.size(); ++i)
         if (b.offsets[i] == b.offsets[i + 1]) ++s.empty_items;
-    s.recorded_fill_level = fill_levels_[index];
+    s.recorded_fill_level = fillLevels_[index];
     return s;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Writing
 
-HeapWriter::HeapWriter(std::uint8_t client_signature) : client_signature_(client_signature) { blocks_.emplace_back(); }
+HeapWriter::HeapWriter(std::uint8_t clientSignature) : clientSignature_(clientSignature) { blocks_.emplace_back(); }
 
 HeapWriter HeapWriter::From(const HeapReader& reader) {
     HeapWriter writer(reader.ClientSignature());
@@ -115,18 +115,18 @@ HeapWriter HeapWriter::From(const HeapReader& reader) {
         block.item_bytes += bytes.size();
         if (bytes.empty()) block.free_slots.push_back(hid.Index());
     });
-    writer.user_root_ = reader.UserRoot();
+    writer.userRoot_ = reader.UserRoot();
     return writer;
 }
 
-std::size_t HeapWriter::BlockSize(std::size_t index, std::size_t extra_bytes, std::size_t extra_items) const {
+std::size_t HeapWriter::BlockSize(std::size_t index, std::size_t extraBytes, std::size_t extraItems) const {
     const Block& b = blocks_[index];
-    return AlignTwo(HeapBlockHeaderSize(index) + b.item_bytes + extra_bytes) + PageMapSize(b.items.size() + extra_items);
+    return AlignTwo(HeapBlockHeaderSize(index) + b.item_bytes + extraBytes) + PageMapSize(b.items.size() + extraItems);
 }
 
-bool HeapWriter::Fits(std::size_t block, std::size_t size, bool new_slot) const {
-    if (new_slot && blocks_[block].items.size() >= kMaxItemsPerHeapBlock) return false;
-    return BlockSize(block, size, new_slot ? 1 : 0) <= kMaxDataBlockPayload;
+bool HeapWriter::Fits(std::size_t block, std::size_t size, bool newSlot) const {
+    if (newSlot && blocks_[block].items.size() >= kMaxItemsPerHeapBlock) return false;
+    return BlockSize(block, size, newSlot ? 1 : 0) <= kMaxDataBlockPayload;
 }
 
 HeapId HeapWriter::Place(le::Bytes&& bytes) {
@@ -187,9 +187,9 @@ HeapId HeapWriter::Replace(HeapId hid, le::ByteView bytes) {
                        std::to_string(kMaxHeapAllocation) + "-byte limit");
     Block& block = BlockOf(hid);
     le::Bytes& item = block.items[hid.Index() - 1];
-    const std::size_t old_size = item.size();
-    if (bytes.size() <= old_size || Fits(hid.BlockIndex(), bytes.size() - old_size, false)) {
-        block.item_bytes = block.item_bytes - old_size + bytes.size();
+    const std::size_t oldSize = item.size();
+    if (bytes.size() <= oldSize || Fits(hid.BlockIndex(), bytes.size() - oldSize, false)) {
+        block.item_bytes = block.item_bytes - oldSize + bytes.size();
         item.assign(bytes.begin(), bytes.end());
         return hid;
     }
@@ -200,34 +200,34 @@ HeapId HeapWriter::Replace(HeapId hid, le::ByteView bytes) {
 
 std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
     std::vector<std::vector<std::uint8_t>> pieces(blocks_.size());
-    std::vector<std::uint8_t> fill_levels(blocks_.size());
+    std::vector<std::uint8_t> fillLevels(blocks_.size());
     for (std::size_t b = 0; b < blocks_.size(); ++b)
-        fill_levels[b] = FillLevelFor(kMaxDataBlockPayload - BlockSize(b, 0, 0));
-    auto pack_levels = [&](std::uint8_t* out, std::size_t first, std::size_t count) {
+        fillLevels[b] = FillLevelFor(kMaxDataBlockPayload - BlockSize(b, 0, 0));
+    auto packLevels = [&](std::uint8_t* out, std::size_t first, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t b = first + i;
-            const std::uint8_t level = b < blocks_.size() ? fill_levels[b] : 0;
+            const std::uint8_t level = b < blocks_.size() ? fillLevels[b] : 0;
             out[i / 2] |= static_cast<std::uint8_t>(i % 2 == 0 ? level : level << 4);
         }
     };
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
         const Block& block = blocks_[b];
         const std::size_t header = HeapBlockHeaderSize(b);
-        const std::size_t ib_hnpm = AlignTwo(header + block.item_bytes);
+        const std::size_t ibHnpm = AlignTwo(header + block.item_bytes);
         auto& out = pieces[b];
-        out.assign(ib_hnpm + PageMapSize(block.items.size()), 0);
-        le::StoreU16(out.data(), static_cast<std::uint16_t>(ib_hnpm));
+        out.assign(ibHnpm + PageMapSize(block.items.size()), 0);
+        le::StoreU16(out.data(), static_cast<std::uint16_t>(ibHnpm));
         switch (HeapBlockKindOf(b)) {
             case HeapBlockKind::First: {
-                HeapHeader h{static_cast<std::uint16_t>(ib_hnpm), kHeapSignature, client_signature_, user_root_, {}};
-                for (std::size_t i = 0; i < h.fill_levels.size(); ++i) h.fill_levels[i] = i < blocks_.size() ? fill_levels[i] : 0;
+                HeapHeader h{static_cast<std::uint16_t>(ibHnpm), kHeapSignature, clientSignature_, userRoot_, {}};
+                for (std::size_t i = 0; i < h.fill_levels.size(); ++i) h.fill_levels[i] = i < blocks_.size() ? fillLevels[i] : 0;
                 h.Write(out.data());
                 break;
             }
-            case HeapBlockKind::Bitmap: pack_levels(out.data() + 2, b, 128); break;
+            case HeapBlockKind::Bitmap: packLevels(out.data() + 2, b, 128); break;
             case HeapBlockKind::Page: break;
         }
-        std::uint8_t* map = out.data() + ib_hnpm;
+        std::uint8_t* map = out.data() + ibHnpm;
         le::StoreU16(map, static_cast<std::uint16_t>(block.items.size()));
         le::StoreU16(map + 2, static_cast<std::uint16_t>(block.free_slots.size()));
         std::size_t offset = header;

@@ -26,13 +26,13 @@ enum class HeapClient : std::uint8_t { TableContext = 0x7C, Bth = 0xB5, Property
 
 // Which header a heap block starts with.
 enum class HeapBlockKind { First, Bitmap, Page };
-constexpr HeapBlockKind HeapBlockKindOf(std::size_t block_index) {
-    if (block_index == 0) return HeapBlockKind::First;
-    if (block_index % 128 == 8) return HeapBlockKind::Bitmap;
+constexpr HeapBlockKind HeapBlockKindOf(std::size_t blockIndex) {
+    if (blockIndex == 0) return HeapBlockKind::First;
+    if (blockIndex % 128 == 8) return HeapBlockKind::Bitmap;
     return HeapBlockKind::Page;
 }
-constexpr std::size_t HeapBlockHeaderSize(std::size_t block_index) {
-    switch (HeapBlockKindOf(block_index)) {
+constexpr std::size_t HeapBlockHeaderSize(std::size_t blockIndex) {
+    switch (HeapBlockKindOf(blockIndex)) {
         case HeapBlockKind::First: return HeapHeader::kSize;
         case HeapBlockKind::Bitmap: return kHeapBitmapHeaderSize;
         default: return kHeapPageHeaderSize;
@@ -40,7 +40,7 @@ constexpr std::size_t HeapBlockHeaderSize(std::size_t block_index) {
 }
 
 // The 4-bit fill level of a block from its free bytes [MS-PST 2.3.1.2 rgbFillLevel].
-std::uint8_t FillLevelFor(std::size_t free_bytes);
+std::uint8_t FillLevelFor(std::size_t freeBytes);
 
 // Reads and validates a heap in place; the NodeData must outlive the reader.
 // Every malformation (bad signature, page map out of bounds or out of order, bad HID) is a
@@ -49,8 +49,8 @@ class HeapReader {
 public:
     explicit HeapReader(const NodeData& node);
 
-    std::uint8_t ClientSignature() const { return client_signature_; }
-    HeapId UserRoot() const { return user_root_; }
+    std::uint8_t ClientSignature() const { return clientSignature_; }
+    HeapId UserRoot() const { return userRoot_; }
     std::size_t BlockCount() const { return blocks_.size(); }
 
     bool Contains(HeapId hid) const;
@@ -63,7 +63,7 @@ public:
         std::uint16_t empty_items = 0;   // allocations of zero bytes (freed)
         std::uint8_t recorded_fill_level = 0;
     };
-    BlockSummary Summary(std::size_t block_index) const;
+    BlockSummary Summary(std::size_t blockIndex) const;
     // Calls visit(hid, bytes) for every allocation, freed ones included (they are empty).
     template <typename Visit> void ForEachItem(Visit&& visit) const {
         for (std::size_t b = 0; b < blocks_.size(); ++b)
@@ -84,16 +84,16 @@ private:
         return le::ByteView(b.data + b.offsets[index], b.offsets[index + 1] - b.offsets[index]);
     }
     std::vector<Block> blocks_;
-    std::vector<std::uint8_t> fill_levels_;
-    std::uint8_t client_signature_ = 0;
-    HeapId user_root_;
+    std::vector<std::uint8_t> fillLevels_;
+    std::uint8_t clientSignature_ = 0;
+    HeapId userRoot_;
 };
 
 // Builds a heap: allocate, free and replace items, then Finish() gives one piece per block.
 class HeapWriter {
 public:
     explicit HeapWriter(HeapClient client) : HeapWriter(static_cast<std::uint8_t>(client)) {}
-    explicit HeapWriter(std::uint8_t client_signature);
+    explicit HeapWriter(std::uint8_t clientSignature);
     // Takes over an existing heap with every item at its HID.
     static HeapWriter From(const HeapReader& reader);
 
@@ -104,9 +104,9 @@ public:
     HeapId Replace(HeapId hid, le::ByteView bytes);
     le::ByteView Item(HeapId hid) const;
 
-    void SetUserRoot(HeapId hid) { user_root_ = hid; }
-    HeapId UserRoot() const { return user_root_; }
-    std::uint8_t ClientSignature() const { return client_signature_; }
+    void SetUserRoot(HeapId hid) { userRoot_ = hid; }
+    HeapId UserRoot() const { return userRoot_; }
+    std::uint8_t ClientSignature() const { return clientSignature_; }
     std::size_t BlockCount() const { return blocks_.size(); }
 
     std::vector<std::vector<std::uint8_t>> Finish() const;
@@ -117,15 +117,15 @@ private:
         std::vector<std::uint16_t> free_slots;  // freed indexes to reuse
         std::size_t item_bytes = 0;
     };
-    std::size_t BlockSize(std::size_t index, std::size_t extra_bytes, std::size_t extra_items) const;
-    bool Fits(std::size_t block, std::size_t size, bool new_slot) const;
+    std::size_t BlockSize(std::size_t index, std::size_t extraBytes, std::size_t extraItems) const;
+    bool Fits(std::size_t block, std::size_t size, bool newSlot) const;
     HeapId Place(le::Bytes&& bytes);
     Block& BlockOf(HeapId hid);
     const Block& BlockOf(HeapId hid) const;
 
     std::vector<Block> blocks_;
-    std::uint8_t client_signature_;
-    HeapId user_root_;
+    std::uint8_t clientSignature_;
+    HeapId userRoot_;
 };
 
 }  // namespace ferrowick::pst

@@ -41,47 +41,47 @@ TableContext WithoutRows(const TableContext& table) {
 PackedTable::PackedTable(std::vector<PropertyTag> columns) : schema_(std::move(columns)) {}
 
 PackedTable::PackedTable(const TableContext& table) : schema_(WithoutRows(table)) {
-    row_ids_.reserve(table.RowCount());
+    rowIds_.reserve(table.RowCount());
     for (const Row& row : table.Rows()) Put(row.id, row.cells, false);  // as read, row ID cell or not
 }
 
-void PackedTable::PutRow(std::uint32_t row_id, const Cells& cells) { Put(row_id, cells, true); }
+void PackedTable::PutRow(std::uint32_t rowId, const Cells& cells) { Put(rowId, cells, true); }
 
-void PackedTable::Put(std::uint32_t row_id, const Cells& cells, bool id_cell) {
+void PackedTable::Put(std::uint32_t rowId, const Cells& cells, bool idCell) {
     const auto& columns = Columns();
     if (cells.size() != columns.size())
         Fail("a row of " + std::to_string(cells.size()) + " cells for " + std::to_string(columns.size()) + " columns");
     for (std::size_t i = 0; i < cells.size(); ++i)
         if (cells[i] && cells[i]->Type() != columns[i].tag.type)
             Fail(std::string("a ") + PropertyTypeName(cells[i]->Type()) + " value in a column of another type");
-    if (values_.size() + columns.size() > 0xFFFFFFFFu || row_ids_.size() >= 0xFFFFFFFFu)
+    if (values_.size() + columns.size() > 0xFFFFFFFFu || rowIds_.size() >= 0xFFFFFFFFu)
         throw PstError(ErrorKind::LimitExceeded, "a table of more rows or values than it can number");
 
     std::size_t index;
-    if (const auto it = position_.find(row_id); it != position_.end()) {
+    if (const auto it = position_.find(rowId); it != position_.end()) {
         index = it->second;  // the old row's large values stay unused in the arena
     } else {
-        index = row_ids_.size();
-        position_.emplace(row_id, index);
-        row_ids_.push_back(row_id);
-        if (index % kRowsPerChunk == 0) row_chunks_.emplace_back();
-        row_chunks_.back().resize(row_chunks_.back().size() + Layout().row_size);
+        index = rowIds_.size();
+        position_.emplace(rowId, index);
+        rowIds_.push_back(rowId);
+        if (index % kRowsPerChunk == 0) rowChunks_.emplace_back();
+        rowChunks_.back().resize(rowChunks_.back().size() + Layout().row_size);
     }
-    decoded_valid_ = false;
+    decodedValid_ = false;
     decoded_.clear();
     decoded_.shrink_to_fit();
 
     std::uint8_t* row = RowBytes(index);
     std::memset(row, 0, Layout().row_size);
-    if (Layout().end_4b >= 4) le::StoreU32(row, row_id);
+    if (Layout().end_4b >= 4) le::StoreU32(row, rowId);
     std::uint8_t* bitmap = row + Layout().end_1b;
     le::Bytes scratch;
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const TableColumn& col = columns[c];
         const PropertyValue* cell = cells[c] ? &*cells[c] : nullptr;
-        std::optional<PropertyValue> forced_id;
-        if (id_cell && col.tag == kLtpRowIdTag)
-            cell = &forced_id.emplace(PropertyValue::Integer32(static_cast<std::int32_t>(row_id)));
+        std::optional<PropertyValue> forcedId;
+        if (idCell && col.tag == kLtpRowIdTag)
+            cell = &forcedId.emplace(PropertyValue::Integer32(static_cast<std::int32_t>(rowId)));
         if (!cell) continue;
         SetBit(bitmap, col.bit);
         if (StoredInlineInTableCell(col.tag.type)) {
@@ -104,11 +104,11 @@ void PackedTable::Put(std::uint32_t row_id, const Cells& cells, bool id_cell) {
 
 std::uint32_t PackedTable::AddValue(le::ByteView bytes) {
     if (bytes.size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
-    if (value_chunks_.empty() ||
-        (!value_chunks_.back().empty() && value_chunks_.back().size() + bytes.size() > kValueChunkSize))
-        value_chunks_.emplace_back();
-    le::Bytes& chunk = value_chunks_.back();
-    values_.push_back(ValueSlot{static_cast<std::uint32_t>(value_chunks_.size() - 1),
+    if (valueChunks_.empty() ||
+        (!valueChunks_.back().empty() && valueChunks_.back().size() + bytes.size() > kValueChunkSize))
+        valueChunks_.emplace_back();
+    le::Bytes& chunk = valueChunks_.back();
+    values_.push_back(ValueSlot{static_cast<std::uint32_t>(valueChunks_.size() - 1),
                                 static_cast<std::uint32_t>(chunk.size()), static_cast<std::uint32_t>(bytes.size())});
     chunk.insert(chunk.end(), bytes.begin(), bytes.end());
     return static_cast<std::uint32_t>(values_.size() - 1);
@@ -116,11 +116,11 @@ std::uint32_t PackedTable::AddValue(le::ByteView bytes) {
 
 le::ByteView PackedTable::Value(std::uint32_t slot) const {
     const ValueSlot& v = values_[slot];
-    return le::ByteView(value_chunks_[v.chunk].data() + v.offset, v.size);
+    return le::ByteView(valueChunks_[v.chunk].data() + v.offset, v.size);
 }
 
-std::optional<PropertyValue> PackedTable::Cell(std::uint32_t row_id, std::size_t column) const {
-    const auto it = position_.find(row_id);
+std::optional<PropertyValue> PackedTable::Cell(std::uint32_t rowId, std::size_t column) const {
+    const auto it = position_.find(rowId);
     if (it == position_.end() || column >= Columns().size()) return std::nullopt;
     const std::uint8_t* row = RowBytes(it->second);
     const TableColumn& col = Columns()[column];
@@ -132,22 +132,22 @@ std::optional<PropertyValue> PackedTable::Cell(std::uint32_t row_id, std::size_t
 
 PackedTable::Cells PackedTable::DecodeRow(std::size_t index) const {
     Cells cells(Columns().size());
-    for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = Cell(row_ids_[index], c);
+    for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = Cell(rowIds_[index], c);
     return cells;
 }
 
 const std::vector<PackedTable::Row>& PackedTable::Rows() const {
-    if (!decoded_valid_) {
+    if (!decodedValid_) {
         decoded_.clear();
-        decoded_.reserve(row_ids_.size());
-        for (std::size_t i = 0; i < row_ids_.size(); ++i) decoded_.push_back(Row{row_ids_[i], DecodeRow(i)});
-        decoded_valid_ = true;
+        decoded_.reserve(rowIds_.size());
+        for (std::size_t i = 0; i < rowIds_.size(); ++i) decoded_.push_back(Row{rowIds_[i], DecodeRow(i)});
+        decodedValid_ = true;
     }
     return decoded_;
 }
 
-const PackedTable::Row* PackedTable::FindRow(std::uint32_t row_id) const {
-    const auto it = position_.find(row_id);
+const PackedTable::Row* PackedTable::FindRow(std::uint32_t rowId) const {
+    const auto it = position_.find(rowId);
     return it == position_.end() ? nullptr : &Rows()[it->second];
 }
 
@@ -156,12 +156,12 @@ PackedTable PackedTable::WithColumn(PropertyTag tag) const {
     std::vector<PropertyTag> tags = CallerColumns(Columns());
     tags.push_back(tag);
     PackedTable wider(std::move(tags));
-    wider.row_ids_.reserve(row_ids_.size());
-    for (std::size_t i = 0; i < row_ids_.size(); ++i) {
+    wider.rowIds_.reserve(rowIds_.size());
+    for (std::size_t i = 0; i < rowIds_.size(); ++i) {
         const Cells cells = DecodeRow(i);
         Cells moved(wider.Columns().size());
         for (std::size_t c = 0; c < cells.size(); ++c) moved[*wider.ColumnIndex(Columns()[c].tag)] = cells[c];
-        wider.PutRow(row_ids_[i], moved);
+        wider.PutRow(rowIds_[i], moved);
     }
     return wider;
 }
@@ -171,31 +171,31 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
     const RowLayout& layout = Layout();
     HeapWriter heap(HeapClient::TableContext);
     // The row index header first and TCINFO second, at the HIDs Outlook gives them.
-    const HeapId index_header = heap.Allocate(le::Bytes(kBthHeaderSize));
-    const HeapId info_hid = heap.Allocate(le::Bytes(TcInfo::SizeFor(columns.size())));
+    const HeapId indexHeader = heap.Allocate(le::Bytes(kBthHeaderSize));
+    const HeapId infoHid = heap.Allocate(le::Bytes(TcInfo::SizeFor(columns.size())));
 
     TcInfo info;
     info.layout = layout;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> rowPlaces;
-    rowPlaces.reserve(row_ids_.size());
-    for (std::size_t i = 0; i < row_ids_.size(); ++i) rowPlaces.emplace_back(row_ids_[i], static_cast<std::uint32_t>(i));
-    info.row_index = WriteRowIndex(heap, index_header, std::move(rowPlaces));
+    rowPlaces.reserve(rowIds_.size());
+    for (std::size_t i = 0; i < rowIds_.size(); ++i) rowPlaces.emplace_back(rowIds_[i], static_cast<std::uint32_t>(i));
+    info.row_index = WriteRowIndex(heap, indexHeader, std::move(rowPlaces));
 
     // Row matrix: whole rows per block, every block but the last padded to the full payload;
     // large cells get their HNIDs row by row, column by column.
-    const std::size_t row_size = layout.row_size;
-    const std::size_t rows_per_block = row_size ? kMaxDataBlockPayload / row_size : 0;
-    if (!row_ids_.empty() && rows_per_block == 0) Fail("rows too large for a data block");
+    const std::size_t rowSize = layout.row_size;
+    const std::size_t rowsPerBlock = rowSize ? kMaxDataBlockPayload / rowSize : 0;
+    if (!rowIds_.empty() && rowsPerBlock == 0) Fail("rows too large for a data block");
     ValueStore values(heap, subnodes);
     NodeData stream;
-    for (std::size_t r = 0; r < row_ids_.size(); ++r) {
-        if (r % rows_per_block == 0) {
+    for (std::size_t r = 0; r < rowIds_.size(); ++r) {
+        if (r % rowsPerBlock == 0) {
             if (!stream.pieces.empty()) stream.pieces.back().resize(kMaxDataBlockPayload, 0);
-            stream.pieces.emplace_back().reserve(std::min(rows_per_block, row_ids_.size() - r) * row_size);
+            stream.pieces.emplace_back().reserve(std::min(rowsPerBlock, rowIds_.size() - r) * rowSize);
         }
         le::Bytes& piece = stream.pieces.back();
         const std::size_t at = piece.size();
-        piece.insert(piece.end(), RowBytes(r), RowBytes(r) + row_size);
+        piece.insert(piece.end(), RowBytes(r), RowBytes(r) + rowSize);
         std::uint8_t* row = piece.data() + at;
         const std::uint8_t* bitmap = row + layout.end_1b;
         for (const TableColumn& col : columns) {
@@ -204,9 +204,9 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
         }
     }
 
-    const std::size_t matrix_size = row_ids_.size() * row_size;
-    if (matrix_size != 0) {
-        if (matrix_size <= kMaxHeapAllocation) {
+    const std::size_t matrixSize = rowIds_.size() * rowSize;
+    if (matrixSize != 0) {
+        if (matrixSize <= kMaxHeapAllocation) {
             info.rows = heap.Allocate(std::move(stream.pieces.front()));
         } else {
             const NodeId nid = values.NewSubnodeId();
@@ -216,7 +216,7 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
     }
 
     info.columns = columns;
-    WriteTcInfo(heap, info_hid, std::move(info));
+    WriteTcInfo(heap, infoHid, std::move(info));
 
     NodeData node;
     node.pieces = heap.Finish();

@@ -29,16 +29,16 @@ public:
     std::optional<std::size_t> ColumnIndex(PropertyTag tag) const { return schema_.ColumnIndex(tag); }
 
     // Adds a row or replaces the row with that ID, as TableContext::PutRow does.
-    void PutRow(std::uint32_t row_id, const Cells& cells);
-    std::size_t RowCount() const { return row_ids_.size(); }
-    bool HasRow(std::uint32_t row_id) const { return position_.contains(row_id); }
+    void PutRow(std::uint32_t rowId, const Cells& cells);
+    std::size_t RowCount() const { return rowIds_.size(); }
+    bool HasRow(std::uint32_t rowId) const { return position_.contains(rowId); }
     // One cell of a row; nothing when the row or the value is absent.
-    std::optional<PropertyValue> Cell(std::uint32_t row_id, std::size_t column) const;
+    std::optional<PropertyValue> Cell(std::uint32_t rowId, std::size_t column) const;
 
     // Decoded rows, made on first use after a change and kept until the next one: for
     // readers and tests, not for a table that is still growing.
     const std::vector<Row>& Rows() const;
-    const Row* FindRow(std::uint32_t row_id) const;
+    const Row* FindRow(std::uint32_t rowId) const;
 
     // The same rows with one column more (a copy of this table when it has the column).
     PackedTable WithColumn(PropertyTag tag) const;
@@ -55,25 +55,25 @@ private:
         std::uint32_t chunk = 0, offset = 0, size = 0;
     };
     // `id_cell`: the row ID cell is set to the row's ID, as PutRow does.
-    void Put(std::uint32_t row_id, const Cells& cells, bool id_cell);
+    void Put(std::uint32_t rowId, const Cells& cells, bool idCell);
     Cells DecodeRow(std::size_t index) const;
     std::uint8_t* RowBytes(std::size_t index) {
-        return row_chunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
+        return rowChunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
     }
     const std::uint8_t* RowBytes(std::size_t index) const {
-        return row_chunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
+        return rowChunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
     }
     std::uint32_t AddValue(le::ByteView bytes);
     le::ByteView Value(std::uint32_t slot) const;
 
     TableContext schema_;                 // columns and layout only, never rows
-    std::vector<std::uint32_t> row_ids_;  // in row-matrix order
-    std::vector<le::Bytes> row_chunks_;   // the rows; a large cell holds its value's slot
-    std::vector<le::Bytes> value_chunks_;
+    std::vector<std::uint32_t> rowIds_;  // in row-matrix order
+    std::vector<le::Bytes> rowChunks_;   // the rows; a large cell holds its value's slot
+    std::vector<le::Bytes> valueChunks_;
     std::vector<ValueSlot> values_;
     std::unordered_map<std::uint32_t, std::size_t> position_;  // row ID -> index
     mutable std::vector<Row> decoded_;
-    mutable bool decoded_valid_ = false;
+    mutable bool decodedValid_ = false;
 };
 
 }  // namespace ferrowick::pst

@@ -35,13 +35,13 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
     for (std::size_t i = 0; i < bth.Count(); ++i) {
         const std::uint16_t id = le::LoadU16(bth.Key(i).data());
         const std::uint8_t* data = bth.Data(i).data();
-        const std::uint16_t raw_type = le::LoadU16(data);
-        if (!IsKnownPropertyType(raw_type)) {
+        const std::uint16_t rawType = le::LoadU16(data);
+        if (!IsKnownPropertyType(rawType)) {
             char text[16];
-            std::snprintf(text, sizeof text, "0x%04X", raw_type);
+            std::snprintf(text, sizeof text, "0x%04X", rawType);
             throw PstError(ErrorKind::CorruptStructure, "property context: property " + PropText(id) + " has unknown type " + text);
         }
-        const PropertyType type = static_cast<PropertyType>(raw_type);
+        const PropertyType type = static_cast<PropertyType>(rawType);
         try {
             if (StoredInlineInPropertyContext(type)) {
                 bag.Set(id, DecodeStoredValue(type, le::ByteView(data + 2, FixedSizeOf(type))));

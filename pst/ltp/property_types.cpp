@@ -29,11 +29,11 @@ std::vector<le::ByteView> SplitMultiple(PropertyType type, le::ByteView b) {
     if (count > (b.size() - 4) / 4) BadSize(type, b.size(), "count of values exceeds the data");
     std::vector<le::ByteView> out;
     out.reserve(count);
-    const std::size_t table_end = 4 + 4 * std::size_t{count};
+    const std::size_t tableEnd = 4 + 4 * std::size_t{count};
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::size_t start = le::LoadU32(b.data() + 4 + 4 * i);
         const std::size_t end = i + 1 < count ? le::LoadU32(b.data() + 8 + 4 * i) : b.size();
-        if (start < table_end || end < start || end > b.size())
+        if (start < tableEnd || end < start || end > b.size())
             BadSize(type, b.size(), "value offsets out of order or out of bounds");
         out.push_back(b.subspan(start, end - start));
     }

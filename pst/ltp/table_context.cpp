@@ -38,24 +38,24 @@ TableContext::TableContext(std::vector<PropertyTag> tags) {
     // Cells in groups of 8/4, 2 and 1 bytes; the row ID and version first, as dwRowID is the
     // first four bytes of every row.
     std::vector<std::size_t> order;
-    auto add_group = [&](auto keep) {
+    auto addGroup = [&](auto keep) {
         for (std::size_t i = 0; i < tags.size(); ++i)
             if (tags[i] != kLtpRowIdTag && tags[i] != kLtpRowVersionTag && keep(TableCellSizeOf(tags[i].type))) order.push_back(i);
     };
     for (std::size_t i = 0; i < tags.size(); ++i) if (tags[i] == kLtpRowIdTag) order.push_back(i);
     for (std::size_t i = 0; i < tags.size(); ++i) if (tags[i] == kLtpRowVersionTag) order.push_back(i);
-    add_group([](std::size_t s) { return s == 8; });
-    add_group([](std::size_t s) { return s == 4; });
-    const std::size_t end_4b_count = order.size();
-    add_group([](std::size_t s) { return s == 2; });
-    const std::size_t end_2b_count = order.size();
-    add_group([](std::size_t s) { return s == 1; });
+    addGroup([](std::size_t s) { return s == 8; });
+    addGroup([](std::size_t s) { return s == 4; });
+    const std::size_t end4bCount = order.size();
+    addGroup([](std::size_t s) { return s == 2; });
+    const std::size_t end2bCount = order.size();
+    addGroup([](std::size_t s) { return s == 1; });
 
     columns_.resize(tags.size());
     std::size_t offset = 0;
     for (std::size_t k = 0; k < order.size(); ++k) {
-        if (k == end_4b_count) layout_.end_4b = static_cast<std::uint16_t>(offset);
-        if (k == end_2b_count) layout_.end_2b = static_cast<std::uint16_t>(offset);
+        if (k == end4bCount) layout_.end_4b = static_cast<std::uint16_t>(offset);
+        if (k == end2bCount) layout_.end_2b = static_cast<std::uint16_t>(offset);
         TableColumn& c = columns_[order[k]];
         c.tag = tags[order[k]];
         c.size = static_cast<std::uint8_t>(TableCellSizeOf(c.tag.type));
@@ -63,8 +63,8 @@ TableContext::TableContext(std::vector<PropertyTag> tags) {
         c.bit = static_cast<std::uint8_t>(k);
         offset += c.size;
     }
-    if (end_4b_count == order.size()) layout_.end_4b = static_cast<std::uint16_t>(offset);
-    if (end_2b_count == order.size()) layout_.end_2b = static_cast<std::uint16_t>(offset);
+    if (end4bCount == order.size()) layout_.end_4b = static_cast<std::uint16_t>(offset);
+    if (end2bCount == order.size()) layout_.end_2b = static_cast<std::uint16_t>(offset);
     layout_.end_1b = static_cast<std::uint16_t>(offset);
     layout_.row_size = static_cast<std::uint16_t>(offset + BitmapSize(columns_.size()));
 }
@@ -83,31 +83,31 @@ void TableContext::CheckCells(const Cells& cells) const {
             Fail(std::string("a ") + PropertyTypeName(cells[i]->Type()) + " value in column " + TagText(columns_[i].tag));
 }
 
-void TableContext::PutRow(std::uint32_t row_id, Cells cells) {
+void TableContext::PutRow(std::uint32_t rowId, Cells cells) {
     CheckCells(cells);
-    if (const auto id_column = ColumnIndex(kLtpRowIdTag))
-        cells[*id_column] = PropertyValue::Integer32(static_cast<std::int32_t>(row_id));
-    const auto it = position_.find(row_id);
+    if (const auto idColumn = ColumnIndex(kLtpRowIdTag))
+        cells[*idColumn] = PropertyValue::Integer32(static_cast<std::int32_t>(rowId));
+    const auto it = position_.find(rowId);
     if (it != position_.end()) {
         rows_[it->second].cells = std::move(cells);
         return;
     }
-    position_.emplace(row_id, rows_.size());
-    rows_.push_back(Row{row_id, std::move(cells)});
+    position_.emplace(rowId, rows_.size());
+    rows_.push_back(Row{rowId, std::move(cells)});
 }
 
-void TableContext::PutRow(std::uint32_t row_id, const std::vector<std::pair<PropertyTag, PropertyValue>>& values) {
+void TableContext::PutRow(std::uint32_t rowId, const std::vector<std::pair<PropertyTag, PropertyValue>>& values) {
     Cells cells(columns_.size());
     for (const auto& [tag, value] : values) {
         const auto column = ColumnIndex(tag);
         if (!column) Fail("the table has no column " + TagText(tag));
         cells[*column] = value;
     }
-    PutRow(row_id, std::move(cells));
+    PutRow(rowId, std::move(cells));
 }
 
-bool TableContext::RemoveRow(std::uint32_t row_id) {
-    const auto it = position_.find(row_id);
+bool TableContext::RemoveRow(std::uint32_t rowId) {
+    const auto it = position_.find(rowId);
     if (it == position_.end()) return false;
     const std::size_t at = it->second;
     position_.erase(it);
@@ -116,19 +116,19 @@ bool TableContext::RemoveRow(std::uint32_t row_id) {
     return true;
 }
 
-const TableContext::Row* TableContext::FindRow(std::uint32_t row_id) const {
-    const auto it = position_.find(row_id);
+const TableContext::Row* TableContext::FindRow(std::uint32_t rowId) const {
+    const auto it = position_.find(rowId);
     return it == position_.end() ? nullptr : &rows_[it->second];
 }
 
 namespace {
 
 // The layout must hold its groups in order and an existence bit for every column.
-void CheckLayout(const RowLayout& layout, std::size_t column_count) {
+void CheckLayout(const RowLayout& layout, std::size_t columnCount) {
     if (!(layout.end_4b <= layout.end_2b && layout.end_2b <= layout.end_1b && layout.end_1b <= layout.row_size))
         Fail("row layout offsets (rgib) out of order");
-    if (std::size_t{layout.row_size} - layout.end_1b < BitmapSize(column_count)) Fail("the cell existence bitmap is too small for the columns");
-    if (layout.row_size == 0 && column_count != 0) Fail("rows of zero bytes");
+    if (std::size_t{layout.row_size} - layout.end_1b < BitmapSize(columnCount)) Fail("the cell existence bitmap is too small for the columns");
+    if (layout.row_size == 0 && columnCount != 0) Fail("rows of zero bytes");
 }
 
 // A column's cell lies in the group of its size, its bit in the bitmap, and its tag is its own.
@@ -136,10 +136,10 @@ void CheckColumn(const TableColumn& c, const RowLayout& layout, const std::vecto
     if (c.size != TableCellSizeOf(c.tag.type))
         Fail("column " + TagText(c.tag) + " has " + std::to_string(c.size) + "-byte cells, its type needs " +
              std::to_string(TableCellSizeOf(c.tag.type)));
-    std::size_t group_start = 0, group_end = layout.end_4b;
-    if (c.size == 2) group_start = layout.end_4b, group_end = layout.end_2b;
-    if (c.size == 1) group_start = layout.end_2b, group_end = layout.end_1b;
-    if (c.offset < group_start || c.offset + c.size > group_end) Fail("column " + TagText(c.tag) + " lies outside its group of the row");
+    std::size_t groupStart = 0, groupEnd = layout.end_4b;
+    if (c.size == 2) groupStart = layout.end_4b, groupEnd = layout.end_2b;
+    if (c.size == 1) groupStart = layout.end_2b, groupEnd = layout.end_1b;
+    if (c.offset < groupStart || c.offset + c.size > groupEnd) Fail("column " + TagText(c.tag) + " lies outside its group of the row");
     if (c.bit >= 8 * (layout.row_size - layout.end_1b)) Fail("column " + TagText(c.tag) + " has an existence bit past the bitmap");
     for (const auto& other : earlier)
         if (other.tag == c.tag) Fail("column " + TagText(c.tag) + " appears twice");
@@ -151,26 +151,26 @@ struct RowMatrix {
     std::size_t rows_per_block = 0;
     std::size_t row_count = 0;
 
-    const std::uint8_t* Row(std::size_t index, std::size_t row_size) const {
-        return blocks[index / rows_per_block].data() + (index % rows_per_block) * row_size;
+    const std::uint8_t* Row(std::size_t index, std::size_t rowSize) const {
+        return blocks[index / rows_per_block].data() + (index % rows_per_block) * rowSize;
     }
 };
 
-RowMatrix LocateRowMatrix(const HeapReader& heap, const NodeData& node, HeapOrNodeId rows, std::size_t row_size) {
+RowMatrix LocateRowMatrix(const HeapReader& heap, const NodeData& node, HeapOrNodeId rows, std::size_t rowSize) {
     RowMatrix matrix;
     if (!rows.IsNull()) {
         if (rows.IsHeapId()) {
             matrix.blocks.push_back(heap.Item(rows.AsHeapId()));
-            matrix.rows_per_block = row_size ? matrix.blocks[0].size() / row_size : 0;
+            matrix.rows_per_block = rowSize ? matrix.blocks[0].size() / rowSize : 0;
         } else {
             const auto it = node.subnodes.find(rows.AsNodeId());
             if (it == node.subnodes.end()) Fail("the row matrix sub-node is missing");
-            matrix.rows_per_block = row_size ? kMaxDataBlockPayload / row_size : 0;
+            matrix.rows_per_block = rowSize ? kMaxDataBlockPayload / rowSize : 0;
             for (const auto& piece : it->second.pieces) matrix.blocks.emplace_back(piece);
         }
     }
     for (std::size_t b = 0; b < matrix.blocks.size(); ++b) {
-        const std::size_t here = std::min(matrix.rows_per_block, matrix.blocks[b].size() / std::max<std::size_t>(row_size, 1));
+        const std::size_t here = std::min(matrix.rows_per_block, matrix.blocks[b].size() / std::max<std::size_t>(rowSize, 1));
         if (b + 1 < matrix.blocks.size() && here != matrix.rows_per_block)
             Fail("row matrix block " + std::to_string(b) + " holds " + std::to_string(here) + " rows, not " +
                  std::to_string(matrix.rows_per_block));
@@ -189,7 +189,7 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> RowsInMatrixOrder(const Bth
 }
 
 std::optional<PropertyValue> ReadCell(const HeapReader& heap, const NodeData& node, const TableColumn& col,
-                                      const std::uint8_t* row, std::uint32_t row_id) {
+                                      const std::uint8_t* row, std::uint32_t rowId) {
     const le::ByteView cell(row + col.offset, col.size);
     try {
         if (StoredInlineInTableCell(col.tag.type)) return DecodeStoredValue(col.tag.type, cell);
@@ -199,7 +199,7 @@ std::optional<PropertyValue> ReadCell(const HeapReader& heap, const NodeData& no
         const StoredValue stored = LoadValue(heap, node, hnid);
         return DecodeStoredValue(col.tag.type, stored.view);
     } catch (const PstError& e) {
-        Fail("row ID " + std::to_string(row_id) + ", column " + TagText(col.tag) + ": " + e.what());
+        Fail("row ID " + std::to_string(rowId) + ", column " + TagText(col.tag) + ": " + e.what());
     }
 }
 
@@ -298,19 +298,19 @@ void TableContext::WriteRow(const Row& from, std::uint8_t* row, ValueStore& valu
 }
 
 HeapOrNodeId TableContext::WriteRowMatrix(HeapWriter& heap, ValueStore& values, std::map<NodeId, NodeData>& subnodes) const {
-    const std::size_t row_size = layout_.row_size;
-    const std::size_t rows_per_block = row_size ? kMaxDataBlockPayload / row_size : 0;
-    if (!rows_.empty() && rows_per_block == 0) Fail("rows too large for a data block");
-    le::Bytes matrix(rows_.size() * row_size, 0);
+    const std::size_t rowSize = layout_.row_size;
+    const std::size_t rowsPerBlock = rowSize ? kMaxDataBlockPayload / rowSize : 0;
+    if (!rows_.empty() && rowsPerBlock == 0) Fail("rows too large for a data block");
+    le::Bytes matrix(rows_.size() * rowSize, 0);
     le::Bytes scratch;
-    for (std::size_t r = 0; r < rows_.size(); ++r) WriteRow(rows_[r], matrix.data() + r * row_size, values, scratch);
+    for (std::size_t r = 0; r < rows_.size(); ++r) WriteRow(rows_[r], matrix.data() + r * rowSize, values, scratch);
     if (matrix.empty()) return HeapOrNodeId();
     if (matrix.size() <= kMaxHeapAllocation) return heap.Allocate(std::move(matrix));
     // Whole rows per block; every block but the last padded to the full payload.
     NodeData stream;
-    const std::size_t per_block = rows_per_block * row_size;
-    for (std::size_t at = 0; at < matrix.size(); at += per_block) {
-        const std::size_t n = std::min(per_block, matrix.size() - at);
+    const std::size_t perBlock = rowsPerBlock * rowSize;
+    for (std::size_t at = 0; at < matrix.size(); at += perBlock) {
+        const std::size_t n = std::min(perBlock, matrix.size() - at);
         auto& piece = stream.pieces.emplace_back(matrix.begin() + at, matrix.begin() + at + n);
         if (at + n < matrix.size()) piece.resize(kMaxDataBlockPayload, 0);
     }
@@ -322,16 +322,16 @@ HeapOrNodeId TableContext::WriteRowMatrix(HeapWriter& heap, ValueStore& values, 
 NodeData TableContext::Write(std::map<NodeId, NodeData> subnodes) const {
     HeapWriter heap(HeapClient::TableContext);
     // The row index header first and TCINFO second, at the HIDs Outlook gives them.
-    const HeapId index_header = heap.Allocate(le::Bytes(kBthHeaderSize));
-    const HeapId info_hid = heap.Allocate(le::Bytes(TcInfo::SizeFor(columns_.size())));
+    const HeapId indexHeader = heap.Allocate(le::Bytes(kBthHeaderSize));
+    const HeapId infoHid = heap.Allocate(le::Bytes(TcInfo::SizeFor(columns_.size())));
 
     TcInfo info;
     info.layout = layout_;
-    info.row_index = WriteRowIndex(heap, index_header);
+    info.row_index = WriteRowIndex(heap, indexHeader);
     ValueStore values(heap, subnodes);
     info.rows = WriteRowMatrix(heap, values, subnodes);
     info.columns = columns_;
-    WriteTcInfo(heap, info_hid, std::move(info));
+    WriteTcInfo(heap, infoHid, std::move(info));
 
     NodeData node;
     node.pieces = heap.Finish();

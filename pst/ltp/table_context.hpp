@@ -46,10 +46,10 @@ public:
 
     // Adds a row or replaces the row with that ID. The row ID cell is always the row's ID;
     // every other value must have its column's type.
-    void PutRow(std::uint32_t row_id, Cells cells);
-    void PutRow(std::uint32_t row_id, const std::vector<std::pair<PropertyTag, PropertyValue>>& values);
-    bool RemoveRow(std::uint32_t row_id);
-    const Row* FindRow(std::uint32_t row_id) const;
+    void PutRow(std::uint32_t rowId, Cells cells);
+    void PutRow(std::uint32_t rowId, const std::vector<std::pair<PropertyTag, PropertyValue>>& values);
+    bool RemoveRow(std::uint32_t rowId);
+    const Row* FindRow(std::uint32_t rowId) const;
     const std::vector<Row>& Rows() const { return rows_; }  // in row-matrix order
     std::size_t RowCount() const { return rows_.size(); }
 

@@ -16,13 +16,13 @@ namespace {
 }  // namespace
 
 TableColumn TableColumn::Read(le::ByteView bytes) {
-    const std::uint32_t raw_tag = le::LoadU32(bytes.data());
-    if (!IsKnownPropertyType(static_cast<std::uint16_t>(raw_tag))) {
+    const std::uint32_t rawTag = le::LoadU32(bytes.data());
+    if (!IsKnownPropertyType(static_cast<std::uint16_t>(rawTag))) {
         char text[16];
-        std::snprintf(text, sizeof text, "0x%08X", raw_tag);
+        std::snprintf(text, sizeof text, "0x%08X", rawTag);
         Fail(std::string("column ") + text + " has an unknown property type");
     }
-    return TableColumn{StoredPropertyTag(raw_tag), le::LoadU16(bytes.data() + 4), bytes[6], bytes[7]};
+    return TableColumn{StoredPropertyTag(rawTag), le::LoadU16(bytes.data() + 4), bytes[6], bytes[7]};
 }
 
 void TableColumn::Write(std::uint8_t* out) const {
@@ -34,9 +34,9 @@ void TableColumn::Write(std::uint8_t* out) const {
 
 TcInfo TcInfo::Read(le::ByteView bytes) {
     if (bytes.size() < kFixedSize || bytes[0] != kSignature) Fail("TCINFO is missing or has no 0x7C signature");
-    const std::size_t column_count = bytes[1];
-    if (bytes.size() != SizeFor(column_count))
-        Fail("TCINFO of " + std::to_string(bytes.size()) + " bytes for " + std::to_string(column_count) + " columns");
+    const std::size_t columnCount = bytes[1];
+    if (bytes.size() != SizeFor(columnCount))
+        Fail("TCINFO of " + std::to_string(bytes.size()) + " bytes for " + std::to_string(columnCount) + " columns");
     TcInfo info;
     info.layout.end_4b = le::LoadU16(bytes.data() + 2);
     info.layout.end_2b = le::LoadU16(bytes.data() + 4);
@@ -44,8 +44,8 @@ TcInfo TcInfo::Read(le::ByteView bytes) {
     info.layout.row_size = le::LoadU16(bytes.data() + 8);
     info.row_index = HeapId(le::LoadU32(bytes.data() + 10));
     info.rows = HeapOrNodeId(le::LoadU32(bytes.data() + 14));
-    info.columns.reserve(column_count);
-    for (std::size_t i = 0; i < column_count; ++i)
+    info.columns.reserve(columnCount);
+    for (std::size_t i = 0; i < columnCount; ++i)
         info.columns.push_back(TableColumn::Read(bytes.subspan(SizeFor(i), TableColumn::kSize)));
     return info;
 }

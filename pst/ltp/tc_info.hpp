@@ -43,7 +43,7 @@ struct TcInfo {
     HeapOrNodeId rows;                 // hnidRows: the row matrix; null when there are no rows
     std::vector<TableColumn> columns;  // rgTCOLDESC, cCols of them
 
-    static std::size_t SizeFor(std::size_t column_count) { return kFixedSize + TableColumn::kSize * column_count; }
+    static std::size_t SizeFor(std::size_t columnCount) { return kFixedSize + TableColumn::kSize * columnCount; }
     // Checks the signature, the size for the column count and the column types; the layout
     // and the columns' places are the table's to check. Throws PstError naming the damage.
     static TcInfo Read(le::ByteView bytes);

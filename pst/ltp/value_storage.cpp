@@ -49,8 +49,8 @@ StoredValue LoadValue(const HeapReader& heap, const NodeData& node, HeapOrNodeId
 
 NodeId ValueStore::NewSubnodeId() {
     for (;;) {
-        if (next_index_ >= (1u << 27)) throw PstError(ErrorKind::LimitExceeded, "no sub-node IDs left for values");
-        const NodeId nid = NodeId::Make(NidType::Ltp, next_index_++);
+        if (nextIndex_ >= (1u << 27)) throw PstError(ErrorKind::LimitExceeded, "no sub-node IDs left for values");
+        const NodeId nid = NodeId::Make(NidType::Ltp, nextIndex_++);
         if (!subnodes_.contains(nid)) return nid;
     }
 }

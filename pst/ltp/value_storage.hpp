@@ -34,7 +34,7 @@ public:
 private:
     HeapWriter& heap_;
     std::map<NodeId, NodeData>& subnodes_;
-    std::uint32_t next_index_ = 1;
+    std::uint32_t nextIndex_ = 1;
 };
 
 }  // namespace ferrowick::pst

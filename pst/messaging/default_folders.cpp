@@ -102,7 +102,7 @@ void EnsureDefaultFolders(PstStore& store) {
             if (kSpecs[i].which == which) return PropertyValue::Binary(store.EntryIdOf(nid[i]).Encode());
         return PropertyValue::Binary({});
     };
-    const auto nid_of = [&](DefaultFolder which) {
+    const auto nidOf = [&](DefaultFolder which) {
         for (std::size_t i = 0; i < kSpecs.size(); ++i)
             if (kSpecs[i].which == which) return nid[i];
         return NodeId();
@@ -114,8 +114,8 @@ void EnsureDefaultFolders(PstStore& store) {
     store.SetStoreProperty(tags::kValidFolderMask,
                            PropertyValue::Integer32((mask ? mask->As<std::int32_t>() : 0) | kInboxValid | kOutboxValid | kSentMailValid));
 
-    const NodeId inbox = nid_of(DefaultFolder::Inbox);
-    for (const char16_t* message_class : {u"", u"IPM", u"Report.IPM"}) store.SetReceiveFolder(message_class, inbox);
+    const NodeId inbox = nidOf(DefaultFolder::Inbox);
+    for (const char16_t* messageClass : {u"", u"IPM", u"Report.IPM"}) store.SetReceiveFolder(messageClass, inbox);
     store.SetReceiveFolder(u"IPC", store.RootFolder());
 
     std::vector<PropertyValue::Bytes> additional(kJunkEmailIndex + 1);

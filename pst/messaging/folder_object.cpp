@@ -36,13 +36,13 @@ NodeId FolderObject::HierarchyTableNid() const { return nids::Sibling(nid, NidTy
 NodeId FolderObject::ContentsTableNid() const { return nids::Sibling(nid, NidType::ContentsTable); }
 NodeId FolderObject::AssocContentsTableNid() const { return nids::Sibling(nid, NidType::AssocContentsTable); }
 
-PropertyBag NewFolderProperties(const std::u16string& name, const std::u16string& container_class) {
+PropertyBag NewFolderProperties(const std::u16string& name, const std::u16string& containerClass) {
     PropertyBag bag;
     bag.Set(tags::kDisplayName.id, PropertyValue::String(name));
     bag.Set(tags::kContentCount.id, PropertyValue::Integer32(0));
     bag.Set(tags::kContentUnreadCount.id, PropertyValue::Integer32(0));
     bag.Set(tags::kSubfolders.id, PropertyValue::Boolean(false));
-    if (!container_class.empty()) bag.Set(tags::kContainerClass.id, PropertyValue::String(container_class));
+    if (!containerClass.empty()) bag.Set(tags::kContainerClass.id, PropertyValue::String(containerClass));
     return bag;
 }
 

@@ -32,7 +32,7 @@ struct FolderObject {
     // A new, empty folder with the template tables' columns.
     FolderObject(NodeId nid, NodeId parent, PropertyBag properties);
     FolderObject(NodeId nid, NodeId parent, PropertyBag properties, TableContext hierarchy,
-                 PackedTable contents, TableContext assoc_contents);
+                 PackedTable contents, TableContext assocContents);
 
     std::u16string DisplayName() const;
     std::int32_t ContentCount() const;
@@ -48,7 +48,7 @@ struct FolderObject {
 
 // The properties of a new folder: its name, zero counts, no sub-folders, and the container
 // class when one is given.
-PropertyBag NewFolderProperties(const std::u16string& name, const std::u16string& container_class);
+PropertyBag NewFolderProperties(const std::u16string& name, const std::u16string& containerClass);
 
 // A NID for a new normal folder: its three tables take the same index, so the index is
 // handed out from (and advances) all four counters, as Outlook keeps them.

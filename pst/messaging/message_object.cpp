@@ -24,13 +24,13 @@ std::int32_t SizeValue(std::uint64_t bytes) {
 // value is stored inline, so writing it does not change the size. The trial PC leaves the
 // sub-nodes out (their bytes are added) and is gone before the real one is written, so an
 // attachment's data is never held twice over.
-NodeData WriteSized(PropertyBag& bag, PropertyTag size_tag, std::map<NodeId, NodeData> subnodes,
+NodeData WriteSized(PropertyBag& bag, PropertyTag sizeTag, std::map<NodeId, NodeData> subnodes,
                     const StreamedValues& streamed = {}) {
-    bag.Set(size_tag.id, PropertyValue::Integer32(0));
+    bag.Set(sizeTag.id, PropertyValue::Integer32(0));
     std::uint64_t size = TotalNodeBytes(WritePropertyContext(bag));
     for (const auto& [nid, sub] : subnodes) size += TotalNodeBytes(sub);
     for (const auto& [id, stream] : streamed) size += stream->Size();
-    bag.Set(size_tag.id, PropertyValue::Integer32(SizeValue(size)));
+    bag.Set(sizeTag.id, PropertyValue::Integer32(SizeValue(size)));
     return WritePropertyContext(bag, std::move(subnodes), streamed);
 }
 
@@ -90,10 +90,10 @@ NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids) {
         // Outlook takes three numbers of the store's row sequence for each recipient it
         // writes: the first is the row ID, the third the row version (every recipient row of
         // its stores has version = ID + 2), so no ID is 0 and none repeats in the store.
-        const std::uint32_t row_id = ids.next_row_number();
+        const std::uint32_t rowId = ids.next_row_number();
         ids.next_row_number();
-        const std::uint32_t row_version = ids.next_row_number();
-        recipients.PutRow(row_id, RowFromProperties(recipients, recipient, row_version));
+        const std::uint32_t rowVersion = ids.next_row_number();
+        recipients.PutRow(rowId, RowFromProperties(recipients, recipient, rowVersion));
     }
     subnodes.emplace(kRecipientTableSubnode, recipients.Write());
 

@@ -23,9 +23,9 @@ NodeData EmptyTable(std::vector<PropertyTag> columns) { return TableContext(std:
 
 // A normal folder NID with the index Outlook gives the folder: new stores hand out folder
 // indexes from 0x401 in creation order.
-NodeId NextFolderNid(NodeDatabase& db, std::uint32_t wanted_index) {
+NodeId NextFolderNid(NodeDatabase& db, std::uint32_t wantedIndex) {
     NodeId nid = AllocateFolderNodeId(db);
-    while (nid.Index() < wanted_index) nid = AllocateFolderNodeId(db);
+    while (nid.Index() < wantedIndex) nid = AllocateFolderNodeId(db);
     return nid;
 }
 
@@ -48,7 +48,7 @@ void AddHierarchyRow(FolderObject& parent, const FolderObject& child, std::uint3
 
 TableContext NewReceiveFolderTable() { return TableContext(ReceiveFolderTableColumns()); }
 
-MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& display_name) {
+MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& displayName) {
     MinimumStore store{NewGuid(), {}, {}, {}, {}, {}, NewReceiveFolderTable()};
 
     // Folders: the root (its own parent), the IPM subtree and the search root below it,
@@ -58,7 +58,7 @@ MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& display_n
     auto top = std::make_unique<FolderObject>(NextFolderNid(db, 0x401), nids::kRootFolder,
                                               NewFolderProperties(u"Top of Personal Folders", u""));
     top->properties.Set(tags::kSubfolders.id, PropertyValue::Boolean(true));
-    auto search_root = std::make_unique<FolderObject>(NextFolderNid(db, 0x402), nids::kRootFolder,
+    auto searchRoot = std::make_unique<FolderObject>(NextFolderNid(db, 0x402), nids::kRootFolder,
                                                       NewFolderProperties(u"Search Root", u""));
     auto deleted = std::make_unique<FolderObject>(NextFolderNid(db, 0x403), top->nid,
                                                   NewFolderProperties(u"Deleted Items", u""));
@@ -75,7 +75,7 @@ MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& display_n
 
     std::uint32_t version = 1;
     AddHierarchyRow(*root, *top, version++);
-    AddHierarchyRow(*root, *search_root, version++);
+    AddHierarchyRow(*root, *searchRoot, version++);
     root->hierarchy.PutRow(nids::kSpamSearchFolder.Value(), RowFromProperties(root->hierarchy, spam, version++));
     AddHierarchyRow(*top, *deleted, version++);
 
@@ -115,19 +115,19 @@ MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& display_n
     props.Set(tags::kReplVersionHistory.id, PropertyValue::Binary(history));
     props.Set(tags::kReplFlags.id, PropertyValue::Integer32(0));
     props.Set(tags::kRecordKey.id, PropertyValue::Binary(GuidBytes(store.record_key)));
-    props.Set(tags::kDisplayName.id, PropertyValue::String(display_name));
+    props.Set(tags::kDisplayName.id, PropertyValue::String(displayName));
     props.Set(tags::kValidFolderMask.id, PropertyValue::Integer32(kIpmSubtreeValid | kWastebasketValid | kFinderValid));
     props.Set(tags::kIpmSubTreeEntryId.id, entry(top->nid));
     props.Set(tags::kIpmWastebasketEntryId.id, entry(deleted->nid));
-    props.Set(tags::kFinderEntryId.id, entry(search_root->nid));
+    props.Set(tags::kFinderEntryId.id, entry(searchRoot->nid));
     props.Set(tags::kPstLrNoRestrictions.id, PropertyValue::Boolean(true));
     props.Set(tags::kPstLatestEnsure.id, PropertyValue::Integer32(kPstLatestEnsureValue));
     props.Set(tags::kPstPassword.id, PropertyValue::Integer32(0));
 
     store.ipm_subtree = top->nid;
-    store.search_root = search_root->nid;
+    store.search_root = searchRoot->nid;
     store.deleted_items = deleted->nid;
-    for (auto* f : {&root, &top, &search_root, &deleted}) {
+    for (auto* f : {&root, &top, &searchRoot, &deleted}) {
         const NodeId nid = (*f)->nid;
         store.folders.emplace(nid, std::move(*f));
     }

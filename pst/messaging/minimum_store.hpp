@@ -25,7 +25,7 @@ struct MinimumStore {
 
 // Writes the nodes that never change afterwards (templates, the spam search folder and the
 // search nodes) to `db` and returns the rest for the store to keep and write at its commit.
-MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& display_name);
+MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& displayName);
 
 // The empty table every new receive folder table starts from.
 TableContext NewReceiveFolderTable();

@@ -62,7 +62,7 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
         for (std::size_t j = 0; j < 16; ++j) g.bytes[j] = (*guids)[i + j];
         map.guids_.push_back(g);
     }
-    std::map<std::uint16_t, NamedProperty> by_index;
+    std::map<std::uint16_t, NamedProperty> byIndex;
     for (std::size_t i = 0; i < entries->size(); i += NameId::kSize) {
         const NameId entry = NameId::Read(le::ByteView(*entries).subspan(i, NameId::kSize));
         const std::uint32_t key = entry.property_id;
@@ -83,10 +83,10 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
         } else {
             p.number = key;
         }
-        if (!by_index.emplace(entry.property_index, std::move(p)).second) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: two entries share a property index");
+        if (!byIndex.emplace(entry.property_index, std::move(p)).second) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: two entries share a property index");
     }
     std::uint16_t expected = 0;
-    for (auto& [index, p] : by_index) {
+    for (auto& [index, p] : byIndex) {
         if (index != expected++) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: the property indexes have a gap");
         map.entries_.push_back(std::move(p));
         map.Index(map.entries_.size() - 1);
@@ -95,8 +95,8 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
 }
 
 PropertyBag NameToIdMap::Write() const {
-    std::vector<std::uint8_t> guid_stream, entry_stream, string_stream;
-    for (const Guid& g : guids_) guid_stream.insert(guid_stream.end(), g.bytes.begin(), g.bytes.end());
+    std::vector<std::uint8_t> guidStream, entryStream, stringStream;
+    for (const Guid& g : guids_) guidStream.insert(guidStream.end(), g.bytes.begin(), g.bytes.end());
     std::map<std::uint32_t, std::vector<std::uint8_t>> buckets;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const NamedProperty& p = entries_[i];
@@ -106,29 +106,29 @@ PropertyBag NameToIdMap::Write() const {
         else
             for (std::size_t g = 0; g < guids_.size(); ++g)
                 if (guids_[g] == p.guid) wguid = static_cast<std::uint16_t>(g + NameId::kFirstStreamGuid);
-        const bool is_string = !p.number.has_value();
-        std::uint32_t key = 0, hash_key = 0;
-        if (is_string) {
-            key = static_cast<std::uint32_t>(string_stream.size());
+        const bool isString = !p.number.has_value();
+        std::uint32_t key = 0, hashKey = 0;
+        if (isString) {
+            key = static_cast<std::uint32_t>(stringStream.size());
             const std::vector<std::uint8_t> bytes = NameBytes(p.name);
-            le::AppendU32(string_stream, static_cast<std::uint32_t>(bytes.size()));
-            string_stream.insert(string_stream.end(), bytes.begin(), bytes.end());
-            while (string_stream.size() % 4 != 0) string_stream.push_back(0);  // each name is 4-byte aligned
-            hash_key = ComputeCrc(bytes);
+            le::AppendU32(stringStream, static_cast<std::uint32_t>(bytes.size()));
+            stringStream.insert(stringStream.end(), bytes.begin(), bytes.end());
+            while (stringStream.size() % 4 != 0) stringStream.push_back(0);  // each name is 4-byte aligned
+            hashKey = ComputeCrc(bytes);
         } else {
-            key = hash_key = *p.number;
+            key = hashKey = *p.number;
         }
-        const NameId entry{key, is_string, wguid, static_cast<std::uint16_t>(i)};
-        entry.AppendTo(entry_stream);
+        const NameId entry{key, isString, wguid, static_cast<std::uint16_t>(i)};
+        entry.AppendTo(entryStream);
         NameId hashed = entry;
-        hashed.property_id = hash_key;
-        hashed.AppendTo(buckets[(hash_key ^ entry.GuidAndKind()) % kBucketCount]);
+        hashed.property_id = hashKey;
+        hashed.AppendTo(buckets[(hashKey ^ entry.GuidAndKind()) % kBucketCount]);
     }
     PropertyBag bag;
     bag.Set(kBucketCountId, PropertyValue::Integer32(static_cast<std::int32_t>(kBucketCount)));
-    bag.Set(kGuidStreamId, PropertyValue::Binary(std::move(guid_stream)));
-    bag.Set(kEntryStreamId, PropertyValue::Binary(std::move(entry_stream)));
-    bag.Set(kStringStreamId, PropertyValue::Binary(std::move(string_stream)));
+    bag.Set(kGuidStreamId, PropertyValue::Binary(std::move(guidStream)));
+    bag.Set(kEntryStreamId, PropertyValue::Binary(std::move(entryStream)));
+    bag.Set(kStringStreamId, PropertyValue::Binary(std::move(stringStream)));
     for (auto& [index, bytes] : buckets)
         bag.Set(static_cast<std::uint16_t>(kFirstBucketId + index), PropertyValue::Binary(std::move(bytes)));
     return bag;

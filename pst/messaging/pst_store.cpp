@@ -27,8 +27,8 @@ constexpr std::uint32_t kPidLidSmartNoAttach = 0x8514;
 
 std::uint64_t FileTimeNow() {
     using namespace std::chrono;
-    const auto since_unix = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
-    return static_cast<std::uint64_t>(since_unix) * 10 + 116444736000000000ULL;
+    const auto sinceUnix = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    return static_cast<std::uint64_t>(sinceUnix) * 10 + 116444736000000000ULL;
 }
 
 std::vector<std::uint8_t> Concatenated(const NodeData& node) {
@@ -128,20 +128,20 @@ struct PstStore::State {
         if (depth > kMaxFolderDepth) throw PstError(ErrorKind::CorruptStructure, "the folder tree is deeper than " + std::to_string(kMaxFolderDepth));
         if (!seen.insert(nid).second) throw PstError(ErrorKind::CorruptStructure, "the folder tree has a cycle");
         PropertyBag props = ReadPropertyContext(db.ReadNode(nid));
-        const auto read_table = [&](NidType type, std::vector<PropertyTag> columns) {
+        const auto readTable = [&](NidType type, std::vector<PropertyTag> columns) {
             const NodeId table = nids::Sibling(nid, type);
             return db.Contains(table) ? TableContext::Read(db.ReadNode(table)) : TableContext(std::move(columns));
         };
         // Decoded only while it is packed: the decoded rows would outweigh the packed ones.
         PackedTable contents = [&] {
-            const TableContext read = read_table(NidType::ContentsTable, ContentsTableColumns());
+            const TableContext read = readTable(NidType::ContentsTable, ContentsTableColumns());
             row_version = std::max(row_version, MaxRowVersion(read) + 1);
             return PackedTable(read);
         }();
         auto folder = std::make_unique<FolderObject>(nid, parent, std::move(props),
-                                                     read_table(NidType::HierarchyTable, HierarchyTableColumns()),
+                                                     readTable(NidType::HierarchyTable, HierarchyTableColumns()),
                                                      std::move(contents),
-                                                     read_table(NidType::AssocContentsTable, AssocContentsTableColumns()));
+                                                     readTable(NidType::AssocContentsTable, AssocContentsTableColumns()));
         row_version = std::max(row_version, MaxRowVersion(folder->hierarchy) + 1);
         std::vector<NodeId> children;
         for (const auto& row : folder->hierarchy.Rows())
@@ -166,10 +166,10 @@ PstStore::PstStore(PstStore&&) noexcept = default;
 PstStore& PstStore::operator=(PstStore&&) noexcept = default;
 PstStore::~PstStore() = default;
 
-PstStore PstStore::Create(const std::filesystem::path& path, const std::u16string& display_name,
+PstStore PstStore::Create(const std::filesystem::path& path, const std::u16string& displayName,
                           CreateOptions options) {
     auto state = std::make_unique<State>(NodeDatabase::Create(path, options));
-    MinimumStore minimum = BuildMinimumStore(state->db, display_name);
+    MinimumStore minimum = BuildMinimumStore(state->db, displayName);
     state->record_key = minimum.record_key;
     state->store_properties = std::move(minimum.store_properties);
     state->store_changed = true;
@@ -235,8 +235,8 @@ void PstStore::SetStoreProperty(PropertyTag tag, PropertyValue value) {
     state_->store_changed = true;
 }
 
-std::optional<NodeId> PstStore::FolderFromEntryId(const std::vector<std::uint8_t>& entry_id) const {
-    const auto id = EntryId::Decode(entry_id);
+std::optional<NodeId> PstStore::FolderFromEntryId(const std::vector<std::uint8_t>& entryId) const {
+    const auto id = EntryId::Decode(entryId);
     if (!id || id->provider != RecordKey() || !state_->folders.contains(id->nid)) return std::nullopt;
     return id->nid;
 }
@@ -253,13 +253,13 @@ bool PstStore::HasFolder(NodeId folder) const { return state_->folders.contains(
 const FolderObject& PstStore::Folder(NodeId folder) const { return state_->FolderRef(folder); }
 std::vector<NodeId> PstStore::Subfolders(NodeId folder) const { return state_->FolderRef(folder).subfolders; }
 
-NodeId PstStore::AddFolder(NodeId parent_nid, const std::u16string& name, const std::u16string& container_class) {
+NodeId PstStore::AddFolder(NodeId parentNid, const std::u16string& name, const std::u16string& containerClass) {
     State& s = *state_;
-    FolderObject& parent = s.FolderRef(parent_nid);
-    if (s.DepthOf(parent_nid) + 1 > kMaxFolderDepth)
+    FolderObject& parent = s.FolderRef(parentNid);
+    if (s.DepthOf(parentNid) + 1 > kMaxFolderDepth)
         throw PstError(ErrorKind::LimitExceeded, "the folder tree would be deeper than " + std::to_string(kMaxFolderDepth) + " levels");
     const NodeId nid = AllocateFolderNodeId(s.db);
-    auto folder = std::make_unique<FolderObject>(nid, parent_nid, NewFolderProperties(name, container_class));
+    auto folder = std::make_unique<FolderObject>(nid, parentNid, NewFolderProperties(name, containerClass));
     FolderObject& added = *folder;
     s.folders.emplace(nid, std::move(folder));
     parent.subfolders.push_back(nid);
@@ -268,25 +268,25 @@ NodeId PstStore::AddFolder(NodeId parent_nid, const std::u16string& name, const 
         parent.properties.Set(tags::kSubfolders.id, PropertyValue::Boolean(true));
         s.FolderPropertiesChanged(parent);
     }
-    s.Queue(SudType::FolderAdd, parent_nid, nid);
+    s.Queue(SudType::FolderAdd, parentNid, nid);
     return nid;
 }
 
-void PstStore::SetFolderProperty(NodeId folder_nid, PropertyTag tag, PropertyValue value) {
+void PstStore::SetFolderProperty(NodeId folderNid, PropertyTag tag, PropertyValue value) {
     if (value.Type() != tag.type) throw PstError(ErrorKind::InvalidArgument, "a folder property of the wrong type");
-    FolderObject& folder = state_->FolderRef(folder_nid);
+    FolderObject& folder = state_->FolderRef(folderNid);
     folder.properties.Set(tag.id, std::move(value));
     state_->FolderPropertiesChanged(folder);
 }
 
-NodeId PstStore::AddMessage(NodeId folder_nid, MessageContent content) { return AddMessageFrom(folder_nid, content); }
+NodeId PstStore::AddMessage(NodeId folderNid, MessageContent content) { return AddMessageFrom(folderNid, content); }
 
-NodeId PstStore::AddMessageFrom(NodeId folder_nid, MessageContent& content) {
+NodeId PstStore::AddMessageFrom(NodeId folderNid, MessageContent& content) {
     State& s = *state_;
-    FolderObject& folder = s.FolderRef(folder_nid);
+    FolderObject& folder = s.FolderRef(folderNid);
     const NodeId nid = s.db.AllocateNodeId(NidType::NormalMessage);
     const NodeData node = s.BuildMessage(content);
-    s.db.PutNode(nid, folder_nid, node);
+    s.db.PutNode(nid, folderNid, node);
     TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
     folder.contents.PutRow(nid.Value(), row);
     folder.contents_changed = true;
@@ -294,59 +294,59 @@ NodeId PstStore::AddMessageFrom(NodeId folder_nid, MessageContent& content) {
     if (!IsRead(content.properties))
         folder.properties.Set(tags::kContentUnreadCount.id, PropertyValue::Integer32(folder.UnreadCount() + 1));
     s.FolderPropertiesChanged(folder);
-    s.Queue(SudType::MessageAdd, folder_nid, nid);
+    s.Queue(SudType::MessageAdd, folderNid, nid);
     ++s.messages_since_commit;
     return nid;
 }
 
-void PstStore::ReplaceMessage(NodeId folder_nid, NodeId nid, MessageContent content) {
+void PstStore::ReplaceMessage(NodeId folderNid, NodeId nid, MessageContent content) {
     State& s = *state_;
-    FolderObject& folder = s.FolderRef(folder_nid);
+    FolderObject& folder = s.FolderRef(folderNid);
     if (!folder.contents.HasRow(nid.Value())) throw PstError(ErrorKind::InvalidArgument, "the folder holds no such message");
-    const auto flags_column = folder.contents.ColumnIndex(tags::kMessageFlags);
-    const auto old_flags = flags_column ? folder.contents.Cell(nid.Value(), *flags_column) : std::nullopt;
-    const bool was_read = old_flags && (old_flags->As<std::int32_t>() & kMessageFlagRead) != 0;
+    const auto flagsColumn = folder.contents.ColumnIndex(tags::kMessageFlags);
+    const auto oldFlags = flagsColumn ? folder.contents.Cell(nid.Value(), *flagsColumn) : std::nullopt;
+    const bool wasRead = oldFlags && (oldFlags->As<std::int32_t>() & kMessageFlagRead) != 0;
     const NodeData node = s.BuildMessage(content);
-    s.db.PutNode(nid, folder_nid, node);
+    s.db.PutNode(nid, folderNid, node);
     TableContext::Cells row = State::ContentsRow(folder, content, s.row_version++);
     folder.contents.PutRow(nid.Value(), row);
     folder.contents_changed = true;
-    const bool is_read = IsRead(content.properties);
-    if (was_read != is_read) {
-        folder.properties.Set(tags::kContentUnreadCount.id, PropertyValue::Integer32(folder.UnreadCount() + (is_read ? -1 : 1)));
+    const bool isRead = IsRead(content.properties);
+    if (wasRead != isRead) {
+        folder.properties.Set(tags::kContentUnreadCount.id, PropertyValue::Integer32(folder.UnreadCount() + (isRead ? -1 : 1)));
         s.FolderPropertiesChanged(folder);
     }
-    s.Queue(SudType::MessageModify, folder_nid, nid);
+    s.Queue(SudType::MessageModify, folderNid, nid);
 }
 
 MessageContent PstStore::ReadMessage(NodeId message) const { return ReadMessageNode(state_->db.ReadNode(message)); }
 
-void PstStore::SetReceiveFolder(const std::u16string& message_class, NodeId folder) {
+void PstStore::SetReceiveFolder(const std::u16string& messageClass, NodeId folder) {
     TableContext& table = state_->receive_folders;
-    const auto class_column = table.ColumnIndex(tags::kReceiveMessageClass);
-    std::uint32_t row_id = 1;
+    const auto classColumn = table.ColumnIndex(tags::kReceiveMessageClass);
+    std::uint32_t rowId = 1;
     for (const auto& row : table.Rows()) {
-        if (class_column && row.cells[*class_column] && row.cells[*class_column]->As<std::u16string>() == message_class) {
-            row_id = row.id;
+        if (classColumn && row.cells[*classColumn] && row.cells[*classColumn]->As<std::u16string>() == messageClass) {
+            rowId = row.id;
             break;
         }
-        row_id = std::max(row_id, row.id + 1);
+        rowId = std::max(rowId, row.id + 1);
     }
-    table.PutRow(row_id, {{tags::kReceiveMessageClass, PropertyValue::String(message_class)},
+    table.PutRow(rowId, {{tags::kReceiveMessageClass, PropertyValue::String(messageClass)},
                           {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(folder.Value()))},
                           {kLtpRowVersionTag, PropertyValue::Integer32(static_cast<std::int32_t>(state_->row_version++))}});
     state_->receive_changed = true;
 }
 
-std::optional<NodeId> PstStore::ReceiveFolder(const std::u16string& message_class) const {
+std::optional<NodeId> PstStore::ReceiveFolder(const std::u16string& messageClass) const {
     const TableContext& table = state_->receive_folders;
-    const auto class_column = table.ColumnIndex(tags::kReceiveMessageClass);
-    const auto folder_column = table.ColumnIndex(tags::kReceiveFolderNid);
-    if (!class_column || !folder_column) return std::nullopt;
+    const auto classColumn = table.ColumnIndex(tags::kReceiveMessageClass);
+    const auto folderColumn = table.ColumnIndex(tags::kReceiveFolderNid);
+    if (!classColumn || !folderColumn) return std::nullopt;
     for (const auto& row : table.Rows())
-        if (row.cells[*class_column] && row.cells[*folder_column] &&
-            row.cells[*class_column]->As<std::u16string>() == message_class) {
-            const NodeId nid(static_cast<std::uint32_t>(row.cells[*folder_column]->As<std::int32_t>()));
+        if (row.cells[*classColumn] && row.cells[*folderColumn] &&
+            row.cells[*classColumn]->As<std::u16string>() == messageClass) {
+            const NodeId nid(static_cast<std::uint32_t>(row.cells[*folderColumn]->As<std::int32_t>()));
             if (state_->folders.contains(nid)) return nid;
         }
     return std::nullopt;

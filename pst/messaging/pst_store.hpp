@@ -27,7 +27,7 @@ inline constexpr std::size_t kMaxFolderDepth = 512;
 class PstStore {
 public:
     // A new store at `path` (which must not exist) with the minimum folder tree, committed.
-    static PstStore Create(const std::filesystem::path& path, const std::u16string& display_name,
+    static PstStore Create(const std::filesystem::path& path, const std::u16string& displayName,
                            CreateOptions options = CreateOptions());
     // An existing Unicode store; `mode` ReadWrite to add to it. Throws PstError when the file
     // is no .pst, is damaged, or lacks what a store needs.
@@ -45,7 +45,7 @@ public:
     const PropertyBag& StoreProperties() const;
     void SetStoreProperty(PropertyTag tag, PropertyValue value);
     // The folder an entry ID of this store names; nothing for another store's or a missing one.
-    std::optional<NodeId> FolderFromEntryId(const std::vector<std::uint8_t>& entry_id) const;
+    std::optional<NodeId> FolderFromEntryId(const std::vector<std::uint8_t>& entryId) const;
 
     NodeId RootFolder() const;
     NodeId IpmSubtree() const;  // "Top of Personal Folders"
@@ -56,7 +56,7 @@ public:
     std::vector<NodeId> Subfolders(NodeId folder) const;
     // Adds a normal folder below `parent`; sibling names are the caller's concern. Throws
     // PstError when the folder would lie deeper than kMaxFolderDepth.
-    NodeId AddFolder(NodeId parent, const std::u16string& name, const std::u16string& container_class);
+    NodeId AddFolder(NodeId parent, const std::u16string& name, const std::u16string& containerClass);
     void SetFolderProperty(NodeId folder, PropertyTag tag, PropertyValue value);
 
     // Writes the message into `folder` and records it in the folder's contents table, the
@@ -70,8 +70,8 @@ public:
     MessageContent ReadMessage(NodeId message) const;
 
     // The receive folder table (NID 0x62B): which folder receives a message class.
-    void SetReceiveFolder(const std::u16string& message_class, NodeId folder);
-    std::optional<NodeId> ReceiveFolder(const std::u16string& message_class) const;
+    void SetReceiveFolder(const std::u16string& messageClass, NodeId folder);
+    std::optional<NodeId> ReceiveFolder(const std::u16string& messageClass) const;
 
     NameToIdMap& NamedProperties();
 

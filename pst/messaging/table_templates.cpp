@@ -81,18 +81,18 @@ TableContext WithColumn(const TableContext& table, PropertyTag tag) {
 }
 
 TableContext::Cells RowFromProperties(const TableContext& table, const PropertyBag& bag,
-                                      std::uint32_t row_version) {
-    return RowFromProperties(table.Columns(), bag, row_version);
+                                      std::uint32_t rowVersion) {
+    return RowFromProperties(table.Columns(), bag, rowVersion);
 }
 
 TableContext::Cells RowFromProperties(const std::vector<TableColumn>& columns, const PropertyBag& bag,
-                                      std::uint32_t row_version) {
+                                      std::uint32_t rowVersion) {
     TableContext::Cells cells(columns.size());
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const PropertyTag tag = columns[i].tag;
         if (tag == kLtpRowIdTag) continue;
         if (tag == kLtpRowVersionTag) {
-            cells[i] = PropertyValue::Integer32(static_cast<std::int32_t>(row_version));
+            cells[i] = PropertyValue::Integer32(static_cast<std::int32_t>(rowVersion));
             continue;
         }
         if (const PropertyValue* v = bag.Find(tag)) cells[i] = *v;

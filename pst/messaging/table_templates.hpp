@@ -31,8 +31,8 @@ TableContext WithColumn(const TableContext& table, PropertyTag tag);
 // A row whose cells are the values `bag` holds for the table's columns: the cached row of
 // an object equals the object's own properties. The row version marks each change.
 TableContext::Cells RowFromProperties(const std::vector<TableColumn>& columns, const PropertyBag& bag,
-                                      std::uint32_t row_version);
+                                      std::uint32_t rowVersion);
 TableContext::Cells RowFromProperties(const TableContext& table, const PropertyBag& bag,
-                                      std::uint32_t row_version);
+                                      std::uint32_t rowVersion);
 
 }  // namespace ferrowick::pst

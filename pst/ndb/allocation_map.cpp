@@ -20,10 +20,10 @@ AllocationMap AllocationMap::ForNewFile() {
     return map;
 }
 
-AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset last_amap) {
-    if (last_amap.Value() < kFirstAMapOffset || (last_amap.Value() - kFirstAMapOffset) % kRegionSize != 0)
+AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset lastAmap) {
+    if (lastAmap.Value() < kFirstAMapOffset || (lastAmap.Value() - kFirstAMapOffset) % kRegionSize != 0)
         throw PstError(ErrorKind::CorruptStructure, "the header's ibAMapLast is not where an AMap page can be");
-    const std::uint64_t regions = (last_amap.Value() - kFirstAMapOffset) / kRegionSize + 1;
+    const std::uint64_t regions = (lastAmap.Value() - kFirstAMapOffset) / kRegionSize + 1;
     if (RegionStart(regions - 1) + kPageSize > file.Size())
         throw PstError(ErrorKind::CorruptStructure, "the header's ibAMapLast lies past the end of the file");
     AllocationMap map;
@@ -38,10 +38,10 @@ AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset last_
             throw PstError(ErrorKind::CorruptStructure, "AMap page at 0x" + std::to_string(ib.Value()) + ": " + problem->what);
         std::copy_n(page.begin(), kPageDataSize, map.bits_.begin() + r * kPageDataSize);
     }
-    map.region_free_.assign(regions, 0);
+    map.regionFree_.assign(regions, 0);
     for (std::uint64_t i = 0; i < map.bits_.size(); ++i)
-        map.region_free_[i / kPageDataSize] += 8 - std::popcount(map.bits_[i]);
-    for (auto n : map.region_free_) map.free_slots_ += n;
+        map.regionFree_[i / kPageDataSize] += 8 - std::popcount(map.bits_[i]);
+    for (auto n : map.regionFree_) map.freeSlots_ += n;
     return map;
 }
 
@@ -49,8 +49,8 @@ void AllocationMap::AddRegion() {
     const std::uint64_t region = regions_++;
     bits_.resize(regions_ * kPageDataSize, 0);
     changed_.resize(regions_, true);
-    region_free_.push_back(kSlotsPerRegion);
-    free_slots_ += kSlotsPerRegion;
+    regionFree_.push_back(kSlotsPerRegion);
+    freeSlots_ += kSlotsPerRegion;
     for (const MapPage& p : MapPagesOfRegion(region)) Mark(SlotOf(p.ib), kPageSize / kSlotSize, true);
 }
 
@@ -60,13 +60,13 @@ void AllocationMap::Mark(std::uint64_t first, std::uint64_t count, bool used) {
         std::uint8_t& byte = bits_[s >> 3];
         if (((byte & bit) != 0) == used) continue;
         byte ^= bit;
-        std::uint32_t& region_free = region_free_[s / kSlotsPerRegion];
+        std::uint32_t& regionFree = regionFree_[s / kSlotsPerRegion];
         if (used) {
-            --free_slots_;
-            --region_free;
+            --freeSlots_;
+            --regionFree;
         } else {
-            ++free_slots_;
-            ++region_free;
+            ++freeSlots_;
+            ++regionFree;
         }
         changed_[s / kSlotsPerRegion] = true;
     }
@@ -77,12 +77,12 @@ FileOffset AllocationMap::Allocate(std::uint64_t bytes, bool page) {
     const std::uint64_t step = page ? kPageSize / kSlotSize : 1;
     std::uint64_t s = std::max(hint_, floor_);
     s = (s + step - 1) / step * step;
-    bool seen_free = false;
+    bool seenFree = false;
     for (;;) {
         const std::uint64_t total = regions_ * kSlotsPerRegion;
         // Skip regions without enough free slots, then whole bytes in use.
-        if (s < total && region_free_[s / kSlotsPerRegion] < need) {
-            seen_free |= region_free_[s / kSlotsPerRegion] > 0;  // free slots skipped: keep hint_
+        if (s < total && regionFree_[s / kSlotsPerRegion] < need) {
+            seenFree |= regionFree_[s / kSlotsPerRegion] > 0;  // free slots skipped: keep hint_
             s = (s / kSlotsPerRegion + 1) * kSlotsPerRegion;
             continue;
         }
@@ -95,9 +95,9 @@ FileOffset AllocationMap::Allocate(std::uint64_t bytes, bool page) {
             s += step;
             continue;
         }
-        if (!seen_free && step == 1 && floor_ <= hint_) {  // every slot from hint_ was visited
+        if (!seenFree && step == 1 && floor_ <= hint_) {  // every slot from hint_ was visited
             hint_ = s;
-            seen_free = true;
+            seenFree = true;
         }
         std::uint64_t run = 1;
         while (run < need && !Test(s + run)) ++run;
@@ -147,17 +147,17 @@ std::array<std::uint8_t, kPageSize> AllocationMap::PageFor(const MapPage& p) con
 }
 
 std::uint64_t AllocationMap::WriteFreshPages(RandomAccessFile& file, std::uint64_t first) const {
-    std::uint64_t free_bytes = 0;
+    std::uint64_t freeBytes = 0;
     for (std::uint64_t r = first; r < regions_; ++r) {
         const std::vector<MapPage> pages = MapPagesOfRegion(r);
         AllocationMap fresh;  // one region whose slots are this region's
         fresh.bits_.assign(kPageDataSize, 0);
         fresh.changed_.assign(1, false);
-        fresh.region_free_.assign(1, kSlotsPerRegion);
+        fresh.regionFree_.assign(1, kSlotsPerRegion);
         fresh.regions_ = 1;
-        fresh.free_slots_ = kSlotsPerRegion;
+        fresh.freeSlots_ = kSlotsPerRegion;
         for (const MapPage& p : pages) fresh.Mark((p.ib.Value() - RegionStart(r)) / kSlotSize, kPageSize / kSlotSize, true);
-        free_bytes += fresh.FreeBytes();
+        freeBytes += fresh.FreeBytes();
         for (const MapPage& p : pages) {
             std::array<std::uint8_t, kPageSize> page = PageFor(p);
             if (p.type == PageType::AllocationMap) {
@@ -167,7 +167,7 @@ std::uint64_t AllocationMap::WriteFreshPages(RandomAccessFile& file, std::uint64
             file.WriteAt(p.ib.Value(), page);
         }
     }
-    return free_bytes;
+    return freeBytes;
 }
 
 void AllocationMap::WriteChangedPages(RandomAccessFile& file) {

@@ -18,12 +18,12 @@ public:
     // The map of a new file: one region holding its own map pages.
     static AllocationMap ForNewFile();
     // Reads the AMap pages up to `last_amap`; throws PstError when one is damaged.
-    static AllocationMap Load(const RandomAccessFile& file, FileOffset last_amap);
+    static AllocationMap Load(const RandomAccessFile& file, FileOffset lastAmap);
 
     std::uint64_t Regions() const { return regions_; }
     std::uint64_t FileEnd() const { return RegionStart(regions_); }
     FileOffset LastAMap() const { return FileOffset(RegionStart(regions_ - 1)); }
-    std::uint64_t FreeBytes() const { return free_slots_ * kSlotSize; }
+    std::uint64_t FreeBytes() const { return freeSlots_ * kSlotSize; }
 
     // `bytes` is a multiple of 64 (blocks) or exactly one page (512-byte aligned).
     FileOffset Allocate(std::uint64_t bytes, bool page);
@@ -49,14 +49,14 @@ public:
 
 private:
     void AddRegion();
-    void Mark(std::uint64_t first_slot, std::uint64_t count, bool used);
+    void Mark(std::uint64_t firstSlot, std::uint64_t count, bool used);
     bool Test(std::uint64_t slot) const { return (bits_[slot >> 3] >> (7 - (slot & 7))) & 1; }
 
     std::vector<std::uint8_t> bits_;  // slot 0 is the first 64 bytes at 0x4400; MSB first
     std::vector<bool> changed_;       // per region
-    std::vector<std::uint32_t> region_free_;  // free slots per region, to skip full regions fast
+    std::vector<std::uint32_t> regionFree_;  // free slots per region, to skip full regions fast
     std::uint64_t regions_ = 0;
-    std::uint64_t free_slots_ = 0;
+    std::uint64_t freeSlots_ = 0;
     std::uint64_t hint_ = 0;   // no free slot lies below this one
     std::uint64_t floor_ = 0;  // test hook
 };

@@ -29,19 +29,19 @@ void SealBlock(std::span<std::uint8_t> block, std::size_t cb, BlockId bid, FileO
     le::StoreU64(block.data() + at + 8, bid.Value());
 }
 
-std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::size_t expected_cb,
-                                    BlockId expected_bid, FileOffset ib) {
+std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::size_t expectedCb,
+                                    BlockId expectedBid, FileOffset ib) {
     const BlockTrailer t = BlockTrailer::Read(block);
     char text[160];
-    if (t.cb != expected_cb) {
+    if (t.cb != expectedCb) {
         std::snprintf(text, sizeof text, "block trailer says %u bytes where the block B-tree says %zu", t.cb,
-                      expected_cb);
+                      expectedCb);
         return Problem{"block-size", text};
     }
-    if (t.bid != expected_bid) {
+    if (t.bid != expectedBid) {
         std::snprintf(text, sizeof text, "block trailer BID 0x%llX where 0x%llX was expected",
                       static_cast<unsigned long long>(t.bid.Value()),
-                      static_cast<unsigned long long>(expected_bid.Value()));
+                      static_cast<unsigned long long>(expectedBid.Value()));
         return Problem{"block-bid", text};
     }
     const std::uint16_t sig = ComputeSignature(ib, t.bid);

@@ -95,7 +95,7 @@ struct ChildPage {
 template <class Leaf>
 class BTree<Leaf>::Loader {
 public:
-    Loader(const ReadPage& read, std::size_t& leaf_count) : read_(read), leaf_count_(leaf_count) {}
+    Loader(const ReadPage& read, std::size_t& leafCount) : read_(read), leafCount_(leafCount) {}
 
     std::unique_ptr<Node> Load(const ChildPage& child) {
         const std::string where = Where(child.ref);
@@ -138,7 +138,7 @@ private:
     void TakeLeaves(BTreePage<Leaf>&& page, const KeyRange& keys, const std::string& where, Node& node) {
         for (const Leaf& e : page.leaves) CheckKey(e.Key(), keys, where);
         node.leaves = std::move(page.leaves);
-        leaf_count_ += node.leaves.size();
+        leafCount_ += node.leaves.size();
     }
 
     void LoadChildren(const BTreePage<Leaf>& page, const ChildPage& parent, const std::string& where, Node& node) {
@@ -154,7 +154,7 @@ private:
     }
 
     const ReadPage& read_;
-    std::size_t& leaf_count_;
+    std::size_t& leafCount_;
     std::set<std::uint64_t> visited_;
 };
 

@@ -75,8 +75,8 @@ std::optional<BTreePage<Leaf>> BTreePage<Leaf>::Read(std::span<const std::uint8_
     page.cLevel = b[491];
     const std::size_t count = b[488], max = b[489], size = b[490];
     const bool leaf = page.cLevel == 0;
-    const std::size_t want_size = leaf ? Leaf::kSize : IndexEntry::kSize;
-    if (size != want_size || max != kBTreeEntryBytes / want_size) {
+    const std::size_t wantSize = leaf ? Leaf::kSize : IndexEntry::kSize;
+    if (size != wantSize || max != kBTreeEntryBytes / wantSize) {
         std::snprintf(text, sizeof text, "B-tree page of level %u with cbEnt %zu and cEntMax %zu", page.cLevel, size,
                       max);
         return fail("btree-entry-size");

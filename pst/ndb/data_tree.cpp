@@ -61,7 +61,7 @@ BlockId WriteDataTree(BlockStore& store, const NodeData& data) {
     if (total > 0xFFFFFFFFull) throw PstError(ErrorKind::LimitExceeded, "node data of 4 GiB or more cannot be stored");
     if (total == 0) return BlockId();
     std::vector<std::uint8_t> piece;
-    const auto write_piece = [&](std::uint64_t offset) {
+    const auto writePiece = [&](std::uint64_t offset) {
         piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kMaxDataBlockPayload, total - offset)));
         try {
             data.stream->ReadAt(offset, piece);
@@ -73,7 +73,7 @@ BlockId WriteDataTree(BlockStore& store, const NodeData& data) {
         }
         return store.WriteBlock(piece, false);
     };
-    if (total <= kMaxDataBlockPayload) return write_piece(0);
+    if (total <= kMaxDataBlockPayload) return writePiece(0);
 
     const std::size_t per = XBlock::kMaxEntries;
     const std::uint64_t count = (total + kMaxDataBlockPayload - 1) / kMaxDataBlockPayload;
@@ -85,7 +85,7 @@ BlockId WriteDataTree(BlockStore& store, const NodeData& data) {
     x.cLevel = 1;
     BlockId last;
     for (std::uint64_t offset = 0; offset < total; offset += kMaxDataBlockPayload) {
-        x.children.push_back(write_piece(offset));
+        x.children.push_back(writePiece(offset));
         x.lcbTotal += static_cast<std::uint32_t>(piece.size());
         if (x.children.size() == per || offset + kMaxDataBlockPayload >= total) {
             last = store.WriteBlock(x.Write(), true);

@@ -34,7 +34,7 @@ inline constexpr std::uint16_t kVersionClient = 19;
 
 // What the first bytes of a file say it is, before any further check.
 enum class FileKind { NotPst, Ansi, Unicode, Unicode4k };
-FileKind ClassifyFile(std::span<const std::uint8_t> first_bytes);
+FileKind ClassifyFile(std::span<const std::uint8_t> firstBytes);
 
 struct Header {
     std::uint16_t wVer = kVersionUnicode;
@@ -66,7 +66,7 @@ struct Header {
 };
 
 // CRCs over the bytes from wMagicClient on [MS-PST 2.2.2.6].
-std::uint32_t HeaderPartialCrc(std::span<const std::uint8_t> header_bytes);
-std::uint32_t HeaderFullCrc(std::span<const std::uint8_t> header_bytes);
+std::uint32_t HeaderPartialCrc(std::span<const std::uint8_t> headerBytes);
+std::uint32_t HeaderFullCrc(std::span<const std::uint8_t> headerBytes);
 
 }  // namespace ferrowick::pst

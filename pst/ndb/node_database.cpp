@@ -252,13 +252,13 @@ struct NodeDatabase::Impl final : BlockStore {
             amap->GrowTo(end + std::clamp<std::uint64_t>(end / 4, kRegionSize, kGrowthLimit));
             end = amap->FileEnd();
         }
-        const std::uint64_t disk_regions = disk_eof > kFirstAMapOffset ? (disk_eof - kFirstAMapOffset) / kRegionSize : 0;
-        if (disk_regions == 0) return RecordSpace();  // a new file: nothing on disk to keep
+        const std::uint64_t diskRegions = disk_eof > kFirstAMapOffset ? (disk_eof - kFirstAMapOffset) / kRegionSize : 0;
+        if (diskRegions == 0) return RecordSpace();  // a new file: nothing on disk to keep
         try {
             const bool grows = file.Size() < end;
             file.Resize(end);
-            const std::uint64_t fresh_free = amap->WriteFreshPages(file, disk_regions);
-            WriteHeader(committed_nbt, committed_bbt, disk_free + fresh_free);
+            const std::uint64_t freshFree = amap->WriteFreshPages(file, diskRegions);
+            WriteHeader(committed_nbt, committed_bbt, disk_free + freshFree);
             if (grows) file.Flush();
         } catch (const PstError&) {
             WriteFailed();
@@ -399,13 +399,13 @@ struct NodeDatabase::Impl final : BlockStore {
         return {bid, ib};
     }
 
-    void WriteHeader(BlockRef nbt_root, BlockRef bbt_root, std::uint64_t free_bytes) {
+    void WriteHeader(BlockRef nbtRoot, BlockRef bbtRoot, std::uint64_t freeBytes) {
         Header out = header;
-        out.root.nbt = nbt_root;
-        out.root.bbt = bbt_root;
+        out.root.nbt = nbtRoot;
+        out.root.bbt = bbtRoot;
         out.root.ibFileEof = amap->FileEnd();
         out.root.ibAMapLast = amap->LastAMap();
-        out.root.cbAMapFree = free_bytes;
+        out.root.cbAMapFree = freeBytes;
         out.root.cbPMapFree = 0;  // PMaps show every page in use
         out.root.fAMapValid = kAMapValid;
         out.dwUnique = ++header.dwUnique;
@@ -414,7 +414,7 @@ struct NodeDatabase::Impl final : BlockStore {
         file.WriteAt(0, bytes);
         header.root = out.root;
         disk_eof = out.root.ibFileEof;
-        disk_free = free_bytes;
+        disk_free = freeBytes;
     }
 
     void Commit() {
@@ -431,8 +431,8 @@ struct NodeDatabase::Impl final : BlockStore {
     void CommitSteps() {
         // 1. Freed space is still marked in use: the pages go where neither state has anything.
         const auto place = [this](BlockRef old, const auto& build) { return PlacePage(old, build); };
-        const BlockRef nbt_root = nbt.Flush(place);
-        const BlockRef bbt_root = bbt.Flush(place);
+        const BlockRef nbtRoot = nbt.Flush(place);
+        const BlockRef bbtRoot = bbt.Flush(place);
         for (BlockRef r : nbt.TakeDroppedPages()) release_after_commit.push_back({r.ib, kPageSize});
         for (BlockRef r : bbt.TakeDroppedPages()) release_after_commit.push_back({r.ib, kPageSize});
         FlushBatch();
@@ -442,9 +442,9 @@ struct NodeDatabase::Impl final : BlockStore {
         CrashPoint();
         if (stop_before_header) throw PstError(ErrorKind::Io, "commit stopped before the header (test hook)");
         // 3. THE COMMIT POINT.
-        WriteHeader(nbt_root, bbt_root, amap->FreeBytes());
-        committed_nbt = nbt_root;
-        committed_bbt = bbt_root;
+        WriteHeader(nbtRoot, bbtRoot, amap->FreeBytes());
+        committed_nbt = nbtRoot;
+        committed_bbt = bbtRoot;
         CrashPoint();
         file.Flush();
         CrashPoint();
@@ -536,9 +536,9 @@ NodeId NodeDatabase::AllocateNodeId(NidType type, std::initializer_list<NidType>
         if (last + 1 >= (1u << 27)) throw PstError(ErrorKind::LimitExceeded, "no node IDs of this type are left");
         ++last;
         // Never hand out a NID in use, whatever the counters say.
-        bool in_use = Contains(NodeId::Make(type, last));
-        for (NidType other : sharing) in_use = in_use || Contains(NodeId::Make(other, last));
-        if (!in_use) break;
+        bool inUse = Contains(NodeId::Make(type, last));
+        for (NidType other : sharing) inUse = inUse || Contains(NodeId::Make(other, last));
+        if (!inUse) break;
     }
     impl_->Counter(type) = last;
     for (NidType other : sharing) impl_->Counter(other) = last;

@@ -28,7 +28,7 @@ void SealPage(std::span<std::uint8_t> page, PageType type, BlockId bid, FileOffs
 }
 
 std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType type,
-                                       BlockId expected_bid, FileOffset ib) {
+                                       BlockId expectedBid, FileOffset ib) {
     const PageTrailer t = PageTrailer::Read(page);
     char text[160];
     if (t.ptype != static_cast<std::uint8_t>(type) || t.ptypeRepeat != t.ptype) {
@@ -36,10 +36,10 @@ std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType 
                       t.ptypeRepeat, static_cast<unsigned>(type));
         return Problem{"page-type", text};
     }
-    if (t.bid != expected_bid) {
+    if (t.bid != expectedBid) {
         std::snprintf(text, sizeof text, "page BID 0x%llX where 0x%llX was expected",
                       static_cast<unsigned long long>(t.bid.Value()),
-                      static_cast<unsigned long long>(expected_bid.Value()));
+                      static_cast<unsigned long long>(expectedBid.Value()));
         return Problem{"page-bid", text};
     }
     const std::uint16_t sig = IsMapPage(type) ? 0 : ComputeSignature(ib, t.bid);

@@ -40,6 +40,6 @@ void SealPage(std::span<std::uint8_t> page, PageType type, BlockId bid, FileOffs
 
 // What is wrong with a page read from `ib` that should be of `type` with `bid`; nothing if sound.
 std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType type,
-                                       BlockId expected_bid, FileOffset ib);
+                                       BlockId expectedBid, FileOffset ib);
 
 }  // namespace ferrowick::pst

@@ -276,7 +276,7 @@ TEST(CfbHostile, ManyEntriesSharingOneChainCannotMultiplyMemory) {
     BombFile f = ManyValueStreams(100);
     EXPECT_EQ(ReadMessage(f.bytes).properties.Size(), 101u);
     const CompoundFile intact = CompoundFile::FromBytes(f.bytes);
-    const std::size_t directory = (intact.header().firstDirectorySector.value + 1) * 512;
+    const std::size_t directory = (intact.Header().firstDirectorySector.value + 1) * 512;
     const std::uint32_t bigStart = intact.Entry(DirectoryEntryId{f.bigEntry}).startSector.value;
     for (std::uint32_t entry : f.smallEntries) {
         le::StoreU32(&f.bytes[directory + 128 * entry + 0x74], bigStart);

@@ -117,8 +117,8 @@ TEST(CfbWriter, LargeFileNeedsDifatSectorsAndStillReads) {
     w.AddStream(CompoundFileWriter::kRoot, u"small", Pattern(10, 4));
     std::vector<std::uint8_t> bytes = w.Finish();
     const CompoundFile file = CompoundFile::FromBytes(bytes);
-    EXPECT_GT(file.header().difatSectorCount, 0u);
-    EXPECT_GT(file.header().fatSectorCount, 109u);
+    EXPECT_GT(file.Header().difatSectorCount, 0u);
+    EXPECT_GT(file.Header().fatSectorCount, 109u);
     EXPECT_EQ(ReadStream(file, file.Root(), u"big"), big);
     EXPECT_EQ(ReadStream(file, file.Root(), u"small"), Pattern(10, 4));
 
