@@ -37,6 +37,8 @@ struct Attachment {
     // Content too large to hold whole, when the reader was asked to stream it: the
     // PidTagAttachDataBinary the properties then leave out, read on demand from the file.
     std::shared_ptr<const mapi::ByteStream> data;
+    // Other values too large to hold whole, when the reader was asked to stream them.
+    mapi::StreamedValues streamed;
     bool operator==(const Attachment& other) const;
 };
 
@@ -46,6 +48,8 @@ struct Message {
     std::vector<Attachment> attachments;
     // Names of the ids >= 0x8000 used anywhere in the message, embedded messages included.
     NamedPropertyMap namedProperties;
+    // Values too large to hold whole (its bodies), when the reader was asked to stream them.
+    mapi::StreamedValues streamed;
     bool operator==(const Message&) const = default;
 };
 

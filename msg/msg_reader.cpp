@@ -18,6 +18,7 @@
 #include "msg/property_codec.hpp"
 #include "msg/property_stream.hpp"
 #include "msg/stream_names.hpp"
+#include "msg/streamed_value.hpp"
 
 namespace ferrowick::msg {
 namespace {
@@ -58,16 +59,16 @@ bool IsContent(std::uint16_t id) {
            id == tags::kHtml.id || IsAttachmentData(id);
 }
 
-// An attachment's content read from its stream when it is written.
-class StreamedContent final : public mapi::ByteStream {
-public:
-    explicit StreamedContent(cfb::StreamReader stream) : stream_(std::move(stream)) {}
-    std::uint64_t Size() const override { return stream_.Size(); }
-    void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override { stream_.ReadAt(offset, out); }
+// Values a store can take as a stream: text and binary of an ID that is not named (a named
+// one gets the store's own ID, and its value is small in practice).
+bool IsStreamable(PropertyTag tag) {
+    return tag.id < PropertyTag::kFirstNamedId &&
+           (tag.type == PropertyType::String || tag.type == PropertyType::String8 || tag.type == PropertyType::Binary);
+}
 
-private:
-    cfb::StreamReader stream_;
-};
+// Enough compressed RTF for the decompressed header RtfAnsiCodePage looks at (8 KB): at worst
+// nine bytes give eight.
+constexpr std::size_t kRtfStartBytes = 16 * 1024;
 
 class Reader {
 public:
@@ -104,7 +105,7 @@ private:
         const CodePages codePages = CandidateCodePages(codePage, fixed, RtfCodePage(index));
 
         Message m;
-        m.properties = ReadProperties(index, stream, codePages);
+        m.properties = ReadProperties(index, stream, codePages, &m.streamed);
         std::vector<std::pair<std::uint32_t, DirectoryEntryId>> recipients, attachments;
         for (const DirectoryEntryId id : index.All()) {
             if (!index.IsStorage(id)) continue;
@@ -120,7 +121,8 @@ private:
         return m;
     }
 
-    PropertySet ReadSubObject(DirectoryEntryId storage, const CodePages& codePages, bool attachment = false) {
+    PropertySet ReadSubObject(DirectoryEntryId storage, const CodePages& codePages, bool attachment = false,
+                              mapi::StreamedValues* streamed = nullptr) {
         StorageIndex index(file_, storage);
         const auto streamId = index.Stream(names::kPropertyStream);
         if (!streamId) {
@@ -129,14 +131,14 @@ private:
         }
         const PropertyStream stream = PropertyStream::Parse(Read(*streamId), PropertyStreamKind::RecipientOrAttachment);
         inAttachment_ = attachment;
-        PropertySet set = ReadProperties(index, stream, codePages);
+        PropertySet set = ReadProperties(index, stream, codePages, streamed);
         inAttachment_ = false;
         return set;
     }
 
     Attachment ReadAttachment(DirectoryEntryId storage, int depth, const CodePages& codePages) {
         Attachment a;
-        a.properties = ReadSubObject(storage, codePages, true);
+        a.properties = ReadSubObject(storage, codePages, true, &a.streamed);
         a.data = std::move(streamed_);
         StorageIndex index(file_, storage);
         const auto object = index.Storage(names::kEmbeddedMessageStorage);
@@ -177,8 +179,10 @@ private:
     std::optional<std::uint32_t> RtfCodePage(const StorageIndex& index) {
         const auto stream = index.Stream(names::ValueStream(tags::kRtfCompressed));
         if (!stream) return std::nullopt;
-        const std::vector<std::uint8_t> bytes = Read(*stream);
-        return RtfAnsiCodePage(bytes);
+        const cfb::StreamReader reader = file_.OpenStream(*stream);
+        std::vector<std::uint8_t> start(static_cast<std::size_t>(std::min<std::uint64_t>(reader.Size(), kRtfStartBytes)));
+        reader.ReadAt(0, start);
+        return RtfAnsiCodePage(start);
     }
 
     // Only the fixed-size values, enough to find the code page before strings are decoded.
@@ -189,7 +193,8 @@ private:
         return set;
     }
 
-    void ReadValue(const StorageIndex& index, PropertyTag tag, const CodePages& codePages, PropertySet& out) {
+    void ReadValue(const StorageIndex& index, PropertyTag tag, const CodePages& codePages, PropertySet& out,
+                   mapi::StreamedValues* streamed) {
         const PropertyType type = tag.type;
         if (type == PropertyType::Object) return;  // storages: embedded messages are read apart
         const auto stream = index.Stream(names::ValueStream(tag));
@@ -201,20 +206,34 @@ private:
                                " (property " + ToString(tag) + ") is missing: its stream is not in the file");
             return;
         }
-        if (type == PropertyType::Binary && IsAttachmentData(tag.id) && inAttachment_ && !streamed_) {
-            cfb::StreamReader reader = file_.OpenStream(*stream);
-            if (reader.Size() > streamAbove_) {
-                if (reader.Size() > budget_)
-                    throw MsgError(ErrorKind::CorruptStructure, "streams add up to more than the file holds: the directory is damaged");
-                budget_ -= reader.Size();
-                reader.CheckChain();  // damage found now, before any of it is stored
-                streamed_ = std::make_shared<StreamedContent>(std::move(reader));
+        cfb::StreamReader reader = file_.OpenStream(*stream);
+        if (reader.Size() > streamAbove_) {
+            if (type == PropertyType::Binary && IsAttachmentData(tag.id) && inAttachment_ && !streamed_) {
+                streamed_ = StreamedBinary(Checked(std::move(reader)));
+                return;
+            }
+            if (streamed && IsStreamable(tag)) {
+                if (type == PropertyType::String8) {
+                    const PropertyTag text{tag.id, PropertyType::String};
+                    if (out.Find(text)) return;  // the Unicode value wins
+                    (*streamed)[tag.id] = StreamedDecoded(Checked(std::move(reader)), codePages);
+                    out.Set(text, PropertyValue::String({}));
+                } else if (type == PropertyType::String) {
+                    (*streamed)[tag.id] = StreamedUtf16(Checked(std::move(reader)));
+                    out.Set(tag, PropertyValue::String({}));
+                } else {
+                    (*streamed)[tag.id] = StreamedBinary(Checked(std::move(reader)));
+                    out.Set(tag, PropertyValue::Binary({}));
+                }
                 return;
             }
         }
-        const std::vector<std::uint8_t> bytes = Read(*stream);
+        const std::vector<std::uint8_t> bytes = ReadAll(reader);
         switch (type) {
-            case PropertyType::String: out.Set(tag, DecodeUtf16(bytes)); return;
+            case PropertyType::String:
+                out.Set(tag, DecodeUtf16(bytes));
+                if (streamed) streamed->erase(tag.id);  // in place of 8-bit text streamed before
+                return;
             case PropertyType::String8:
                 SetDecoded(out, PropertyTag{tag.id, PropertyType::String}, PropertyValue::String(Decode8(bytes, codePages)));
                 return;
@@ -270,13 +289,14 @@ private:
         else SetDecoded(out, PropertyTag{tag.id, PropertyType::MultipleString}, PropertyValue::Multiple(PropertyType::MultipleString, std::move(values)));
     }
 
-    PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, const CodePages& codePages) {
+    PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, const CodePages& codePages,
+                               mapi::StreamedValues* streamed = nullptr) {
         PropertySet set;
         std::set<PropertyTag> listed;
         for (const PropertyEntry& e : stream.entries) {
             if (!listed.insert(e.tag).second) continue;  // a repeated entry is read once
             if (auto v = DecodeFixed(e.tag.type, e.value)) set.Set(e.tag, std::move(*v));
-            else ReadValue(index, e.tag, codePages, set);
+            else ReadValue(index, e.tag, codePages, set, streamed);
         }
         // Some writers leave variable-size properties out of the property stream; their
         // value streams still say what they are.
@@ -286,17 +306,29 @@ private:
             const PropertyType t = tag.type;
             if (t != PropertyType::String && t != PropertyType::String8 && t != PropertyType::Binary) continue;
             if (!listed.insert(tag).second) continue;
-            ReadValue(index, tag, codePages, set);
+            ReadValue(index, tag, codePages, set, streamed);
         }
         return set;
     }
 
-    std::vector<std::uint8_t> Read(DirectoryEntryId id) {
-        const cfb::StreamReader stream = file_.OpenStream(id);
-        if (stream.Size() > budget_)
-            throw MsgError(ErrorKind::CorruptStructure, "streams add up to more than the file holds: the directory is damaged");
-        budget_ -= stream.Size();
+    std::vector<std::uint8_t> Read(DirectoryEntryId id) { return ReadAll(file_.OpenStream(id)); }
+
+    std::vector<std::uint8_t> ReadAll(const cfb::StreamReader& stream) {
+        Spend(stream.Size());
         return stream.ReadAll();
+    }
+
+    // A stream to be read when it is written: its damage is found now, before any of it is stored.
+    cfb::StreamReader Checked(cfb::StreamReader stream) {
+        Spend(stream.Size());
+        stream.CheckChain();
+        return stream;
+    }
+
+    void Spend(std::uint64_t size) {
+        if (size > budget_)
+            throw MsgError(ErrorKind::CorruptStructure, "streams add up to more than the file holds: the directory is damaged");
+        budget_ -= size;
     }
 
     const CompoundFile& file_;

@@ -22,7 +22,8 @@ Message ReadMessage(const std::filesystem::path& path);
 Message ReadMessage(std::vector<std::uint8_t> bytes);
 Message ReadMessage(const cfb::CompoundFile& file);
 // The same, an attachment's content larger than `streamAbove` bytes offered as
-// Attachment::data (its sector chain checked whole) instead of read.
+// Attachment::data (its sector chain checked whole) instead of read, and so are other text
+// and binary values of messages and attachments (bodies above all), as their `streamed`.
 Message ReadMessage(const cfb::CompoundFile& file, std::uint64_t streamAbove);
 
 // The code page 8-bit strings of a message with these properties are decoded by.

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
 #include "pst/messaging/property_tags.hpp"
+#include "pst/messaging/table_templates.hpp"
 #include "pst/pst_error.hpp"
 #include "seams/store_service.hpp"
 #include "store/excluded_properties.hpp"
@@ -31,6 +33,14 @@ namespace {
 
 using pst::PropertyType;
 using pst::PropertyValue;
+
+// Values the store reads to shape a message; the subject is in the tag list.
+constexpr std::uint16_t kSubjectPrefix = 0x003D;
+constexpr std::uint16_t kNormalizedSubject = 0x0E1D;
+constexpr std::uint16_t kDisplayBcc = 0x0E02;
+constexpr std::uint16_t kDisplayCc = 0x0E03;
+constexpr std::uint16_t kDisplayTo = 0x0E04;
+constexpr std::uint16_t kConversationIndex = 0x0071;
 
 // The message's property sets move into the store's message as they are: what changes on the
 // way is taken out or renumbered in place.
@@ -43,7 +53,9 @@ public:
         const std::uint32_t codePage = msg::CodePageOf(message.properties, inheritedCodePage);
         pst::MessageContent content;
         content.properties = Imported(std::move(message.properties), ImportedObject::Message, codePage);
-        ShapeMessageProperties(content.properties);
+        content.streamed = Kept(std::move(message.streamed), content.properties, MessageValuesHeldWhole());
+        ShapeMessageProperties(content.properties, content.streamed);
+        content.streamed = Kept(std::move(content.streamed), content.properties, {});
 
         content.recipients.reserve(message.recipients.size());
         for (std::size_t i = 0; i < message.recipients.size(); ++i) {
@@ -61,7 +73,9 @@ private:
     pst::AttachmentContent Attachment(msg::Attachment&& attachment, std::uint32_t codePage, int depth) {
         pst::AttachmentContent out;
         out.properties = Imported(std::move(attachment.properties), ImportedObject::Attachment, codePage);
+        out.streamed = Kept(std::move(attachment.streamed), out.properties, AttachmentValuesHeldWhole());
         ShapeAttachmentProperties(out.properties);
+        out.streamed = Kept(std::move(out.streamed), out.properties, {});
         if (attachment.embedded) {
             if (depth >= msg::kMaxEmbeddingDepth) throw StoreFailure(u"attached messages nest too deep");
             // The attached message lives in the attachment's object, not in a binary value.
@@ -88,6 +102,59 @@ private:
             return true;
         });
         return std::move(set);
+    }
+
+    // The values the store reads itself, to shape a message or fill its row in a table: small
+    // in any real file, so held whole whatever the reader streamed.
+    static const std::set<std::uint16_t>& MessageValuesHeldWhole() {
+        static const std::set<std::uint16_t> ids = [] {
+            std::set<std::uint16_t> out{pst::tags::kSubject.id, kSubjectPrefix, kNormalizedSubject, kDisplayBcc, kDisplayCc,
+                                        kDisplayTo, kConversationIndex};
+            for (const pst::PropertyTag& tag : pst::ContentsTableColumns()) out.insert(tag.id);
+            return out;
+        }();
+        return ids;
+    }
+    static const std::set<std::uint16_t>& AttachmentValuesHeldWhole() {
+        static const std::set<std::uint16_t> ids = [] {
+            std::set<std::uint16_t> out;
+            for (const pst::PropertyTag& tag : pst::AttachmentTableColumns()) out.insert(tag.id);
+            return out;
+        }();
+        return ids;
+    }
+
+    // The streamed values whose stand-ins the import kept, less those in `holdWhole`, which
+    // take the place of their stand-ins read whole.
+    static pst::StreamedValues Kept(pst::StreamedValues&& streamed, pst::PropertyBag& bag,
+                                    const std::set<std::uint16_t>& holdWhole) {
+        for (auto it = streamed.begin(); it != streamed.end();) {
+            const mapi::Property* standIn = bag.FindId(it->first);
+            if (!standIn || !it->second) {
+                it = streamed.erase(it);
+                continue;
+            }
+            if (!holdWhole.contains(it->first)) {
+                ++it;
+                continue;
+            }
+            const mapi::ByteStream& stream = *it->second;
+            std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.Size()));
+            try {
+                stream.ReadAt(0, bytes);
+            } catch (const std::exception& e) {
+                throw StoreFailure(u"a property cannot be read: " + FromNative(e.what()));
+            }
+            if (standIn->tag.type == PropertyType::String) {
+                std::u16string text(bytes.size() / 2, u'\0');
+                for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+                bag.Set(it->first, PropertyValue::String(std::move(text)));
+            } else {
+                bag.Set(it->first, PropertyValue::Binary(std::move(bytes)));
+            }
+            it = streamed.erase(it);
+        }
+        return std::move(streamed);
     }
 
     // The reader decodes 8-bit text; a message made in memory may still hold some, which the
@@ -119,11 +186,13 @@ private:
 };
 
 // An import reads every stream of the file, so a file of usual size is read in one go rather
-// than sector by sector; a large one is left to the reader's lazy streams.
-constexpr std::uint64_t kReadWholeUpTo = 32 * 1024 * 1024;
-// Attachment content above this is copied from the file into the store as it is written,
-// never held whole.
-constexpr std::uint64_t kStreamAttachmentsAbove = 1024 * 1024;
+// than sector by sector; a larger one is left to the reader's lazy streams, which cost no
+// more once its content is mostly large values (those are streamed). The bound is the read
+// buffer's kept size, so the buffer never grows for a file.
+constexpr std::uint64_t kReadWholeUpTo = 4 * 1024 * 1024;
+// Values above this (attachment content, bodies) are copied from the file into the store as
+// they are written, never held whole.
+constexpr std::uint64_t kStreamValuesAbove = 1024 * 1024;
 
 // One buffer serves file after file, neither allocated nor zero-filled for each message. The
 // message read from it owns its values, so the buffer is free again once it is read.
@@ -145,7 +214,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kKept = 4 * 1024 * 1024;
+    static constexpr std::size_t kKept = kReadWholeUpTo;
     std::unique_ptr<std::uint8_t[]> data_;
     std::size_t capacity_ = 0;
 };
@@ -153,7 +222,7 @@ private:
 msg::Message ReadWhole(fs::ReadableFile& file) {
     if (file.Size() > kReadWholeUpTo)
         return msg::ReadMessage(msg::cfb::CompoundFile(msg::cfb::DescriptorSource(file.Release(), file.Size())),
-                                kStreamAttachmentsAbove);
+                                kStreamValuesAbove);
     thread_local ReadBuffer buffer;
     const std::span<std::uint8_t> bytes = buffer.Take(static_cast<std::size_t>(file.Size()));
     std::size_t done = 0;

@@ -18,8 +18,9 @@ std::u16string ComputedSubjectPrefix(const std::u16string& subject);
 // The first characters of a plain-text body, as the preview Outlook keeps with a message.
 std::u16string BodyPreview(const std::u16string& body);
 
-// Reshapes a message's properties (top-level or attached) as described above.
-void ShapeMessageProperties(pst::PropertyBag& message);
+// Reshapes a message's properties (top-level or attached) as described above. A plain-text
+// body held as a stream (`streamed`) gives its preview from its first characters.
+void ShapeMessageProperties(pst::PropertyBag& message, const pst::StreamedValues& streamed = {});
 
 // Drops from an attachment what Outlook recomputes.
 void ShapeAttachmentProperties(pst::PropertyBag& attachment);

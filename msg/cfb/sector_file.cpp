@@ -28,6 +28,15 @@ void SectorFile::Read(SectorId sector, std::uint32_t offsetInSector, std::span<s
     source_->ReadAt((static_cast<std::uint64_t>(sector.value) + 1) * sectorSize_ + offsetInSector, out);
 }
 
+void SectorFile::ReadRun(SectorId sector, std::uint32_t offsetInSector, std::span<std::uint8_t> out) const {
+    const std::uint64_t end = static_cast<std::uint64_t>(offsetInSector) + out.size();
+    const std::uint64_t sectors = (end + sectorSize_ - 1) / sectorSize_;
+    if (!sector.IsRegular() || sector.value >= sectorCount_ || sectors > sectorCount_ - sector.value)
+        throw CfbError(ErrorKind::CorruptStructure, "sectors from " + std::to_string(sector.value) + " on lie outside the file (" +
+                       std::to_string(sectorCount_) + " sectors)");
+    source_->ReadAt((static_cast<std::uint64_t>(sector.value) + 1) * sectorSize_ + offsetInSector, out);
+}
+
 std::vector<std::uint8_t> SectorFile::ReadSector(SectorId sector) const {
     std::vector<std::uint8_t> bytes(sectorSize_);
     Read(sector, 0, bytes);

@@ -25,6 +25,8 @@ public:
 
     // Part of one sector; throws CfbError when the sector is not in the file.
     void Read(SectorId sector, std::uint32_t offsetInSector, std::span<std::uint8_t> out) const;
+    // The same across the sectors that follow `sector` in the file, which `out` may reach into.
+    void ReadRun(SectorId sector, std::uint32_t offsetInSector, std::span<std::uint8_t> out) const;
     std::vector<std::uint8_t> ReadSector(SectorId sector) const;
 
 private:

@@ -66,16 +66,26 @@ void SectorChain::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) cons
         const auto within = static_cast<std::uint32_t>(at % sectorSize_);
         const SectorId first = SectorAt(index);
         std::size_t n = std::min<std::size_t>(out.size() - done, sectorSize_ - within);
-        // Mini sectors that follow one another are one read of the mini stream, not one
-        // each: a small stream is read 64 bytes at a time otherwise.
-        for (SectorId last = first; miniStream_ && done + n < out.size();) {
-            const SectorId next = SectorAt(index + 1);
-            if (next.value != last.value + 1) break;
-            ++index;
-            last = next;
-            n += std::min<std::size_t>(out.size() - done - n, sectorSize_);
+        if (file_) {
+            // Sectors that follow each other in the file as in the chain are read in one go.
+            std::size_t next = index + 1;
+            while (n < out.size() - done && SectorAt(next).value == first.value + (next - index)) {
+                n += std::min<std::size_t>(out.size() - done - n, sectorSize_);
+                ++next;
+            }
+            file_->ReadRun(first, within, out.subspan(done, n));
+        } else {
+            // Mini sectors that follow one another are one read of the mini stream, not one
+            // each: a small stream is read 64 bytes at a time otherwise.
+            for (SectorId last = first; done + n < out.size();) {
+                const SectorId next = SectorAt(index + 1);
+                if (next.value != last.value + 1) break;
+                ++index;
+                last = next;
+                n += std::min<std::size_t>(out.size() - done - n, sectorSize_);
+            }
+            ReadSectorPart(first, within, out.subspan(done, n));
         }
-        ReadSectorPart(first, within, out.subspan(done, n));
         done += n;
     }
 }

@@ -86,8 +86,10 @@ NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData>
         }
         HeapOrNodeId hnid;
         if (const auto it = streamed.find(id); it != streamed.end() && it->second) {
-            if (value.Type() != PropertyType::Binary)
-                throw PstError(ErrorKind::InvalidArgument, "property context: streamed property " + PropText(id) + " is not binary");
+            if (value.Type() != PropertyType::Binary && value.Type() != PropertyType::String)
+                throw PstError(ErrorKind::InvalidArgument, "property context: streamed property " + PropText(id) + " is not binary or text");
+            if (value.Type() == PropertyType::String && it->second->Size() % 2 != 0)
+                throw PstError(ErrorKind::InvalidArgument, "property context: streamed text " + PropText(id) + " is not whole UTF-16");
             if (it->second->Size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
             const NodeId nid = values.NewSubnodeId();
             subnodes[nid].stream = it->second;

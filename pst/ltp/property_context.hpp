@@ -21,9 +21,10 @@ PropertyBag ReadPropertyContext(const NodeData& node);
 
 // Writes `bag` as a PC. `subnodes` are the node's other sub-nodes; value sub-nodes are added
 // to them with NIDs none of them uses.
-// Values in `streamed` (by ID; the bag holds an empty binary value in their place) go to
-// sub-nodes written from their streams, never held whole.
-using StreamedValues = std::map<std::uint16_t, std::shared_ptr<const mapi::ByteStream>>;
+// Values in `streamed` (by ID; the bag holds an empty binary or string value in their place,
+// the stream the bytes a PC stores for the value) go to sub-nodes written from their streams,
+// never held whole.
+using StreamedValues = mapi::StreamedValues;
 NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData> subnodes = {},
                               const StreamedValues& streamed = {});
 

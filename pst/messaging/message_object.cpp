@@ -49,7 +49,7 @@ NodeData BuildAttachment(AttachmentContent& attachment, const MessageIdSource& i
     }
     if (!bag.Find(tags::kRenderingPosition))
         bag.Set(tags::kRenderingPosition.id, PropertyValue::Integer32(kRenderingPositionHidden));
-    StreamedValues streamed;
+    StreamedValues streamed = attachment.streamed;
     if (attachment.data && !attachment.embedded) {
         bag.Set(tags::kAttachDataBinary.id, PropertyValue::Binary({}));
         streamed.emplace(tags::kAttachDataBinary.id, attachment.data);
@@ -109,7 +109,7 @@ NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids) {
     PropertyBag& bag = content.properties;
     if (!bag.Find(tags::kMessageClass)) bag.Set(tags::kMessageClass.id, PropertyValue::String(u"IPM.Note"));
     if (!bag.Find(tags::kMessageFlags)) bag.Set(tags::kMessageFlags.id, PropertyValue::Integer32(0));
-    return WriteSized(bag, tags::kMessageSize, std::move(subnodes));
+    return WriteSized(bag, tags::kMessageSize, std::move(subnodes), content.streamed);
 }
 
 MessageContent ReadMessageNode(const NodeData& node) {

@@ -24,6 +24,8 @@ struct AttachmentContent {
     std::shared_ptr<MessageContent> embedded;  // set for an attached message
     // A large PidTagAttachDataBinary read as it is written, in place of the bag's value.
     std::shared_ptr<const mapi::ByteStream> data;
+    // Other values read as they are written (see WritePropertyContext).
+    StreamedValues streamed;
 };
 
 struct MessageContent {
@@ -32,6 +34,8 @@ struct MessageContent {
     std::vector<AttachmentContent> attachments;
     // Values only the folder's contents table carries for the message (its row), not its PC.
     PropertyBag row_only;
+    // Values read as they are written (its bodies, when large; see WritePropertyContext).
+    StreamedValues streamed;
 };
 
 // Where a message being built takes its identifiers from: the NIDs of its attachments and

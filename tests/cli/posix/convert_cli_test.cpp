@@ -16,6 +16,7 @@
 #include "cli_runner.hpp"
 #include "cli/line_fitting.hpp"
 #include "pst/messaging/pst_store.hpp"
+#include "pst/messaging/property_tags.hpp"
 #include "msg/msg_writer.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
@@ -432,6 +433,89 @@ walk(f.get_root_folder())
                                              {P("large.pst"), P("data.bin")});
     ASSERT_EQ(read.exitCode, 0) << read.output;
     EXPECT_EQ(read.output, "Large 40000000 same\n");
+}
+
+}  // namespace
+}  // namespace ferrowick::cli
+
+namespace ferrowick::cli {
+namespace {
+
+// A message whose plain-text body is far larger than any buffer the conversion keeps, past
+// the size of a data tree of one level: it goes from the .msg file into the store piece by
+// piece and must arrive whole. A copy cut short in the middle of the body is not converted
+// and leaves nothing in the store.
+TEST_F(ConvertCliTest, ALargeBodyArrivesWholeAndACopyCutShortIsNotConverted) {
+    ASSERT_EQ(ferrowick::testing::RunPython("import pypff").exitCode, 0)
+        << "python3-pypff is not installed (scripts/install-deps.sh installs it)";
+    std::u16string body(20 * 1000 * 1000, u' ');
+    std::uint32_t x = 2463534242u;
+    for (char16_t& c : body) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        const std::uint32_t r = x % 80;
+        c = r < 52 ? static_cast<char16_t>(u'a' + r % 26) : r < 70 ? u' ' : r < 75 ? static_cast<char16_t>(0x3041 + r) : u'\n';
+    }
+    {
+        std::ofstream out(dir_.Native("body.txt"), std::ios::binary);
+        for (const char16_t c : body) out.put(static_cast<char>(c & 0xFF)).put(static_cast<char>(c >> 8));
+    }
+    fsys::create_directories(dir_.Native("Mail"));
+    const std::u16string expected = body;
+    msg::MessageBuilder builder;
+    builder.Subject(u"Long").Body(std::move(body));
+    msg::WriteMessageFile(builder.Build(), dir_.Native("Mail") / "long.msg");
+    fsys::copy_file(dir_.Native("Mail") / "long.msg", dir_.Native("Mail") / "cut.msg");
+    fsys::resize_file(dir_.Native("Mail") / "cut.msg", 36 * 1000 * 1000);
+
+    const CliResult r = Run({"convert", P("Mail"), P("long.pst")});
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_EQ(r.out.rfind("1 file converted, 1 file not converted.\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("  " + P("Mail/cut.msg") + ": "), std::string::npos) << r.out;
+    EXPECT_EQ(Inspect(P("long.pst"))["messages"], 1);
+    EXPECT_EQ(Run({"check", P("long.pst")}).status, 0);
+
+    // Our own reader sees the very text.
+    {
+        const pst::PstStore store = pst::PstStore::Open(P("long.pst"), pst::OpenMode::ReadOnly);
+        std::vector<std::u16string> bodies;
+        std::vector<pst::NodeId> folders{store.RootFolder()};
+        while (!folders.empty()) {
+            const pst::NodeId folder = folders.back();
+            folders.pop_back();
+            for (const pst::NodeId sub : store.Subfolders(folder)) folders.push_back(sub);
+            for (const auto& row : store.Folder(folder).contents.Rows()) {
+                const pst::MessageContent m = store.ReadMessage(pst::NodeId(row.id));
+                const std::u16string* text = m.properties.Get<std::u16string>(pst::tags::kBody);
+                bodies.push_back(text ? *text : u"(none)");
+                // Its preview is the text's start, as for a body held whole.
+                const std::u16string* preview = m.properties.Get<std::u16string>(pst::PropertyTag{0x6619, pst::PropertyType::String});
+                EXPECT_TRUE(preview && *preview == expected.substr(0, 255));
+            }
+        }
+        ASSERT_EQ(bodies.size(), 1u);
+        EXPECT_TRUE(bodies[0] == expected) << bodies[0].size();
+    }
+
+    const auto read = ferrowick::testing::RunPython(R"(
+import sys, pypff
+f = pypff.file()
+f.open(sys.argv[1])
+expected = open(sys.argv[2], 'rb').read().decode('utf-16-le')
+def walk(folder):
+    for i in range(folder.number_of_sub_messages):
+        m = folder.get_sub_message(i)
+        got = m.plain_text_body
+        if isinstance(got, bytes):
+            got = got.decode('utf-8')
+        got = got.rstrip('\0')
+        print(m.subject, len(got), 'same' if got == expected else 'different')
+    for i in range(folder.number_of_sub_folders):
+        walk(folder.get_sub_folder(i))
+walk(f.get_root_folder())
+)",
+                                             {P("long.pst"), P("body.txt")});
+    ASSERT_EQ(read.exitCode, 0) << read.output;
+    EXPECT_EQ(read.output, "Long 20000000 same\n");
 }
 
 }  // namespace
