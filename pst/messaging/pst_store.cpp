@@ -155,7 +155,11 @@ struct PstStore::State {
     void WriteFolder(FolderObject& f) {
         if (f.properties_changed) db.PutNode(f.nid, f.parent, WritePropertyContext(f.properties));
         if (f.hierarchy_changed) db.PutNode(f.HierarchyTableNid(), NodeId(0), f.hierarchy.Write());
-        if (f.contents_changed) db.PutNode(f.ContentsTableNid(), NodeId(0), f.contents.Write());
+        if (f.contents_changed) {
+            const NodeData node = f.contents.WriteChanges();
+            db.PutNode(f.ContentsTableNid(), NodeId(0), node);
+            f.contents.MarkWritten(node);
+        }
         if (f.assoc_changed) db.PutNode(f.AssocContentsTableNid(), NodeId(0), f.assoc_contents.Write());
         f.properties_changed = f.hierarchy_changed = f.contents_changed = f.assoc_changed = false;
     }
