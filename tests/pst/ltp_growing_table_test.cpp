@@ -1,6 +1,7 @@
 // A contents table written again at every commit keeps the blocks of its unchanged rows: it
 // must read back as the same rows written at once, whatever commits, replaced rows, writes
-// never put and stopped commits came between, and leave a sound file.
+// never put and stopped commits came between, and leave a sound file. The search queue,
+// which only grows, keeps its full blocks the same way.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "pst/check/ltp_checks.hpp"
 #include "pst/check/pst_checker.hpp"
 #include "pst/ltp/packed_table.hpp"
+#include "pst/messaging/search_update_queue.hpp"
 #include "pst/ndb/node_database.hpp"
 
 namespace ferrowick::pst {
@@ -174,6 +176,28 @@ TEST_F(GrowingTable, AStoppedCommitLeavesTheLastCommittedTableAndTheNextWriterGo
     }
     ExpectSameRows(db, table);
     ExpectCleanFile(path_, true);  // the stopped commit's blocks stay leaked
+}
+
+TEST_F(GrowingTable, AGrowingQueueKeepsItsFullBlocksAndReadsBackWhole) {
+    const NodeId queueNid(0x1E1);  // the search management queue
+    auto db = NodeDatabase::Create(path_);
+    std::vector<std::uint8_t> queue;
+    std::vector<BlockId> written;
+    for (std::uint32_t round = 0; round < 6; ++round) {
+        for (std::uint32_t k = 0; k < 1500 + round * 7; ++k)
+            SearchUpdate{SudType::MessageAdd, NodeId(0x8022), NodeId(0x200024 + 32 * k + round)}.AppendTo(queue);
+        const NodeData node = QueueNode(queue, written);
+        const std::size_t keptBlocks = written.empty() ? 0 : written.size() - 1;
+        ASSERT_EQ(node.kept.empty(), keptBlocks == 0);
+        for (std::size_t i = 0; i < keptBlocks; ++i) EXPECT_EQ(node.kept[i], written[i]) << i;
+        db.PutNode(queueNid, NodeId(), node);
+        written = node.placed;
+        db.Commit();
+        std::vector<std::uint8_t> back;
+        for (const auto& piece : db.ReadNode(queueNid).pieces) back.insert(back.end(), piece.begin(), piece.end());
+        ASSERT_EQ(back, queue) << "round " << round;
+    }
+    ExpectCleanFile(path_);
 }
 
 }  // namespace
