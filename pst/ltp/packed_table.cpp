@@ -65,7 +65,12 @@ void PackedTable::Put(std::uint32_t row_id, const Cells& cells, bool id_cell) {
         index = row_ids_.size();
         position_.emplace(row_id, index);
         row_ids_.push_back(row_id);
-        if (index % kRowsPerChunk == 0) row_chunks_.emplace_back();
+        // A table past its first chunk is a large one: its later chunks are made whole
+        // instead of grown by doubling, which leaves freed copies behind.
+        if (index % kRowsPerChunk == 0) {
+            row_chunks_.emplace_back();
+            if (index != 0) row_chunks_.back().reserve(kRowsPerChunk * Layout().row_size);
+        }
         row_chunks_.back().resize(row_chunks_.back().size() + Layout().row_size);
     }
     decoded_valid_ = false;
@@ -107,8 +112,10 @@ std::uint32_t PackedTable::AddValue(le::ByteView bytes) {
     if (bytes.size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
     if (bytes.size() > kMaxHeapAllocation) hasLargeValue_ = true;
     if (value_chunks_.empty() ||
-        (!value_chunks_.back().empty() && value_chunks_.back().size() + bytes.size() > kValueChunkSize))
+        (!value_chunks_.back().empty() && value_chunks_.back().size() + bytes.size() > kValueChunkSize)) {
         value_chunks_.emplace_back();
+        if (value_chunks_.size() > 1) value_chunks_.back().reserve(std::max(kValueChunkSize, bytes.size()));
+    }
     le::Bytes& chunk = value_chunks_.back();
     values_.push_back(ValueSlot{static_cast<std::uint32_t>(value_chunks_.size() - 1),
                                 static_cast<std::uint32_t>(chunk.size()), static_cast<std::uint32_t>(bytes.size())});
