@@ -23,6 +23,12 @@ struct NodeData {
     // Instead of pieces: a plain stream read piece by piece as its blocks are written, so a
     // large value is never held whole.
     std::shared_ptr<const mapi::ByteStream> stream;
+    // For a node rewritten with most of its blocks unchanged: where kept[i] is a BID, piece
+    // i is that data block as it already lies in the file (pieces[i] is not looked at), and
+    // the new node shares the block instead of writing it again. Empty: every piece is new.
+    std::vector<BlockId> kept;
+    // Filled in as the pieces are written: each piece's BID, for a later rewrite's `kept`.
+    mutable std::vector<BlockId> placed;
 
     std::size_t TotalSize() const {
         std::size_t n = stream ? static_cast<std::size_t>(stream->Size()) : 0;

@@ -136,9 +136,8 @@ HeapId HeapWriter::Place(le::Bytes&& bytes) {
     std::size_t index = blocks_.size() - 1;
     Block* block = &blocks_[index];
     const bool reuse = !block->free_slots.empty();
-    if (!Fits(index, bytes.size(), !reuse)) {
-        if (blocks_.size() >= 0xFFFF) throw PstError(ErrorKind::LimitExceeded, "heap: full (65,535 blocks)");
-        blocks_.emplace_back();
+    if (block->kept || !Fits(index, bytes.size(), !reuse)) {
+        OpenBlock();
         index = blocks_.size() - 1;
         block = &blocks_[index];
     }
@@ -153,6 +152,34 @@ HeapId HeapWriter::Place(le::Bytes&& bytes) {
         slot = static_cast<std::uint16_t>(block->items.size());
     }
     return HeapId::Make(static_cast<std::uint16_t>(index), slot);
+}
+
+void HeapWriter::OpenBlock() {
+    const auto add = [this] {
+        if (blocks_.size() >= 0xFFFF) throw PstError(ErrorKind::LimitExceeded, "heap: full (65,535 blocks)");
+        blocks_.emplace_back();
+    };
+    add();
+    if (leaveBitmapBlocksEmpty_ && HeapBlockKindOf(blocks_.size() - 1) == HeapBlockKind::Bitmap) add();
+}
+
+void HeapWriter::StartBlock() {
+    const Block& last = blocks_.back();
+    if (blocks_.size() > 1 && !last.kept && last.items.empty()) return;
+    OpenBlock();
+}
+
+std::size_t HeapWriter::KeepBlock(std::uint8_t fillLevel) {
+    OpenBlock();
+    Block& block = blocks_.back();
+    block.kept = true;
+    block.keptFillLevel = fillLevel;
+    return blocks_.size() - 1;
+}
+
+std::uint8_t HeapWriter::FillLevel(std::size_t block) const {
+    const Block& b = blocks_.at(block);
+    return b.kept ? b.keptFillLevel : FillLevelFor(kMaxDataBlockPayload - BlockSize(block, 0, 0));
 }
 
 HeapId HeapWriter::Allocate(le::ByteView bytes) { return Place(le::Bytes(bytes.begin(), bytes.end())); }
@@ -201,8 +228,7 @@ HeapId HeapWriter::Replace(HeapId hid, le::ByteView bytes) {
 std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
     std::vector<std::vector<std::uint8_t>> pieces(blocks_.size());
     std::vector<std::uint8_t> fillLevels(blocks_.size());
-    for (std::size_t b = 0; b < blocks_.size(); ++b)
-        fillLevels[b] = FillLevelFor(kMaxDataBlockPayload - BlockSize(b, 0, 0));
+    for (std::size_t b = 0; b < blocks_.size(); ++b) fillLevels[b] = FillLevel(b);
     auto packLevels = [&](std::uint8_t* out, std::size_t first, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t b = first + i;
@@ -212,6 +238,7 @@ std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
     };
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
         const Block& block = blocks_[b];
+        if (block.kept) continue;  // its piece stays empty: the block in the file is used
         const std::size_t header = HeapBlockHeaderSize(b);
         const std::size_t ibHnpm = AlignTwo(header + block.item_bytes);
         auto& out = pieces[b];

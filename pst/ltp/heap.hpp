@@ -109,6 +109,18 @@ public:
     std::uint8_t ClientSignature() const { return clientSignature_; }
     std::size_t BlockCount() const { return blocks_.size(); }
 
+    // For a heap rewritten block by block, whose unchanged blocks are written only once:
+    // bitmap blocks (8, 136, ...) carry their header and no items, since their fill levels
+    // change whenever another block does.
+    void LeaveBitmapBlocksEmpty() { leaveBitmapBlocksEmpty_ = true; }
+    // Items from here on go to a new block.
+    void StartBlock();
+    // Stands for a block already in the file, items and all, that this heap keeps as it is:
+    // Finish() gives an empty piece for it. Returns the block's index.
+    std::size_t KeepBlock(std::uint8_t fillLevel);
+    bool IsKept(std::size_t block) const { return blocks_.at(block).kept; }
+    std::uint8_t FillLevel(std::size_t block) const;
+
     std::vector<std::vector<std::uint8_t>> Finish() const;
 
 private:
@@ -116,7 +128,10 @@ private:
         std::vector<le::Bytes> items;           // index i is hidIndex i + 1
         std::vector<std::uint16_t> free_slots;  // freed indexes to reuse
         std::size_t item_bytes = 0;
+        bool kept = false;
+        std::uint8_t keptFillLevel = 0;
     };
+    void OpenBlock();
     std::size_t BlockSize(std::size_t index, std::size_t extraBytes, std::size_t extraItems) const;
     bool Fits(std::size_t block, std::size_t size, bool newSlot) const;
     HeapId Place(le::Bytes&& bytes);
@@ -126,6 +141,7 @@ private:
     std::vector<Block> blocks_;
     std::uint8_t clientSignature_;
     HeapId userRoot_;
+    bool leaveBitmapBlocksEmpty_ = false;
 };
 
 }  // namespace ferrowick::pst

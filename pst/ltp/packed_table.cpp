@@ -60,11 +60,17 @@ void PackedTable::Put(std::uint32_t rowId, const Cells& cells, bool idCell) {
     std::size_t index;
     if (const auto it = position_.find(rowId); it != position_.end()) {
         index = it->second;  // the old row's large values stay unused in the arena
+        firstChangedRow_ = std::min(firstChangedRow_, index);
     } else {
         index = rowIds_.size();
         position_.emplace(rowId, index);
         rowIds_.push_back(rowId);
-        if (index % kRowsPerChunk == 0) rowChunks_.emplace_back();
+        // A table past its first chunk is a large one: its later chunks are made whole
+        // instead of grown by doubling, which leaves freed copies behind.
+        if (index % kRowsPerChunk == 0) {
+            rowChunks_.emplace_back();
+            if (index != 0) rowChunks_.back().reserve(kRowsPerChunk * Layout().row_size);
+        }
         rowChunks_.back().resize(rowChunks_.back().size() + Layout().row_size);
     }
     decodedValid_ = false;
@@ -104,9 +110,12 @@ void PackedTable::Put(std::uint32_t rowId, const Cells& cells, bool idCell) {
 
 std::uint32_t PackedTable::AddValue(le::ByteView bytes) {
     if (bytes.size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
+    if (bytes.size() > kMaxHeapAllocation) hasLargeValue_ = true;
     if (valueChunks_.empty() ||
-        (!valueChunks_.back().empty() && valueChunks_.back().size() + bytes.size() > kValueChunkSize))
+        (!valueChunks_.back().empty() && valueChunks_.back().size() + bytes.size() > kValueChunkSize)) {
         valueChunks_.emplace_back();
+        if (valueChunks_.size() > 1) valueChunks_.back().reserve(std::max(kValueChunkSize, bytes.size()));
+    }
     le::Bytes& chunk = valueChunks_.back();
     values_.push_back(ValueSlot{static_cast<std::uint32_t>(valueChunks_.size() - 1),
                                 static_cast<std::uint32_t>(chunk.size()), static_cast<std::uint32_t>(bytes.size())});
@@ -222,6 +231,128 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
     node.pieces = heap.Finish();
     node.subnodes = std::move(subnodes);
     return node;
+}
+
+bool PackedTable::GrowingLayoutFits() const {
+    const std::size_t rowSize = Layout().row_size;
+    return !hasLargeValue_ && rowSize != 0 && rowSize <= kMaxDataBlockPayload &&
+           rowIds_.size() * rowSize > kMaxHeapAllocation;
+}
+
+NodeData PackedTable::WriteChanges() {
+    pending_ = WrittenLayout();
+    if (!GrowingLayoutFits()) return Write();
+
+    // A segment ends at a row-matrix block boundary once its last heap block is this full:
+    // the rest of that block stays free, so a segment wastes less than 2 KiB of heap.
+    constexpr std::uint8_t kSegmentEndFill = 3;  // under 2,048 bytes free
+    const auto& columns = Columns();
+    const RowLayout& layout = Layout();
+    const std::size_t rowSize = layout.row_size;
+    const std::size_t rowsPerBlock = kMaxDataBlockPayload / rowSize;
+
+    // The complete segments whose rows have not changed since the last write are kept.
+    const std::size_t unchangedRows = written_.valid ? std::min(firstChangedRow_, written_.rows) : 0;
+    std::size_t keptSegments = 0;
+    while (keptSegments + 1 < written_.segments.size() && written_.segments[keptSegments + 1].firstRow <= unchangedRows)
+        ++keptSegments;
+    if (!written_.valid || (keptSegments && written_.segments[keptSegments].firstRow / rowsPerBlock >
+                                                 written_.matrixBlocks.size()))
+        keptSegments = 0;
+    const std::size_t firstRow = keptSegments ? written_.segments[keptSegments].firstRow : 0;
+    const std::size_t firstHeapBlock = keptSegments ? written_.segments[keptSegments].firstHeapBlock : 0;
+
+    HeapWriter heap(HeapClient::TableContext);
+    heap.LeaveBitmapBlocksEmpty();
+    // The row index header and TCINFO at the HIDs Outlook gives them, in block 0, which is
+    // written every time.
+    const HeapId indexHeader = heap.Allocate(le::Bytes(kBthHeaderSize));
+    const HeapId infoHid = heap.Allocate(le::Bytes(TcInfo::SizeFor(columns.size())));
+    std::vector<BlockId> keptHeap;
+    for (std::size_t b = 1; b < firstHeapBlock; ++b) {
+        if (HeapBlockKindOf(b) == HeapBlockKind::Bitmap) continue;  // empty, written every time
+        if (heap.KeepBlock(written_.fillLevels.at(b)) != b)
+            throw PstError(ErrorKind::InvalidArgument, "table context: kept heap blocks out of place");
+        keptHeap.resize(b + 1);
+        keptHeap[b] = written_.heapBlocks.at(b);
+    }
+
+    std::map<NodeId, NodeData> subnodes;
+    ValueStore values(heap, subnodes);
+    NodeData matrix;
+    const std::size_t firstMatrixBlock = firstRow / rowsPerBlock;
+    matrix.pieces.resize(firstMatrixBlock);
+    matrix.kept.assign(written_.matrixBlocks.begin(), written_.matrixBlocks.begin() + static_cast<std::ptrdiff_t>(firstMatrixBlock));
+    pending_.segments.assign(written_.segments.begin(), written_.segments.begin() + static_cast<std::ptrdiff_t>(keptSegments));
+    for (std::size_t r = firstRow; r < rowIds_.size(); ++r) {
+        if (r % rowsPerBlock == 0) {
+            const bool newSegment = pending_.segments.empty() || r == firstRow ||
+                                    heap.FillLevel(heap.BlockCount() - 1) >= kSegmentEndFill;
+            if (newSegment) {
+                heap.StartBlock();
+                pending_.segments.push_back(Segment{r, heap.BlockCount() - 1});
+                if (r == firstRow && keptSegments && pending_.segments.back().firstHeapBlock != firstHeapBlock)
+                    throw PstError(ErrorKind::InvalidArgument, "table context: a kept segment's heap blocks moved");
+            }
+            if (!matrix.pieces.empty() && !matrix.pieces.back().empty()) matrix.pieces.back().resize(kMaxDataBlockPayload, 0);
+            matrix.pieces.emplace_back().reserve(std::min(rowsPerBlock, rowIds_.size() - r) * rowSize);
+            matrix.kept.emplace_back();
+        }
+        le::Bytes& piece = matrix.pieces.back();
+        const std::size_t at = piece.size();
+        piece.insert(piece.end(), RowBytes(r), RowBytes(r) + rowSize);
+        std::uint8_t* row = piece.data() + at;
+        const std::uint8_t* bitmap = row + layout.end_1b;
+        for (const TableColumn& col : columns) {
+            if (!BitSet(bitmap, col.bit) || StoredInlineInTableCell(col.tag.type)) continue;
+            le::StoreU32(row + col.offset, values.Store(Value(le::LoadU32(row + col.offset))).value);
+        }
+    }
+
+    // The row index after every value, so that it never lies in a kept block.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> rowPlaces;
+    rowPlaces.reserve(rowIds_.size());
+    for (std::size_t i = 0; i < rowIds_.size(); ++i) rowPlaces.emplace_back(rowIds_[i], static_cast<std::uint32_t>(i));
+    TcInfo info;
+    info.layout = layout;
+    info.row_index = WriteRowIndex(heap, indexHeader, std::move(rowPlaces));
+    const NodeId matrixNid = values.NewSubnodeId();
+    info.rows = matrixNid;
+    info.columns = columns;
+    WriteTcInfo(heap, infoHid, std::move(info));
+    if (!subnodes.empty()) throw PstError(ErrorKind::InvalidArgument, "table context: a value the heap cannot hold");
+    subnodes.emplace(matrixNid, std::move(matrix));
+
+    NodeData node;
+    node.pieces = heap.Finish();
+    keptHeap.resize(node.pieces.size());
+    node.kept = std::move(keptHeap);
+    node.subnodes = std::move(subnodes);
+
+    pending_.valid = true;
+    pending_.rows = rowIds_.size();
+    pending_.matrixNid = matrixNid;
+    pending_.fillLevels.resize(heap.BlockCount());
+    for (std::size_t b = 0; b < heap.BlockCount(); ++b) pending_.fillLevels[b] = heap.FillLevel(b);
+    return node;
+}
+
+void PackedTable::MarkWritten(const NodeData& node) {
+    if (!pending_.valid) {
+        written_ = WrittenLayout();
+        return;
+    }
+    const auto matrix = node.subnodes.find(pending_.matrixNid);
+    if (matrix == node.subnodes.end() || node.placed.size() != pending_.fillLevels.size() ||
+        matrix->second.placed.size() != matrix->second.pieces.size()) {
+        written_ = WrittenLayout();  // not the node WriteChanges made: keep nothing
+        return;
+    }
+    written_ = std::move(pending_);
+    written_.heapBlocks = node.placed;
+    written_.matrixBlocks = matrix->second.placed;
+    pending_ = WrittenLayout();
+    firstChangedRow_ = rowIds_.size();
 }
 
 }  // namespace ferrowick::pst

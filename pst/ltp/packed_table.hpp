@@ -46,6 +46,15 @@ public:
     // `subnodes` are the node's other sub-nodes; the row matrix and large cells are added.
     NodeData Write(std::map<NodeId, NodeData> subnodes = {}) const;
 
+    // The table for a node that is written again and again as it grows (a folder's contents
+    // at each commit): once its row matrix leaves the heap, its rows are laid out so that the
+    // blocks holding rows and values unchanged since the last write are kept (listed in
+    // NodeData::kept) instead of built and written again; a growing table then costs about
+    // the rows added. Call MarkWritten with the node once it is put; until then, and when the
+    // put fails, the next write keeps what the last successful one wrote.
+    NodeData WriteChanges();
+    void MarkWritten(const NodeData& node);
+
 private:
     // Rows and values live in chunks of a bounded size, so a growing table never holds a
     // second copy of itself while a vector moves (only its last chunk moves).
@@ -66,12 +75,34 @@ private:
     std::uint32_t AddValue(le::ByteView bytes);
     le::ByteView Value(std::uint32_t slot) const;
 
+    // Where the last write (WriteChanges) put things. The rows come in segments: each starts
+    // a row-matrix block and a heap block, so a segment's blocks hold its own rows and values
+    // only; a segment that is followed by another is complete, and kept while its rows are.
+    struct Segment {
+        std::size_t firstRow = 0;
+        std::size_t firstHeapBlock = 0;
+    };
+    struct WrittenLayout {
+        bool valid = false;
+        std::size_t rows = 0;
+        std::vector<Segment> segments;
+        std::vector<std::uint8_t> fillLevels;  // per heap block
+        std::vector<BlockId> heapBlocks;
+        std::vector<BlockId> matrixBlocks;
+        NodeId matrixNid;
+    };
+    bool GrowingLayoutFits() const;
+
     TableContext schema_;                 // columns and layout only, never rows
     std::vector<std::uint32_t> rowIds_;  // in row-matrix order
     std::vector<le::Bytes> rowChunks_;   // the rows; a large cell holds its value's slot
     std::vector<le::Bytes> valueChunks_;
     std::vector<ValueSlot> values_;
     std::unordered_map<std::uint32_t, std::size_t> position_;  // row ID -> index
+    WrittenLayout written_;
+    WrittenLayout pending_;
+    std::size_t firstChangedRow_ = 0;  // rows from here on changed since the last write
+    bool hasLargeValue_ = false;       // a value the heap cannot hold: never kept
     mutable std::vector<Row> decoded_;
     mutable bool decodedValid_ = false;
 };

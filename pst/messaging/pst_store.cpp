@@ -65,6 +65,7 @@ struct PstStore::State {
     bool receive_changed = false;
     std::vector<std::uint8_t> search_queue;
     bool search_queue_changed = false;
+    std::vector<BlockId> searchQueueBlocks;  // as last put
     std::uint32_t row_version = 1;
     std::size_t messages_since_commit = 0;
 
@@ -155,7 +156,11 @@ struct PstStore::State {
     void WriteFolder(FolderObject& f) {
         if (f.properties_changed) db.PutNode(f.nid, f.parent, WritePropertyContext(f.properties));
         if (f.hierarchy_changed) db.PutNode(f.HierarchyTableNid(), NodeId(0), f.hierarchy.Write());
-        if (f.contents_changed) db.PutNode(f.ContentsTableNid(), NodeId(0), f.contents.Write());
+        if (f.contents_changed) {
+            const NodeData node = f.contents.WriteChanges();
+            db.PutNode(f.ContentsTableNid(), NodeId(0), node);
+            f.contents.MarkWritten(node);
+        }
         if (f.assoc_changed) db.PutNode(f.AssocContentsTableNid(), NodeId(0), f.assoc_contents.Write());
         f.properties_changed = f.hierarchy_changed = f.contents_changed = f.assoc_changed = false;
     }
@@ -361,7 +366,11 @@ void PstStore::Commit() {
     if (s.store_changed) s.db.PutNode(nids::kMessageStore, NodeId(0), WritePropertyContext(s.store_properties));
     if (s.names.Changed()) s.db.PutNode(nids::kNameToIdMap, NodeId(0), WritePropertyContext(s.names.Write()));
     if (s.receive_changed) s.db.PutNode(nids::kReceiveFolderTable, NodeId(0), s.receive_folders.Write());
-    if (s.search_queue_changed) s.db.PutNode(nids::kSearchManagementQueue, NodeId(0), QueueNode(s.search_queue));
+    if (s.search_queue_changed) {
+        const NodeData queue = QueueNode(s.search_queue, s.searchQueueBlocks);
+        s.db.PutNode(nids::kSearchManagementQueue, NodeId(0), queue);
+        s.searchQueueBlocks = queue.placed;
+    }
     s.db.Commit();
     s.store_changed = s.receive_changed = s.search_queue_changed = false;
     s.names.MarkWritten();

@@ -25,13 +25,23 @@ void SearchUpdate::AppendTo(std::vector<std::uint8_t>& out) const {
     PutU32(out, 0);
 }
 
-NodeData QueueNode(const std::vector<std::uint8_t>& bytes) {
+NodeData QueueNode(const std::vector<std::uint8_t>& bytes, const std::vector<BlockId>& written) {
     NodeData node;
     for (std::size_t at = 0; at < bytes.size(); at += kMaxDataBlockPayload) {
         const std::size_t n = std::min(kMaxDataBlockPayload, bytes.size() - at);
+        const std::size_t piece = at / kMaxDataBlockPayload;
+        // Full before and full now: the same bytes, as the queue only grows.
+        if (n == kMaxDataBlockPayload && piece + 1 < written.size()) {
+            node.pieces.emplace_back();
+            node.kept.resize(piece + 1);
+            node.kept[piece] = written[piece];
+            continue;
+        }
+        if (!node.kept.empty()) node.kept.resize(piece + 1);
         node.pieces.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at),
                                  bytes.begin() + static_cast<std::ptrdiff_t>(at + n));
     }
+    if (!node.kept.empty()) node.kept.resize(node.pieces.size());
     return node;
 }
 

@@ -25,6 +25,8 @@ struct SearchUpdate {
 };
 
 // The queue's bytes as a node: a plain stream in full data blocks [MS-PST 2.4.8.3].
-NodeData QueueNode(const std::vector<std::uint8_t>& bytes);
+// `written`: the blocks (NodeData::placed) of the last write of the same queue, which has
+// only grown since: its blocks that were full then are kept, not written again.
+NodeData QueueNode(const std::vector<std::uint8_t>& bytes, const std::vector<BlockId>& written = {});
 
 }  // namespace ferrowick::pst

@@ -37,17 +37,22 @@ namespace {
 
 constexpr int kMaxDepth = 16;
 
-// Moves the upper half of parent->children[i] into a new sibling right after it.
+// Moves the upper half of parent->children[i] into a new sibling right after it. The last
+// child gives only its last entry: BIDs and NIDs are handed out rising, so entries mostly
+// arrive at the end, and halves would leave every page behind them half empty for good.
 template <class Node>
 void SplitChild(Node& parent, std::size_t i) {
     Node& full = *parent.children[i];
     auto right = std::make_unique<Node>();
     right->level = full.level;
-    const std::size_t half = full.Count() / 2;
+    const std::size_t half = i + 1 == parent.children.size() ? full.Count() - 1 : full.Count() / 2;
     if (full.level == 0) {
+        right->leaves.reserve(full.Capacity() + 1);  // a page's worth, never grown by doubling
         right->leaves.assign(full.leaves.begin() + half, full.leaves.end());
         full.leaves.resize(half);
     } else {
+        right->keys.reserve(full.Capacity() + 1);
+        right->children.reserve(full.Capacity() + 1);
         right->keys.assign(full.keys.begin() + half, full.keys.end());
         for (std::size_t k = half; k < full.children.size(); ++k) right->children.push_back(std::move(full.children[k]));
         full.keys.resize(half);

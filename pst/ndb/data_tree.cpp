@@ -23,27 +23,44 @@ XBlock ReadXBlock(BlockStore& store, BlockId bid, std::uint8_t level) {
     return *x;
 }
 
-}  // namespace
-
-BlockId WriteDataTree(BlockStore& store, const Pieces& pieces) {
+// `kept` is empty or names, per piece, a block already written to share instead.
+BlockId WritePieces(BlockStore& store, const Pieces& pieces, const std::vector<BlockId>& kept,
+                    std::vector<BlockId>* placed) {
+    if (!kept.empty() && kept.size() != pieces.size())
+        throw PstError(ErrorKind::InvalidArgument, "kept blocks listed for another number of pieces");
+    if (placed) placed->clear();
     if (pieces.empty()) return BlockId();
+    if (pieces.size() > XBlock::kMaxEntries * XBlock::kMaxEntries)
+        throw PstError(ErrorKind::LimitExceeded, "node data needs more blocks than an XXBLOCK tree holds");
+    std::vector<BlockId> blocks(pieces.size());
+    std::vector<std::uint32_t> sizes(pieces.size());
     std::uint64_t total = 0;
-    for (const auto& p : pieces) {
-        if (p.size() > kMaxDataBlockPayload) throw PstError(ErrorKind::LimitExceeded, "a data piece is larger than one block can carry");
-        total += p.size();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const bool isKept = !kept.empty() && !kept[i].IsNull();
+        if (!isKept && pieces[i].size() > kMaxDataBlockPayload)
+            throw PstError(ErrorKind::LimitExceeded, "a data piece is larger than one block can carry");
+        if (isKept) {
+            if (kept[i].IsInternal()) throw PstError(ErrorKind::InvalidArgument, "a kept piece names an internal block");
+            sizes[i] = store.ShareBlock(kept[i]);
+            blocks[i] = kept[i];
+        } else {
+            sizes[i] = static_cast<std::uint32_t>(pieces[i].size());
+            blocks[i] = store.WriteBlock(pieces[i], false);
+        }
+        total += sizes[i];
+        if (total > 0xFFFFFFFFull) throw PstError(ErrorKind::LimitExceeded, "node data of 4 GiB or more cannot be stored");
     }
-    if (total > 0xFFFFFFFFull) throw PstError(ErrorKind::LimitExceeded, "node data of 4 GiB or more cannot be stored");
-    if (pieces.size() == 1) return store.WriteBlock(pieces[0], false);
+    if (placed) *placed = blocks;
+    if (blocks.size() == 1) return blocks[0];
 
     const std::size_t per = XBlock::kMaxEntries;
-    if (pieces.size() > per * per) throw PstError(ErrorKind::LimitExceeded, "node data needs more blocks than an XXBLOCK tree holds");
     std::vector<XBlock> xblocks;
-    for (std::size_t i = 0; i < pieces.size(); i += per) {
+    for (std::size_t i = 0; i < blocks.size(); i += per) {
         XBlock x;
         x.cLevel = 1;
-        for (std::size_t k = i; k < std::min(pieces.size(), i + per); ++k) {
-            x.children.push_back(store.WriteBlock(pieces[k], false));
-            x.lcbTotal += static_cast<std::uint32_t>(pieces[k].size());
+        for (std::size_t k = i; k < std::min(blocks.size(), i + per); ++k) {
+            x.children.push_back(blocks[k]);
+            x.lcbTotal += sizes[k];
         }
         xblocks.push_back(std::move(x));
     }
@@ -55,8 +72,12 @@ BlockId WriteDataTree(BlockStore& store, const Pieces& pieces) {
     return store.WriteBlock(top.Write(), true);
 }
 
+}  // namespace
+
+BlockId WriteDataTree(BlockStore& store, const Pieces& pieces) { return WritePieces(store, pieces, {}, nullptr); }
+
 BlockId WriteDataTree(BlockStore& store, const NodeData& data) {
-    if (!data.stream) return WriteDataTree(store, data.pieces);
+    if (!data.stream) return WritePieces(store, data.pieces, data.kept, &data.placed);
     const std::uint64_t total = data.stream->Size();
     if (total > 0xFFFFFFFFull) throw PstError(ErrorKind::LimitExceeded, "node data of 4 GiB or more cannot be stored");
     if (total == 0) return BlockId();

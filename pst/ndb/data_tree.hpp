@@ -13,8 +13,9 @@ using Pieces = std::vector<std::vector<std::uint8_t>>;
 
 // Null BID for no pieces. Throws PstError when the data is too large for an XXBLOCK tree.
 BlockId WriteDataTree(BlockStore& store, const Pieces& pieces);
-// The same for a node's data, its stream read one block's worth at a time: each block is
-// written as it fills, and each XBLOCK as its list fills.
+// The same for a node's data: its pieces (a kept one shared, not written again; every
+// piece's BID recorded in data.placed), or its stream read one block's worth at a time,
+// each block written as it fills, and each XBLOCK as its list fills.
 BlockId WriteDataTree(BlockStore& store, const struct NodeData& data);
 
 // `seen` collects the BIDs met, so that a block listed twice (a loop) is an error.

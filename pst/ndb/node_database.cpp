@@ -328,6 +328,19 @@ struct NodeDatabase::Impl final : BlockStore {
         return bid;
     }
 
+    std::uint16_t ShareBlock(BlockId reference) override {
+        RequireWritable();
+        const BlockEntry* found = bbt.Find(reference.Lookup().Value());
+        if (!found) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(reference.Value()) + " to share is not in the block B-tree");
+        BlockEntry e = *found;
+        if (e.cRef == 0xFFFF) throw PstError(ErrorKind::LimitExceeded, "block " + Hex(reference.Value()) + " is shared too often");
+        ++e.cRef;
+        bbt.Put(e);
+        // A node that fails part way gives the reference back, as it frees what it wrote.
+        if (written_by_node) written_by_node->push_back(e.ref.bid);
+        return e.cb;
+    }
+
     // The blocks the node being put has written so far, released when it cannot be finished.
     std::vector<BlockId>* written_by_node = nullptr;
 
