@@ -23,12 +23,17 @@ int main(int argc, char** argv) {
     bool inBody = false, eightBit = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--megabytes" && i + 1 < argc) megabytes = static_cast<std::size_t>(std::atoll(argv[++i]));
-        else if (a == "--body") inBody = true;
-        else if (a == "--8bit-body") inBody = eightBit = true;
-        else if (a == "--binary" && i + 1 < argc) binary = argv[++i];
+        if (a == "--megabytes" && i + 1 < argc)
+            megabytes = static_cast<std::size_t>(std::atoll(argv[++i]));
+        else if (a == "--body")
+            inBody = true;
+        else if (a == "--8bit-body")
+            inBody = eightBit = true;
+        else if (a == "--binary" && i + 1 < argc)
+            binary = argv[++i];
         else {
-            std::fprintf(stderr, "usage: bench_attachment_msg [--megabytes N] [--body | --8bit-body] [--binary PATH]\n");
+            std::fprintf(stderr,
+                         "usage: bench_attachment_msg [--megabytes N] [--body | --8bit-body] [--binary PATH]\n");
             return 2;
         }
     }
@@ -52,7 +57,8 @@ int main(int argc, char** argv) {
         builder.Subject(u"One large body");
         if (eightBit) {
             builder.Property(ferrowick::mapi::tags::kMessageCodepage, std::int32_t{1252})
-                .Property(ferrowick::mapi::PropertyTag{ferrowick::mapi::tags::kBody.id, ferrowick::mapi::PropertyType::String8},
+                .Property(ferrowick::mapi::PropertyTag{ferrowick::mapi::tags::kBody.id,
+                                                       ferrowick::mapi::PropertyType::String8},
                           std::string(body.begin(), body.end()));
         } else {
             builder.Body(std::move(body));
@@ -72,8 +78,10 @@ int main(int argc, char** argv) {
     }
     const auto msgBytes = fsys::file_size(work / "Mail" / "large.msg");
     const ferrowick::bench::ChildRun run =
-        ferrowick::bench::RunChild({binary.string(), "convert", (work / "Mail").string(), (work / "out.pst").string()}, true);
-    const ferrowick::bench::ChildRun check = ferrowick::bench::RunChild({binary.string(), "check", (work / "out.pst").string()});
+        ferrowick::bench::RunChild({binary.string(), "convert", (work / "Mail").string(), (work / "out.pst").string()},
+                                   true);
+    const ferrowick::bench::ChildRun check =
+        ferrowick::bench::RunChild({binary.string(), "check", (work / "out.pst").string()});
     const char* what = eightBit ? "8-bit body" : inBody ? "body" : "attachment";
     std::printf("one message of %.1f MB (%s %zu MB): convert + sync %.2f s (exit %d), check exit %d\n",
                 static_cast<double>(msgBytes) / 1e6, what, megabytes, run.seconds, WEXITSTATUS(run.status),

@@ -43,11 +43,13 @@ void MakeTree(const fsys::path& root) {
     std::mt19937 random(42);
     std::vector<char> bytes(32 * 1024);
     for (auto& b : bytes) b = static_cast<char>(random());
-    for (int f = 0; f < kFolders; ++f) fsys::create_directories(root / ("Folder" + std::to_string(f / 4)) / ("Sub" + std::to_string(f)));
+    for (int f = 0; f < kFolders; ++f)
+        fsys::create_directories(root / ("Folder" + std::to_string(f / 4)) / ("Sub" + std::to_string(f)));
     for (int i = 0; i < kMessages; ++i) {
         const int f = i % kFolders;
         const std::size_t size = 4096 + random() % (24 * 1024);  // small .msg files are 4-28 KB
-        std::ofstream(root / ("Folder" + std::to_string(f / 4)) / ("Sub" + std::to_string(f)) / ("m" + std::to_string(i) + ".msg"),
+        std::ofstream(root / ("Folder" + std::to_string(f / 4)) / ("Sub" + std::to_string(f)) /
+                          ("m" + std::to_string(i) + ".msg"),
                       std::ios::binary)
             .write(bytes.data() + random() % 4096, static_cast<std::streamsize>(size));
     }
@@ -78,7 +80,8 @@ void Convert(const fsys::path& source, const fsys::path& output) {
         for (const auto& part : relative) storePath += u"\\" + FromNative(part.string());
         auto message = session->GetFolderFromPath(storePath)->Items()->Add(kMailMessageType);
         auto& content = static_cast<PstMessage&>(*message).Content();
-        content.properties.Set(pst::tags::kSubject.id, pst::PropertyValue::String(FromNative(entry.path().filename().string())));
+        content.properties.Set(pst::tags::kSubject.id,
+                               pst::PropertyValue::String(FromNative(entry.path().filename().string())));
         const std::vector<char> bytes = ReadAll(entry.path());
         pst::AttachmentContent attachment;
         attachment.properties.Set(pst::tags::kAttachLongFilename.id, pst::PropertyValue::String(u"original.msg"));
@@ -143,10 +146,12 @@ int main() {
         if (e.is_regular_file()) bytes += e.file_size();
     std::printf("messages: %d, source: %.1f MiB, store: %.1f MiB\n", kMessages, static_cast<double>(bytes) / 1048576.0,
                 static_cast<double>(fsys::file_size(dir / "out.pst")) / 1048576.0);
-    std::printf("medians: cp -r %.2f s (with sync %.2f s); convert %.2f s\n", copySeconds, copySyncSeconds, convertSeconds);
-    std::printf("speed ratio against cp -r: %.2f (goal >= 0.50); against cp -r + sync: %.2f\n", copySeconds / convertSeconds,
-                copySyncSeconds / convertSeconds);
-    std::printf("peak memory of the conversion: %.1f MiB (goal < 200 MiB)\n", *std::max_element(peaks.begin(), peaks.end()));
+    std::printf("medians: cp -r %.2f s (with sync %.2f s); convert %.2f s\n", copySeconds, copySyncSeconds,
+                convertSeconds);
+    std::printf("speed ratio against cp -r: %.2f (goal >= 0.50); against cp -r + sync: %.2f\n",
+                copySeconds / convertSeconds, copySyncSeconds / convertSeconds);
+    std::printf("peak memory of the conversion: %.1f MiB (goal < 200 MiB)\n",
+                *std::max_element(peaks.begin(), peaks.end()));
     fsys::remove_all(dir);
     return 0;
 }

@@ -59,7 +59,10 @@ double MachineParallelism() {
         body();
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
-    const double one = time([&] { spin(); spin(); });
+    const double one = time([&] {
+        spin();
+        spin();
+    });
     const double two = time([&] {
         std::thread a(spin), b(spin);
         a.join();
@@ -92,8 +95,8 @@ int main() {
             for (std::size_t m = 0; m < messages.size(); ++m)
                 fsys::copy_file(messages[m], folder / (std::to_string(c) + "-" + std::to_string(m) + ".msg"));
     }
-    std::printf("%d folders of %zu messages, %d interleaved pairs, %u cores\n", kFolders, messages.size() * kCopies, kPairs,
-                std::thread::hardware_concurrency());
+    std::printf("%d folders of %zu messages, %d interleaved pairs, %u cores\n", kFolders, messages.size() * kCopies,
+                kPairs, std::thread::hardware_concurrency());
 
     std::vector<double> one, two;
     for (int i = 0; i < kPairs; ++i) {

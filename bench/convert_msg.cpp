@@ -60,7 +60,13 @@ Comparison Compare(const fsys::path& binary, const fsys::path& source, const fsy
         auto doConvert = [&] {
             convert = RunChild({binary.string(), "convert", source.string(), (work / "out.pst").string()}, true);
         };
-        if (r % 2 == 0) { doCopy(); doConvert(); } else { doConvert(); doCopy(); }
+        if (r % 2 == 0) {
+            doCopy();
+            doConvert();
+        } else {
+            doConvert();
+            doCopy();
+        }
         copies.push_back(copy.seconds);
         converts.push_back(convert.seconds);
         ratios.push_back(copy.seconds / convert.seconds);
@@ -102,14 +108,20 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (a == "--runs" && hasValue) runs = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--messages" && hasValue) messages = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--corpus" && hasValue) corpus = argv[++i];
-        else if (a == "--binary" && hasValue) binary = argv[++i];
-        else if (a == "--large") large = true;
+        if (a == "--runs" && hasValue)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--messages" && hasValue)
+            messages = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--corpus" && hasValue)
+            corpus = argv[++i];
+        else if (a == "--binary" && hasValue)
+            binary = argv[++i];
+        else if (a == "--large")
+            large = true;
         else {
-            std::fprintf(stderr,
-                         "usage: bench_convert_msg [--runs N] [--messages N] [--large] [--corpus DIR] [--binary PATH]\n");
+            std::fprintf(
+                stderr,
+                "usage: bench_convert_msg [--runs N] [--messages N] [--large] [--corpus DIR] [--binary PATH]\n");
             return 2;
         }
     }
@@ -119,7 +131,8 @@ int main(int argc, char** argv) {
     }
     std::vector<fsys::path> small;
     for (const auto& e : fsys::recursive_directory_iterator(corpus))
-        if (e.is_regular_file() && e.path().extension() == ".msg" && e.file_size() < kSmallFile) small.push_back(e.path());
+        if (e.is_regular_file() && e.path().extension() == ".msg" && e.file_size() < kSmallFile)
+            small.push_back(e.path());
     std::sort(small.begin(), small.end());
     if (small.empty() || !fsys::exists(binary)) {
         std::fprintf(stderr, "need .msg files under 200 KB in %s and the program %s\n", corpus.c_str(), binary.c_str());
@@ -148,10 +161,11 @@ int main(int argc, char** argv) {
         for (const int folders : {1, 100}) {
             constexpr int kLarge = 100000;
             const ChildRun run = ConvertOnce(binary, small, work, kLarge, folders);
-            std::printf("%d messages in %d folder%s: convert + sync %.1f s (exit %d), %.3f ms/message (%.2fx the "
-                        "time per message at %d; goal <= 1.3x), peak %.1f MiB (goal < 200 MiB)\n",
-                        kLarge, folders, folders == 1 ? "" : "s", run.seconds, WEXITSTATUS(run.status),
-                        1000.0 * run.seconds / kLarge, run.seconds / kLarge / perMessage, messages, run.peakMiB);
+            std::printf(
+                "%d messages in %d folder%s: convert + sync %.1f s (exit %d), %.3f ms/message (%.2fx the "
+                "time per message at %d; goal <= 1.3x), peak %.1f MiB (goal < 200 MiB)\n",
+                kLarge, folders, folders == 1 ? "" : "s", run.seconds, WEXITSTATUS(run.status),
+                1000.0 * run.seconds / kLarge, run.seconds / kLarge / perMessage, messages, run.peakMiB);
             std::fflush(stdout);
         }
     }

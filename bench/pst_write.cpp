@@ -71,7 +71,8 @@ double RunPst(const std::filesystem::path& file, std::uint64_t* written) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::filesystem::path dir = argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
+    const std::filesystem::path dir =
+        argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
     const auto ddFile = dir / "ferrowick-bench-dd.bin";
     const auto pstFile = dir / "ferrowick-bench.pst";
 

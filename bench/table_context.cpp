@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "read back %zu of %zu rows\n", back.RowCount(), table.RowCount());
         return 1;
     }
-    std::printf("%zu rows: build %.3f s, write %.3f s, read %.3f s, total %.3f s\n",
-                table.RowCount(), build, write, read, build + write + read);
+    std::printf("%zu rows: build %.3f s, write %.3f s, read %.3f s, total %.3f s\n", table.RowCount(), build, write,
+                read, build + write + read);
     return 0;
 }

@@ -39,9 +39,12 @@ CLI::Validator ExistingFileArgument() {
     return CLI::Validator(
         [](std::string& arg) -> std::string {
             switch (KindOf(arg)) {
-                case Kind::Missing: return "File does not exist: " + arg;
-                case Kind::Folder: return "File is actually a directory: " + arg;
-                case Kind::File: return {};
+                case Kind::Missing:
+                    return "File does not exist: " + arg;
+                case Kind::Folder:
+                    return "File is actually a directory: " + arg;
+                case Kind::File:
+                    return {};
             }
             return {};
         },
@@ -52,9 +55,12 @@ CLI::Validator ExistingFolderArgument() {
     return CLI::Validator(
         [](std::string& arg) -> std::string {
             switch (KindOf(arg)) {
-                case Kind::Missing: return "Directory does not exist: " + arg;
-                case Kind::File: return "Directory is actually a file: " + arg;
-                case Kind::Folder: return {};
+                case Kind::Missing:
+                    return "Directory does not exist: " + arg;
+                case Kind::File:
+                    return "Directory is actually a file: " + arg;
+                case Kind::Folder:
+                    return {};
             }
             return {};
         },

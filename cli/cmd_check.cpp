@@ -42,8 +42,9 @@ int Check(const std::string& file) {
 void AddCheckCommand(CLI::App& app, CommandAction& action) {
     auto file = std::make_shared<std::string>();
     CLI::App* sub = app.add_subcommand("check", "strict structural check of a .pst");
-    sub->footer("Exit status: 0 sound (leaked space is listed but allowed), 1 damaged (the findings are\n"
-                "listed), 2 usage error or a file that cannot be checked at all.");
+    sub->footer(
+        "Exit status: 0 sound (leaked space is listed but allowed), 1 damaged (the findings are\n"
+        "listed), 2 usage error or a file that cannot be checked at all.");
     sub->add_option("FILE.pst", *file, "the store to check")->required()->check(ExistingFileArgument());
     sub->callback([file, &action] { action = [file] { return Check(*file); }; });
 }

@@ -14,7 +14,6 @@
 #include "cli/console_output.hpp"
 #include "cli/parallel_folders.hpp"
 #include "cli/run_outcome.hpp"
-#include "seams/silent_status_board.hpp"
 #include "cli/terminal_interrupt.hpp"
 #include "cli/terminal_prompts.hpp"
 #include "cli/terminal_selection.hpp"
@@ -24,6 +23,7 @@
 #include "run/run_driver.hpp"
 #include "run/scan_folder.hpp"
 #include "seams/clock.hpp"
+#include "seams/silent_status_board.hpp"
 #include "store/pst_store_service.hpp"
 
 namespace ferrowick::cli {
@@ -71,7 +71,8 @@ void AddFilesLeftByStop(RunOutcome& outcome, const RunState& state, const Termin
     for (const FolderReport& folder : state.Report.folders) reached.insert(folder.folderPath);
     for (const FolderRow& row : chosen) {
         if (reached.contains(row.Path)) continue;
-        outcome.AddUnrecorded(ListFolderTree(row.Path), ToUtf8(row.Path), ToUtf8(store.empty() ? StoreForRow(selection.OutputFolder(), row) : store),
+        outcome.AddUnrecorded(ListFolderTree(row.Path), ToUtf8(row.Path),
+                              ToUtf8(store.empty() ? StoreForRow(selection.OutputFolder(), row) : store),
                               kStoppedReason);
     }
 }
@@ -95,7 +96,8 @@ RunOutcome RunHere(TerminalSelection selection, std::optional<std::u16string> ou
     outcome.Add(state.Report);
     outcome.storeFailures = prompts.StoreFailures();
     outcome.signal = InterruptGuard::Signal();
-    if (outcome.signal != 0 || state.Flags.StopRequested) AddFilesLeftByStop(outcome, state, selection, chosen, singleStore);
+    if (outcome.signal != 0 || state.Flags.StopRequested)
+        AddFilesLeftByStop(outcome, state, selection, chosen, singleStore);
     return outcome;
 }
 
@@ -107,7 +109,7 @@ int Finish(const ConvertOptions& options, RunOutcome outcome) {
     if (!options.report.empty()) {
         if (const std::string why = WriteReportFile(options.report, outcome); !why.empty()) {
             PrintTo(stderr, "ferrowick convert: the report %s could not be written: %s\n", options.report.c_str(),
-                         why.c_str());
+                    why.c_str());
             return outcome.ExitStatus() == kExitOk ? kExitUsage : outcome.ExitStatus();
         }
     }
@@ -124,13 +126,15 @@ int Convert(const ConvertOptions& options) {
     const std::u16string source = FolderArgument(options.source);
     if (!options.multiple) {
         if (!options.only.empty() || options.jobs != 1) return UsageProblem("--only and --jobs need --multiple");
-        const std::u16string output = FromUtf8(Utf8Of(std::filesystem::absolute(PathFromUtf8(options.output)).lexically_normal()));
+        const std::u16string output =
+            FromUtf8(Utf8Of(std::filesystem::absolute(PathFromUtf8(options.output)).lexically_normal()));
         const std::vector<FolderRow> chosen{FolderRow{true, {}, source}};
         return Finish(options, RunHere(TerminalSelection::Single(source), output, chosen));
     }
 
     const std::u16string outputFolder = FolderArgument(options.output);
-    if (!std::filesystem::is_directory(PathFromUtf8(options.output))) return UsageProblem("'" + options.output + "' is not a folder");
+    if (!std::filesystem::is_directory(PathFromUtf8(options.output)))
+        return UsageProblem("'" + options.output + "' is not a folder");
     std::vector<FolderRow> rows = SubfolderRows(source);
     std::set<std::u16string> wanted;
     for (const auto& name : options.only) wanted.insert(FromNative(name));
@@ -170,10 +174,12 @@ std::u16string StoreForRow(const std::u16string& outputFolder, const FolderRow& 
 void AddConvertCommand(CLI::App& app, CommandAction& action) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* sub = app.add_subcommand("convert", "convert a folder tree of .msg files into .pst files");
-    sub->footer(std::string("Forms:\n"
-                            "  ferrowick convert SOURCE OUTPUT.pst [--report FILE.json]\n"
-                            "  ferrowick convert --multiple ROOT OUTPUT_DIR [--only NAME]... [--jobs N] [--report FILE.json]\n\n") +
-                kConvertFooter);
+    sub->footer(
+        std::string(
+            "Forms:\n"
+            "  ferrowick convert SOURCE OUTPUT.pst [--report FILE.json]\n"
+            "  ferrowick convert --multiple ROOT OUTPUT_DIR [--only NAME]... [--jobs N] [--report FILE.json]\n\n") +
+        kConvertFooter);
     sub->add_option("SOURCE", options->source, "the folder tree to convert (ROOT with --multiple)")
         ->required()
         ->check(ExistingFolderArgument());

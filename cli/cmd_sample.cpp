@@ -57,11 +57,12 @@ std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(),
 
 std::vector<std::uint8_t> SmallPng() {
     // A 1x1 white PNG.
-    static const std::uint8_t png[] = {
-        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
-        0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x02, 0x00, 0x00, 0x00, 0x90, 0x77, 0x53, 0xDE, 0x00, 0x00, 0x00,
-        0x0C, 0x49, 0x44, 0x41, 0x54, 0x08, 0xD7, 0x63, 0xF8, 0xFF, 0xFF, 0x3F, 0x00, 0x05, 0xFE, 0x02, 0xFE, 0xDC,
-        0xCC, 0x59, 0xE7, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+    static const std::uint8_t png[] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D,
+                                       0x49, 0x48, 0x44, 0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01,
+                                       0x08, 0x02, 0x00, 0x00, 0x00, 0x90, 0x77, 0x53, 0xDE, 0x00, 0x00, 0x00,
+                                       0x0C, 0x49, 0x44, 0x41, 0x54, 0x08, 0xD7, 0x63, 0xF8, 0xFF, 0xFF, 0x3F,
+                                       0x00, 0x05, 0xFE, 0x02, 0xFE, 0xDC, 0xCC, 0x59, 0xE7, 0x00, 0x00, 0x00,
+                                       0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
     return {std::begin(png), std::end(png)};
 }
 
@@ -73,16 +74,19 @@ std::vector<Sample> SampleMessages() {
                      .Build()});
 
     s.push_back({"Inbox", "Lunch on Friday.msg",
-                 Note("Lunch on Friday?", kCleo, kAnn, 3, 11).Body(U("Shall we try the new place on the corner?\r\n")).Build()});
-    s.push_back({"Inbox", "Quarterly figures.msg",
-                 Note("Quarterly figures", kDan, kAnn, 5, 9)
-                     .Cc(U(kBob.name), U(kBob.address))
-                     .Body(U("The figures for the first quarter are attached.\r\n"))
-                     .Html("<html><body><p>The figures for the <b>first quarter</b> are attached.</p>"
-                           "<table border=\"1\"><tr><td>January</td><td>1,204</td></tr>"
-                           "<tr><td>February</td><td>1,377</td></tr></table></body></html>")
-                     .AttachFile(U("figures.csv"), Bytes("month,orders\r\nJanuary,1204\r\nFebruary,1377\r\n"), U("text/csv"))
+                 Note("Lunch on Friday?", kCleo, kAnn, 3, 11)
+                     .Body(U("Shall we try the new place on the corner?\r\n"))
                      .Build()});
+    s.push_back(
+        {"Inbox", "Quarterly figures.msg",
+         Note("Quarterly figures", kDan, kAnn, 5, 9)
+             .Cc(U(kBob.name), U(kBob.address))
+             .Body(U("The figures for the first quarter are attached.\r\n"))
+             .Html("<html><body><p>The figures for the <b>first quarter</b> are attached.</p>"
+                   "<table border=\"1\"><tr><td>January</td><td>1,204</td></tr>"
+                   "<tr><td>February</td><td>1,377</td></tr></table></body></html>")
+             .AttachFile(U("figures.csv"), Bytes("month,orders\r\nJanuary,1204\r\nFebruary,1377\r\n"), U("text/csv"))
+             .Build()});
     s.push_back({"Inbox", "Grüße aus Budapest.msg",
                  Note("Grüße aus Budapest – Ünnepi üdvözlet", kEva, kAnn, 8, 17)
                      .Body(U("Liebe Ann,\r\nviele Grüße aus Budapest! Árvíztűrő tükörfúrógép.\r\nÉva\r\n"))
@@ -99,15 +103,16 @@ std::vector<Sample> SampleMessages() {
                      .AttachFile(U("white.png"), SmallPng(), U("image/png"))
                      .Read(false)
                      .Build()});
-    s.push_back({"Inbox", "Fwd Contract.msg",
-                 Note("Fwd: Contract draft", kDan, kAnn, 14, 10)
-                     .Body(U("Forwarding the message below.\r\n"))
-                     .AttachMessage(Note("Contract draft", kCleo, kDan, 13, 16)
-                                        .Body(U("Here is the first draft of the contract.\r\n"))
-                                        .AttachFile(U("contract.txt"), Bytes("Draft contract, version 1.\r\n"), U("text/plain"))
-                                        .Build(),
-                                    U("Contract draft"))
-                     .Build()});
+    s.push_back(
+        {"Inbox", "Fwd Contract.msg",
+         Note("Fwd: Contract draft", kDan, kAnn, 14, 10)
+             .Body(U("Forwarding the message below.\r\n"))
+             .AttachMessage(Note("Contract draft", kCleo, kDan, 13, 16)
+                                .Body(U("Here is the first draft of the contract.\r\n"))
+                                .AttachFile(U("contract.txt"), Bytes("Draft contract, version 1.\r\n"), U("text/plain"))
+                                .Build(),
+                            U("Contract draft"))
+             .Build()});
 
     s.push_back({"Inbox/Old", "Old newsletter.msg",
                  Note("Newsletter, December 2013", kCleo, kAnn, 0, 6)
@@ -115,7 +120,9 @@ std::vector<Sample> SampleMessages() {
                      .Html("<html><body><h1>December news</h1><p>Happy holidays from all of us.</p></body></html>")
                      .Build()});
     s.push_back({"Inbox/Old", "Password reminder.msg",
-                 Note("Reminder: change your password", kDan, kAnn, 1, 5).Body(U("Your password expires in 7 days.\r\n")).Build()});
+                 Note("Reminder: change your password", kDan, kAnn, 1, 5)
+                     .Body(U("Your password expires in 7 days.\r\n"))
+                     .Build()});
 
     s.push_back({"Sent", "Re Lunch on Friday.msg",
                  Note("RE: Lunch on Friday?", kAnn, kCleo, 3, 12).Body(U("Yes, 12:30 suits me.\r\n")).Build()});
@@ -138,8 +145,9 @@ std::vector<Sample> SampleMessages() {
                      .Build()});
     s.push_back({"Projects/2014", "Status week 12.msg",
                  Note("Status, week 12", kCleo, kBob, 30, 16).Body(U("On track. Nothing blocking.\r\n")).Build()});
-    s.push_back({"Projects/2014", "Status week 13.msg",
-                 Note("Status, week 13", kCleo, kBob, 37, 16).Body(U("One task late; recovering next week.\r\n")).Build()});
+    s.push_back(
+        {"Projects/2014", "Status week 13.msg",
+         Note("Status, week 13", kCleo, kBob, 37, 16).Body(U("One task late; recovering next week.\r\n")).Build()});
 
     s.push_back({"Archive/Calendar", "Team meeting.msg",
                  Note("Team meeting", kAnn, kBob, 40, 8)
@@ -156,13 +164,14 @@ std::vector<Sample> SampleMessages() {
                      .Build()});
     s.push_back({"Clients!2015", "Order confirmed.msg",
                  Note("Order confirmed", kEva, kAnn, 62, 15).Body(U("We accept the offer.\r\n")).Build()});
-    s.push_back({"Clients!2015", "Invoice.MSG",
-                 Note("Invoice 2015-001", kAnn, kEva, 64, 9)
-                     .Body(U("Invoice attached; the order confirmation is enclosed for reference.\r\n"))
-                     .AttachMessage(Note("Order confirmed", kEva, kAnn, 62, 15).Body(U("We accept the offer.\r\n")).Build(),
-                                    U("Order confirmed"))
-                     .AttachFile(U("invoice.txt"), Bytes("Invoice 2015-001: 1,200.00 EUR\r\n"), U("text/plain"))
-                     .Build()});
+    s.push_back(
+        {"Clients!2015", "Invoice.MSG",
+         Note("Invoice 2015-001", kAnn, kEva, 64, 9)
+             .Body(U("Invoice attached; the order confirmation is enclosed for reference.\r\n"))
+             .AttachMessage(Note("Order confirmed", kEva, kAnn, 62, 15).Body(U("We accept the offer.\r\n")).Build(),
+                            U("Order confirmed"))
+             .AttachFile(U("invoice.txt"), Bytes("Invoice 2015-001: 1,200.00 EUR\r\n"), U("text/plain"))
+             .Build()});
     s.push_back({"Inbox", "Empty subject.msg", Note("", kBob, kAnn, 15, 13).Build()});
     return s;
 }
@@ -176,7 +185,7 @@ int WriteSample(const std::string& dir) {
     // The tree is written into a folder of its own, so no file of the user's is replaced.
     if (stdfs::exists(stdfs::symlink_status(mail, error))) {
         PrintTo(stderr, "ferrowick sample: %s exists already; nothing written. Choose another DIR.\n",
-                     Utf8Of(mail).c_str());
+                Utf8Of(mail).c_str());
         return kExitUsage;
     }
     try {
@@ -207,8 +216,9 @@ void AddSampleCommand(CLI::App& app, CommandAction& action) {
     auto dir = std::make_shared<std::string>();
     CLI::App* sub = app.add_subcommand("sample", "write the bundled sample tree of .msg files");
     sub->description("write the bundled sample tree of .msg files under DIR/Mail");
-    sub->footer("DIR/Mail must not exist yet: nothing is ever overwritten.\n"
-                "Exit status: 0 written, 1 a file could not be written, 2 usage error or DIR/Mail exists.");
+    sub->footer(
+        "DIR/Mail must not exist yet: nothing is ever overwritten.\n"
+        "Exit status: 0 written, 1 a file could not be written, 2 usage error or DIR/Mail exists.");
     sub->add_option("DIR", *dir, "the folder to write Mail into (made when missing)")->required();
     sub->callback([dir, &action] { action = [dir] { return WriteSample(*dir); }; });
 }

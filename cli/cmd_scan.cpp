@@ -7,11 +7,11 @@
 #include "cli/argument_paths.hpp"
 #include "cli/commands.hpp"
 #include "cli/console_output.hpp"
-#include "seams/silent_status_board.hpp"
 #include "fs/text.hpp"
 #include "run/scan_folder.hpp"
 #include "seams/keyed_queue.hpp"
 #include "seams/run_settings.hpp"
+#include "seams/silent_status_board.hpp"
 
 namespace ferrowick::cli {
 namespace {

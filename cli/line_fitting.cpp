@@ -117,7 +117,7 @@ std::string FitToWidth(const std::string& text, std::size_t width) {
         const std::size_t pathColumns = Columns(path);
         if (pathColumns >= excess + 1 && pathColumns - excess - 1 >= kShortestPath) {
             const std::size_t keep = pathColumns - excess - 1;  // one column for "…"
-            const std::size_t tail = keep * 3 / 5;               // the file's name matters most
+            const std::size_t tail = keep * 3 / 5;              // the file's name matters most
             const std::u32string shortened = Head(path, keep - tail) + kEllipsis + Tail(path, tail);
             return Encode(line.substr(0, start) + shortened + line.substr(end));
         }

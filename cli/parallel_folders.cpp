@@ -27,7 +27,8 @@ void PassOn(std::string& pending, const std::string& name, bool all) {
 }
 
 std::string AbnormalEnd(const ChildResult& result) {
-    if (result.signal != 0) return "not converted: the folder's conversion ended by signal " + std::to_string(result.signal);
+    if (result.signal != 0)
+        return "not converted: the folder's conversion ended by signal " + std::to_string(result.signal);
     return "not converted: the folder's conversion ended with exit status " + std::to_string(result.exitStatus) +
            " and no report";
 }
@@ -49,8 +50,8 @@ stdfs::path MakeScratchFolder() {
 
 }  // namespace
 
-RunOutcome ConvertInParallel(const std::string& root, const std::string& outputDir, const std::vector<FolderRow>& chosen,
-                             unsigned jobs) {
+RunOutcome ConvertInParallel(const std::string& root, const std::string& outputDir,
+                             const std::vector<FolderRow>& chosen, unsigned jobs) {
     const stdfs::path scratch = MakeScratchFolder();
 
     std::vector<std::string> names, reports;
@@ -58,7 +59,8 @@ RunOutcome ConvertInParallel(const std::string& root, const std::string& outputD
     for (std::size_t i = 0; i < chosen.size(); ++i) {
         names.push_back(ToUtf8(chosen[i].Text));
         reports.push_back(ToUtf8((scratch / (std::to_string(i) + ".json")).u16string()));
-        commands.push_back({"convert", "--multiple", root, outputDir, "--only", names.back(), "--report", reports.back()});
+        commands.push_back(
+            {"convert", "--multiple", root, outputDir, "--only", names.back(), "--report", reports.back()});
     }
     if (scratch.empty()) commands.clear();  // nowhere for the reports: nothing is started
 

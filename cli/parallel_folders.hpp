@@ -13,8 +13,8 @@
 
 namespace ferrowick::cli {
 
-RunOutcome ConvertInParallel(const std::string& root, const std::string& outputDir, const std::vector<FolderRow>& chosen,
-                             unsigned jobs);
+RunOutcome ConvertInParallel(const std::string& root, const std::string& outputDir,
+                             const std::vector<FolderRow>& chosen, unsigned jobs);
 
 // Every file of a folder tree, listed as discovery lists it, without showing progress.
 KeyedQueue ListFolderTree(const std::u16string& folder);

@@ -15,11 +15,16 @@ using Json = nlohmann::ordered_json;
 
 std::string SignalName(int signal) {
     switch (signal) {
-        case kSignalInterrupt: return "SIGINT";
-        case kSignalTerminate: return "SIGTERM";
-        case kSignalHangUp: return "SIGHUP";
-        case kSignalBreak: return "SIGBREAK";
-        default: return "signal " + std::to_string(signal);
+        case kSignalInterrupt:
+            return "SIGINT";
+        case kSignalTerminate:
+            return "SIGTERM";
+        case kSignalHangUp:
+            return "SIGHUP";
+        case kSignalBreak:
+            return "SIGBREAK";
+        default:
+            return "signal " + std::to_string(signal);
     }
 }
 
@@ -59,7 +64,8 @@ bool IsMessageFileName(const std::u16string& path) {
 }
 
 std::size_t RunOutcome::ConvertedCount() const {
-    return static_cast<std::size_t>(std::count_if(files.begin(), files.end(), [](const FileRecord& f) { return f.converted; }));
+    return static_cast<std::size_t>(
+        std::count_if(files.begin(), files.end(), [](const FileRecord& f) { return f.converted; }));
 }
 
 std::size_t RunOutcome::NotConvertedCount() const { return files.size() - ConvertedCount(); }
@@ -85,7 +91,12 @@ void RunOutcome::Add(const ConversionReport& report) {
             files.push_back(FileRecord{ToUtf8(folder.converted[i]), source, store, ToUtf8(storeFolder), true, {}});
         }
         for (const NotConvertedFile& file : folder.notConverted)
-            files.push_back(FileRecord{ToUtf8(file.path), source, store, {}, false, ToUtf8(file.reason),
+            files.push_back(FileRecord{ToUtf8(file.path),
+                                       source,
+                                       store,
+                                       {},
+                                       false,
+                                       ToUtf8(file.reason),
                                        file.kind == NotConvertedKind::Folder});
     }
 }
@@ -97,7 +108,8 @@ void RunOutcome::AddUnrecorded(const KeyedQueue& queue, const std::string& sourc
     for (const QueueEntry& entry : queue.Entries()) {
         if (!IsMessageFileName(entry.path)) continue;
         std::string path = ToUtf8(entry.path);
-        if (recorded.insert(path).second) files.push_back(FileRecord{std::move(path), sourceFolder, store, {}, false, reason});
+        if (recorded.insert(path).second)
+            files.push_back(FileRecord{std::move(path), sourceFolder, store, {}, false, reason});
     }
 }
 
@@ -112,14 +124,20 @@ void RunOutcome::Merge(const RunOutcome& other) {
 Json ReportJson(const RunOutcome& outcome) {
     Json files = Json::array();
     for (const FileRecord& f : outcome.files) {
-        Json record{{"path", f.path}, {"source_folder", f.sourceFolder}, {"store", f.store}, {"converted", f.converted}};
-        if (f.converted) record["store_folder"] = f.storeFolder;
-        else record["reason"] = f.reason;
+        Json record{{"path", f.path},
+                    {"source_folder", f.sourceFolder},
+                    {"store", f.store},
+                    {"converted", f.converted}};
+        if (f.converted)
+            record["store_folder"] = f.storeFolder;
+        else
+            record["reason"] = f.reason;
         if (f.folder) record["kind"] = "folder";
         files.push_back(std::move(record));
     }
     Json failures = Json::array();
-    for (const StoreFailure& s : outcome.storeFailures) failures.push_back(Json{{"store", s.store}, {"reason", s.reason}});
+    for (const StoreFailure& s : outcome.storeFailures)
+        failures.push_back(Json{{"store", s.store}, {"reason", s.reason}});
     return Json{{"command", "convert"},
                 {"mode", outcome.multiple ? "multiple" : "single"},
                 {"sources", outcome.sources},
@@ -142,10 +160,10 @@ RunOutcome OutcomeFromReport(const Json& report) {
     if (const auto it = report.find("files"); it != report.end() && it->is_array())
         for (const Json& f : *it) {
             const auto converted = f.find("converted");
-            outcome.files.push_back(FileRecord{Text(f, "path"), Text(f, "source_folder"), Text(f, "store"),
-                                               Text(f, "store_folder"),
-                                               converted != f.end() && converted->is_boolean() && converted->get<bool>(),
-                                               Text(f, "reason"), Text(f, "kind") == "folder"});
+            outcome.files.push_back(
+                FileRecord{Text(f, "path"), Text(f, "source_folder"), Text(f, "store"), Text(f, "store_folder"),
+                           converted != f.end() && converted->is_boolean() && converted->get<bool>(), Text(f, "reason"),
+                           Text(f, "kind") == "folder"});
         }
     if (const auto it = report.find("store_failures"); it != report.end() && it->is_array())
         for (const Json& s : *it) outcome.storeFailures.push_back(StoreFailure{Text(s, "store"), Text(s, "reason")});
@@ -182,7 +200,7 @@ void PrintLastLines(std::FILE* out, const RunOutcome& outcome) {
         notConverted += " not converted";
     }
     PrintTo(out, "%s converted, %s.\n", Plural(outcome.ConvertedCount(), "file", "files").c_str(),
-                 notConverted.c_str());
+            notConverted.c_str());
     if (failed == 0) return;
     WriteText(out, folders == 0 ? "Files not converted:\n" : "Not converted:\n");
     for (const FileRecord& f : outcome.files)

@@ -19,8 +19,8 @@ struct FileRecord {
     std::string store;         // the .pst it went (or was to go) to
     std::string storeFolder;   // converted: the store folder it is in ("" the top folder)
     bool converted = false;
-    std::string reason;        // not converted: why
-    bool folder = false;       // a folder discovery could not list or would not follow
+    std::string reason;   // not converted: why
+    bool folder = false;  // a folder discovery could not list or would not follow
 };
 
 struct StoreFailure {

@@ -20,7 +20,8 @@ public:
     TerminalPrompts(std::FILE* progress, std::optional<std::u16string> outputPath, const std::u16string& currentStore);
 
     MessageAnswer ShowMessage(const MessageBoxRequest& request) override;
-    std::optional<std::u16string> AskSavePath(const std::u16string& filter, const std::u16string& proposedName) override;
+    std::optional<std::u16string> AskSavePath(const std::u16string& filter,
+                                              const std::u16string& proposedName) override;
     void CloseSingleFolderWindow() override {}
 
     const std::vector<StoreFailure>& StoreFailures() const { return storeFailures_; }

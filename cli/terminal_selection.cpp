@@ -36,7 +36,8 @@ std::vector<FolderRow> SubfolderRows(const std::u16string& root) {
         if (path.empty() || path.back() != fs::kPathSeparator) path.push_back(fs::kPathSeparator);
         rows.push_back(FolderRow{false, name, path + name});
     }
-    std::sort(rows.begin(), rows.end(), [](const FolderRow& a, const FolderRow& b) { return fs::ListsBefore(a.Text, b.Text); });
+    std::sort(rows.begin(), rows.end(),
+              [](const FolderRow& a, const FolderRow& b) { return fs::ListsBefore(a.Text, b.Text); });
     return rows;
 }
 

@@ -88,7 +88,8 @@ std::string TerminalStatusBoard::BarLine() const {
         return FitToWidth(Shown(count1_), width);
     const float span = static_cast<float>(std::max(1, maximum_ - minimum_));
     const float share = std::clamp((value_ - static_cast<float>(minimum_)) / span, 0.0f, 1.0f);
-    std::string text = progressText_.empty() ? std::to_string(static_cast<int>(share * 100)) + "%" : Shown(progressText_);
+    std::string text =
+        progressText_.empty() ? std::to_string(static_cast<int>(share * 100)) + "%" : Shown(progressText_);
     if (!frame_.empty()) text += "  " + Shown(frame_);
     // The bar gives up columns to the text, down to a short bar, then altogether: the
     // percentage and the count say more.

@@ -13,8 +13,7 @@ namespace {
 // Entries ending like this are never created below the top: Outlook keeps folders of
 // these kinds itself. "\Inbox" counts only as the whole entry.
 constexpr std::u16string_view kDefaultFolderSuffixes[] = {
-    u"\\Calendar", u"\\Contacts", u"\\Emailed Contacts", u"\\Tasks",
-    u"\\Sent",     u"\\Notebook", u"\\Conversations",
+    u"\\Calendar", u"\\Contacts", u"\\Emailed Contacts", u"\\Tasks", u"\\Sent", u"\\Notebook", u"\\Conversations",
 };
 
 bool IsDefaultFolderEntry(const std::u16string& entry) {
@@ -27,8 +26,10 @@ bool IsDefaultFolderEntry(const std::u16string& entry) {
 std::vector<std::u16string> SplitAtStoreSeparator(const std::u16string& text) {
     std::vector<std::u16string> parts(1);
     for (const char16_t c : text) {
-        if (c == kStoreSeparator) parts.emplace_back();
-        else parts.back() += c;
+        if (c == kStoreSeparator)
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
     return parts;
 }
@@ -71,8 +72,10 @@ void MigrationCall::CreateStoreFolders() {
         seams_.yielder.Yield();
         // A path that kept its drive because the source root did not match loses it here.
         if (entry.find(u":\\") != std::u16string::npos) entry = TextAfterFirst(entry, u":\\");
-        if (entry.find(kStoreSeparator) == std::u16string::npos) CreateTopLevelFolder(entry);
-        else CreateNestedFolder(entry);
+        if (entry.find(kStoreSeparator) == std::u16string::npos)
+            CreateTopLevelFolder(entry);
+        else
+            CreateNestedFolder(entry);
     }
 }
 
@@ -96,8 +99,7 @@ void MigrationCall::CreateTopLevelFolder(std::u16string& entry) {
     }
 
     if (found.empty() && entry != u"Emailed Contacts") {
-        if (entry != u"Sent" && entry != u"Inbox")
-            Attempt([&] { Held(topFolders).Add(entry, kMailFolderType); });
+        if (entry != u"Sent" && entry != u"Inbox") Attempt([&] { Held(topFolders).Add(entry, kMailFolderType); });
         seams_.board.SetCurrentDbx(u"Creating Outlook Folders... " + entry);
     }
     seams_.yielder.Yield();
@@ -135,8 +137,7 @@ void MigrationCall::CreateNestedFolder(const std::u16string& entry) {
         parentPath = inboxName_ + u"\\" + TextAfterFirst(parentPath, u"\\Inbox\\");
 
     std::shared_ptr<StoreFolder> parent;
-    const auto lookupFailure =
-        Attempt([&] { parent = session_->GetFolderFromPath(FullStorePath(parentPath)); });
+    const auto lookupFailure = Attempt([&] { parent = session_->GetFolderFromPath(FullStorePath(parentPath)); });
     if (lookupFailure) parent = CreateMissingParents(parentPath, *lookupFailure);
 
     seams_.yielder.Yield();
@@ -166,15 +167,13 @@ std::shared_ptr<StoreFolder> MigrationCall::CreateMissingParents(const std::u16s
             if (f) latestFailure = std::move(f);
         };
         std::shared_ptr<StoreFolder> base;
-        note(Attempt([&] {
-            base = session_->GetFolderFromPath(u"\\\\" +
-                                                    (firstRound ? storeDisplayName_ : previousPath));
-        }));
+        note(Attempt(
+            [&] { base = session_->GetFolderFromPath(u"\\\\" + (firstRound ? storeDisplayName_ : previousPath)); }));
         note(Attempt([&] { Held(Held(base).Folders()).Add(*missing, kMailFolderType); }));
         std::shared_ptr<StoreFolder> parent;
         note(Attempt([&] {
-            parent = session_->GetFolderFromPath(
-                missing->empty() ? u"\\\\" + storeDisplayName_ + u"\\" : FullStorePath(parentPath));
+            parent = session_->GetFolderFromPath(missing->empty() ? u"\\\\" + storeDisplayName_ + u"\\"
+                                                                  : FullStorePath(parentPath));
         }));
         if (parent) return parent;  // found, even if adding reported a failure
 

@@ -38,9 +38,8 @@ MigrationCall::ImportEnd MigrationCall::ImportMessages() {
         if (IsMessageFile(item)) ImportMessage(item);
 
         const std::int32_t count = state_.Settings.MessageCount;
-        seams_.board.SetFrameConversion(u"Reading Messages && Email Metadata - (" +
-                                        DecimalText(messageNumber_) + u" of " + DecimalText(count) +
-                                        u") File(s)");
+        seams_.board.SetFrameConversion(u"Reading Messages && Email Metadata - (" + DecimalText(messageNumber_) +
+                                        u" of " + DecimalText(count) + u") File(s)");
         const float percent = ProgressPercent(messageNumber_, count);
         seams_.board.SetProgressValue(percent);
         ++messageNumber_;
@@ -72,17 +71,17 @@ void MigrationCall::ImportMessage(const std::u16string& item) {
         Attempt([&] { hasAttachments = message->HasAttachments(); });
         Attempt([&] { source = message->ImportedFlags(); });
         // Read, as every imported message is; a draft stays a draft that can still be sent.
-        const std::int32_t flags = (source & kMessageFlagsKeptOnImport) | kMessageFlagRead |
-                                   (hasAttachments ? kMessageFlagHasAttachment : 0);
-        Attempt([&] {
-            Held(seams_.store.CreateUtility()).HrSetOneProp(*message, kTagMessageFlags, flags, true);
-        });
+        const std::int32_t flags =
+            (source & kMessageFlagsKeptOnImport) | kMessageFlagRead | (hasAttachments ? kMessageFlagHasAttachment : 0);
+        Attempt([&] { Held(seams_.store.CreateUtility()).HrSetOneProp(*message, kTagMessageFlags, flags, true); });
         seams_.yielder.Yield();
         failure = Attempt([&] { message->Save(); });
     }
 
-    if (failure) report_->notConverted.push_back(NotConvertedFile{item, *failure});
-    else report_->AddConverted(item, target);
+    if (failure)
+        report_->notConverted.push_back(NotConvertedFile{item, *failure});
+    else
+        report_->AddConverted(item, target);
 }
 
 bool MigrationCall::SkipConfirmed() {
@@ -103,8 +102,9 @@ bool MigrationCall::SkipConfirmed() {
 
 bool MigrationCall::StopConfirmed() {
     MessageBoxRequest box;
-    box.text = u"This action will STOP complete conversion process.\r\n"
-               u"Do you really want to \"STOP\" on-going conversion ?";
+    box.text =
+        u"This action will STOP complete conversion process.\r\n"
+        u"Do you really want to \"STOP\" on-going conversion ?";
     box.title = u"Confirm Stop";
     box.icon = MessageIcon::None;
     box.buttons = MessageButtons::YesNo;

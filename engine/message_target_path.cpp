@@ -15,8 +15,7 @@ void ReplaceEvery(std::u16string& text, std::u16string_view from, const std::u16
 
 std::u16string MigrationCall::MessageTargetPath(const std::u16string& item) const {
     std::u16string t = folderNames_.StorePath(RelativeToRoot(fs::ParentFolderOf(item), sourceRoot_));
-    if (const auto bang = t.find(u'!'); bang != std::u16string::npos)
-        t = TrimBlanks(t.substr(0, bang)) + u"\\";
+    if (const auto bang = t.find(u'!'); bang != std::u16string::npos) t = TrimBlanks(t.substr(0, bang)) + u"\\";
     // Only a path without a leading "\" (a source root ending in its separator) can name
     // the store's Inbox or Sent Items here.
     if (t.starts_with(u"Inbox\\")) ReplaceEvery(t, u"Inbox", inboxName_);

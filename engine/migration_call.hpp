@@ -39,8 +39,7 @@ private:
     void CreateStoreFolders();
     void CreateTopLevelFolder(std::u16string& entry);
     void CreateNestedFolder(const std::u16string& entry);
-    std::shared_ptr<StoreFolder> CreateMissingParents(const std::u16string& parentPath,
-                                                      std::u16string failure);
+    std::shared_ptr<StoreFolder> CreateMissingParents(const std::u16string& parentPath, std::u16string failure);
     std::u16string FullStorePath(const std::u16string& path) const;
     std::shared_ptr<StoreFolder> CreateTargetFolder(const std::u16string& target,
                                                     std::optional<std::u16string>& failure);

@@ -16,8 +16,8 @@ void MigrationCall::OutlookErrorReport(const std::u16string& description) {
                u"Check if Outlook is installed and configured.\r\n" +
                u"If Outlook 2013/2010 (64 Bit) is installed, then please try to re-install it as "
                u"Outlook 2013/2010 (32 Bit).\r\n" +
-               u"Here are steps to downgrade Outlook 2013/2010 to 32 Bit from 64 Bit Edition.\r\n" +
-               kHelpSite + u"/help/downgrade-office-2010-to-32-bit.pdf\r\n" + description;
+               u"Here are steps to downgrade Outlook 2013/2010 to 32 Bit from 64 Bit Edition.\r\n" + kHelpSite +
+               u"/help/downgrade-office-2010-to-32-bit.pdf\r\n" + description;
     seams_.prompts.ShowMessage(box);
 }
 

@@ -19,8 +19,6 @@ std::int64_t RoundHalfToEven(double value) {
     return whole;
 }
 
-std::u16string PercentCompleteText(float percent) {
-    return DecimalText(RoundHalfToEven(percent)) + u"% Complete";
-}
+std::u16string PercentCompleteText(float percent) { return DecimalText(RoundHalfToEven(percent)) + u"% Complete"; }
 
 }  // namespace ferrowick

@@ -88,8 +88,7 @@ void MigrationCall::OpenOutputStore(const std::u16string& folderName) {
 
     // The folder's name as the store can show it: a "\" in it would split every folder path.
     storeDisplayName_ = StoreFolderName(folderName) + u" : Created - " + creationStamp_;
-    store_ = session_->LogonPstStore(TrimBlanks(state_.OutputPstPath), kUnicodePstFormat,
-                                          storeDisplayName_);
+    store_ = session_->LogonPstStore(TrimBlanks(state_.OutputPstPath), kUnicodePstFormat, storeDisplayName_);
     if (!store_) throw StoreFailure(u"The output store could not be created.");
 
     storeEntryId_ = store_->EntryID();

@@ -81,8 +81,7 @@ void StoreFolderNames::Learn(const std::vector<std::u16string>& relativePaths, c
             const std::u16string rendered = StoreFolderName(name, separator);
             if (rendered == name) continue;
             std::u16string chosen = rendered;
-            for (int n = 2; taken.count(Folded(chosen)); ++n)
-                chosen = rendered + u" (" + DecimalText(n) + u")";
+            for (int n = 2; taken.count(Folded(chosen)); ++n) chosen = rendered + u" (" + DecimalText(n) + u")";
             taken.insert(Folded(chosen));
             if (chosen != rendered) renamed_[parent + separator + name] = chosen;
         }

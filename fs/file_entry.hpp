@@ -35,22 +35,22 @@ struct CalendarTime {
 };
 
 struct FileTimeInfo {
-    bool Failed = false;     // the calendar conversion failed; Value kept its previous content
+    bool Failed = false;  // the calendar conversion failed; Value kept its previous content
     CalendarTime Value;
-    std::uint64_t Raw = 0;   // 100-nanosecond intervals since 1 January 1601 UTC
+    std::uint64_t Raw = 0;  // 100-nanosecond intervals since 1 January 1601 UTC
 };
 
 struct FileEntry {
-    bool Failed = false;           // the last step ended with an error other than the end
-    std::int32_t ErrorCode = 0;    // that error's code; 0 otherwise
-    bool Valid = false;            // the record holds a found item
-    std::u16string SearchPath;     // as given to FindFirstEntry
+    bool Failed = false;         // the last step ended with an error other than the end
+    std::int32_t ErrorCode = 0;  // that error's code; 0 otherwise
+    bool Valid = false;          // the record holds a found item
+    std::u16string SearchPath;   // as given to FindFirstEntry
     SearchHandle Handle = kNoSearch;
     PathKind Kind = kLocalPath;
-    std::u16string FullPath;       // ParentFolder followed by Name
-    std::u16string ParentFolder;   // ends in its separator, or empty
+    std::u16string FullPath;      // ParentFolder followed by Name
+    std::u16string ParentFolder;  // ends in its separator, or empty
     std::u16string Name;
-    std::u16string ShortName;      // the 8.3 name; no 8.3 names on POSIX: equals Name
+    std::u16string ShortName;  // the 8.3 name; no 8.3 names on POSIX: equals Name
     std::u16string Extension;
     std::uint32_t Attributes = 0;
     bool IsFolder = false;

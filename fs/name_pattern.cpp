@@ -2,9 +2,7 @@
 
 namespace ferrowick::fs {
 
-bool HasWildcards(std::u16string_view pattern) {
-    return pattern.find_first_of(u"*?") != std::u16string_view::npos;
-}
+bool HasWildcards(std::u16string_view pattern) { return pattern.find_first_of(u"*?") != std::u16string_view::npos; }
 
 bool MatchesPattern(std::u16string_view name, std::u16string_view pattern) {
     if (pattern == u"*" || pattern == u"*.*") return true;

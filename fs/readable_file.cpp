@@ -5,7 +5,9 @@
 namespace ferrowick::fs {
 
 ReadableFile::ReadableFile(ReadableFile&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), size_(other.size_), error_(other.error_),
+    : descriptor_(std::exchange(other.descriptor_, -1)),
+      size_(other.size_),
+      error_(other.error_),
       problem_(std::move(other.problem_)) {}
 
 ReadableFile& ReadableFile::operator=(ReadableFile&& other) noexcept {

@@ -28,12 +28,25 @@ CodePageDecoder* DecoderFor(std::uint32_t codePage) {
 
 std::uint32_t AnsiCodePageFor(std::uint32_t codePage) {
     switch (codePage) {
-        case 50220: case 50221: case 50222: case 51932: case 20932: return 932;
-        case 50225: case 51949: return 949;
-        case 50227: case 51936: case 52936: return 936;
-        case 50229: return 950;
-        case 28591: return 1252;
-        default: return codePage;
+        case 50220:
+        case 50221:
+        case 50222:
+        case 51932:
+        case 20932:
+            return 932;
+        case 50225:
+        case 51949:
+            return 949;
+        case 50227:
+        case 51936:
+        case 52936:
+            return 936;
+        case 50229:
+            return 950;
+        case 28591:
+            return 1252;
+        default:
+            return codePage;
     }
 }
 

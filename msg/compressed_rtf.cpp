@@ -33,7 +33,8 @@ std::optional<std::string> DecompressRtfStart(std::span<const std::uint8_t> comp
     const std::size_t end = std::min<std::size_t>(compressed.size(), std::size_t{Le32(compressed, 0)} + 4);
     std::string out;
     if (type == kUncompressed) {
-        for (std::size_t i = kHeaderSize; i < end && out.size() < limit; ++i) out.push_back(static_cast<char>(compressed[i]));
+        for (std::size_t i = kHeaderSize; i < end && out.size() < limit; ++i)
+            out.push_back(static_cast<char>(compressed[i]));
         return out;
     }
     if (type != kCompressed) return std::nullopt;

@@ -1,6 +1,5 @@
 #include "msg/message.hpp"
 
-
 namespace ferrowick::msg {
 
 bool Attachment::operator==(const Attachment& other) const {

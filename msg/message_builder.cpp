@@ -69,9 +69,15 @@ MessageBuilder& MessageBuilder::AddRecipient(std::int32_t type, std::u16string n
     return *this;
 }
 
-MessageBuilder& MessageBuilder::To(std::u16string name, std::u16string smtp) { return AddRecipient(tags::kTo, std::move(name), std::move(smtp)); }
-MessageBuilder& MessageBuilder::Cc(std::u16string name, std::u16string smtp) { return AddRecipient(tags::kCc, std::move(name), std::move(smtp)); }
-MessageBuilder& MessageBuilder::Bcc(std::u16string name, std::u16string smtp) { return AddRecipient(tags::kBcc, std::move(name), std::move(smtp)); }
+MessageBuilder& MessageBuilder::To(std::u16string name, std::u16string smtp) {
+    return AddRecipient(tags::kTo, std::move(name), std::move(smtp));
+}
+MessageBuilder& MessageBuilder::Cc(std::u16string name, std::u16string smtp) {
+    return AddRecipient(tags::kCc, std::move(name), std::move(smtp));
+}
+MessageBuilder& MessageBuilder::Bcc(std::u16string name, std::u16string smtp) {
+    return AddRecipient(tags::kBcc, std::move(name), std::move(smtp));
+}
 
 MessageBuilder& MessageBuilder::Dates(std::uint64_t sent, std::uint64_t received) {
     Property(tags::kClientSubmitTime, sent);

@@ -38,8 +38,12 @@ class StorageIndex {
 public:
     StorageIndex(const CompoundFile& file, DirectoryEntryId storage)
         : names_(file.Names()), storage_(storage), count_(file.Children(storage).size()) {}
-    std::optional<DirectoryEntryId> Stream(std::u16string_view name) const { return names_.Find(storage_, name, false); }
-    std::optional<DirectoryEntryId> Storage(std::u16string_view name) const { return names_.Find(storage_, name, true); }
+    std::optional<DirectoryEntryId> Stream(std::u16string_view name) const {
+        return names_.Find(storage_, name, false);
+    }
+    std::optional<DirectoryEntryId> Storage(std::u16string_view name) const {
+        return names_.Find(storage_, name, true);
+    }
     std::size_t Count() const { return count_; }
     // Each name and kind once, in the index's order.
     std::span<const DirectoryEntryId> All() const { return names_.Sorted(storage_); }
@@ -55,8 +59,7 @@ private:
 // A message's body in any form, and the content of an attachment.
 bool IsAttachmentData(std::uint16_t id) { return id == tags::kAttachDataBinary.id; }
 bool IsContent(std::uint16_t id) {
-    return id == tags::kBody.id || id == tags::kRtfCompressed.id ||
-           id == tags::kHtml.id || IsAttachmentData(id);
+    return id == tags::kBody.id || id == tags::kRtfCompressed.id || id == tags::kHtml.id || IsAttachmentData(id);
 }
 
 // Values a store can take as a stream: text and binary of an ID that is not named (a named
@@ -93,12 +96,15 @@ public:
     }
 
 private:
-    Message ReadMessageAt(DirectoryEntryId storage, PropertyStreamKind kind, int depth, std::uint32_t inheritedCodePage) {
+    Message ReadMessageAt(DirectoryEntryId storage, PropertyStreamKind kind, int depth,
+                          std::uint32_t inheritedCodePage) {
         if (depth > kMaxEmbeddingDepth)
-            throw MsgError(ErrorKind::LimitExceeded, "embedded messages nest deeper than " + std::to_string(kMaxEmbeddingDepth) + " levels");
+            throw MsgError(ErrorKind::LimitExceeded,
+                           "embedded messages nest deeper than " + std::to_string(kMaxEmbeddingDepth) + " levels");
         StorageIndex index(file_, storage);
         const auto streamId = index.Stream(names::kPropertyStream);
-        if (!streamId) throw MsgError(ErrorKind::UnsupportedFormat, "no property stream: not a .msg file, or a damaged one");
+        if (!streamId)
+            throw MsgError(ErrorKind::UnsupportedFormat, "no property stream: not a .msg file, or a damaged one");
         const PropertyStream stream = PropertyStream::Parse(Read(*streamId), kind);
         const PropertySet fixed = FixedValues(stream);
         const std::uint32_t codePage = CodePageOf(fixed, inheritedCodePage);
@@ -111,8 +117,10 @@ private:
             if (!index.IsStorage(id)) continue;
             const std::u16string_view name = index.UpperName(id);
             std::uint32_t number = 0;
-            if (names::ParseIndexedName(name, names::kRecipientPrefix, number)) recipients.emplace_back(number, id);
-            else if (names::ParseIndexedName(name, names::kAttachmentPrefix, number)) attachments.emplace_back(number, id);
+            if (names::ParseIndexedName(name, names::kRecipientPrefix, number))
+                recipients.emplace_back(number, id);
+            else if (names::ParseIndexedName(name, names::kAttachmentPrefix, number))
+                attachments.emplace_back(number, id);
         }
         std::sort(recipients.begin(), recipients.end());
         std::sort(attachments.begin(), attachments.end());
@@ -126,7 +134,9 @@ private:
         StorageIndex index(file_, storage);
         const auto streamId = index.Stream(names::kPropertyStream);
         if (!streamId) {
-            if (attachment) throw MsgError(ErrorKind::CorruptStructure, "an attachment cannot be read: its property stream is not in the file");
+            if (attachment)
+                throw MsgError(ErrorKind::CorruptStructure,
+                               "an attachment cannot be read: its property stream is not in the file");
             return {};
         }
         const PropertyStream stream = PropertyStream::Parse(Read(*streamId), PropertyStreamKind::RecipientOrAttachment);
@@ -145,7 +155,8 @@ private:
         const std::int32_t* method = a.properties.Get<std::int32_t>(tags::kAttachMethod);
         if (!object) {
             if (method && *method == tags::kAttachEmbeddedMessage)
-                throw MsgError(ErrorKind::CorruptStructure, "an attached message is missing: its storage is not in the file");
+                throw MsgError(ErrorKind::CorruptStructure,
+                               "an attached message is missing: its storage is not in the file");
             return a;
         }
         const bool looksLikeMessage = StorageIndex(file_, *object).Stream(names::kPropertyStream).has_value();
@@ -170,8 +181,10 @@ private:
             const cfb::DirectoryEntry& e = file_.Entry(id);
             if (!cfb::CompoundFileWriter::AcceptsName(e.name)) continue;
             if (!taken.insert(UpperName(e.name)).second) continue;
-            if (e.IsStorage()) CopyStorage(id, to, to.AddStorage(into, e.name), depth + 1);
-            else to.AddStream(into, e.name, Read(id));
+            if (e.IsStorage())
+                CopyStorage(id, to, to.AddStorage(into, e.name), depth + 1);
+            else
+                to.AddStream(into, e.name, Read(id));
         }
     }
 
@@ -180,7 +193,8 @@ private:
         const auto stream = index.Stream(names::ValueStream(tags::kRtfCompressed));
         if (!stream) return std::nullopt;
         const cfb::StreamReader reader = file_.OpenStream(*stream);
-        std::vector<std::uint8_t> start(static_cast<std::size_t>(std::min<std::uint64_t>(reader.Size(), kRtfStartBytes)));
+        std::vector<std::uint8_t> start(
+            static_cast<std::size_t>(std::min<std::uint64_t>(reader.Size(), kRtfStartBytes)));
         reader.ReadAt(0, start);
         return RtfAnsiCodePage(start);
     }
@@ -202,8 +216,10 @@ private:
             // Writers leave out the streams of some properties they list; a body or an
             // attachment's content is never one of them, and losing it would go unnoticed.
             if (IsContent(tag.id))
-                throw MsgError(ErrorKind::CorruptStructure, "the " + std::string(IsAttachmentData(tag.id) ? "attachment's content" : "message body") +
-                               " (property " + ToString(tag) + ") is missing: its stream is not in the file");
+                throw MsgError(ErrorKind::CorruptStructure,
+                               "the " +
+                                   std::string(IsAttachmentData(tag.id) ? "attachment's content" : "message body") +
+                                   " (property " + ToString(tag) + ") is missing: its stream is not in the file");
             return;
         }
         cfb::StreamReader reader = file_.OpenStream(*stream);
@@ -235,15 +251,20 @@ private:
                 if (streamed) streamed->erase(tag.id);  // in place of 8-bit text streamed before
                 return;
             case PropertyType::String8:
-                SetDecoded(out, PropertyTag{tag.id, PropertyType::String}, PropertyValue::String(Decode8(bytes, codePages)));
+                SetDecoded(out, PropertyTag{tag.id, PropertyType::String},
+                           PropertyValue::String(Decode8(bytes, codePages)));
                 return;
-            case PropertyType::Binary: out.Set(tag, bytes); return;
+            case PropertyType::Binary:
+                out.Set(tag, bytes);
+                return;
             case PropertyType::Guid:
                 if (bytes.size() >= 16) out.Set(tag, *DecodeFixedGuid(bytes));
                 return;
             case PropertyType::MultipleString:
             case PropertyType::MultipleString8:
-            case PropertyType::MultipleBinary: ReadMultiVariable(index, tag, bytes, codePages, out); return;
+            case PropertyType::MultipleBinary:
+                ReadMultiVariable(index, tag, bytes, codePages, out);
+                return;
             default:
                 if (auto v = DecodeMultiFixed(type, bytes)) out.Set(tag, std::move(*v));
                 return;
@@ -284,9 +305,13 @@ private:
             return;
         }
         std::vector<std::u16string> values;
-        for (const auto& e : elements) values.push_back(tag.type == PropertyType::MultipleString ? DecodeUtf16(e) : Decode8(e, codePages));
-        if (tag.type == PropertyType::MultipleString) out.Set(tag, std::move(values));
-        else SetDecoded(out, PropertyTag{tag.id, PropertyType::MultipleString}, PropertyValue::Multiple(PropertyType::MultipleString, std::move(values)));
+        for (const auto& e : elements)
+            values.push_back(tag.type == PropertyType::MultipleString ? DecodeUtf16(e) : Decode8(e, codePages));
+        if (tag.type == PropertyType::MultipleString)
+            out.Set(tag, std::move(values));
+        else
+            SetDecoded(out, PropertyTag{tag.id, PropertyType::MultipleString},
+                       PropertyValue::Multiple(PropertyType::MultipleString, std::move(values)));
     }
 
     PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, const CodePages& codePages,
@@ -295,8 +320,10 @@ private:
         std::set<PropertyTag> listed;
         for (const PropertyEntry& e : stream.entries) {
             if (!listed.insert(e.tag).second) continue;  // a repeated entry is read once
-            if (auto v = DecodeFixed(e.tag.type, e.value)) set.Set(e.tag, std::move(*v));
-            else ReadValue(index, e.tag, codePages, set, streamed);
+            if (auto v = DecodeFixed(e.tag.type, e.value))
+                set.Set(e.tag, std::move(*v));
+            else
+                ReadValue(index, e.tag, codePages, set, streamed);
         }
         // Some writers leave variable-size properties out of the property stream; their
         // value streams still say what they are.
@@ -327,7 +354,8 @@ private:
 
     void Spend(std::uint64_t size) {
         if (size > budget_)
-            throw MsgError(ErrorKind::CorruptStructure, "streams add up to more than the file holds: the directory is damaged");
+            throw MsgError(ErrorKind::CorruptStructure,
+                           "streams add up to more than the file holds: the directory is damaged");
         budget_ -= size;
     }
 
@@ -366,7 +394,9 @@ std::uint32_t CodePageOf(const PropertySet& raw, std::uint32_t inherited) {
 
 Message ReadMessage(const cfb::CompoundFile& file) { return Reader(file).Read(); }
 
-Message ReadMessage(const cfb::CompoundFile& file, std::uint64_t streamAbove) { return Reader(file, streamAbove).Read(); }
+Message ReadMessage(const cfb::CompoundFile& file, std::uint64_t streamAbove) {
+    return Reader(file, streamAbove).Read();
+}
 
 Message ReadMessage(const std::filesystem::path& path) { return ReadMessage(CompoundFile::Open(path)); }
 

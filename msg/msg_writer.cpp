@@ -3,8 +3,8 @@
 
 #include <fstream>
 
-#include "msg/cfb/compound_file.hpp"
 #include "bytes/little_endian.hpp"
+#include "msg/cfb/compound_file.hpp"
 #include "msg/cfb/writer.hpp"
 #include "msg/message.hpp"
 #include "msg/msg_error.hpp"
@@ -40,7 +40,8 @@ public:
 
 private:
     void WriteMessageAt(NodeId storage, const Message& m, PropertyStreamKind kind, int depth) {
-        if (depth > kMaxEmbeddingDepth) throw MsgError(ErrorKind::LimitExceeded, "embedded messages nest deeper than the reader accepts");
+        if (depth > kMaxEmbeddingDepth)
+            throw MsgError(ErrorKind::LimitExceeded, "embedded messages nest deeper than the reader accepts");
         PropertyStream stream;
         stream.kind = kind;
         stream.recipientCount = stream.nextRecipientId = static_cast<std::uint32_t>(m.recipients.size());
@@ -69,7 +70,8 @@ private:
                 WriteProperties(at, a.properties, sub);
                 if (!a.customStorage.empty()) {
                     const cfb::CompoundFile custom = cfb::CompoundFile::FromBytes(a.customStorage);
-                    CopyStorage(custom, custom.Root(), cf_.AddStorage(at, std::u16string(names::kEmbeddedMessageStorage)));
+                    CopyStorage(custom, custom.Root(),
+                                cf_.AddStorage(at, std::u16string(names::kEmbeddedMessageStorage)));
                 }
             }
         }
@@ -79,8 +81,10 @@ private:
         if (depth > kMaxEmbeddingDepth) throw MsgError(ErrorKind::LimitExceeded, "attachment storage nests too deep");
         for (cfb::DirectoryEntryId id : from.Children(storage)) {
             const cfb::DirectoryEntry& e = from.Entry(id);
-            if (e.IsStorage()) CopyStorage(from, id, cf_.AddStorage(into, e.name), depth + 1);
-            else cf_.AddStream(into, e.name, from.OpenStream(id).ReadAll());
+            if (e.IsStorage())
+                CopyStorage(from, id, cf_.AddStorage(into, e.name), depth + 1);
+            else
+                cf_.AddStream(into, e.name, from.OpenStream(id).ReadAll());
         }
     }
 

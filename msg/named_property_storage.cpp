@@ -10,7 +10,6 @@
 namespace ferrowick::msg {
 namespace {
 
-
 constexpr std::uint16_t kMapiSetIndex = 1;
 constexpr std::uint16_t kPublicStringsIndex = 2;
 constexpr std::uint16_t kFirstStreamIndex = 3;  // GUID index of the GUID stream's first GUID
@@ -33,7 +32,8 @@ NamedPropertyMap NamedPropertyStreams::Decode() const {
             named.propertySet = mapi::kPsMapi;
         } else if (guidIndex == kPublicStringsIndex) {
             named.propertySet = mapi::kPsPublicStrings;
-        } else if (guidIndex >= kFirstStreamIndex && static_cast<std::size_t>(guidIndex - kFirstStreamIndex) < guidCount) {
+        } else if (guidIndex >= kFirstStreamIndex &&
+                   static_cast<std::size_t>(guidIndex - kFirstStreamIndex) < guidCount) {
             std::memcpy(named.propertySet.bytes.data(), &guids[(guidIndex - kFirstStreamIndex) * 16], 16);
         } else {
             continue;

@@ -3,11 +3,10 @@
 
 #include <algorithm>
 
-#include "mapi/fixed_size_values.hpp"
 #include "bytes/little_endian.hpp"
+#include "mapi/fixed_size_values.hpp"
 
 namespace ferrowick::msg {
-
 
 bool IsFixedSize(PropertyType type) {
     const std::size_t size = mapi::FixedSizeOf(type);

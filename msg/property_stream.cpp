@@ -9,12 +9,14 @@
 
 namespace ferrowick::msg {
 
-
 std::size_t HeaderSize(PropertyStreamKind kind) {
     switch (kind) {
-        case PropertyStreamKind::TopLevelMessage: return 32;
-        case PropertyStreamKind::EmbeddedMessage: return 24;
-        case PropertyStreamKind::RecipientOrAttachment: return 8;
+        case PropertyStreamKind::TopLevelMessage:
+            return 32;
+        case PropertyStreamKind::EmbeddedMessage:
+            return 24;
+        case PropertyStreamKind::RecipientOrAttachment:
+            return 8;
     }
     return 8;
 }
@@ -22,8 +24,9 @@ std::size_t HeaderSize(PropertyStreamKind kind) {
 PropertyStream PropertyStream::Parse(std::span<const std::uint8_t> b, PropertyStreamKind kind) {
     const std::size_t header = HeaderSize(kind);
     if (b.size() < header)
-        throw MsgError(ErrorKind::CorruptStructure, "property stream of " + std::to_string(b.size()) + " bytes is shorter than its " +
-                       std::to_string(header) + "-byte header");
+        throw MsgError(ErrorKind::CorruptStructure, "property stream of " + std::to_string(b.size()) +
+                                                        " bytes is shorter than its " + std::to_string(header) +
+                                                        "-byte header");
     PropertyStream s;
     s.kind = kind;
     if (kind != PropertyStreamKind::RecipientOrAttachment) {

@@ -12,9 +12,9 @@
 namespace ferrowick::msg {
 
 enum class PropertyStreamKind {
-    TopLevelMessage,          // 32-byte header
-    EmbeddedMessage,          // 24-byte header
-    RecipientOrAttachment,    // 8-byte header
+    TopLevelMessage,        // 32-byte header
+    EmbeddedMessage,        // 24-byte header
+    RecipientOrAttachment,  // 8-byte header
 };
 
 std::size_t HeaderSize(PropertyStreamKind kind);

@@ -11,10 +11,14 @@ bool ParseHex8(std::u16string_view text, std::uint32_t& value) {
     value = 0;
     for (char16_t c : text) {
         int d;
-        if (c >= u'0' && c <= u'9') d = c - u'0';
-        else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
-        else if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
-        else return false;
+        if (c >= u'0' && c <= u'9')
+            d = c - u'0';
+        else if (c >= u'A' && c <= u'F')
+            d = c - u'A' + 10;
+        else if (c >= u'a' && c <= u'f')
+            d = c - u'a' + 10;
+        else
+            return false;
         value = value * 16 + static_cast<std::uint32_t>(d);
     }
     return true;
@@ -52,9 +56,7 @@ std::u16string ValueStream(PropertyTag tag) {
     return out;
 }
 
-std::u16string ElementStream(PropertyTag tag, std::uint32_t index) {
-    return ValueStream(tag) + u"-" + Hex8(index);
-}
+std::u16string ElementStream(PropertyTag tag, std::uint32_t index) { return ValueStream(tag) + u"-" + Hex8(index); }
 
 std::u16string RecipientStorage(std::uint32_t index) { return std::u16string(kRecipientPrefix) + Hex8(index); }
 std::u16string AttachmentStorage(std::uint32_t index) { return std::u16string(kAttachmentPrefix) + Hex8(index); }
@@ -65,7 +67,8 @@ bool ParseIndexedName(std::u16string_view name, std::u16string_view prefix, std:
 
 bool ParseValueStreamName(std::u16string_view name, PropertyTag& tag) {
     std::uint32_t value = 0;
-    if (!StartsWithIgnoringCase(name, kValuePrefix) || !ParseHex8(name.substr(kValuePrefix.size()), value)) return false;
+    if (!StartsWithIgnoringCase(name, kValuePrefix) || !ParseHex8(name.substr(kValuePrefix.size()), value))
+        return false;
     tag = PropertyTag::FromRawValue(value);
     return true;
 }

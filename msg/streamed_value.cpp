@@ -37,8 +37,9 @@ std::uint64_t EndWithoutZeros(const cfb::StreamReader& stream, std::size_t unit)
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(end, tail.size()));
         stream.ReadAt(end - n, std::span(tail).first(n));
         std::size_t kept = n;
-        while (kept >= unit && std::all_of(tail.begin() + static_cast<long>(kept - unit), tail.begin() + static_cast<long>(kept),
-                                           [](std::uint8_t b) { return b == 0; }))
+        while (kept >= unit &&
+               std::all_of(tail.begin() + static_cast<long>(kept - unit), tail.begin() + static_cast<long>(kept),
+                           [](std::uint8_t b) { return b == 0; }))
             kept -= unit;
         end -= n - kept;
         if (kept > 0) break;
@@ -81,7 +82,8 @@ public:
             const std::uint64_t at = offset + done;
             if (at >= pieceStart_ + piece_.size()) {
                 pieceStart_ += piece_.size();
-                if (nextInput_ >= inputSize_) throw MsgError(ErrorKind::CorruptStructure, "a property's value changed while it was read");
+                if (nextInput_ >= inputSize_)
+                    throw MsgError(ErrorKind::CorruptStructure, "a property's value changed while it was read");
                 piece_ = Utf16le(NextPiece(nextInput_, nullptr));
                 continue;
             }
@@ -110,7 +112,8 @@ private:
         std::size_t cut = 0;
         while (cut == 0) {
             const std::size_t have = bytes.size();
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(inputSize_ - input - have, kPiece));
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(inputSize_ - input - have, kPiece));
             if (want == 0) {
                 cut = have;
                 break;
@@ -131,8 +134,10 @@ private:
         bool pieceClean = true;
         std::u16string text;
         const std::string_view view(reinterpret_cast<const char*>(bytes.data()), cut);
-        if (decoder_) text = decoder_->Decode(view, &pieceClean);
-        else text.assign(view.begin(), view.end());  // no tables at all: Latin-1 is the least harm
+        if (decoder_)
+            text = decoder_->Decode(view, &pieceClean);
+        else
+            text.assign(view.begin(), view.end());  // no tables at all: Latin-1 is the least harm
         if (clean && !pieceClean) *clean = false;
         return text;
     }

@@ -30,13 +30,20 @@ private:
 
 inline const char* ErrorKindName(ErrorKind kind) {
     switch (kind) {
-        case ErrorKind::CorruptStructure: return "corrupt structure";
-        case ErrorKind::UnsupportedFormat: return "unsupported format";
-        case ErrorKind::Io: return "I/O";
-        case ErrorKind::LimitExceeded: return "limit exceeded";
-        case ErrorKind::InvalidArgument: return "invalid argument";
-        case ErrorKind::FileInUse: return "file in use";
-        case ErrorKind::FileExists: return "file exists";
+        case ErrorKind::CorruptStructure:
+            return "corrupt structure";
+        case ErrorKind::UnsupportedFormat:
+            return "unsupported format";
+        case ErrorKind::Io:
+            return "I/O";
+        case ErrorKind::LimitExceeded:
+            return "limit exceeded";
+        case ErrorKind::InvalidArgument:
+            return "invalid argument";
+        case ErrorKind::FileInUse:
+            return "file in use";
+        case ErrorKind::FileExists:
+            return "file exists";
     }
     return "unknown";
 }

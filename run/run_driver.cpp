@@ -35,9 +35,8 @@ std::vector<NotConvertedFile> PrepareAndScan(RunState& state, RunSeams& seams, c
     settings.NextMessageNumber = 1;
     seams.yielder.Yield();
     std::vector<NotConvertedFile> passedOver;
-    ScanFolder(settings.SourceFolder, settings.FilePattern, settings.NextMessageNumber,
-               settings.NextFolderNumber, state.MessageQueue, state.FolderQueue, seams.board,
-               seams.yielder, passedOver);
+    ScanFolder(settings.SourceFolder, settings.FilePattern, settings.NextMessageNumber, settings.NextFolderNumber,
+               state.MessageQueue, state.FolderQueue, seams.board, seams.yielder, passedOver);
     settings.MessageCount = settings.NextMessageNumber - 1;
     return passedOver;
 }
@@ -90,8 +89,7 @@ void RunMultipleFolders(RunState& state, RunSeams& seams) {
         const std::size_t reportsBefore = state.Report.folders.size();
         std::vector<NotConvertedFile> passedOver = PrepareAndScan(state, seams, row.Path);
         seams.yielder.Yield();
-        seams.board.SetCount1(u"Converting " + DecimalText(state.Settings.MessageCount) +
-                              u" items from " + row.Path);
+        seams.board.SetCount1(u"Converting " + DecimalText(state.Settings.MessageCount) + u" items from " + row.Path);
         if (state.Settings.MessageCount >= 1) {
             ClearRequests(state);
             seams.board.SetWindowCaption(u"Converting " + DecimalText(static_cast<std::int64_t>(i)) + u" of " +
@@ -114,8 +112,8 @@ void Complete(RunState& state, RunSeams& seams) {
     box.title = u"Completed";
     box.icon = MessageIcon::Information;
     box.buttons = MessageButtons::Ok;
-    box.text = (single ? u"Messages Converted Successfully.\r\n" : u"All Folders Converted Successfully.\r\n") +
-               openLine;
+    box.text =
+        (single ? u"Messages Converted Successfully.\r\n" : u"All Folders Converted Successfully.\r\n") + openLine;
     if (const std::size_t failed = state.Report.NotConvertedCount(); failed > 0) {
         const std::size_t converted = state.Report.ConvertedCount();
         box.icon = MessageIcon::Warning;
@@ -143,8 +141,10 @@ void StartConversionClick(RunState& state, RunSeams& seams) {
     state.Settings.Mode = seams.selection.OptSingle() ? RunMode::SingleFolder : RunMode::MultipleFolders;
     state.Report.Clear();
 
-    if (state.Settings.Mode == RunMode::SingleFolder) RunSingleFolder(state, seams);
-    else RunMultipleFolders(state, seams);
+    if (state.Settings.Mode == RunMode::SingleFolder)
+        RunSingleFolder(state, seams);
+    else
+        RunMultipleFolders(state, seams);
     Complete(state, seams);
 }
 

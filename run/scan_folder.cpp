@@ -72,8 +72,13 @@ public:
     Discovery(const std::u16string& pattern, std::int32_t& nextMessageNumber, std::int32_t& nextFolderNumber,
               KeyedQueue& messageQueue, KeyedQueue& folderQueue, StatusBoard& board, Yielder& yielder,
               std::vector<NotConvertedFile>& passedOver)
-        : pattern_(pattern), nextMessageNumber_(nextMessageNumber), nextFolderNumber_(nextFolderNumber),
-          messageQueue_(messageQueue), folderQueue_(folderQueue), board_(board), yielder_(yielder),
+        : pattern_(pattern),
+          nextMessageNumber_(nextMessageNumber),
+          nextFolderNumber_(nextFolderNumber),
+          messageQueue_(messageQueue),
+          folderQueue_(folderQueue),
+          board_(board),
+          yielder_(yielder),
           passedOver_(passedOver) {}
 
     // Both passes over one folder (which ends in the separator); returns the names of the
@@ -100,8 +105,7 @@ private:
         if (!Started(fs::FindFirstEntry(folder + std::u16string(kEveryEntry), entry, kWalkDetail))) {
             // Every folder holds at least "." and "..": nothing at all means it was not read.
             listed = false;
-            if (entry.Failed)
-                PassOver(FolderPathOf(folder), NotListedReason(entry.ErrorCode));
+            if (entry.Failed) PassOver(FolderPathOf(folder), NotListedReason(entry.ErrorCode));
             return names;
         }
         const OpenSearch search(entry);
@@ -163,8 +167,8 @@ struct PendingFolder {
 }  // namespace
 
 void ScanFolder(std::u16string& folder, const std::u16string& pattern, std::int32_t& nextMessageNumber,
-                std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue,
-                StatusBoard& board, Yielder& yielder, std::vector<NotConvertedFile>& passedOver) {
+                std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue, StatusBoard& board,
+                Yielder& yielder, std::vector<NotConvertedFile>& passedOver) {
     if (folder.empty() || folder.back() != fs::kPathSeparator) folder.push_back(fs::kPathSeparator);
     Discovery discovery(pattern, nextMessageNumber, nextFolderNumber, messageQueue, folderQueue, board, yielder,
                         passedOver);
@@ -193,8 +197,8 @@ void ScanFolder(std::u16string& folder, const std::u16string& pattern, std::int3
 }
 
 void ScanFolder(std::u16string& folder, const std::u16string& pattern, std::int32_t& nextMessageNumber,
-                std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue,
-                StatusBoard& board, Yielder& yielder) {
+                std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue, StatusBoard& board,
+                Yielder& yielder) {
     std::vector<NotConvertedFile> ignored;
     ScanFolder(folder, pattern, nextMessageNumber, nextFolderNumber, messageQueue, folderQueue, board, yielder,
                ignored);

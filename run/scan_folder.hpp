@@ -22,12 +22,12 @@ namespace ferrowick {
 // `folder` gains a trailing separator in place when it has none. The numbers are the next
 // file and folder numbers, advanced over the whole tree.
 void ScanFolder(std::u16string& folder, const std::u16string& pattern, std::int32_t& nextMessageNumber,
-                std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue,
-                StatusBoard& board, Yielder& yielder, std::vector<NotConvertedFile>& passedOver);
+                std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue, StatusBoard& board,
+                Yielder& yielder, std::vector<NotConvertedFile>& passedOver);
 
 // The same, for callers that only want the queues.
 void ScanFolder(std::u16string& folder, const std::u16string& pattern, std::int32_t& nextMessageNumber,
-                std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue,
-                StatusBoard& board, Yielder& yielder);
+                std::int32_t& nextFolderNumber, KeyedQueue& messageQueue, KeyedQueue& folderQueue, StatusBoard& board,
+                Yielder& yielder);
 
 }  // namespace ferrowick

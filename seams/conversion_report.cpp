@@ -43,11 +43,9 @@ std::u16string ConversionReport::FailureDetails() const {
     for (const auto& folder : folders) {
         if (folder.notConverted.empty()) continue;
         if (!details.empty()) details += u"\r\n";
-        details += folder.folderPath + u" (" +
-                   DecimalText(static_cast<std::int64_t>(folder.notConverted.size())) +
+        details += folder.folderPath + u" (" + DecimalText(static_cast<std::int64_t>(folder.notConverted.size())) +
                    u" not converted):";
-        for (const auto& file : folder.notConverted)
-            details += u"\r\n" + file.path + u": " + file.reason;
+        for (const auto& file : folder.notConverted) details += u"\r\n" + file.path + u": " + file.reason;
     }
     return details;
 }

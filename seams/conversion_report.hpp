@@ -26,8 +26,8 @@ struct FolderReport {
     std::u16string folderName;
     std::u16string folderPath;
     std::u16string outputPstPath;
-    std::vector<std::u16string> converted;  // message files saved in the store
-    std::vector<NotConvertedFile> notConverted;  // folders passed over by discovery first
+    std::vector<std::u16string> converted;              // message files saved in the store
+    std::vector<NotConvertedFile> notConverted;         // folders passed over by discovery first
     std::vector<std::u16string> convertedStoreFolders;  // of each converted file, same order
 
     void AddConverted(const std::u16string& path, const std::u16string& storeFolder) {

@@ -11,11 +11,11 @@ enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 struct MessageBoxRequest {
-    std::u16string text;      // lines joined by CR LF
+    std::u16string text;  // lines joined by CR LF
     std::u16string title;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
-    std::u16string details;   // optional longer text the user can expand (empty: none)
+    std::u16string details;  // optional longer text the user can expand (empty: none)
 };
 
 class Prompts {

@@ -19,8 +19,8 @@ struct RunState {
     std::u16string OutputPstPath;  // read by the status window's Open Folder
     std::u16string StoreEntryID;
     std::u16string OutputFolder;
-    ConversionReport Report;       // files not converted, per folder; reset at run start
-    bool RunInProgress = false;    // set by the driver for the length of a run
+    ConversionReport Report;     // files not converted, per folder; reset at run start
+    bool RunInProgress = false;  // set by the driver for the length of a run
 };
 
 }  // namespace ferrowick

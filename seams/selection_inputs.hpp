@@ -19,11 +19,11 @@ public:
     virtual ~SelectionInputs() = default;
     // Single-folder mode: the run was started by the single-folder window's Next.
     virtual bool OptSingle() const = 0;
-    virtual std::u16string SourceMailbox() const = 0;       // txtSourceMailbox
-    virtual std::size_t RowCount() const = 0;               // rows of lv
-    virtual FolderRow Row(std::size_t index) const = 0;     // 1-based, as the list counts
-    virtual void MarkRowStarted(std::size_t index) = 0;     // green text and one more mark
-    virtual std::u16string OutputFolder() const = 0;        // txtOutputFolder, untrimmed
+    virtual std::u16string SourceMailbox() const = 0;    // txtSourceMailbox
+    virtual std::size_t RowCount() const = 0;            // rows of lv
+    virtual FolderRow Row(std::size_t index) const = 0;  // 1-based, as the list counts
+    virtual void MarkRowStarted(std::size_t index) = 0;  // green text and one more mark
+    virtual std::u16string OutputFolder() const = 0;     // txtOutputFolder, untrimmed
 };
 
 }  // namespace ferrowick

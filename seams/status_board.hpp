@@ -17,13 +17,13 @@ public:
     virtual std::u16string ProgressText() const = 0;
     // FrameConversion is a label: a doubled "&&" shows as one ampersand.
     virtual void SetFrameConversion(const std::u16string& text) = 0;
-    virtual void SetProgressRange(int minimum, int maximum) = 0;   // ProgressBar1
+    virtual void SetProgressRange(int minimum, int maximum) = 0;  // ProgressBar1
     virtual void SetProgressValue(float value) = 0;
     virtual float ProgressValue() const = 0;
-    virtual void SetSkipEnabled(bool enabled) = 0;                 // CmdSkip
-    virtual void SetStopEnabled(bool enabled) = 0;                 // CmdStopMigration
+    virtual void SetSkipEnabled(bool enabled) = 0;  // CmdSkip
+    virtual void SetStopEnabled(bool enabled) = 0;  // CmdStopMigration
     virtual void SetStopVisible(bool visible) = 0;
-    virtual void SetLocateEnabled(bool enabled) = 0;               // CmdLocate
+    virtual void SetLocateEnabled(bool enabled) = 0;  // CmdLocate
 };
 
 // Raised by the status window's Skip and Stop buttons (and by Ctrl-C on the terminal).

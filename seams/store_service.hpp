@@ -26,12 +26,12 @@ private:
 };
 
 // Codes the engine passes through unchanged.
-inline constexpr int kUnicodePstFormat = 1;      // LogonPstStore
-inline constexpr int kDefaultFolderInbox = 6;    // GetDefaultFolder
+inline constexpr int kUnicodePstFormat = 1;    // LogonPstStore
+inline constexpr int kDefaultFolderInbox = 6;  // GetDefaultFolder
 inline constexpr int kDefaultFolderSentItems = 5;
-inline constexpr int kMailFolderType = 6;        // Folders.Add
-inline constexpr int kMailMessageType = 0;       // Items.Add
-inline constexpr int kMsgImportType = 3;         // Message.Import
+inline constexpr int kMailFolderType = 6;   // Folders.Add
+inline constexpr int kMailMessageType = 0;  // Items.Add
+inline constexpr int kMsgImportType = 3;    // Message.Import
 
 // PidTagMessageFlags and the two flags the engine sets.
 inline constexpr std::uint32_t kTagMessageFlags = 0x0E070003;
@@ -115,8 +115,7 @@ class StoreUtility {
 public:
     virtual ~StoreUtility() = default;
     // Sets one property of the message; with save, the message is committed as well.
-    virtual void HrSetOneProp(StoreMessage& message, std::uint32_t tag, std::int32_t value,
-                              bool save) = 0;
+    virtual void HrSetOneProp(StoreMessage& message, std::uint32_t tag, std::int32_t value, bool save) = 0;
 };
 
 class MessageStoreService {

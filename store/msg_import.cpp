@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <span>
 #include <optional>
 #include <set>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -59,7 +59,8 @@ public:
 
         content.recipients.reserve(message.recipients.size());
         for (std::size_t i = 0; i < message.recipients.size(); ++i) {
-            pst::PropertyBag bag = Imported(std::move(message.recipients[i].properties), ImportedObject::Recipient, codePage);
+            pst::PropertyBag bag =
+                Imported(std::move(message.recipients[i].properties), ImportedObject::Recipient, codePage);
             bag.Set(pst::tags::kRowid.id, PropertyValue::Integer32(static_cast<std::int32_t>(i)));
             content.recipients.push_back(std::move(bag));
         }
@@ -80,12 +81,14 @@ private:
             if (depth >= msg::kMaxEmbeddingDepth) throw StoreFailure(u"attached messages nest too deep");
             // The attached message lives in the attachment's object, not in a binary value.
             out.properties.Remove(pst::tags::kAttachDataBinary.id);
-            out.embedded = std::make_shared<pst::MessageContent>(Message(std::move(*attachment.embedded), codePage, depth + 1));
+            out.embedded =
+                std::make_shared<pst::MessageContent>(Message(std::move(*attachment.embedded), codePage, depth + 1));
         } else if (attachment.data) {
             out.data = std::move(attachment.data);
         } else if (!attachment.customStorage.empty() && !out.properties.Find(pst::tags::kAttachDataBinary)) {
             // An OLE storage travels as the bytes of its own compound file.
-            out.properties.Set(pst::tags::kAttachDataBinary.id, PropertyValue::Binary(std::move(attachment.customStorage)));
+            out.properties.Set(pst::tags::kAttachDataBinary.id,
+                               PropertyValue::Binary(std::move(attachment.customStorage)));
         }
         return out;
     }
@@ -108,8 +111,9 @@ private:
     // in any real file, so held whole whatever the reader streamed.
     static const std::set<std::uint16_t>& MessageValuesHeldWhole() {
         static const std::set<std::uint16_t> ids = [] {
-            std::set<std::uint16_t> out{pst::tags::kSubject.id, kSubjectPrefix, kNormalizedSubject, kDisplayBcc, kDisplayCc,
-                                        kDisplayTo, kConversationIndex};
+            std::set<std::uint16_t> out{
+                pst::tags::kSubject.id, kSubjectPrefix, kNormalizedSubject, kDisplayBcc, kDisplayCc, kDisplayTo,
+                kConversationIndex};
             for (const pst::PropertyTag& tag : pst::ContentsTableColumns()) out.insert(tag.id);
             return out;
         }();
@@ -147,7 +151,8 @@ private:
             }
             if (standIn->tag.type == PropertyType::String) {
                 std::u16string text(bytes.size() / 2, u'\0');
-                for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+                for (std::size_t i = 0; i < text.size(); ++i)
+                    text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
                 bag.Set(it->first, PropertyValue::String(std::move(text)));
             } else {
                 bag.Set(it->first, PropertyValue::Binary(std::move(bytes)));
@@ -165,7 +170,8 @@ private:
             p.value = PropertyValue::String(msg::DecodeCodePage(p.value.As<std::string>(), codePage));
         } else if (p.tag.type == PropertyType::MultipleString8) {
             std::vector<std::u16string> texts;
-            for (const std::string& text : p.value.As<std::vector<std::string>>()) texts.push_back(msg::DecodeCodePage(text, codePage));
+            for (const std::string& text : p.value.As<std::vector<std::string>>())
+                texts.push_back(msg::DecodeCodePage(text, codePage));
             p.tag.type = PropertyType::MultipleString;
             p.value = PropertyValue::Multiple(PropertyType::MultipleString, std::move(texts));
         }
@@ -176,8 +182,10 @@ private:
         const auto name = fileNames_.find(id);
         if (name == fileNames_.end()) return std::nullopt;
         pst::NamedProperty named{name->second.propertySet, std::nullopt, {}};
-        if (name->second.IsNumeric()) named.number = std::get<std::uint32_t>(name->second.name);
-        else named.name = std::get<std::u16string>(name->second.name);
+        if (name->second.IsNumeric())
+            named.number = std::get<std::uint32_t>(name->second.name);
+        else
+            named.name = std::get<std::u16string>(name->second.name);
         return storeNames_.IdFor(named);
     }
 

@@ -27,8 +27,8 @@ pst::PstStore OpenExisting(const std::filesystem::path& path, const std::u16stri
         pst::PstStore store = pst::PstStore::Open(path, pst::OpenMode::ReadWrite);  // takes the writer's lock
         for (const pst::Finding& f : pst::CheckPstFile(path))
             if (f.severity != pst::Severity::Leak && !RepairedByTheWriter(f))
-                throw StoreFailure(u"The file " + shown + u" is damaged and is not added to (" + Text(f.where) +
-                                   u": " + Text(f.what) + u"). Outlook's Inbox Repair Tool can mend it.");
+                throw StoreFailure(u"The file " + shown + u" is damaged and is not added to (" + Text(f.where) + u": " +
+                                   Text(f.what) + u"). Outlook's Inbox Repair Tool can mend it.");
         return store;
     } catch (const pst::FileInUse&) {
         throw StoreFailure(u"The file " + shown + u" is in use by another program.");

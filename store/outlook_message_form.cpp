@@ -76,10 +76,12 @@ namespace {
 
 // The body's first characters, enough for its preview to be the whole body's.
 std::u16string StreamedBodyStart(const mapi::ByteStream& body) {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(body.Size(), 2 * (kBodyPreviewLength + 1))));
+    std::vector<std::uint8_t> bytes(
+        static_cast<std::size_t>(std::min<std::uint64_t>(body.Size(), 2 * (kBodyPreviewLength + 1))));
     body.ReadAt(0, bytes);
     std::u16string text(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     return text;
 }
 
@@ -101,9 +103,10 @@ void ShapeMessageProperties(pst::PropertyBag& message, const pst::StreamedValues
 
     const auto streamedBody = streamed.find(kBody);
     if (const std::u16string* body = StringOf(message, kBody))
-        message.Set(kBodyPreview, PropertyValue::String(BodyPreview(streamedBody != streamed.end() && streamedBody->second
-                                                                        ? StreamedBodyStart(*streamedBody->second)
-                                                                        : *body)));
+        message.Set(kBodyPreview,
+                    PropertyValue::String(BodyPreview(streamedBody != streamed.end() && streamedBody->second
+                                                          ? StreamedBodyStart(*streamedBody->second)
+                                                          : *body)));
 
     // Outlook recomputes these when a message is opened and stores none of them on import.
     message.Remove(kDisplayBcc);

@@ -44,7 +44,8 @@ std::shared_ptr<StoreFolder> PstFolders::Add(const std::u16string& name, int) {
     pst::PstStore& store = store_->Store();
     if (name.empty()) throw StoreFailure(u"A folder name cannot be empty.");
     if (FindSubfolder(store, parent_, name))
-        throw StoreFailure(u"A folder named \"" + name + u"\" already exists in \"" + store.Folder(parent_).DisplayName() + u"\".");
+        throw StoreFailure(u"A folder named \"" + name + u"\" already exists in \"" +
+                           store.Folder(parent_).DisplayName() + u"\".");
     try {
         return std::make_shared<PstFolder>(store_, store.AddFolder(parent_, name, u"IPF.Note"));
     } catch (const pst::PstError& e) {

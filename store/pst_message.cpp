@@ -39,7 +39,8 @@ void PstMessage::SetProperty(std::uint32_t tag, std::int32_t value) {
 // message are taken off again, so that a later save stamps afresh, as a copy would have.
 pst::NodeId PstMessage::AddWithoutCopy(pst::PstStore& store) {
     std::vector<std::uint16_t> unstamped;
-    for (const pst::PropertyTag tag : {pst::tags::kCreationTime, pst::tags::kLastModificationTime, pst::tags::kSearchKey})
+    for (const pst::PropertyTag tag :
+         {pst::tags::kCreationTime, pst::tags::kLastModificationTime, pst::tags::kSearchKey})
         if (!content_.properties.Find(tag)) unstamped.push_back(tag.id);
     struct Unstamp {
         pst::PropertyBag& bag;
@@ -56,8 +57,10 @@ void PstMessage::Save() {
     pst::PstStore& store = store_->Store();
     content_.row_only = ContentsRowExtras(content_.properties);
     try {
-        if (saved_) store.ReplaceMessage(folder_, *saved_, content_);
-        else saved_ = AddWithoutCopy(store);
+        if (saved_)
+            store.ReplaceMessage(folder_, *saved_, content_);
+        else
+            saved_ = AddWithoutCopy(store);
     } catch (const pst::PstError& e) {
         throw StoreFailure(u"The message could not be saved: " + FromNative(e.what()));
     }

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "fs/text.hpp"
 #include "pst/messaging/default_folders.hpp"
 #include "pst/pst_error.hpp"
-#include "fs/text.hpp"
 #include "store/pst_folder.hpp"
 
 namespace ferrowick {
@@ -13,18 +13,30 @@ namespace {
 // Outlook's numbers for the default folders (olDefaultFolders).
 std::optional<pst::DefaultFolder> DefaultFolderFor(int which) {
     switch (which) {
-        case 3: return pst::DefaultFolder::DeletedItems;
-        case 4: return pst::DefaultFolder::Outbox;
-        case 5: return pst::DefaultFolder::SentItems;
-        case 6: return pst::DefaultFolder::Inbox;
-        case 9: return pst::DefaultFolder::Calendar;
-        case 10: return pst::DefaultFolder::Contacts;
-        case 11: return pst::DefaultFolder::Journal;
-        case 12: return pst::DefaultFolder::Notes;
-        case 13: return pst::DefaultFolder::Tasks;
-        case 16: return pst::DefaultFolder::Drafts;
-        case 23: return pst::DefaultFolder::JunkEmail;
-        default: return std::nullopt;
+        case 3:
+            return pst::DefaultFolder::DeletedItems;
+        case 4:
+            return pst::DefaultFolder::Outbox;
+        case 5:
+            return pst::DefaultFolder::SentItems;
+        case 6:
+            return pst::DefaultFolder::Inbox;
+        case 9:
+            return pst::DefaultFolder::Calendar;
+        case 10:
+            return pst::DefaultFolder::Contacts;
+        case 11:
+            return pst::DefaultFolder::Journal;
+        case 12:
+            return pst::DefaultFolder::Notes;
+        case 13:
+            return pst::DefaultFolder::Tasks;
+        case 16:
+            return pst::DefaultFolder::Drafts;
+        case 23:
+            return pst::DefaultFolder::JunkEmail;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -43,7 +55,9 @@ std::vector<std::u16string> PathComponents(std::u16string_view path) {
     return parts;
 }
 
-StoreFailure MissingFolder(const std::u16string& name) { return StoreFailure(u"Folder \"" + name + u"\" does not exist"); }
+StoreFailure MissingFolder(const std::u16string& name) {
+    return StoreFailure(u"Folder \"" + name + u"\" does not exist");
+}
 
 class PstStoreCollection : public StoreCollection {
 public:
@@ -90,7 +104,7 @@ std::shared_ptr<StoreFolder> PstMessageStore::IPMRootFolder() {
 }
 
 std::shared_ptr<MessageStore> PstSession::LogonPstStore(const std::u16string& path, int format,
-                                                       const std::u16string& displayName) {
+                                                        const std::u16string& displayName) {
     if (format != kUnicodePstFormat) throw StoreFailure(u"Only Unicode .pst files (format 1) can be created.");
     if (store_) throw StoreFailure(u"The session is already logged on to a store.");
     store_ = std::make_shared<PstMessageStore>(OpenStore::Logon(path, displayName));

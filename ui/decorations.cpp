@@ -16,9 +16,7 @@ Qt::WindowFlags WizardWindowFlags() {
 
 // A dialog-type window: the X11 platform gives only those a WM_TRANSIENT_FOR, and without
 // it a click on the owner buries the owned window.
-Qt::WindowFlags OwnedWindowFlags() {
-    return (WizardWindowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog;
-}
+Qt::WindowFlags OwnedWindowFlags() { return (WizardWindowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog; }
 
 namespace {
 
@@ -104,8 +102,8 @@ QWidget* MakeRule(QWidget* parent, int x1, int y1, int x2, int y2, QColor colour
     return rule;
 }
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, const QFont& font, QColor colour,
-                  int left, int top, int width, int height) {
+QLabel* MakeLabel(QWidget* parent, const QString& text, const QFont& font, QColor colour, int left, int top, int width,
+                  int height) {
     auto* label = new QLabel(text, parent);
     label->setFont(font);
     QPalette p = label->palette();

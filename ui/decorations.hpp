@@ -36,7 +36,7 @@ private:
 QWidget* MakeRule(QWidget* parent, int x1, int y1, int x2, int y2, QColor colour);
 
 // A transparent label with a text colour, font and twips geometry.
-QLabel* MakeLabel(QWidget* parent, const QString& text, const QFont& font, QColor colour,
-                  int left, int top, int width, int height);
+QLabel* MakeLabel(QWidget* parent, const QString& text, const QFont& font, QColor colour, int left, int top, int width,
+                  int height);
 
 }  // namespace ferrowick::ui

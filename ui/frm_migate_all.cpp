@@ -28,8 +28,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 
 }  // namespace
 
-FrmMigateAll::FrmMigateAll(Wizard& wizard, QWidget* owner)
-    : QWidget(owner, OwnedWindowFlags()), wizard_(wizard) {
+FrmMigateAll::FrmMigateAll(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedWindowFlags()), wizard_(wizard) {
     setObjectName(QStringLiteral("frmMigateAll"));
     setWindowTitle(QStringLiteral("Conversion Status"));
     setWindowIcon(ProductIcon());
@@ -42,16 +41,16 @@ FrmMigateAll::FrmMigateAll(Wizard& wizard, QWidget* owner)
     image->setPixmap(ProductIconPixmap(24));
     image->setGeometry(6, 216, 24, 24);
 
-    lblCount1 = MakeLabel(this, QStringLiteral("Conversion Not Started Yet..."),
-                          WizardFont(Face::Tahoma, 9.75, true), Qt::black, 120, 120, 9375, 375);
+    lblCount1 = MakeLabel(this, QStringLiteral("Conversion Not Started Yet..."), WizardFont(Face::Tahoma, 9.75, true),
+                          Qt::black, 120, 120, 9375, 375);
     lblCount1->setObjectName(QStringLiteral("lblCount1"));
     lblCount1->setAutoFillBackground(true);
     QPalette white = lblCount1->palette();
     white.setColor(QPalette::Window, Qt::white);
     lblCount1->setPalette(white);
 
-    lblProgress = MakeLabel(this, QStringLiteral("0% Complete"), WizardFont(Face::Tahoma, 11.25), Qt::black,
-                            120, 600, 6015, 255);
+    lblProgress =
+        MakeLabel(this, QStringLiteral("0% Complete"), WizardFont(Face::Tahoma, 11.25), Qt::black, 120, 600, 6015, 255);
     lblProgress->setObjectName(QStringLiteral("lblProgress"));
 
     ProgressBar1 = new QProgressBar(this);
@@ -70,8 +69,8 @@ FrmMigateAll::FrmMigateAll(Wizard& wizard, QWidget* owner)
     LblCurrentDBX->setObjectName(QStringLiteral("LblCurrentDBX"));
     LblCurrentDBX->setWordWrap(true);
 
-    Label3 = MakeLabel(this, QStringLiteral("Converted Outlook Data File Location :"),
-                       WizardFont(Face::Verdana, 9), Qt::black, 480, 3315, 3975, 360);
+    Label3 = MakeLabel(this, QStringLiteral("Converted Outlook Data File Location :"), WizardFont(Face::Verdana, 9),
+                       Qt::black, 480, 3315, 3975, 360);
     Label3->setObjectName(QStringLiteral("Label3"));
 
     // Buttons last, so that they lie above the wide first label.

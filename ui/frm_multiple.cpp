@@ -89,7 +89,10 @@ FrmMultiple::FrmMultiple(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedW
     // Like the original control, the handler runs whenever the state changes, also from code.
     connect(chkSelectAll, &QCheckBox::stateChanged, this, [this] { ChkSelectAllClick(); });
     connect(cmdChange, &QPushButton::clicked, this, [this] { CmdChangeClick(); });
-    connect(cmdBack, &QPushButton::clicked, this, [this] { wizard_.ShowStart(); hide(); });
+    connect(cmdBack, &QPushButton::clicked, this, [this] {
+        wizard_.ShowStart();
+        hide();
+    });
     MakeDefaultButton(*this, *CmdNext);
     connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNextClick(); });
     connect(lblSelectRootFolder, &LinkLabel::Clicked, this,
@@ -170,9 +173,12 @@ void FrmMultiple::CmdNextClick() {
         wizard_.RunFrom(*this);
         return;
     }
-    wizard_.Prompter().ShowMessage(MessageBoxRequest{
-        u"No Folders Selected !\r\nPlease Select alteast one folder to convert.", u"Select Folder(s) to Convert",
-        MessageIcon::Information, MessageButtons::Ok, {}});
+    wizard_.Prompter().ShowMessage(
+        MessageBoxRequest{u"No Folders Selected !\r\nPlease Select alteast one folder to convert.",
+                          u"Select Folder(s) to Convert",
+                          MessageIcon::Information,
+                          MessageButtons::Ok,
+                          {}});
 }
 
 void FrmMultiple::MarkRowStarted(int index) {

@@ -52,8 +52,7 @@ FrmSingle::FrmSingle(Wizard& wizard, QWidget* owner) : QWidget(owner, OwnedWindo
 
     connect(CmdAddFolder, &QPushButton::clicked, this, [this] { CmdAddFolderClick(); });
     connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNextClick(); });
-    connect(lblSingleMailbox, &LinkLabel::Clicked, this,
-            [] { OpenLink(HelpAddress("/h/ferrowick/#select-folder")); });
+    connect(lblSingleMailbox, &LinkLabel::Clicked, this, [] { OpenLink(HelpAddress("/h/ferrowick/#select-folder")); });
 }
 
 void FrmSingle::Load() {

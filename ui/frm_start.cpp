@@ -26,18 +26,18 @@ FrmStart::FrmStart(Wizard& wizard) : QWidget(nullptr, WizardWindowFlags()), wiza
     setWindowIcon(ProductIcon());
     SetFixedClientTwips(*this, 9270, 7080);
 
-    (new Band(this))->setGeometry(TwipsRect(0, 0, 10695, 1335));     // Shape2
+    (new Band(this))->setGeometry(TwipsRect(0, 0, 10695, 1335));       // Shape2
     (new Band(this))->setGeometry(TwipsRect(-240, 6480, 10695, 855));  // Shape1
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("Image1"));
     logo->setPixmap(ProductLogo());
     logo->setGeometry(7, 10, 250, 70);
     MakeRule(this, 3960, 240, 3960, 1080, kLightGrey);  // Line1
-    QLabel* title = MakeLabel(this, QStringLiteral("Ferrowick"), WizardFont(Face::Verdana, 21.75), kLightGrey,
-                              4200, 360, 5415, 495);
+    QLabel* title = MakeLabel(this, QStringLiteral("Ferrowick"), WizardFont(Face::Verdana, 21.75), kLightGrey, 4200,
+                              360, 5415, 495);
     title->setObjectName(QStringLiteral("lblTitle"));
-    MakeLabel(this, QStringLiteral("I want to convert"), WizardFont(Face::Tahoma, 12, true), kGrey, 240, 1640,
-              2175, 255)
+    MakeLabel(this, QStringLiteral("I want to convert"), WizardFont(Face::Tahoma, 12, true), kGrey, 240, 1640, 2175,
+              255)
         ->setObjectName(QStringLiteral("Label3"));
     MakeRule(this, 2520, 1800, 8880, 1800, kGrey);  // Line2
 
@@ -49,12 +49,13 @@ FrmStart::FrmStart(Wizard& wizard) : QWidget(nullptr, WizardWindowFlags()), wiza
     lblSingleHelp = new LinkLabel(QStringLiteral(" [ ? ]"), QStringLiteral("Online Help"), this);
     lblSingleHelp->setObjectName(QStringLiteral("lblSingleHelp"));
     lblSingleHelp->setGeometry(TwipsRect(2760, 2400, 495, 240));
-    QLabel* label2 = MakeLabel(
-        this,
-        QStringLiteral("This option allows you to select a single folder having messages and convert it to "
-                       "respective Outlook data file. To convert multiple folders, you need to select individual "
-                       "folders one after another."),
-        WizardFont(Face::Verdana, 9), kGrey, 960, 2760, 7575, 600);
+    QLabel* label2 =
+        MakeLabel(this,
+                  QStringLiteral(
+                      "This option allows you to select a single folder having messages and convert it to "
+                      "respective Outlook data file. To convert multiple folders, you need to select individual "
+                      "folders one after another."),
+                  WizardFont(Face::Verdana, 9), kGrey, 960, 2760, 7575, 600);
     label2->setObjectName(QStringLiteral("Label2"));
     label2->setWordWrap(true);
 
@@ -65,12 +66,13 @@ FrmStart::FrmStart(Wizard& wizard) : QWidget(nullptr, WizardWindowFlags()), wiza
     lblMultipleHelp = new LinkLabel(QStringLiteral(" [ ? ]"), QStringLiteral("Online Help"), this);
     lblMultipleHelp->setObjectName(QStringLiteral("lblMultipleHelp"));
     lblMultipleHelp->setGeometry(TwipsRect(3000, 3840, 495, 240));
-    QLabel* label4 = MakeLabel(
-        this,
-        QStringLiteral("This option allows you to select multiple folders and then convert them to respective "
-                       "Outlook .pst files. To convert multiple mailbox folders, you just need to to select top "
-                       "folder having all mailbox folders inside it."),
-        WizardFont(Face::Verdana, 9), kGrey, 960, 4560, 7575, 825);
+    QLabel* label4 =
+        MakeLabel(this,
+                  QStringLiteral(
+                      "This option allows you to select multiple folders and then convert them to respective "
+                      "Outlook .pst files. To convert multiple mailbox folders, you just need to to select top "
+                      "folder having all mailbox folders inside it."),
+                  WizardFont(Face::Verdana, 9), kGrey, 960, 4560, 7575, 825);
     label4->setObjectName(QStringLiteral("Label4"));
     label4->setWordWrap(true);
 
@@ -83,13 +85,16 @@ FrmStart::FrmStart(Wizard& wizard) : QWidget(nullptr, WizardWindowFlags()), wiza
     CmdNext->setFont(WizardFont(Face::Verdana, 9));
     CmdNext->setGeometry(TwipsRect(7320, 6600, 1695, 390));
 
-    connect(OptSingle, &QRadioButton::toggled, this, [this](bool on) { if (on) OptSingleClick(); });
-    connect(OptMultiple, &QRadioButton::toggled, this, [this](bool on) { if (on) OptMultipleClick(); });
+    connect(OptSingle, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) OptSingleClick();
+    });
+    connect(OptMultiple, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) OptMultipleClick();
+    });
     MakeDefaultButton(*this, *CmdNext);
     connect(CmdNext, &QPushButton::clicked, this, [this] { CmdNextClick(); });
     connect(CmdHelp, &QPushButton::clicked, this, [] { OpenLink(HelpAddress("/ferrowick/")); });
-    connect(lblSingleHelp, &LinkLabel::Clicked, this,
-            [] { OpenLink(HelpAddress("/h/ferrowick/#single-folder")); });
+    connect(lblSingleHelp, &LinkLabel::Clicked, this, [] { OpenLink(HelpAddress("/h/ferrowick/#single-folder")); });
     connect(lblMultipleHelp, &LinkLabel::Clicked, this,
             [] { OpenLink(HelpAddress("/h/ferrowick/#multiple-folders")); });
 }

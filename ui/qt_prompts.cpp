@@ -39,14 +39,13 @@ QStringList NameFiltersOf(const QString& filter) {
         if (pattern.isEmpty() || description.contains(QLatin1Char('(')))
             filters << description;
         else
-            filters << description + QStringLiteral(" (") + QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' ')) +
-                           QLatin1Char(')');
+            filters << description + QStringLiteral(" (") +
+                           QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters;
 }
 
-std::optional<std::u16string> QtPrompts::AskSavePath(const std::u16string& filter,
-                                                     const std::u16string& proposedName) {
+std::optional<std::u16string> QtPrompts::AskSavePath(const std::u16string& filter, const std::u16string& proposedName) {
     SavePstDialog dialog(parentWindow_());
     dialog.setNameFilters(NameFiltersOf(Q(filter)));
     dialog.selectFile(Q(proposedName));

@@ -10,8 +10,7 @@ inline QString Q(const std::u16string& text) {
 }
 
 inline std::u16string U(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<std::size_t>(text.size()));
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
 }
 
 // A label shows "&&" as one ampersand and a single "&" as the underline mark of the next

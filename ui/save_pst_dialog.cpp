@@ -35,18 +35,21 @@ void SavePstDialog::accept() {
             break;
         case ExistingOutput::NotAStore: {
             if (QFileInfo(path).isDir()) break;  // the dialog opens folders itself
-            const QString text = name + QStringLiteral(" is not an Outlook Data File (.pst).\r\n"
-                                                       "Choose another file name.");
-            QMessageBox box(QMessageBox::Warning, windowTitle(), QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                            QMessageBox::Ok, this);
+            const QString text = name + QStringLiteral(
+                                            " is not an Outlook Data File (.pst).\r\n"
+                                            "Choose another file name.");
+            QMessageBox box(QMessageBox::Warning, windowTitle(),
+                            QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::Ok, this);
             box.setProperty(kRequestTextProperty, text);
             box.exec();
             return;
         }
         case ExistingOutput::Store: {
-            const QString text = name + QStringLiteral(" already exists.\r\n"
-                                                       "Do you want to add the converted messages to it?");
-            QMessageBox box(QMessageBox::Question, windowTitle(), QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+            const QString text = name + QStringLiteral(
+                                            " already exists.\r\n"
+                                            "Do you want to add the converted messages to it?");
+            QMessageBox box(QMessageBox::Question, windowTitle(),
+                            QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                             QMessageBox::Yes | QMessageBox::No, this);
             box.setProperty(kRequestTextProperty, text);
             box.setDefaultButton(QMessageBox::No);

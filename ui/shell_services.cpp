@@ -11,7 +11,6 @@
 #include "fs/text.hpp"
 #include "ui/qt_text.hpp"
 
-
 namespace ferrowick::ui {
 
 void OpenLink(const std::u16string& target) {

@@ -20,10 +20,11 @@ namespace ferrowick::ui {
 
 Wizard::Wizard(WizardHooks hooks) : hooks_(std::move(hooks)) {
     LoadWizardFonts();
-    if (!hooks_.endProcess) hooks_.endProcess = [](int code) {
-        std::fflush(nullptr);
-        std::_Exit(code);
-    };
+    if (!hooks_.endProcess)
+        hooks_.endProcess = [](int code) {
+            std::fflush(nullptr);
+            std::_Exit(code);
+        };
     yielder_ = std::make_unique<QtYielder>();
     prompts_ = std::make_unique<QtPrompts>([this] { return BoxOwner(); }, [this] { UnloadSingle(); });
     selection_ = std::make_unique<WizardSelection>(*this);
@@ -105,8 +106,7 @@ void Wizard::RunFrom(QWidget& owner) {
         hooks_.runConversion(state_, seams);
     } catch (const std::exception& failure) {
         // The run handles no errors of its own: report it and end, as the platform would.
-        QMessageBox::critical(BoxOwner(), QStringLiteral("Halvernook Ferrowick"),
-                              QString::fromUtf8(failure.what()));
+        QMessageBox::critical(BoxOwner(), QStringLiteral("Halvernook Ferrowick"), QString::fromUtf8(failure.what()));
         sessions_->ReleaseOpenSessions();
         hooks_.endProcess(1);
     }

@@ -10,9 +10,9 @@
 #include "seams/run_seams.hpp"
 #include "seams/run_state.hpp"
 #include "seams/selection_inputs.hpp"
+#include "seams/session_tracker.hpp"
 #include "seams/yielder.hpp"
 #include "ui/qt_status_board.hpp"
-#include "seams/session_tracker.hpp"
 
 class QWidget;
 
@@ -41,7 +41,7 @@ public:
     Wizard& operator=(const Wizard&) = delete;
 
     FrmStart& Start() { return *start_; }
-    FrmSingle* Single() const { return single_; }      // null until first needed
+    FrmSingle* Single() const { return single_; }  // null until first needed
     FrmMultiple* Multiple() const { return multiple_; }
     FrmMigateAll* Status() const { return status_; }
 

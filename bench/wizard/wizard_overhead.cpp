@@ -12,15 +12,15 @@
 #include <cstdio>
 
 #include <cstdlib>
-#include <string>
 #include <filesystem>
+#include <string>
 
+#include "fs/text.hpp"
 #include "run/run_driver.hpp"
 #include "seams/silent_status_board.hpp"
-#include "fs/text.hpp"
 #include "store/pst_store_service.hpp"
-#include "support/msg_fixtures.hpp"
 #include "support/fake_store_service.hpp"
+#include "support/msg_fixtures.hpp"
 #include "support/recorders.hpp"
 #include "tests/ui/modal_answerer.hpp"
 #include "ui/frm_single.hpp"
@@ -92,8 +92,8 @@ double RealWizard(const QString& source, const QString& pst) {
 
 double RealCommandLine(const QString& source, const QString& pst) {
     std::filesystem::remove(pst.toStdString());
-    const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + source.toStdString() +
-                                "' '" + pst.toStdString() + "' 2>/dev/null >/dev/null";
+    const std::string command = std::string("'") + FERROWICK_BINARY + "' convert '" + source.toStdString() + "' '" +
+                                pst.toStdString() + "' 2>/dev/null >/dev/null";
     const auto start = Steady::now();
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "command line run failed\n");
     return Seconds(start);
@@ -103,8 +103,7 @@ void WriteRealTree(const QString& source) {
     QDir(source).removeRecursively();
     int n = 0;
     for (int f = 0; f < kFolders; ++f) {
-        const std::filesystem::path folder =
-            source.toStdString() + "/folder" + std::to_string(1000 + f).substr(1);
+        const std::filesystem::path folder = source.toStdString() + "/folder" + std::to_string(1000 + f).substr(1);
         std::filesystem::create_directories(folder);
         for (int i = 0; i < kFilesPerFolder; ++i, ++n) {
             const std::u16string subject = u"Message " + DecimalText(n);

@@ -102,8 +102,10 @@ std::vector<ChildResult> RunChildren(const std::vector<std::vector<std::string>>
                 while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
                 }
                 ChildResult& result = results[child.index];
-                if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-                else result.exitStatus = WEXITSTATUS(status);
+                if (WIFSIGNALED(status))
+                    result.signal = WTERMSIG(status);
+                else
+                    result.exitStatus = WEXITSTATUS(status);
                 onEnd(child.index);
             }
         }

@@ -37,7 +37,8 @@ std::wstring SelfPath() {
     }
 }
 
-bool Start(Child& child, const std::wstring& self, const std::vector<std::string>& arguments, const std::wstring& stopEvent) {
+bool Start(Child& child, const std::wstring& self, const std::vector<std::string>& arguments,
+           const std::wstring& stopEvent) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
@@ -148,8 +149,10 @@ std::vector<ChildResult> RunChildren(const std::vector<std::vector<std::string>>
             GetExitCodeProcess(child->process.hProcess, &code);
             CloseHandle(child->process.hProcess);
             ChildResult& result = results[child->index];
-            if (endedBy != 0 && code == static_cast<DWORD>(128 + endedBy)) result.signal = endedBy;
-            else result.exitStatus = static_cast<int>(code);
+            if (endedBy != 0 && code == static_cast<DWORD>(128 + endedBy))
+                result.signal = endedBy;
+            else
+                result.exitStatus = static_cast<int>(code);
             onEnd(child->index);
         }
         std::erase_if(running, [](const auto& child) { return child->output == nullptr; });

@@ -42,7 +42,8 @@ void WriteText(std::FILE* stream, std::string_view utf8) {
     const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), n, wide.data(), n);
     for (int done = 0; done < length;) {
         DWORD written = 0;
-        if (!WriteConsoleW(console, wide.data() + done, static_cast<DWORD>(length - done), &written, nullptr) || written == 0)
+        if (!WriteConsoleW(console, wide.data() + done, static_cast<DWORD>(length - done), &written, nullptr) ||
+            written == 0)
             break;
         done += static_cast<int>(written);
     }

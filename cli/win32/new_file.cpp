@@ -9,8 +9,8 @@ namespace ferrowick::cli {
 
 std::string WriteNewFile(const std::string& path, std::string_view text) {
     const std::u16string wide = FromUtf8(path);
-    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(wide.c_str()), GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return SystemMessage(GetLastError());
     std::size_t written = 0;
     while (written < text.size()) {

@@ -5,7 +5,6 @@
 #include <windows.h>
 #undef Yield  // an old Win16 macro that would swallow TerminalYielder::Yield
 
-
 #include <atomic>
 
 #include "cli/stop_signals.hpp"
@@ -24,9 +23,12 @@ HANDLE parentStopWait = nullptr;
 
 int SignalFor(DWORD event) {
     switch (event) {
-        case CTRL_C_EVENT: return kSignalInterrupt;
-        case CTRL_BREAK_EVENT: return kSignalBreak;
-        default: return kSignalHangUp;  // CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT, CTRL_SHUTDOWN_EVENT
+        case CTRL_C_EVENT:
+            return kSignalInterrupt;
+        case CTRL_BREAK_EVENT:
+            return kSignalBreak;
+        default:
+            return kSignalHangUp;  // CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT, CTRL_SHUTDOWN_EVENT
     }
 }
 

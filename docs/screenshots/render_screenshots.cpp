@@ -4,11 +4,11 @@
 // pictures are taken from the screen, title bars included, so they show what a user sees;
 // elsewhere each window renders itself. Usage: render_screenshots <output folder>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QScreen>
 #include <QThread>
-#include <QDir>
-#include <QFile>
 #include <QTimer>
 #include <cstdio>
 
@@ -55,8 +55,10 @@ bool Save(QWidget& window, const QString& folder, const char* name) {
 QString MakeDemoTree() {
     const QString root = QDir::tempPath() + QStringLiteral("/Mailboxes");
     QDir(root).removeRecursively();
-    const struct { const char* name; int messages; } boxes[] = {
-        {"Alice", 6}, {"Bob", 3}, {"Carol", 40}, {"Dave", 0}, {"Erin", 5}};
+    const struct {
+        const char* name;
+        int messages;
+    } boxes[] = {{"Alice", 6}, {"Bob", 3}, {"Carol", 40}, {"Dave", 0}, {"Erin", 5}};
     for (const auto& box : boxes) {
         const QString folder = root + QLatin1Char('/') + QString::fromLatin1(box.name);
         QDir().mkpath(folder + QStringLiteral("/Inbox"));
@@ -113,8 +115,7 @@ int main(int argc, char** argv) {
     midRun.setInterval(0);
     QObject::connect(&midRun, &QTimer::timeout, [&] {
         FrmMigateAll* status = wizard.Status();
-        if (grabbedMidRun || !status || !status->FrameConversion->text().contains(QStringLiteral("(20 of 40)")))
-            return;
+        if (grabbedMidRun || !status || !status->FrameConversion->text().contains(QStringLiteral("(20 of 40)"))) return;
         grabbedMidRun = true;
         wizard.Board().Flush();
         ok &= Save(*status, out, "status-running.png");

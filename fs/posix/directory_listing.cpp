@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "fs/file_times.hpp"
-#include "fs/posix/item_status.hpp"
 #include "fs/last_error.hpp"
-#include "fs/listing_steps.hpp"
 #include "fs/listing_order.hpp"
+#include "fs/listing_steps.hpp"
 #include "fs/name_pattern.hpp"
-#include "fs/posix/native_location.hpp"
 #include "fs/path_names.hpp"
 #include "fs/path_separator.hpp"
+#include "fs/posix/item_status.hpp"
+#include "fs/posix/native_location.hpp"
 #include "fs/text.hpp"
 
 namespace ferrowick::fs {
@@ -146,9 +146,7 @@ int ReadFolder(Search& search, std::u16string_view folder, std::u16string_view p
             error = errno;
             break;
         }
-        search.Add(d->d_name, d->d_type, [pattern](std::u16string_view name) {
-            return MatchesPattern(name, pattern);
-        });
+        search.Add(d->d_name, d->d_type, [pattern](std::u16string_view name) { return MatchesPattern(name, pattern); });
     }
     closedir(reader);
     if (error != 0) return error;
@@ -179,10 +177,17 @@ std::uint32_t KindAttributes(const Search& search, const ListedItem& item) {
     const std::u16string_view name = search.NameOf(item);
     const std::uint32_t hidden = IsHiddenName(name) ? kAttributeHidden : 0;
     switch (item.type) {
-        case DT_DIR: return kAttributeFolder | hidden;
-        case DT_REG: return hidden != 0 ? hidden : kAttributeNormal;
-        case DT_CHR: case DT_BLK: case DT_FIFO: case DT_SOCK: return kAttributeSystem | hidden;
-        default: break;
+        case DT_DIR:
+            return kAttributeFolder | hidden;
+        case DT_REG:
+            return hidden != 0 ? hidden : kAttributeNormal;
+        case DT_CHR:
+        case DT_BLK:
+        case DT_FIFO:
+        case DT_SOCK:
+            return kAttributeSystem | hidden;
+        default:
+            break;
     }
     int error = 0;
     const auto status = ReadItemStatus(search.folder, search.NativeNameOf(item).c_str(), name, false, error);
@@ -279,8 +284,6 @@ bool CloseSearchHandle(SearchHandle handle) {
     return false;
 }
 
-std::uint64_t GetSizeOnDisk(const FileEntry& entry) {
-    return entry.Size;
-}
+std::uint64_t GetSizeOnDisk(const FileEntry& entry) { return entry.Size; }
 
 }  // namespace ferrowick::fs

@@ -23,8 +23,8 @@ std::uint64_t FileTimeOf(const struct statx_timestamp& t) { return FileTimeFromP
 
 }  // namespace
 
-std::optional<ItemStatus> ReadItemStatus(int folder, const char* name, std::u16string_view leaf,
-                                         bool withDetails, int& error) {
+std::optional<ItemStatus> ReadItemStatus(int folder, const char* name, std::u16string_view leaf, bool withDetails,
+                                         int& error) {
     struct statx sx {};
     const unsigned mask = withDetails ? (STATX_BASIC_STATS | STATX_BTIME) : (STATX_TYPE | STATX_MODE);
     if (statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &sx) != 0) {

@@ -30,7 +30,7 @@ struct ItemStatus {
 // The item `name` (a path relative to `folder`, or absolute) without following a final
 // symbolic link; the errno on failure. `leaf` is the item's own name, for the hidden bit.
 // With `withDetails` false only the attribute word is filled.
-std::optional<ItemStatus> ReadItemStatus(int folder, const char* name, std::u16string_view leaf,
-                                         bool withDetails, int& error);
+std::optional<ItemStatus> ReadItemStatus(int folder, const char* name, std::u16string_view leaf, bool withDetails,
+                                         int& error);
 
 }  // namespace ferrowick::fs

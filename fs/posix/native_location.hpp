@@ -18,8 +18,8 @@ public:
     NativeLocation(const NativeLocation&) = delete;
     NativeLocation& operator=(const NativeLocation&) = delete;
 
-    int Error() const { return error_; }      // errno of a failed walk, 0 when ready
-    int Folder() const { return folder_; }    // AT_FDCWD or a descriptor owned here
+    int Error() const { return error_; }    // errno of a failed walk, 0 when ready
+    int Folder() const { return folder_; }  // AT_FDCWD or a descriptor owned here
     const char* Rest() const { return rest_.c_str(); }
 
 private:

@@ -1,9 +1,9 @@
 #include "fs/path_attributes.hpp"
 
-#include "fs/posix/item_status.hpp"
 #include "fs/last_error.hpp"
-#include "fs/posix/native_location.hpp"
 #include "fs/path_separator.hpp"
+#include "fs/posix/item_status.hpp"
+#include "fs/posix/native_location.hpp"
 
 namespace ferrowick::fs {
 namespace {

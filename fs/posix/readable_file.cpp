@@ -22,14 +22,22 @@ std::u16string NotRegular(mode_t mode) { return u"is not a regular file: " + std
 
 std::u16string_view KindOfItem(unsigned mode) {
     switch (mode & S_IFMT) {
-        case S_IFREG: return u"regular file";
-        case S_IFDIR: return u"folder";
-        case S_IFIFO: return u"named pipe";
-        case S_IFCHR: return u"character device";
-        case S_IFBLK: return u"block device";
-        case S_IFSOCK: return u"socket";
-        case S_IFLNK: return u"symbolic link";
-        default: return u"unknown kind of item";
+        case S_IFREG:
+            return u"regular file";
+        case S_IFDIR:
+            return u"folder";
+        case S_IFIFO:
+            return u"named pipe";
+        case S_IFCHR:
+            return u"character device";
+        case S_IFBLK:
+            return u"block device";
+        case S_IFSOCK:
+            return u"socket";
+        case S_IFLNK:
+            return u"symbolic link";
+        default:
+            return u"unknown kind of item";
     }
 }
 

@@ -1,8 +1,8 @@
 #include "fs/readable_file.hpp"
 
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include <utility>
 

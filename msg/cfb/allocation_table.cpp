@@ -9,8 +9,9 @@ namespace ferrowick::msg::cfb {
 
 SectorId AllocationTable::Next(SectorId sector) const {
     if (sector.value >= next_.size())
-        throw CfbError(ErrorKind::CorruptStructure, "sector " + std::to_string(sector.value) + " is beyond the allocation table (" +
-                       std::to_string(next_.size()) + " entries)");
+        throw CfbError(ErrorKind::CorruptStructure, "sector " + std::to_string(sector.value) +
+                                                        " is beyond the allocation table (" +
+                                                        std::to_string(next_.size()) + " entries)");
     return next_[sector.value];
 }
 
@@ -19,8 +20,11 @@ std::vector<SectorId> AllocationTable::Chain(SectorId start, std::size_t limit, 
     std::vector<bool> seen(next_.size(), false);
     for (SectorId s = start; !s.IsEndOfChain(); s = Next(s)) {
         if (!s.IsRegular() || s.value >= next_.size())
-            throw CfbError(ErrorKind::CorruptStructure, std::string(what) + " chain holds an invalid sector number " + std::to_string(s.value));
-        if (seen[s.value]) throw CfbError(ErrorKind::CorruptStructure, std::string(what) + " chain loops at sector " + std::to_string(s.value));
+            throw CfbError(ErrorKind::CorruptStructure,
+                           std::string(what) + " chain holds an invalid sector number " + std::to_string(s.value));
+        if (seen[s.value])
+            throw CfbError(ErrorKind::CorruptStructure,
+                           std::string(what) + " chain loops at sector " + std::to_string(s.value));
         if (chain.size() >= limit)
             throw CfbError(ErrorKind::CorruptStructure, std::string(what) + " chain is longer than the file allows");
         seen[s.value] = true;

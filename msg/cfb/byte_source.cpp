@@ -8,8 +8,9 @@
 namespace ferrowick::msg::cfb {
 
 void ThrowOutside(std::uint64_t offset, std::size_t length, std::uint64_t size) {
-    throw CfbError(ErrorKind::CorruptStructure, "read of " + std::to_string(length) + " bytes at offset " + std::to_string(offset) +
-                   " goes past the end of the file (" + std::to_string(size) + " bytes); truncated?");
+    throw CfbError(ErrorKind::CorruptStructure, "read of " + std::to_string(length) + " bytes at offset " +
+                                                    std::to_string(offset) + " goes past the end of the file (" +
+                                                    std::to_string(size) + " bytes); truncated?");
 }
 
 namespace {
@@ -47,6 +48,8 @@ std::unique_ptr<ByteSource> MemorySource(std::vector<std::uint8_t> bytes) {
     return std::make_unique<BufferSource>(std::move(bytes));
 }
 
-std::unique_ptr<ByteSource> ViewSource(std::span<const std::uint8_t> bytes) { return std::make_unique<SpanSource>(bytes); }
+std::unique_ptr<ByteSource> ViewSource(std::span<const std::uint8_t> bytes) {
+    return std::make_unique<SpanSource>(bytes);
+}
 
 }  // namespace ferrowick::msg::cfb

@@ -22,7 +22,8 @@ public:
 
 // Throws CfbError when the file cannot be opened or is not a regular file.
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path);
-// Takes over `descriptor` (a C runtime descriptor on Windows), already open for reading on a regular file of `size` bytes.
+// Takes over `descriptor` (a C runtime descriptor on Windows), already open for reading on a regular file of `size`
+// bytes.
 std::unique_ptr<ByteSource> DescriptorSource(int descriptor, std::uint64_t size);
 std::unique_ptr<ByteSource> MemorySource(std::vector<std::uint8_t> bytes);
 // Bytes the caller keeps, unchanged, for as long as the source is used.

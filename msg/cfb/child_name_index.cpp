@@ -94,8 +94,9 @@ std::optional<DirectoryEntryId> ChildNameIndex::Find(DirectoryEntryId storage, s
 
 std::span<const DirectoryEntryId> ChildNameIndex::Sorted(DirectoryEntryId storage) const {
     if (static_cast<std::size_t>(storage.value) + 1 >= sortedStart_.size()) return {};
-    return std::span<const DirectoryEntryId>(sorted_).subspan(
-        sortedStart_[storage.value], sortedStart_[storage.value + 1] - sortedStart_[storage.value]);
+    return std::span<const DirectoryEntryId>(sorted_).subspan(sortedStart_[storage.value],
+                                                              sortedStart_[storage.value + 1] -
+                                                                  sortedStart_[storage.value]);
 }
 
 std::u16string_view ChildNameIndex::UpperName(DirectoryEntryId id) const {

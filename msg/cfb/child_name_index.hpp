@@ -32,7 +32,7 @@ private:
         return {upper_.data() + nameStart_[id.value], nameStart_[id.value + 1] - nameStart_[id.value]};
     }
 
-    std::u16string upper_;                // every entry's upper-cased name, one after another
+    std::u16string upper_;                  // every entry's upper-cased name, one after another
     std::vector<std::uint32_t> nameStart_;  // entry i's name is [nameStart_[i], nameStart_[i + 1])
     std::vector<std::uint8_t> isStorage_;
     std::vector<DirectoryEntryId> sorted_;    // each storage's children, one storage after another

@@ -49,7 +49,8 @@ const ChildNameIndex& CompoundFile::Names() const { return state_->directory->Na
 StreamReader CompoundFile::OpenStream(DirectoryEntryId id) const {
     State& s = *state_;
     const DirectoryEntry& e = s.directory->Entry(id);
-    if (!e.IsStream()) throw CfbError(ErrorKind::InvalidArgument, "directory entry " + std::to_string(id.value) + " is not a stream");
+    if (!e.IsStream())
+        throw CfbError(ErrorKind::InvalidArgument, "directory entry " + std::to_string(id.value) + " is not a stream");
     if (e.size >= Header::kMiniStreamCutoff || e.size == 0) {
         if (e.size == 0) return StreamReader(state_, std::make_unique<SectorChain>(&s.file, &s.fat, e.startSector, 0));
         return StreamReader(state_, std::make_unique<SectorChain>(&s.file, &s.fat, e.startSector, e.size));

@@ -11,13 +11,15 @@ namespace ferrowick::msg::cfb {
 std::vector<SectorId> ReadFatSectorLocations(const SectorFile& file) {
     const Header& h = file.Header();
     if (h.fatSectorCount > file.SectorCount())
-        throw CfbError(ErrorKind::CorruptStructure, "header claims " + std::to_string(h.fatSectorCount) + " FAT sectors, but the file holds " +
-                       std::to_string(file.SectorCount()) + " sectors");
+        throw CfbError(ErrorKind::CorruptStructure, "header claims " + std::to_string(h.fatSectorCount) +
+                                                        " FAT sectors, but the file holds " +
+                                                        std::to_string(file.SectorCount()) + " sectors");
     std::vector<SectorId> locations;
     locations.reserve(h.fatSectorCount);
     auto take = [&](SectorId s) {
         if (!s.IsRegular() || s.value >= file.SectorCount())
-            throw CfbError(ErrorKind::CorruptStructure, "FAT sector " + std::to_string(locations.size()) + " lies outside the file");
+            throw CfbError(ErrorKind::CorruptStructure,
+                           "FAT sector " + std::to_string(locations.size()) + " lies outside the file");
         locations.push_back(s);
     };
     for (std::size_t i = 0; i < Header::kDifatEntries && locations.size() < h.fatSectorCount; ++i) take(h.difat[i]);
@@ -27,8 +29,11 @@ std::vector<SectorId> ReadFatSectorLocations(const SectorFile& file) {
     SectorId difat = h.firstDifatSector;
     while (locations.size() < h.fatSectorCount) {
         if (!difat.IsRegular() || difat.value >= file.SectorCount())
-            throw CfbError(ErrorKind::CorruptStructure, "DIFAT chain ends before all " + std::to_string(h.fatSectorCount) + " FAT sectors are listed");
-        if (seen[difat.value]) throw CfbError(ErrorKind::CorruptStructure, "DIFAT chain loops at sector " + std::to_string(difat.value));
+            throw CfbError(ErrorKind::CorruptStructure, "DIFAT chain ends before all " +
+                                                            std::to_string(h.fatSectorCount) +
+                                                            " FAT sectors are listed");
+        if (seen[difat.value])
+            throw CfbError(ErrorKind::CorruptStructure, "DIFAT chain loops at sector " + std::to_string(difat.value));
         seen[difat.value] = true;
         const std::vector<std::uint8_t> bytes = file.ReadSector(difat);
         for (std::uint32_t i = 0; i < perSector && locations.size() < h.fatSectorCount; ++i)

@@ -10,7 +10,8 @@ namespace ferrowick::msg::cfb {
 
 Directory Directory::Read(const SectorFile& file, const AllocationTable& fat) {
     const Header& h = file.Header();
-    if (!h.firstDirectorySector.IsRegular()) throw CfbError(ErrorKind::CorruptStructure, "the header names no directory sector");
+    if (!h.firstDirectorySector.IsRegular())
+        throw CfbError(ErrorKind::CorruptStructure, "the header names no directory sector");
     const std::vector<SectorId> chain = fat.Chain(h.firstDirectorySector, file.SectorCount(), "directory");
     const std::uint32_t perSector = file.SectorSize() / DirectoryEntry::kSize;
     std::vector<DirectoryEntry> entries;
@@ -18,9 +19,10 @@ Directory Directory::Read(const SectorFile& file, const AllocationTable& fat) {
     for (SectorId sector : chain) {
         const std::vector<std::uint8_t> bytes = file.ReadSector(sector);
         for (std::uint32_t i = 0; i < perSector; ++i)
-            entries.push_back(DirectoryEntry::Parse(
-                std::span<const std::uint8_t>(bytes).subspan(i * DirectoryEntry::kSize, DirectoryEntry::kSize),
-                h.majorVersion));
+            entries.push_back(
+                DirectoryEntry::Parse(std::span<const std::uint8_t>(bytes).subspan(i * DirectoryEntry::kSize,
+                                                                                   DirectoryEntry::kSize),
+                                      h.majorVersion));
     }
     return FromEntries(std::move(entries));
 }
@@ -44,8 +46,10 @@ void Directory::WalkTrees() {
     auto valid = [&](DirectoryEntryId id, DirectoryEntryId from) {
         if (id.IsNone()) return false;
         if (id.value >= n)
-            throw CfbError(ErrorKind::CorruptStructure, "directory entry " + std::to_string(from.value) + " points to entry " +
-                           std::to_string(id.value) + ", outside the directory of " + std::to_string(n) + " entries");
+            throw CfbError(ErrorKind::CorruptStructure, "directory entry " + std::to_string(from.value) +
+                                                            " points to entry " + std::to_string(id.value) +
+                                                            ", outside the directory of " + std::to_string(n) +
+                                                            " entries");
         return true;
     };
     std::vector<DirectoryEntryId> storages{DirectoryEntryId::Root()};
@@ -56,7 +60,10 @@ void Directory::WalkTrees() {
         // In-order walk with an explicit stack: a degenerate tree may be thousands deep.
         stack.clear();
         DirectoryEntryId node = entries_[storage.value].child;
-        if (valid(node, storage) && !claimed[node.value]) claimed[node.value] = true; else node = DirectoryEntryId::None();
+        if (valid(node, storage) && !claimed[node.value])
+            claimed[node.value] = true;
+        else
+            node = DirectoryEntryId::None();
         while (!node.IsNone() || !stack.empty()) {
             while (!node.IsNone()) {
                 stack.push_back(node);
@@ -86,12 +93,14 @@ void Directory::WalkTrees() {
 }
 
 const DirectoryEntry& Directory::Entry(DirectoryEntryId id) const {
-    if (id.value >= entries_.size()) throw CfbError(ErrorKind::InvalidArgument, "no directory entry " + std::to_string(id.value));
+    if (id.value >= entries_.size())
+        throw CfbError(ErrorKind::InvalidArgument, "no directory entry " + std::to_string(id.value));
     return entries_[id.value];
 }
 
 std::span<const DirectoryEntryId> Directory::Children(DirectoryEntryId storage) const {
-    if (storage.value >= children_.size()) throw CfbError(ErrorKind::InvalidArgument, "no directory entry " + std::to_string(storage.value));
+    if (storage.value >= children_.size())
+        throw CfbError(ErrorKind::InvalidArgument, "no directory entry " + std::to_string(storage.value));
     return children_[storage.value];
 }
 

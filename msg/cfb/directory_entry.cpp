@@ -37,7 +37,8 @@ DirectoryEntry DirectoryEntry::Parse(std::span<const std::uint8_t> b, std::uint1
 
 void DirectoryEntry::SerializeTo(std::span<std::uint8_t> b) const {
     if (b.size() < kSize) throw CfbError(ErrorKind::InvalidArgument, "directory entry buffer shorter than 128 bytes");
-    if (name.size() > kMaxEntryNameLength) throw CfbError(ErrorKind::InvalidArgument, "directory entry name longer than 31 characters");
+    if (name.size() > kMaxEntryNameLength)
+        throw CfbError(ErrorKind::InvalidArgument, "directory entry name longer than 31 characters");
     std::fill(b.begin(), b.begin() + kSize, 0);
     for (std::size_t i = 0; i < name.size(); ++i) le::StoreU16(&b[2 * i], name[i]);
     le::StoreU16(&b[0x40], static_cast<std::uint16_t>(type == ObjectType::Unallocated ? 0 : 2 * (name.size() + 1)));

@@ -18,21 +18,25 @@ constexpr std::uint16_t kMiniSectorShift = 6;
 
 Header Header::Parse(std::span<const std::uint8_t> b) {
     if (b.size() < kSize) throw CfbError(ErrorKind::CorruptStructure, "file shorter than the 512-byte header");
-    if (std::memcmp(b.data(), kSignature, 8) != 0) throw CfbError(ErrorKind::UnsupportedFormat, "not a compound file (bad signature)");
+    if (std::memcmp(b.data(), kSignature, 8) != 0)
+        throw CfbError(ErrorKind::UnsupportedFormat, "not a compound file (bad signature)");
     Header h;
     h.minorVersion = le::LoadU16(&b[0x18]);
     h.majorVersion = le::LoadU16(&b[0x1A]);
-    if (le::LoadU16(&b[0x1C]) != kByteOrderMark) throw CfbError(ErrorKind::CorruptStructure, "bad byte-order mark in the header");
+    if (le::LoadU16(&b[0x1C]) != kByteOrderMark)
+        throw CfbError(ErrorKind::CorruptStructure, "bad byte-order mark in the header");
     h.sectorShift = le::LoadU16(&b[0x1E]);
     if (!((h.majorVersion == 3 && h.sectorShift == 9) || (h.majorVersion == 4 && h.sectorShift == 12)))
-        throw CfbError(ErrorKind::UnsupportedFormat, "unsupported version " + std::to_string(h.majorVersion) + " with sector shift " +
-                       std::to_string(h.sectorShift));
-    if (le::LoadU16(&b[0x20]) != kMiniSectorShift) throw CfbError(ErrorKind::CorruptStructure, "mini sector shift is not 6");
+        throw CfbError(ErrorKind::UnsupportedFormat, "unsupported version " + std::to_string(h.majorVersion) +
+                                                         " with sector shift " + std::to_string(h.sectorShift));
+    if (le::LoadU16(&b[0x20]) != kMiniSectorShift)
+        throw CfbError(ErrorKind::CorruptStructure, "mini sector shift is not 6");
     h.directorySectorCount = le::LoadU32(&b[0x28]);
     h.fatSectorCount = le::LoadU32(&b[0x2C]);
     h.firstDirectorySector = SectorId{le::LoadU32(&b[0x30])};
     h.transactionSignature = le::LoadU32(&b[0x34]);
-    if (le::LoadU32(&b[0x38]) != kMiniStreamCutoff) throw CfbError(ErrorKind::CorruptStructure, "mini stream cutoff is not 4096");
+    if (le::LoadU32(&b[0x38]) != kMiniStreamCutoff)
+        throw CfbError(ErrorKind::CorruptStructure, "mini stream cutoff is not 4096");
     h.firstMiniFatSector = SectorId{le::LoadU32(&b[0x3C])};
     h.miniFatSectorCount = le::LoadU32(&b[0x40]);
     h.firstDifatSector = SectorId{le::LoadU32(&b[0x44])};

@@ -19,7 +19,7 @@ struct Header {
 
     std::uint16_t minorVersion = 0x003E;
     std::uint16_t majorVersion = 3;
-    std::uint16_t sectorShift = 9;  // 9 for version 3, 12 for version 4
+    std::uint16_t sectorShift = 9;           // 9 for version 3, 12 for version 4
     std::uint32_t directorySectorCount = 0;  // always 0 in version 3
     std::uint32_t fatSectorCount = 0;
     SectorId firstDirectorySector = SectorId::EndOfChain();

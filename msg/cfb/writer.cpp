@@ -7,12 +7,12 @@
 #include <cstring>
 #include <fstream>
 
+#include "bytes/little_endian.hpp"
 #include "msg/cfb/cfb_error.hpp"
 #include "msg/cfb/difat.hpp"
 #include "msg/cfb/directory_entry.hpp"
 #include "msg/cfb/entry_name.hpp"
 #include "msg/cfb/header.hpp"
-#include "bytes/little_endian.hpp"
 
 namespace ferrowick::msg::cfb {
 namespace {
@@ -51,13 +51,16 @@ CompoundFileWriter::CompoundFileWriter() {
 
 CompoundFileWriter::NodeId CompoundFileWriter::Add(NodeId parent, std::u16string name, bool storage,
                                                    std::vector<std::uint8_t> data) {
-    if (parent >= nodes_.size() || !nodes_[parent].storage) throw CfbError(ErrorKind::InvalidArgument, "parent is not a storage");
-    if (!AcceptsName(name)) throw CfbError(ErrorKind::InvalidArgument, "entry name must have 1 to 31 characters and none of / \\ : !");
+    if (parent >= nodes_.size() || !nodes_[parent].storage)
+        throw CfbError(ErrorKind::InvalidArgument, "parent is not a storage");
+    if (!AcceptsName(name))
+        throw CfbError(ErrorKind::InvalidArgument, "entry name must have 1 to 31 characters and none of / \\ : !");
     std::u16string upper = name;
     for (char16_t& c : upper) c = UpperCaseForNames(c);
     if (!nodes_[parent].upperCaseNames.insert(std::move(upper)).second)
         throw CfbError(ErrorKind::InvalidArgument, "two entries of one storage share a name");
-    if (data.size() > 0x7FFFFFFF) throw CfbError(ErrorKind::LimitExceeded, "stream larger than a version 3 file allows");
+    if (data.size() > 0x7FFFFFFF)
+        throw CfbError(ErrorKind::LimitExceeded, "stream larger than a version 3 file allows");
     const NodeId id = nodes_.size();
     nodes_.push_back(Node{std::move(name), storage, std::move(data), {}, {}});
     nodes_[parent].children.push_back(id);
@@ -65,7 +68,8 @@ CompoundFileWriter::NodeId CompoundFileWriter::Add(NodeId parent, std::u16string
 }
 
 bool CompoundFileWriter::AcceptsName(std::u16string_view name) {
-    return !name.empty() && name.size() <= kMaxEntryNameLength && name.find_first_of(u"/\\:!") == std::u16string_view::npos;
+    return !name.empty() && name.size() <= kMaxEntryNameLength &&
+           name.find_first_of(u"/\\:!") == std::u16string_view::npos;
 }
 
 CompoundFileWriter::NodeId CompoundFileWriter::AddStorage(NodeId parent, std::u16string name) {
@@ -134,8 +138,9 @@ void CompoundFileWriter::CountSectors(Layout& layout) {
     layout.fatSectors = 1;
     for (;;) {
         layout.difatSectors = DifatSectorsNeeded(layout.fatSectors, kSectorSize);
-        const std::uint32_t needed = SectorsFor(
-            static_cast<std::uint64_t>(layout.DataSectors() + layout.fatSectors + layout.difatSectors) * 4, kSectorSize);
+        const std::uint32_t needed =
+            SectorsFor(static_cast<std::uint64_t>(layout.DataSectors() + layout.fatSectors + layout.difatSectors) * 4,
+                       kSectorSize);
         if (needed <= layout.fatSectors) break;
         layout.fatSectors = needed;
     }
@@ -172,7 +177,8 @@ void CompoundFileWriter::LinkSiblings(Layout& layout) const {
             return CompareEntryNames(nodes_[a].name, nodes_[b].name) < 0;
         });
         const int deepest = std::bit_width(sorted.size()) - 1;
-        layout.entries[i].child = BuildTree(layout.entries, sorted, 0, static_cast<std::ptrdiff_t>(sorted.size()) - 1, 0, deepest);
+        layout.entries[i].child =
+            BuildTree(layout.entries, sorted, 0, static_cast<std::ptrdiff_t>(sorted.size()) - 1, 0, deepest);
     }
 }
 
@@ -188,16 +194,21 @@ std::vector<std::uint8_t> CompoundFileWriter::WriteSectors(const Layout& layout)
 
     std::vector<std::uint8_t> out = header.Serialize();
     out.resize(static_cast<std::size_t>(layout.TotalSectors() + 1) * kSectorSize, 0);
-    auto sectorAt = [&](std::uint32_t sector) { return out.data() + static_cast<std::size_t>(sector + 1) * kSectorSize; };
+    auto sectorAt = [&](std::uint32_t sector) {
+        return out.data() + static_cast<std::size_t>(sector + 1) * kSectorSize;
+    };
 
     for (std::size_t k = 0; k < layout.fat.size(); ++k) le::StoreU32(sectorAt(0) + 4 * k, layout.fat[k].value);
     for (std::uint32_t d = 0; d < layout.difatSectors; ++d) {
         std::uint8_t* p = sectorAt(layout.firstDifat + d);
         for (std::uint32_t k = 0; k < kEntriesPerSector - 1; ++k) {
-            const std::uint64_t fatIndex = Header::kDifatEntries + static_cast<std::uint64_t>(d) * (kEntriesPerSector - 1) + k;
-            le::StoreU32(p + 4 * k, fatIndex < layout.fatSectors ? static_cast<std::uint32_t>(fatIndex) : SectorId::kFree);
+            const std::uint64_t fatIndex =
+                Header::kDifatEntries + static_cast<std::uint64_t>(d) * (kEntriesPerSector - 1) + k;
+            le::StoreU32(p + 4 * k,
+                         fatIndex < layout.fatSectors ? static_cast<std::uint32_t>(fatIndex) : SectorId::kFree);
         }
-        le::StoreU32(p + 4 * (kEntriesPerSector - 1), d + 1 < layout.difatSectors ? layout.firstDifat + d + 1 : SectorId::kEndOfChain);
+        le::StoreU32(p + 4 * (kEntriesPerSector - 1),
+                     d + 1 < layout.difatSectors ? layout.firstDifat + d + 1 : SectorId::kEndOfChain);
     }
     const std::size_t perDirectorySector = kSectorSize / DirectoryEntry::kSize;
     for (std::uint32_t s = 0; s < layout.directorySectors; ++s) {
@@ -216,7 +227,8 @@ std::vector<std::uint8_t> CompoundFileWriter::WriteSectors(const Layout& layout)
         for (std::size_t k = 0; k < slots; ++k)
             le::StoreU32(p + 4 * k, k < layout.miniFat.size() ? layout.miniFat[k].value : SectorId::kFree);
     }
-    if (layout.miniStreamSectors) std::memcpy(sectorAt(layout.miniStreamStart.value), layout.miniStream.data(), layout.miniStream.size());
+    if (layout.miniStreamSectors)
+        std::memcpy(sectorAt(layout.miniStreamStart.value), layout.miniStream.data(), layout.miniStream.size());
     for (std::uint32_t i : layout.bigStreams)
         std::memcpy(sectorAt(layout.entries[i].startSector.value), nodes_[i].data.data(), nodes_[i].data.size());
     return out;

@@ -10,14 +10,22 @@ namespace {
 
 std::string IconvName(std::uint32_t codePage) {
     switch (codePage) {
-        case 20127: return "ASCII";
-        case 65001: return "UTF-8";
-        case 65000: return "UTF-7";
-        case 20866: return "KOI8-R";
-        case 21866: return "KOI8-U";
-        case 10000: return "MACINTOSH";
-        case 54936: return "GB18030";
-        default: break;
+        case 20127:
+            return "ASCII";
+        case 65001:
+            return "UTF-8";
+        case 65000:
+            return "UTF-7";
+        case 20866:
+            return "KOI8-R";
+        case 21866:
+            return "KOI8-U";
+        case 10000:
+            return "MACINTOSH";
+        case 54936:
+            return "GB18030";
+        default:
+            break;
     }
     if (codePage >= 28592 && codePage <= 28606) return "ISO-8859-" + std::to_string(codePage - 28590);
     if (codePage >= 1250 && codePage <= 1258) return "WINDOWS-" + std::to_string(codePage);
@@ -59,7 +67,8 @@ public:
 private:
     static void Append(std::u16string& out, const char* p, std::size_t n) {
         for (std::size_t i = 0; i + 1 < n; i += 2)
-            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[i]) | (static_cast<unsigned char>(p[i + 1]) << 8)));
+            out.push_back(
+                static_cast<char16_t>(static_cast<unsigned char>(p[i]) | (static_cast<unsigned char>(p[i + 1]) << 8)));
     }
     iconv_t cd_;
 };

@@ -47,7 +47,8 @@ private:
         if (wide <= 0) return false;
         const std::size_t from = out.size();
         out.resize(from + static_cast<std::size_t>(wide));
-        if (MultiByteToWideChar(codePage_, flags, bytes.data(), n, reinterpret_cast<wchar_t*>(out.data() + from), wide) != wide) {
+        if (MultiByteToWideChar(codePage_, flags, bytes.data(), n, reinterpret_cast<wchar_t*>(out.data() + from),
+                                wide) != wide) {
             out.resize(from);
             return false;
         }

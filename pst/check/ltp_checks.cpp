@@ -18,7 +18,8 @@ Finding Corruption(std::string kind, const std::string& where, std::string what)
 }
 
 bool LooksLikeHeap(const NodeData& node) {
-    return !node.pieces.empty() && node.pieces[0].size() >= HeapHeader::kSize && HeapHeader::Read(node.pieces[0]).signature == kHeapSignature;
+    return !node.pieces.empty() && node.pieces[0].size() >= HeapHeader::kSize &&
+           HeapHeader::Read(node.pieces[0]).signature == kHeapSignature;
 }
 
 std::optional<std::uint8_t> ClientSignature(const NodeData& node) {
@@ -41,10 +42,12 @@ void CheckHeapBlocks(const NodeData& node, const HeapReader& heap, const std::st
         const auto s = heap.Summary(b);
         const std::string block = "heap block " + std::to_string(b) + ": ";
         if (s.size > kMaxDataBlockPayload)
-            findings.push_back(Corruption("heap", where, block + std::to_string(s.size) + " bytes, more than a data block holds"));
+            findings.push_back(
+                Corruption("heap", where, block + std::to_string(s.size) + " bytes, more than a data block holds"));
         if (s.free_count > s.empty_items)
-            findings.push_back(Corruption("heap", where, block + "cFree " + std::to_string(s.free_count) +
-                                                           " counts more freed items than the page map has"));
+            findings.push_back(Corruption("heap", where,
+                                          block + "cFree " + std::to_string(s.free_count) +
+                                              " counts more freed items than the page map has"));
     }
     (void)node;
     if (!heap.UserRoot().IsNull() && !heap.Contains(heap.UserRoot()))
@@ -53,10 +56,17 @@ void CheckHeapBlocks(const NodeData& node, const HeapReader& heap, const std::st
 
 bool ExpectsHeap(NidType type) {
     switch (type) {
-        case NidType::NormalFolder: case NidType::SearchFolder: case NidType::NormalMessage:
-        case NidType::Attachment: case NidType::AssocMessage: case NidType::HierarchyTable:
-        case NidType::ContentsTable: case NidType::AssocContentsTable: case NidType::SearchContentsTable:
-        case NidType::AttachmentTable: case NidType::RecipientTable:
+        case NidType::NormalFolder:
+        case NidType::SearchFolder:
+        case NidType::NormalMessage:
+        case NidType::Attachment:
+        case NidType::AssocMessage:
+        case NidType::HierarchyTable:
+        case NidType::ContentsTable:
+        case NidType::AssocContentsTable:
+        case NidType::SearchContentsTable:
+        case NidType::AttachmentTable:
+        case NidType::RecipientTable:
             return true;
         default:
             return false;
@@ -113,7 +123,8 @@ Findings CheckLtpNode(NodeId nid, const NodeData& node, const std::string& where
     const auto signature = ClientSignature(node);
     if (!signature) {
         if (ExpectsHeap(nid.Type()) && !node.pieces.empty())
-            findings.push_back(Corruption("heap", where, "the node should hold a heap-on-node but has no 0xEC signature"));
+            findings.push_back(
+                Corruption("heap", where, "the node should hold a heap-on-node but has no 0xEC signature"));
     } else {
         Findings more;
         switch (*signature) {
@@ -121,12 +132,16 @@ Findings CheckLtpNode(NodeId nid, const NodeData& node, const std::string& where
                 more = CheckHeap(node, where);
                 if (more.empty()) more = CheckPropertyContext(node, where);
                 break;
-            case static_cast<std::uint8_t>(HeapClient::TableContext): more = CheckTableContext(node, where); break;
+            case static_cast<std::uint8_t>(HeapClient::TableContext):
+                more = CheckTableContext(node, where);
+                break;
             case static_cast<std::uint8_t>(HeapClient::Bth):
                 more = CheckHeap(node, where);
                 if (more.empty()) more = CheckBth(node, where);
                 break;
-            default: more = CheckHeap(node, where); break;
+            default:
+                more = CheckHeap(node, where);
+                break;
         }
         findings.insert(findings.end(), more.begin(), more.end());
     }

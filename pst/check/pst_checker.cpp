@@ -7,8 +7,8 @@
 #include <bit>
 #include <functional>
 #include <limits>
-#include <optional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -81,36 +81,47 @@ private:
     bool CheckHeader() {
         size_ = file_.Size();
         std::array<std::uint8_t, kHeaderSize> bytes{};
-        if (size_ < kHeaderSize || !Read(0, bytes)) throw PstError(ErrorKind::UnsupportedFormat, "too short to be a .pst file");
+        if (size_ < kHeaderSize || !Read(0, bytes))
+            throw PstError(ErrorKind::UnsupportedFormat, "too short to be a .pst file");
         switch (ClassifyFile(bytes)) {
-            case FileKind::NotPst: throw PstError(ErrorKind::UnsupportedFormat, "not a .pst file");
-            case FileKind::Ansi: throw PstError(ErrorKind::UnsupportedFormat, "an ANSI .pst file (Outlook 97-2002 format); only Unicode files are checked");
-            case FileKind::Unicode4k: throw PstError(ErrorKind::UnsupportedFormat, "a .pst with 4K pages; not supported");
-            case FileKind::Unicode: break;
+            case FileKind::NotPst:
+                throw PstError(ErrorKind::UnsupportedFormat, "not a .pst file");
+            case FileKind::Ansi:
+                throw PstError(ErrorKind::UnsupportedFormat,
+                               "an ANSI .pst file (Outlook 97-2002 format); only Unicode files are checked");
+            case FileKind::Unicode4k:
+                throw PstError(ErrorKind::UnsupportedFormat, "a .pst with 4K pages; not supported");
+            case FileKind::Unicode:
+                break;
         }
         header_ = Header::Read(bytes);
         if (header_.dwCRCPartial != HeaderPartialCrc(bytes))
             Bad("header-crc", "header", "dwCRCPartial " + Hex(header_.dwCRCPartial) + " does not match the header");
         if (header_.dwCRCFull != HeaderFullCrc(bytes))
             Bad("header-crc", "header", "dwCRCFull " + Hex(header_.dwCRCFull) + " does not match the header");
-        if (header_.bSentinel != 0x80) Bad("header-field", "header", "bSentinel is " + Hex(header_.bSentinel) + ", not 0x80");
+        if (header_.bSentinel != 0x80)
+            Bad("header-field", "header", "bSentinel is " + Hex(header_.bSentinel) + ", not 0x80");
         if (header_.crypt != CryptMethod::None && header_.crypt != CryptMethod::Permute)
-            Bad("header-field", "header", "bCryptMethod " + Hex(static_cast<unsigned>(header_.crypt)) + " is not one we read");
+            Bad("header-field", "header",
+                "bCryptMethod " + Hex(static_cast<unsigned>(header_.crypt)) + " is not one we read");
         if (header_.root.fAMapValid != 1 && header_.root.fAMapValid != kAMapValid)
-            Bad("amap-invalid", "header", "fAMapValid is " + Hex(header_.root.fAMapValid) + ": the AMaps are not to be trusted");
+            Bad("amap-invalid", "header",
+                "fAMapValid is " + Hex(header_.root.fAMapValid) + ": the AMaps are not to be trusted");
         const std::uint64_t eof = header_.root.ibFileEof;
         if (eof > size_)
             Bad("file-eof", "header", "ibFileEof " + Hex(eof) + " lies past the end of the file (" + Hex(size_) + ")");
         else if (eof < size_)
-            Add(Severity::Leak, "file-eof", "header", "the file has " + std::to_string(size_ - eof) + " bytes past ibFileEof");
+            Add(Severity::Leak, "file-eof", "header",
+                "the file has " + std::to_string(size_ - eof) + " bytes past ibFileEof");
         if (eof < kFirstAMapOffset + kPageSize) {
             Bad("file-eof", "header", "ibFileEof " + Hex(eof) + " leaves no room for the first AMap");
             return false;
         }
         const std::uint64_t lastRegion = (eof - kFirstAMapOffset - 1) / kRegionSize;
         if (header_.root.ibAMapLast.Value() != RegionStart(lastRegion))
-            Bad("header-field", "header", "ibAMapLast " + Hex(header_.root.ibAMapLast.Value()) + " where the last AMap is at " +
-                                              Hex(RegionStart(lastRegion)));
+            Bad("header-field", "header",
+                "ibAMapLast " + Hex(header_.root.ibAMapLast.Value()) + " where the last AMap is at " +
+                    Hex(RegionStart(lastRegion)));
         if (header_.crypt != CryptMethod::None && header_.crypt != CryptMethod::Permute) return false;
         return true;
     }
@@ -125,7 +136,8 @@ private:
             return false;
         }
         bool overlap = false;
-        for (std::uint64_t s = (ib - kFirstAMapOffset) / kSlotSize, e = s + (bytes + kSlotSize - 1) / kSlotSize; s < e; ++s) {
+        for (std::uint64_t s = (ib - kFirstAMapOffset) / kSlotSize, e = s + (bytes + kSlotSize - 1) / kSlotSize; s < e;
+             ++s) {
             std::uint8_t& byte = used_[s >> 3];
             const std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> (s & 7));
             overlap |= (byte & bit) != 0;
@@ -151,7 +163,8 @@ private:
                     Bad(problem->kind, where, problem->what);
                     continue;
                 }
-                if (p.type == PageType::AllocationMap) amap_.insert(amap_.end(), page.begin(), page.begin() + kPageDataSize);
+                if (p.type == PageType::AllocationMap)
+                    amap_.insert(amap_.end(), page.begin(), page.begin() + kPageDataSize);
             }
             if (amap_.size() != (r + 1) * kPageDataSize) amap_.resize((r + 1) * kPageDataSize, 0xFF);
         }
@@ -176,11 +189,14 @@ private:
         std::function<void(BlockRef, int, int, std::uint64_t, std::uint64_t, bool)> walk =
             [&](BlockRef ref, int depth, int wantLevel, std::uint64_t low, std::uint64_t high, bool bounded) {
                 const std::string where = name + " page " + Hex(ref.bid.Value()) + " at " + Hex(ref.ib.Value());
-                if (depth > kMaxBTreeDepth) return Bad("btree-depth", where, "the B-tree is deeper than any real file's");
-                if (!visited.insert(ref.ib.Value()).second) return Bad("btree-cycle", where, "the page is reached twice");
+                if (depth > kMaxBTreeDepth)
+                    return Bad("btree-depth", where, "the B-tree is deeper than any real file's");
+                if (!visited.insert(ref.ib.Value()).second)
+                    return Bad("btree-cycle", where, "the page is reached twice");
                 maxPageBid_ = std::max(maxPageBid_, ref.bid.Value());
                 std::array<std::uint8_t, kPageSize> bytes{};
-                if (ref.ib.Value() % kPageSize != 0) return Bad("page-alignment", where, "a page must start at a multiple of 512");
+                if (ref.ib.Value() % kPageSize != 0)
+                    return Bad("page-alignment", where, "a page must start at a multiple of 512");
                 if (!Read(ref.ib.Value(), bytes)) return Bad("truncated", where, "lies past the end of the file");
                 Use(ref.ib.Value(), kPageSize, where);
                 if (auto problem = PageProblem(bytes, BTreePageType<Leaf>(), ref.bid, ref.ib))
@@ -190,7 +206,8 @@ private:
                 if (!page) return Bad(problem.kind, where, problem.what);
                 if (wantLevel >= 0 && page->cLevel != wantLevel)
                     return Bad("btree-level", where,
-                               "level " + std::to_string(page->cLevel) + " where " + std::to_string(wantLevel) + " was expected");
+                               "level " + std::to_string(page->cLevel) + " where " + std::to_string(wantLevel) +
+                                   " was expected");
                 auto inRange = [&](std::uint64_t key) {
                     if (key >= low && (!bounded || key < high)) return true;
                     Bad("btree-order", where, "key " + Hex(key) + " lies outside the range its parent gives");
@@ -228,9 +245,11 @@ private:
 
     void CheckBidCounters() {
         if (maxPageBid_ >= header_.bidNextP.Value())
-            Bad("bid-counter", "header", "bidNextP " + Hex(header_.bidNextP.Value()) + " is not above page BID " + Hex(maxPageBid_));
+            Bad("bid-counter", "header",
+                "bidNextP " + Hex(header_.bidNextP.Value()) + " is not above page BID " + Hex(maxPageBid_));
         if (maxBlockBid_ >= header_.bidNextB.Value())
-            Bad("bid-counter", "header", "bidNextB " + Hex(header_.bidNextB.Value()) + " is not above block BID " + Hex(maxBlockBid_));
+            Bad("bid-counter", "header",
+                "bidNextB " + Hex(header_.bidNextB.Value()) + " is not above block BID " + Hex(maxBlockBid_));
     }
 
     // --- blocks and trees ---------------------------------------------------------------
@@ -308,7 +327,8 @@ private:
                 if (!bytes) return false;
                 auto x = XBlock::Read(*bytes, &problem);
                 if (!x || x->cLevel != 1) {
-                    Bad("xblock", where, "XXBLOCK " + Hex(root.Value()) + " lists " + Hex(child.Value()) + ", which is no XBLOCK");
+                    Bad("xblock", where,
+                        "XXBLOCK " + Hex(root.Value()) + " lists " + Hex(child.Value()) + ", which is no XBLOCK");
                     return false;
                 }
                 sum += x->lcbTotal;
@@ -316,8 +336,9 @@ private:
                 counts.push_back(count && FirstExpansion(child));
             }
             if (sum != top->lcbTotal)
-                Bad("data-tree-size", where, "XXBLOCK " + Hex(root.Value()) + " gives lcbTotal " + std::to_string(top->lcbTotal) +
-                                                 " where its XBLOCKs hold " + std::to_string(sum));
+                Bad("data-tree-size", where,
+                    "XXBLOCK " + Hex(root.Value()) + " gives lcbTotal " + std::to_string(top->lcbTotal) +
+                        " where its XBLOCKs hold " + std::to_string(sum));
         } else {
             xblocks.push_back(std::move(*top));
             counts.push_back(count);
@@ -341,8 +362,9 @@ private:
                 if (out) out->push_back(std::move(*bytes));
             }
             if (sound && sum != x.lcbTotal) {
-                Bad("data-tree-size", where, "an XBLOCK gives lcbTotal " + std::to_string(x.lcbTotal) + " where its blocks hold " +
-                                                 std::to_string(sum));
+                Bad("data-tree-size", where,
+                    "an XBLOCK gives lcbTotal " + std::to_string(x.lcbTotal) + " where its blocks hold " +
+                        std::to_string(sum));
                 sound = false;
             }
         }
@@ -386,11 +408,14 @@ private:
                 const bool countLeaf = count && FirstExpansion(e.block);
                 auto leaf = SubnodeBlock::Read(*bytes, &problem);
                 if (!leaf || leaf->cLevel != 0) {
-                    Bad("subnode-block", where, "SIBLOCK " + Hex(root.Value()) + " points at " + Hex(e.block.Value()) + ", which is no SLBLOCK");
+                    Bad("subnode-block", where,
+                        "SIBLOCK " + Hex(root.Value()) + " points at " + Hex(e.block.Value()) +
+                            ", which is no SLBLOCK");
                     return false;
                 }
                 if (!leaf->leaves.empty() && leaf->leaves.front().nid != e.nid)
-                    Bad("subnode-block", where, "SIBLOCK key " + Hex(e.nid.Value()) + " differs from its SLBLOCK's first NID");
+                    Bad("subnode-block", where,
+                        "SIBLOCK key " + Hex(e.nid.Value()) + " differs from its SLBLOCK's first NID");
                 for (const auto& l : leaf->leaves) leaves.push_back({l, countLeaf});
             }
         }
@@ -415,7 +440,8 @@ private:
         bool sound = DataTree(node.data, where, seen, keep ? &data.pieces : nullptr);
         sound &= SubnodeTree(node.subnodes, where, seen, 0, keep ? &data.subnodes : nullptr);
         if (!sound || !keep) return;
-        for (Finding& f : CheckLtpNode(node.nid, data, where)) Add(f.severity, std::move(f.kind), std::move(f.where), std::move(f.what));
+        for (Finding& f : CheckLtpNode(node.nid, data, where))
+            Add(f.severity, std::move(f.kind), std::move(f.where), std::move(f.what));
     }
 
     // --- NID counters --------------------------------------------------------------------
@@ -434,8 +460,9 @@ private:
         for (std::size_t type = 0; type < highestNid_.size(); ++type) {
             const auto& [highest, at] = highestNid_[type];
             if (highest > header_.rgnid[type])
-                Bad("nid-counter", "header", "rgnid[" + Hex(type) + "] is " + Hex(header_.rgnid[type]) +
-                                                 " but " + at + " uses index " + Hex(highest));
+                Bad("nid-counter", "header",
+                    "rgnid[" + Hex(type) + "] is " + Hex(header_.rgnid[type]) + " but " + at + " uses index " +
+                        Hex(highest));
         }
     }
 
@@ -448,11 +475,13 @@ private:
             if (info.references == 0)
                 Add(Severity::Leak, "block-unreferenced", where, "is in the block B-tree but nothing refers to it");
             else if (info.entry.cRef < want)
-                Bad("block-refcount", where, "cRef " + std::to_string(info.entry.cRef) + " with " +
-                                                 std::to_string(info.references) + " references");
+                Bad("block-refcount", where,
+                    "cRef " + std::to_string(info.entry.cRef) + " with " + std::to_string(info.references) +
+                        " references");
             else if (info.entry.cRef > want)
-                Add(Severity::Leak, "block-refcount", where, "cRef " + std::to_string(info.entry.cRef) + " with only " +
-                                                                 std::to_string(info.references) + " references");
+                Add(Severity::Leak, "block-refcount", where,
+                    "cRef " + std::to_string(info.entry.cRef) + " with only " + std::to_string(info.references) +
+                        " references");
         }
     }
 
@@ -472,10 +501,12 @@ private:
             }
             const std::string where = "AMap page at " + Hex(RegionStart(region));
             if (unmarked)
-                Bad("amap-unmarked", where, std::to_string(unmarked * kSlotSize) + " bytes in use are marked free, the first at " +
-                                                Hex(kFirstAMapOffset + firstUnmarked * kSlotSize));
+                Bad("amap-unmarked", where,
+                    std::to_string(unmarked * kSlotSize) + " bytes in use are marked free, the first at " +
+                        Hex(kFirstAMapOffset + firstUnmarked * kSlotSize));
             if (leaked)
-                Add(Severity::Leak, "amap-leak", where, std::to_string(leaked * kSlotSize) + " bytes marked in use are used by nothing");
+                Add(Severity::Leak, "amap-leak", where,
+                    std::to_string(leaked * kSlotSize) + " bytes marked in use are used by nothing");
         }
         // The free total is bookkeeping only: after a crash between the AMap and header
         // writes it can disagree with the AMaps without any structure being at risk.
@@ -507,7 +538,8 @@ Findings CheckPstFile(const std::filesystem::path& path, CheckOptions options) {
 }
 
 bool IsSound(const Findings& findings) {
-    return std::none_of(findings.begin(), findings.end(), [](const Finding& f) { return f.severity == Severity::Corruption; });
+    return std::none_of(findings.begin(), findings.end(),
+                        [](const Finding& f) { return f.severity == Severity::Corruption; });
 }
 
 }  // namespace ferrowick::pst

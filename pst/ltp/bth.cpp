@@ -36,12 +36,15 @@ BthHeader BthHeader::Parse(le::ByteView bytes) {
     h.index_levels = bytes[3];
     h.root = HeapId(le::LoadU32(bytes.data() + 4));
     if (h.key_size != 2 && h.key_size != 4 && h.key_size != 8 && h.key_size != 16)
-        throw PstError(ErrorKind::CorruptStructure, "BTH: key size " + std::to_string(h.key_size) + " is not 2, 4, 8 or 16");
+        throw PstError(ErrorKind::CorruptStructure,
+                       "BTH: key size " + std::to_string(h.key_size) + " is not 2, 4, 8 or 16");
     if (h.data_size == 0 || h.data_size > 32)
-        throw PstError(ErrorKind::CorruptStructure, "BTH: record data size " + std::to_string(h.data_size) + " is not 1 to 32");
+        throw PstError(ErrorKind::CorruptStructure,
+                       "BTH: record data size " + std::to_string(h.data_size) + " is not 1 to 32");
     if (h.index_levels > kMaxIndexLevels)
         throw PstError(ErrorKind::CorruptStructure, "BTH: " + std::to_string(h.index_levels) + " index levels");
-    if (h.root.IsNull() && h.index_levels != 0) throw PstError(ErrorKind::CorruptStructure, "BTH: empty tree with index levels");
+    if (h.root.IsNull() && h.index_levels != 0)
+        throw PstError(ErrorKind::CorruptStructure, "BTH: empty tree with index levels");
     return h;
 }
 
@@ -66,20 +69,23 @@ BthReader::BthReader(const HeapReader& heap, HeapId headerHid) {
 // leaf records in order.
 void BthReader::Walk(const HeapReader& heap, HeapId hid, unsigned level, const std::uint8_t* low,
                      const std::uint8_t* high, std::unordered_set<std::uint32_t>& seen) {
-    if (!seen.insert(hid.value).second) throw PstError(ErrorKind::CorruptStructure, "BTH: node " + HidText(hid) + " is reached twice");
+    if (!seen.insert(hid.value).second)
+        throw PstError(ErrorKind::CorruptStructure, "BTH: node " + HidText(hid) + " is reached twice");
     const le::ByteView node = heap.Item(hid);
     const std::size_t key = header_.key_size;
     const std::size_t entry = key + (level == 0 ? header_.data_size : 4);
     if (node.empty() || node.size() % entry != 0)
         throw PstError(ErrorKind::CorruptStructure, "BTH: node " + HidText(hid) + " of " + std::to_string(node.size()) +
-                       " bytes is not a whole number of " + std::to_string(entry) + "-byte records");
+                                                        " bytes is not a whole number of " + std::to_string(entry) +
+                                                        "-byte records");
     const std::size_t count = node.size() / entry;
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* k = node.data() + i * entry;
         if (i > 0 && CompareBthKeys(node.data() + (i - 1) * entry, k, key) >= 0)
             throw PstError(ErrorKind::CorruptStructure, "BTH: keys out of order in node " + HidText(hid));
         if ((low && CompareBthKeys(k, low, key) < 0) || (high && CompareBthKeys(k, high, key) >= 0))
-            throw PstError(ErrorKind::CorruptStructure, "BTH: a key of node " + HidText(hid) + " lies outside the range its parent gives");
+            throw PstError(ErrorKind::CorruptStructure,
+                           "BTH: a key of node " + HidText(hid) + " lies outside the range its parent gives");
     }
     if (level == 0) {
         if (!records_.empty() && CompareBthKeys(records_.data() + records_.size() - entry, node.data(), key) >= 0)
@@ -101,24 +107,28 @@ std::optional<std::size_t> BthReader::Find(le::ByteView key) const {
         const std::size_t mid = lo + (hi - lo) / 2;
         const int c = CompareBthKeys(records_.data() + mid * RecordSize(), key.data(), key.size());
         if (c == 0) return mid;
-        if (c < 0) lo = mid + 1; else hi = mid;
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
     return std::nullopt;
 }
 
-HeapId WriteBth(HeapWriter& heap, std::uint8_t keySize, std::uint8_t dataSize, le::ByteView records,
-                HeapId headerHid) {
+HeapId WriteBth(HeapWriter& heap, std::uint8_t keySize, std::uint8_t dataSize, le::ByteView records, HeapId headerHid) {
     BthHeader header;
     header.key_size = keySize;
     header.data_size = dataSize;
     const std::size_t record = std::size_t{keySize} + dataSize;
-    if (records.size() % record != 0) throw PstError(ErrorKind::InvalidArgument, "BTH: records are not a whole number of entries");
+    if (records.size() % record != 0)
+        throw PstError(ErrorKind::InvalidArgument, "BTH: records are not a whole number of entries");
     for (std::size_t i = record; i < records.size(); i += record)
         if (CompareBthKeys(records.data() + i - record, records.data() + i, keySize) >= 0)
             throw PstError(ErrorKind::InvalidArgument, "BTH: records to write are not sorted by unique keys");
     if (headerHid.IsNull()) headerHid = heap.Allocate(header.Serialize());
     if (records.empty()) {
-        if (heap.Replace(headerHid, header.Serialize()) != headerHid) throw PstError(ErrorKind::CorruptStructure, "BTH: header moved");
+        if (heap.Replace(headerHid, header.Serialize()) != headerHid)
+            throw PstError(ErrorKind::CorruptStructure, "BTH: header moved");
         return headerHid;
     }
 

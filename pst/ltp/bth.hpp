@@ -17,10 +17,10 @@ inline constexpr std::uint8_t kBthSignature = 0xB5;
 inline constexpr std::size_t kBthHeaderSize = 8;
 
 struct BthHeader {
-    std::uint8_t key_size = 0;     // cbKey: 2, 4, 8 or 16
-    std::uint8_t data_size = 0;    // cbEnt: 1..32
-    std::uint8_t index_levels = 0; // bIdxLevels: 0 when the root is a leaf
-    HeapId root;                   // hidRoot: null when the BTH is empty
+    std::uint8_t key_size = 0;      // cbKey: 2, 4, 8 or 16
+    std::uint8_t data_size = 0;     // cbEnt: 1..32
+    std::uint8_t index_levels = 0;  // bIdxLevels: 0 when the root is a leaf
+    HeapId root;                    // hidRoot: null when the BTH is empty
 
     static BthHeader Parse(le::ByteView bytes);  // validates
     le::Bytes Serialize() const;

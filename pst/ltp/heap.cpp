@@ -21,7 +21,8 @@ constexpr std::size_t AlignTwo(std::size_t n) { return (n + 1) & ~std::size_t{1}
 }  // namespace
 
 std::uint8_t FillLevelFor(std::size_t freeBytes) {
-    static constexpr std::size_t kFloors[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768, 512, 256, 128, 64, 32, 16, 8};
+    static constexpr std::size_t kFloors[] = {3584, 2560, 2048, 1792, 1536, 1280, 1024, 768,
+                                              512,  256,  128,  64,   32,   16,   8};
     for (std::uint8_t level = 0; level < 15; ++level)
         if (freeBytes >= kFloors[level]) return level;
     return 15;
@@ -37,7 +38,8 @@ HeapReader::HeapReader(const NodeData& node) {
     for (std::size_t b = 0; b < node.pieces.size(); ++b) {
         const auto& piece = node.pieces[b];
         const std::size_t header = HeapBlockHeaderSize(b);
-        if (piece.size() < header + 2) Fail(b, "only " + std::to_string(piece.size()) + " bytes, too short for its header");
+        if (piece.size() < header + 2)
+            Fail(b, "only " + std::to_string(piece.size()) + " bytes, too short for its header");
         Block block;
         block.data = piece.data();
         block.size = piece.size();
@@ -56,16 +58,20 @@ HeapReader::HeapReader(const NodeData& node) {
             }
         }
         if (ibHnpm < header || ibHnpm + 4 > piece.size())
-            Fail(b, "page map offset " + std::to_string(ibHnpm) + " outside the block of " + std::to_string(piece.size()) + " bytes");
+            Fail(b, "page map offset " + std::to_string(ibHnpm) + " outside the block of " +
+                        std::to_string(piece.size()) + " bytes");
         const std::size_t allocCount = le::LoadU16(piece.data() + ibHnpm);
         block.free_count = le::LoadU16(piece.data() + ibHnpm + 2);
         if (ibHnpm + PageMapSize(allocCount) > piece.size())
             Fail(b, "page map of " + std::to_string(allocCount) + " allocations runs past the block's end");
-        if (allocCount > kMaxItemsPerHeapBlock) Fail(b, std::to_string(allocCount) + " allocations, more than a HID can name");
-        if (block.free_count > allocCount) Fail(b, "cFree " + std::to_string(block.free_count) + " exceeds cAlloc " + std::to_string(allocCount));
+        if (allocCount > kMaxItemsPerHeapBlock)
+            Fail(b, std::to_string(allocCount) + " allocations, more than a HID can name");
+        if (block.free_count > allocCount)
+            Fail(b, "cFree " + std::to_string(block.free_count) + " exceeds cAlloc " + std::to_string(allocCount));
         block.offsets.resize(allocCount + 1);
         for (std::size_t i = 0; i <= allocCount; ++i) block.offsets[i] = le::LoadU16(piece.data() + ibHnpm + 4 + 2 * i);
-        if (block.offsets[0] < header) Fail(b, "first allocation at " + std::to_string(block.offsets[0]) + " overlaps the block header");
+        if (block.offsets[0] < header)
+            Fail(b, "first allocation at " + std::to_string(block.offsets[0]) + " overlaps the block header");
         for (std::size_t i = 0; i < allocCount; ++i)
             if (block.offsets[i + 1] < block.offsets[i])
                 Fail(b, "page map out of order at allocation " + std::to_string(i + 1));
@@ -131,8 +137,9 @@ bool HeapWriter::Fits(std::size_t block, std::size_t size, bool newSlot) const {
 
 HeapId HeapWriter::Place(le::Bytes&& bytes) {
     if (bytes.size() > kMaxHeapAllocation)
-        throw PstError(ErrorKind::LimitExceeded, "heap: an item of " + std::to_string(bytes.size()) + " bytes exceeds the " +
-                       std::to_string(kMaxHeapAllocation) + "-byte limit");
+        throw PstError(ErrorKind::LimitExceeded, "heap: an item of " + std::to_string(bytes.size()) +
+                                                     " bytes exceeds the " + std::to_string(kMaxHeapAllocation) +
+                                                     "-byte limit");
     std::size_t index = blocks_.size() - 1;
     Block* block = &blocks_[index];
     const bool reuse = !block->free_slots.empty();
@@ -201,7 +208,8 @@ le::ByteView HeapWriter::Item(HeapId hid) const { return BlockOf(hid).items[hid.
 void HeapWriter::Free(HeapId hid) {
     Block& block = BlockOf(hid);
     le::Bytes& item = block.items[hid.Index() - 1];
-    if (item.empty() && std::find(block.free_slots.begin(), block.free_slots.end(), hid.Index()) != block.free_slots.end())
+    if (item.empty() &&
+        std::find(block.free_slots.begin(), block.free_slots.end(), hid.Index()) != block.free_slots.end())
         return;
     block.item_bytes -= item.size();
     le::Bytes().swap(item);
@@ -210,8 +218,9 @@ void HeapWriter::Free(HeapId hid) {
 
 HeapId HeapWriter::Replace(HeapId hid, le::ByteView bytes) {
     if (bytes.size() > kMaxHeapAllocation)
-        throw PstError(ErrorKind::LimitExceeded, "heap: an item of " + std::to_string(bytes.size()) + " bytes exceeds the " +
-                       std::to_string(kMaxHeapAllocation) + "-byte limit");
+        throw PstError(ErrorKind::LimitExceeded, "heap: an item of " + std::to_string(bytes.size()) +
+                                                     " bytes exceeds the " + std::to_string(kMaxHeapAllocation) +
+                                                     "-byte limit");
     Block& block = BlockOf(hid);
     le::Bytes& item = block.items[hid.Index() - 1];
     const std::size_t oldSize = item.size();
@@ -247,12 +256,16 @@ std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
         switch (HeapBlockKindOf(b)) {
             case HeapBlockKind::First: {
                 HeapHeader h{static_cast<std::uint16_t>(ibHnpm), kHeapSignature, clientSignature_, userRoot_, {}};
-                for (std::size_t i = 0; i < h.fill_levels.size(); ++i) h.fill_levels[i] = i < blocks_.size() ? fillLevels[i] : 0;
+                for (std::size_t i = 0; i < h.fill_levels.size(); ++i)
+                    h.fill_levels[i] = i < blocks_.size() ? fillLevels[i] : 0;
                 h.Write(out.data());
                 break;
             }
-            case HeapBlockKind::Bitmap: packLevels(out.data() + 2, b, 128); break;
-            case HeapBlockKind::Page: break;
+            case HeapBlockKind::Bitmap:
+                packLevels(out.data() + 2, b, 128);
+                break;
+            case HeapBlockKind::Page:
+                break;
         }
         std::uint8_t* map = out.data() + ibHnpm;
         le::StoreU16(map, static_cast<std::uint16_t>(block.items.size()));

@@ -8,18 +8,18 @@
 #include <span>
 #include <vector>
 
+#include "bytes/little_endian.hpp"
 #include "pst/ltp/heap_header.hpp"
 #include "pst/ltp/heap_id.hpp"
-#include "bytes/little_endian.hpp"
 #include "pst/node_data.hpp"
 
 namespace ferrowick::pst {
 
-inline constexpr std::uint8_t kHeapSignature = 0xEC;         // bSig
-inline constexpr std::size_t kMaxHeapAllocation = 3580;      // the largest item a heap holds
-inline constexpr std::size_t kHeapPageHeaderSize = 2;        // HNPAGEHDR
-inline constexpr std::size_t kHeapBitmapHeaderSize = 66;     // HNBITMAPHDR
-inline constexpr std::size_t kMaxItemsPerHeapBlock = 2047;   // hidIndex has 11 bits
+inline constexpr std::uint8_t kHeapSignature = 0xEC;        // bSig
+inline constexpr std::size_t kMaxHeapAllocation = 3580;     // the largest item a heap holds
+inline constexpr std::size_t kHeapPageHeaderSize = 2;       // HNPAGEHDR
+inline constexpr std::size_t kHeapBitmapHeaderSize = 66;    // HNBITMAPHDR
+inline constexpr std::size_t kMaxItemsPerHeapBlock = 2047;  // hidIndex has 11 bits
 
 // bClientSig values [MS-PST 2.3.1.2].
 enum class HeapClient : std::uint8_t { TableContext = 0x7C, Bth = 0xB5, PropertyContext = 0xBC };
@@ -33,9 +33,12 @@ constexpr HeapBlockKind HeapBlockKindOf(std::size_t blockIndex) {
 }
 constexpr std::size_t HeapBlockHeaderSize(std::size_t blockIndex) {
     switch (HeapBlockKindOf(blockIndex)) {
-        case HeapBlockKind::First: return HeapHeader::kSize;
-        case HeapBlockKind::Bitmap: return kHeapBitmapHeaderSize;
-        default: return kHeapPageHeaderSize;
+        case HeapBlockKind::First:
+            return HeapHeader::kSize;
+        case HeapBlockKind::Bitmap:
+            return kHeapBitmapHeaderSize;
+        default:
+            return kHeapPageHeaderSize;
     }
 }
 
@@ -57,19 +60,19 @@ public:
     le::ByteView Item(HeapId hid) const;  // throws PstError when hid names no allocation
 
     struct BlockSummary {
-        std::size_t size = 0;            // bytes of the block
-        std::uint16_t alloc_count = 0;   // cAlloc
-        std::uint16_t free_count = 0;    // cFree
-        std::uint16_t empty_items = 0;   // allocations of zero bytes (freed)
+        std::size_t size = 0;           // bytes of the block
+        std::uint16_t alloc_count = 0;  // cAlloc
+        std::uint16_t free_count = 0;   // cFree
+        std::uint16_t empty_items = 0;  // allocations of zero bytes (freed)
         std::uint8_t recorded_fill_level = 0;
     };
     BlockSummary Summary(std::size_t blockIndex) const;
     // Calls visit(hid, bytes) for every allocation, freed ones included (they are empty).
-    template <typename Visit> void ForEachItem(Visit&& visit) const {
+    template <typename Visit>
+    void ForEachItem(Visit&& visit) const {
         for (std::size_t b = 0; b < blocks_.size(); ++b)
             for (std::size_t i = 0; i + 1 < blocks_[b].offsets.size(); ++i)
-                visit(HeapId::Make(static_cast<std::uint16_t>(b), static_cast<std::uint16_t>(i + 1)),
-                      ItemAt(b, i));
+                visit(HeapId::Make(static_cast<std::uint16_t>(b), static_cast<std::uint16_t>(i + 1)), ItemAt(b, i));
     }
 
 private:

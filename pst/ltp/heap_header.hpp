@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pst/ltp/heap_id.hpp"
 #include "bytes/little_endian.hpp"
+#include "pst/ltp/heap_id.hpp"
 
 namespace ferrowick::pst {
 

@@ -16,7 +16,8 @@ struct HeapId {
     constexpr explicit HeapId(std::uint32_t v) : value(v) {}
     // hidIndex is 11 bits (1..2047), hidBlockIndex 16 bits.
     constexpr static HeapId Make(std::uint16_t blockIndex, std::uint16_t index) {
-        return HeapId((static_cast<std::uint32_t>(blockIndex) << 16) | (static_cast<std::uint32_t>(index & 0x7FF) << 5));
+        return HeapId((static_cast<std::uint32_t>(blockIndex) << 16) |
+                      (static_cast<std::uint32_t>(index & 0x7FF) << 5));
     }
     constexpr std::uint16_t BlockIndex() const { return static_cast<std::uint16_t>(value >> 16); }
     constexpr std::uint16_t Index() const { return static_cast<std::uint16_t>((value >> 5) & 0x7FF); }

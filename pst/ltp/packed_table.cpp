@@ -14,7 +14,6 @@
 namespace ferrowick::pst {
 namespace {
 
-
 bool BitSet(const std::uint8_t* bitmap, std::size_t bit) { return (bitmap[bit / 8] & (0x80 >> (bit % 8))) != 0; }
 void SetBit(std::uint8_t* bitmap, std::size_t bit) { bitmap[bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8)); }
 
@@ -256,8 +255,8 @@ NodeData PackedTable::WriteChanges() {
     std::size_t keptSegments = 0;
     while (keptSegments + 1 < written_.segments.size() && written_.segments[keptSegments + 1].firstRow <= unchangedRows)
         ++keptSegments;
-    if (!written_.valid || (keptSegments && written_.segments[keptSegments].firstRow / rowsPerBlock >
-                                                 written_.matrixBlocks.size()))
+    if (!written_.valid ||
+        (keptSegments && written_.segments[keptSegments].firstRow / rowsPerBlock > written_.matrixBlocks.size()))
         keptSegments = 0;
     const std::size_t firstRow = keptSegments ? written_.segments[keptSegments].firstRow : 0;
     const std::size_t firstHeapBlock = keptSegments ? written_.segments[keptSegments].firstHeapBlock : 0;
@@ -282,19 +281,22 @@ NodeData PackedTable::WriteChanges() {
     NodeData matrix;
     const std::size_t firstMatrixBlock = firstRow / rowsPerBlock;
     matrix.pieces.resize(firstMatrixBlock);
-    matrix.kept.assign(written_.matrixBlocks.begin(), written_.matrixBlocks.begin() + static_cast<std::ptrdiff_t>(firstMatrixBlock));
-    pending_.segments.assign(written_.segments.begin(), written_.segments.begin() + static_cast<std::ptrdiff_t>(keptSegments));
+    matrix.kept.assign(written_.matrixBlocks.begin(),
+                       written_.matrixBlocks.begin() + static_cast<std::ptrdiff_t>(firstMatrixBlock));
+    pending_.segments.assign(written_.segments.begin(),
+                             written_.segments.begin() + static_cast<std::ptrdiff_t>(keptSegments));
     for (std::size_t r = firstRow; r < rowIds_.size(); ++r) {
         if (r % rowsPerBlock == 0) {
-            const bool newSegment = pending_.segments.empty() || r == firstRow ||
-                                    heap.FillLevel(heap.BlockCount() - 1) >= kSegmentEndFill;
+            const bool newSegment =
+                pending_.segments.empty() || r == firstRow || heap.FillLevel(heap.BlockCount() - 1) >= kSegmentEndFill;
             if (newSegment) {
                 heap.StartBlock();
                 pending_.segments.push_back(Segment{r, heap.BlockCount() - 1});
                 if (r == firstRow && keptSegments && pending_.segments.back().firstHeapBlock != firstHeapBlock)
                     throw PstError(ErrorKind::InvalidArgument, "table context: a kept segment's heap blocks moved");
             }
-            if (!matrix.pieces.empty() && !matrix.pieces.back().empty()) matrix.pieces.back().resize(kMaxDataBlockPayload, 0);
+            if (!matrix.pieces.empty() && !matrix.pieces.back().empty())
+                matrix.pieces.back().resize(kMaxDataBlockPayload, 0);
             matrix.pieces.emplace_back().reserve(std::min(rowsPerBlock, rowIds_.size() - r) * rowSize);
             matrix.kept.emplace_back();
         }

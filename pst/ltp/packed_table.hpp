@@ -93,7 +93,7 @@ private:
     };
     bool GrowingLayoutFits() const;
 
-    TableContext schema_;                 // columns and layout only, never rows
+    TableContext schema_;                // columns and layout only, never rows
     std::vector<std::uint32_t> rowIds_;  // in row-matrix order
     std::vector<le::Bytes> rowChunks_;   // the rows; a large cell holds its value's slot
     std::vector<le::Bytes> valueChunks_;

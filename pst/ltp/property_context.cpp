@@ -29,7 +29,8 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
         throw PstError(ErrorKind::CorruptStructure, "property context: heap client signature is not 0xBC");
     const BthReader bth(heap, heap.UserRoot());
     if (bth.Header().key_size != kKeySize || bth.Header().data_size != kDataSize)
-        throw PstError(ErrorKind::CorruptStructure, "property context: BTH records are not 2-byte keys with 6-byte data");
+        throw PstError(ErrorKind::CorruptStructure,
+                       "property context: BTH records are not 2-byte keys with 6-byte data");
     PropertyBag bag;
     bag.Reserve(bth.Count());
     for (std::size_t i = 0; i < bth.Count(); ++i) {
@@ -39,7 +40,8 @@ PropertyBag ReadPropertyContext(const NodeData& node) {
         if (!IsKnownPropertyType(rawType)) {
             char text[16];
             std::snprintf(text, sizeof text, "0x%04X", rawType);
-            throw PstError(ErrorKind::CorruptStructure, "property context: property " + PropText(id) + " has unknown type " + text);
+            throw PstError(ErrorKind::CorruptStructure,
+                           "property context: property " + PropText(id) + " has unknown type " + text);
         }
         const PropertyType type = static_cast<PropertyType>(rawType);
         try {
@@ -73,7 +75,8 @@ NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData>
         const PropertyValue& value = property.value;
         // BTH keys are unique: a set that holds two types of one ID has no PC form.
         if (previous && previous->tag.id == id)
-            throw PstError(ErrorKind::InvalidArgument, "property context: property " + PropText(id) + " has two values");
+            throw PstError(ErrorKind::InvalidArgument,
+                           "property context: property " + PropText(id) + " has two values");
         previous = &property;
         le::AppendU16(records, id);
         le::AppendU16(records, static_cast<std::uint16_t>(value.Type()));
@@ -87,10 +90,13 @@ NodeData WritePropertyContext(const PropertyBag& bag, std::map<NodeId, NodeData>
         HeapOrNodeId hnid;
         if (const auto it = streamed.find(id); it != streamed.end() && it->second) {
             if (value.Type() != PropertyType::Binary && value.Type() != PropertyType::String)
-                throw PstError(ErrorKind::InvalidArgument, "property context: streamed property " + PropText(id) + " is not binary or text");
+                throw PstError(ErrorKind::InvalidArgument,
+                               "property context: streamed property " + PropText(id) + " is not binary or text");
             if (value.Type() == PropertyType::String && it->second->Size() % 2 != 0)
-                throw PstError(ErrorKind::InvalidArgument, "property context: streamed text " + PropText(id) + " is not whole UTF-16");
-            if (it->second->Size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
+                throw PstError(ErrorKind::InvalidArgument,
+                               "property context: streamed text " + PropText(id) + " is not whole UTF-16");
+            if (it->second->Size() > 0xFFFFFFFFu)
+                throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
             const NodeId nid = values.NewSubnodeId();
             subnodes[nid].stream = it->second;
             hnid = nid;

@@ -19,7 +19,8 @@ std::string Hex(unsigned v, int width) {
 }
 
 [[noreturn]] void BadSize(PropertyType type, std::size_t size, const char* why) {
-    throw PstError(ErrorKind::CorruptStructure, std::string(PropertyTypeName(type)) + " value of " + std::to_string(size) + " bytes: " + why);
+    throw PstError(ErrorKind::CorruptStructure,
+                   std::string(PropertyTypeName(type)) + " value of " + std::to_string(size) + " bytes: " + why);
 }
 
 // Variable-size multi-valued layout: ulCount, rgulDataOffsets[ulCount], then the values.
@@ -93,12 +94,15 @@ PropertyValue DecodeStoredValue(PropertyType type, le::ByteView b) {
         case PropertyType::Object:
             if (b.size() != 8) BadSize(type, b.size(), "an object reference holds 8");
             return PropertyValue::Object(ObjectReference{le::LoadU32(p), le::LoadU32(p + 4)});
-        case PropertyType::String: return PropertyValue::String(ToUtf16(type, b));
-        case PropertyType::String8: return PropertyValue::String8(std::string(b.begin(), b.end()));
+        case PropertyType::String:
+            return PropertyValue::String(ToUtf16(type, b));
+        case PropertyType::String8:
+            return PropertyValue::String8(std::string(b.begin(), b.end()));
         case PropertyType::Binary:
         case PropertyType::ServerId:
         case PropertyType::Restriction:
-        case PropertyType::RuleAction: return PropertyValue::Of(type, PropertyValue::Bytes(b.begin(), b.end()));
+        case PropertyType::RuleAction:
+            return PropertyValue::Of(type, PropertyValue::Bytes(b.begin(), b.end()));
         case PropertyType::MultipleString: {
             std::vector<std::u16string> out;
             for (auto part : SplitMultiple(type, b)) out.push_back(ToUtf16(type, part));
@@ -114,7 +118,8 @@ PropertyValue DecodeStoredValue(PropertyType type, le::ByteView b) {
             for (auto part : SplitMultiple(type, b)) out.emplace_back(part.begin(), part.end());
             return PropertyValue::Multiple(type, std::move(out));
         }
-        default: break;
+        default:
+            break;
     }
     throw PstError(ErrorKind::CorruptStructure, "unknown property type " + Hex(static_cast<unsigned>(type), 4));
 }

@@ -6,10 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "bytes/little_endian.hpp"
 #include "mapi/property_set.hpp"
 #include "mapi/property_tag.hpp"
 #include "mapi/property_value.hpp"
-#include "bytes/little_endian.hpp"
 
 namespace ferrowick::pst {
 

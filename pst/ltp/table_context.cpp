@@ -13,7 +13,6 @@
 namespace ferrowick::pst {
 namespace {
 
-
 std::string TagText(PropertyTag tag) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", tag.Value());
@@ -24,7 +23,9 @@ std::size_t BitmapSize(std::size_t columns) { return (columns + 7) / 8; }
 bool BitSet(const std::uint8_t* bitmap, std::size_t bit) { return (bitmap[bit / 8] & (0x80 >> (bit % 8))) != 0; }
 void SetBit(std::uint8_t* bitmap, std::size_t bit) { bitmap[bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8)); }
 
-[[noreturn]] void Fail(const std::string& what) { throw PstError(ErrorKind::CorruptStructure, "table context: " + what); }
+[[noreturn]] void Fail(const std::string& what) {
+    throw PstError(ErrorKind::CorruptStructure, "table context: " + what);
+}
 
 }  // namespace
 
@@ -40,10 +41,13 @@ TableContext::TableContext(std::vector<PropertyTag> tags) {
     std::vector<std::size_t> order;
     auto addGroup = [&](auto keep) {
         for (std::size_t i = 0; i < tags.size(); ++i)
-            if (tags[i] != kLtpRowIdTag && tags[i] != kLtpRowVersionTag && keep(TableCellSizeOf(tags[i].type))) order.push_back(i);
+            if (tags[i] != kLtpRowIdTag && tags[i] != kLtpRowVersionTag && keep(TableCellSizeOf(tags[i].type)))
+                order.push_back(i);
     };
-    for (std::size_t i = 0; i < tags.size(); ++i) if (tags[i] == kLtpRowIdTag) order.push_back(i);
-    for (std::size_t i = 0; i < tags.size(); ++i) if (tags[i] == kLtpRowVersionTag) order.push_back(i);
+    for (std::size_t i = 0; i < tags.size(); ++i)
+        if (tags[i] == kLtpRowIdTag) order.push_back(i);
+    for (std::size_t i = 0; i < tags.size(); ++i)
+        if (tags[i] == kLtpRowVersionTag) order.push_back(i);
     addGroup([](std::size_t s) { return s == 8; });
     addGroup([](std::size_t s) { return s == 4; });
     const std::size_t end4bCount = order.size();
@@ -80,7 +84,8 @@ void TableContext::CheckCells(const Cells& cells) const {
         Fail("a row of " + std::to_string(cells.size()) + " cells for " + std::to_string(columns_.size()) + " columns");
     for (std::size_t i = 0; i < cells.size(); ++i)
         if (cells[i] && cells[i]->Type() != columns_[i].tag.type)
-            Fail(std::string("a ") + PropertyTypeName(cells[i]->Type()) + " value in column " + TagText(columns_[i].tag));
+            Fail(std::string("a ") + PropertyTypeName(cells[i]->Type()) + " value in column " +
+                 TagText(columns_[i].tag));
 }
 
 void TableContext::PutRow(std::uint32_t rowId, Cells cells) {
@@ -127,7 +132,8 @@ namespace {
 void CheckLayout(const RowLayout& layout, std::size_t columnCount) {
     if (!(layout.end_4b <= layout.end_2b && layout.end_2b <= layout.end_1b && layout.end_1b <= layout.row_size))
         Fail("row layout offsets (rgib) out of order");
-    if (std::size_t{layout.row_size} - layout.end_1b < BitmapSize(columnCount)) Fail("the cell existence bitmap is too small for the columns");
+    if (std::size_t{layout.row_size} - layout.end_1b < BitmapSize(columnCount))
+        Fail("the cell existence bitmap is too small for the columns");
     if (layout.row_size == 0 && columnCount != 0) Fail("rows of zero bytes");
 }
 
@@ -139,8 +145,10 @@ void CheckColumn(const TableColumn& c, const RowLayout& layout, const std::vecto
     std::size_t groupStart = 0, groupEnd = layout.end_4b;
     if (c.size == 2) groupStart = layout.end_4b, groupEnd = layout.end_2b;
     if (c.size == 1) groupStart = layout.end_2b, groupEnd = layout.end_1b;
-    if (c.offset < groupStart || c.offset + c.size > groupEnd) Fail("column " + TagText(c.tag) + " lies outside its group of the row");
-    if (c.bit >= 8 * (layout.row_size - layout.end_1b)) Fail("column " + TagText(c.tag) + " has an existence bit past the bitmap");
+    if (c.offset < groupStart || c.offset + c.size > groupEnd)
+        Fail("column " + TagText(c.tag) + " lies outside its group of the row");
+    if (c.bit >= 8 * (layout.row_size - layout.end_1b))
+        Fail("column " + TagText(c.tag) + " has an existence bit past the bitmap");
     for (const auto& other : earlier)
         if (other.tag == c.tag) Fail("column " + TagText(c.tag) + " appears twice");
 }
@@ -170,7 +178,8 @@ RowMatrix LocateRowMatrix(const HeapReader& heap, const NodeData& node, HeapOrNo
         }
     }
     for (std::size_t b = 0; b < matrix.blocks.size(); ++b) {
-        const std::size_t here = std::min(matrix.rows_per_block, matrix.blocks[b].size() / std::max<std::size_t>(rowSize, 1));
+        const std::size_t here =
+            std::min(matrix.rows_per_block, matrix.blocks[b].size() / std::max<std::size_t>(rowSize, 1));
         if (b + 1 < matrix.blocks.size() && here != matrix.rows_per_block)
             Fail("row matrix block " + std::to_string(b) + " holds " + std::to_string(here) + " rows, not " +
                  std::to_string(matrix.rows_per_block));
@@ -183,7 +192,8 @@ RowMatrix LocateRowMatrix(const HeapReader& heap, const NodeData& node, HeapOrNo
 std::vector<std::pair<std::uint32_t, std::uint32_t>> RowsInMatrixOrder(const BthReader& index) {
     std::vector<std::pair<std::uint32_t, std::uint32_t>> order;
     order.reserve(index.Count());
-    for (std::size_t i = 0; i < index.Count(); ++i) order.emplace_back(le::LoadU32(index.Data(i).data()), le::LoadU32(index.Key(i).data()));
+    for (std::size_t i = 0; i < index.Count(); ++i)
+        order.emplace_back(le::LoadU32(index.Data(i).data()), le::LoadU32(index.Key(i).data()));
     std::sort(order.begin(), order.end());
     return order;
 }
@@ -223,7 +233,8 @@ TableContext TableContext::Read(const NodeData& node) {
         Fail("row index records are not 4-byte row IDs with 4-byte row indexes");
     const RowMatrix matrix = LocateRowMatrix(heap, node, info.rows, layout.row_size);
     if (index.Count() > matrix.row_count)
-        Fail("the row index lists " + std::to_string(index.Count()) + " rows, the row matrix holds " + std::to_string(matrix.row_count));
+        Fail("the row index lists " + std::to_string(index.Count()) + " rows, the row matrix holds " +
+             std::to_string(matrix.row_count));
 
     const auto order = RowsInMatrixOrder(index);
     table.rows_.reserve(order.size());
@@ -232,11 +243,13 @@ TableContext TableContext::Read(const NodeData& node) {
         const auto [row_index, row_id] = order[i];
         if (i > 0 && order[i - 1].first == row_index) Fail("two row IDs share row " + std::to_string(row_index));
         if (row_index >= matrix.row_count)
-            Fail("row ID " + std::to_string(row_id) + " points at row " + std::to_string(row_index) + " past the row matrix");
+            Fail("row ID " + std::to_string(row_id) + " points at row " + std::to_string(row_index) +
+                 " past the row matrix");
         const std::uint8_t* row = matrix.Row(row_index, layout.row_size);
         if (layout.end_4b < 4 || le::LoadU32(row) != row_id)
             Fail("row index and row matrix disagree: row " + std::to_string(row_index) + " holds row ID " +
-                 std::to_string(layout.end_4b >= 4 ? le::LoadU32(row) : 0) + ", the index says " + std::to_string(row_id));
+                 std::to_string(layout.end_4b >= 4 ? le::LoadU32(row) : 0) + ", the index says " +
+                 std::to_string(row_id));
         const std::uint8_t* bitmap = row + layout.end_1b;
         Cells cells(table.columns_.size());
         for (std::size_t c = 0; c < table.columns_.size(); ++c)
@@ -259,8 +272,10 @@ HeapId WriteRowIndex(HeapWriter& heap, HeapId header, std::vector<std::pair<std:
 }
 
 void WriteTcInfo(HeapWriter& heap, HeapId infoHid, TcInfo info) {
-    std::sort(info.columns.begin(), info.columns.end(), [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; });
-    if (heap.Replace(infoHid, info.Write()) != infoHid) throw PstError(ErrorKind::CorruptStructure, "table context: TCINFO moved");
+    std::sort(info.columns.begin(), info.columns.end(),
+              [](const TableColumn& a, const TableColumn& b) { return a.tag < b.tag; });
+    if (heap.Replace(infoHid, info.Write()) != infoHid)
+        throw PstError(ErrorKind::CorruptStructure, "table context: TCINFO moved");
     heap.SetUserRoot(infoHid);
 }
 
@@ -297,7 +312,8 @@ void TableContext::WriteRow(const Row& from, std::uint8_t* row, ValueStore& valu
     }
 }
 
-HeapOrNodeId TableContext::WriteRowMatrix(HeapWriter& heap, ValueStore& values, std::map<NodeId, NodeData>& subnodes) const {
+HeapOrNodeId TableContext::WriteRowMatrix(HeapWriter& heap, ValueStore& values,
+                                          std::map<NodeId, NodeData>& subnodes) const {
     const std::size_t rowSize = layout_.row_size;
     const std::size_t rowsPerBlock = rowSize ? kMaxDataBlockPayload / rowSize : 0;
     if (!rows_.empty() && rowsPerBlock == 0) Fail("rows too large for a data block");

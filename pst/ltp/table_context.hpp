@@ -17,7 +17,7 @@
 
 namespace ferrowick::pst {
 
-inline constexpr PropertyTag kLtpRowIdTag{0x67F2, PropertyType::Integer32};   // PidTagLtpRowId
+inline constexpr PropertyTag kLtpRowIdTag{0x67F2, PropertyType::Integer32};       // PidTagLtpRowId
 inline constexpr PropertyTag kLtpRowVersionTag{0x67F3, PropertyType::Integer32};  // PidTagLtpRowVer
 
 class ValueStore;

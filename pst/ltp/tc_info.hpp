@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "pst/ltp/heap_id.hpp"
 #include "bytes/little_endian.hpp"
+#include "pst/ltp/heap_id.hpp"
 #include "pst/ltp/property_types.hpp"
 
 namespace ferrowick::pst {

@@ -22,7 +22,8 @@ NodeData StreamNode(le::ByteView bytes) {
 le::Bytes JoinStream(const NodeData& node, std::size_t limit) {
     const std::size_t total = node.TotalSize();
     if (total > limit)
-        throw PstError(ErrorKind::LimitExceeded, "a value stream of " + std::to_string(total) + " bytes exceeds the limit of " + std::to_string(limit));
+        throw PstError(ErrorKind::LimitExceeded, "a value stream of " + std::to_string(total) +
+                                                     " bytes exceeds the limit of " + std::to_string(limit));
     le::Bytes out;
     out.reserve(total);
     for (const auto& piece : node.pieces) out.insert(out.end(), piece.begin(), piece.end());
@@ -40,7 +41,8 @@ StoredValue LoadValue(const HeapReader& heap, const NodeData& node, HeapOrNodeId
     if (it == node.subnodes.end()) {
         char text[16];
         std::snprintf(text, sizeof text, "0x%X", hnid.value);
-        throw PstError(ErrorKind::CorruptStructure, std::string("a value refers to sub-node ") + text + ", which the node does not have");
+        throw PstError(ErrorKind::CorruptStructure,
+                       std::string("a value refers to sub-node ") + text + ", which the node does not have");
     }
     value.owned = JoinStream(it->second, 0xFFFFFFFFu);  // a value's size is a 32-bit count
     value.view = value.owned;

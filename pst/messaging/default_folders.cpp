@@ -40,22 +40,33 @@ constexpr std::size_t kJunkEmailIndex = 4;  // in PidTagAdditionalRenEntryIds
 // Where the store or the root folder keeps the folder's entry ID.
 std::optional<PropertyTag> StoreTag(DefaultFolder which) {
     switch (which) {
-        case DefaultFolder::Outbox: return tags::kIpmOutboxEntryId;
-        case DefaultFolder::SentItems: return tags::kIpmSentMailEntryId;
-        case DefaultFolder::DeletedItems: return tags::kIpmWastebasketEntryId;
-        default: return std::nullopt;
+        case DefaultFolder::Outbox:
+            return tags::kIpmOutboxEntryId;
+        case DefaultFolder::SentItems:
+            return tags::kIpmSentMailEntryId;
+        case DefaultFolder::DeletedItems:
+            return tags::kIpmWastebasketEntryId;
+        default:
+            return std::nullopt;
     }
 }
 
 std::optional<PropertyTag> RootTag(DefaultFolder which) {
     switch (which) {
-        case DefaultFolder::Calendar: return tags::kIpmAppointmentEntryId;
-        case DefaultFolder::Contacts: return tags::kIpmContactEntryId;
-        case DefaultFolder::Journal: return tags::kIpmJournalEntryId;
-        case DefaultFolder::Notes: return tags::kIpmNoteEntryId;
-        case DefaultFolder::Tasks: return tags::kIpmTaskEntryId;
-        case DefaultFolder::Drafts: return tags::kIpmDraftsEntryId;
-        default: return std::nullopt;
+        case DefaultFolder::Calendar:
+            return tags::kIpmAppointmentEntryId;
+        case DefaultFolder::Contacts:
+            return tags::kIpmContactEntryId;
+        case DefaultFolder::Journal:
+            return tags::kIpmJournalEntryId;
+        case DefaultFolder::Notes:
+            return tags::kIpmNoteEntryId;
+        case DefaultFolder::Tasks:
+            return tags::kIpmTaskEntryId;
+        case DefaultFolder::Drafts:
+            return tags::kIpmDraftsEntryId;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -88,9 +99,12 @@ void EnsureDefaultFolders(PstStore& store) {
     std::array<NodeId, kSpecs.size()> nid{};
     for (std::size_t i = 0; i < kSpecs.size(); ++i) {
         const Spec& spec = kSpecs[i];
-        if (auto found = FindDefaultFolder(store, spec.which)) nid[i] = *found;
-        else if (auto named = ChildNamed(store, store.IpmSubtree(), spec.name)) nid[i] = *named;
-        else nid[i] = store.AddFolder(store.IpmSubtree(), spec.name, spec.container_class);
+        if (auto found = FindDefaultFolder(store, spec.which))
+            nid[i] = *found;
+        else if (auto named = ChildNamed(store, store.IpmSubtree(), spec.name))
+            nid[i] = *named;
+        else
+            nid[i] = store.AddFolder(store.IpmSubtree(), spec.name, spec.container_class);
         const PropertyBag& properties = store.Folder(nid[i]).properties;
         if (*spec.container_class && !properties.Find(tags::kContainerClass))
             store.SetFolderProperty(nid[i], tags::kContainerClass, PropertyValue::String(spec.container_class));
@@ -112,7 +126,8 @@ void EnsureDefaultFolders(PstStore& store) {
         if (const auto tag = StoreTag(spec.which)) store.SetStoreProperty(*tag, entry(spec.which));
     const PropertyValue* mask = store.StoreProperties().Find(tags::kValidFolderMask);
     store.SetStoreProperty(tags::kValidFolderMask,
-                           PropertyValue::Integer32((mask ? mask->As<std::int32_t>() : 0) | kInboxValid | kOutboxValid | kSentMailValid));
+                           PropertyValue::Integer32((mask ? mask->As<std::int32_t>() : 0) | kInboxValid | kOutboxValid |
+                                                    kSentMailValid));
 
     const NodeId inbox = nidOf(DefaultFolder::Inbox);
     for (const char16_t* messageClass : {u"", u"IPM", u"Report.IPM"}) store.SetReceiveFolder(messageClass, inbox);

@@ -9,7 +9,19 @@
 
 namespace ferrowick::pst {
 
-enum class DefaultFolder { Inbox, Outbox, SentItems, DeletedItems, Drafts, Calendar, Contacts, Journal, Notes, Tasks, JunkEmail };
+enum class DefaultFolder {
+    Inbox,
+    Outbox,
+    SentItems,
+    DeletedItems,
+    Drafts,
+    Calendar,
+    Contacts,
+    Journal,
+    Notes,
+    Tasks,
+    JunkEmail
+};
 
 // Creates the missing standard folders and records all of them; folders already named by the
 // store are kept. A folder of the right name that the store does not name yet is taken over.

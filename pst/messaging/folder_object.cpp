@@ -8,13 +8,21 @@
 namespace ferrowick::pst {
 
 FolderObject::FolderObject(NodeId n, NodeId p, PropertyBag props)
-    : nid(n), parent(p), properties(std::move(props)), hierarchy(HierarchyTableColumns()),
-      contents(ContentsTableColumns()), assoc_contents(AssocContentsTableColumns()) {
+    : nid(n),
+      parent(p),
+      properties(std::move(props)),
+      hierarchy(HierarchyTableColumns()),
+      contents(ContentsTableColumns()),
+      assoc_contents(AssocContentsTableColumns()) {
     properties_changed = hierarchy_changed = contents_changed = assoc_changed = true;
 }
 
 FolderObject::FolderObject(NodeId n, NodeId p, PropertyBag props, TableContext h, PackedTable c, TableContext a)
-    : nid(n), parent(p), properties(std::move(props)), hierarchy(std::move(h)), contents(std::move(c)),
+    : nid(n),
+      parent(p),
+      properties(std::move(props)),
+      hierarchy(std::move(h)),
+      contents(std::move(c)),
       assoc_contents(std::move(a)) {}
 
 std::u16string FolderObject::DisplayName() const {

@@ -31,8 +31,8 @@ struct FolderObject {
 
     // A new, empty folder with the template tables' columns.
     FolderObject(NodeId nid, NodeId parent, PropertyBag properties);
-    FolderObject(NodeId nid, NodeId parent, PropertyBag properties, TableContext hierarchy,
-                 PackedTable contents, TableContext assocContents);
+    FolderObject(NodeId nid, NodeId parent, PropertyBag properties, TableContext hierarchy, PackedTable contents,
+                 TableContext assocContents);
 
     std::u16string DisplayName() const;
     std::int32_t ContentCount() const;

@@ -120,7 +120,8 @@ MessageContent ReadMessageNode(const NodeData& node) {
         for (const auto& row : table.Rows()) {
             PropertyBag bag;
             for (std::size_t i = 0; i < row.cells.size(); ++i)
-                if (row.cells[i] && table.Columns()[i].tag != kLtpRowIdTag && table.Columns()[i].tag != kLtpRowVersionTag)
+                if (row.cells[i] && table.Columns()[i].tag != kLtpRowIdTag &&
+                    table.Columns()[i].tag != kLtpRowVersionTag)
                     bag.Set(table.Columns()[i].tag.id, *row.cells[i]);
             bag.Set(kPidTagRowid, PropertyValue::Integer32(static_cast<std::int32_t>(content.recipients.size())));
             content.recipients.push_back(std::move(bag));
@@ -130,12 +131,14 @@ MessageContent ReadMessageNode(const NodeData& node) {
         const TableContext table = TableContext::Read(it->second);
         for (const auto& row : table.Rows()) {
             const auto sub = node.subnodes.find(NodeId(row.id));
-            if (sub == node.subnodes.end()) throw PstError(ErrorKind::CorruptStructure, "message: an attachment row has no attachment object");
+            if (sub == node.subnodes.end())
+                throw PstError(ErrorKind::CorruptStructure, "message: an attachment row has no attachment object");
             AttachmentContent attachment;
             attachment.properties = ReadPropertyContext(sub->second);
             if (const PropertyValue* object = attachment.properties.Find(tags::kAttachDataObject)) {
                 const auto embedded = sub->second.subnodes.find(NodeId(object->As<ObjectReference>().subnode));
-                if (embedded == sub->second.subnodes.end()) throw PstError(ErrorKind::CorruptStructure, "message: an attached message is missing");
+                if (embedded == sub->second.subnodes.end())
+                    throw PstError(ErrorKind::CorruptStructure, "message: an attached message is missing");
                 attachment.embedded = std::make_shared<MessageContent>(ReadMessageNode(embedded->second));
             }
             content.attachments.push_back(std::move(attachment));

@@ -15,12 +15,12 @@ namespace ferrowick::pst {
 
 struct MessageContent;
 
-inline constexpr std::int32_t kAttachByValue = 1;           // afByValue
-inline constexpr std::int32_t kAttachEmbeddedMessage = 5;   // afEmbeddedMessage
+inline constexpr std::int32_t kAttachByValue = 1;             // afByValue
+inline constexpr std::int32_t kAttachEmbeddedMessage = 5;     // afEmbeddedMessage
 inline constexpr std::int32_t kRenderingPositionHidden = -1;  // not rendered inline
 
 struct AttachmentContent {
-    PropertyBag properties;                   // PidTagAttachDataBinary for attachments by value
+    PropertyBag properties;                    // PidTagAttachDataBinary for attachments by value
     std::shared_ptr<MessageContent> embedded;  // set for an attached message
     // A large PidTagAttachDataBinary read as it is written, in place of the bag's value.
     std::shared_ptr<const mapi::ByteStream> data;
@@ -47,8 +47,8 @@ struct MessageIdSource {
 };
 
 // The message's node. Fills in what the store computes and keeps in `content`:
-// PidTagMessageSize (the bytes of the message's node and sub-nodes), and for each attachment PidTagAttachSize, PidTagAttachMethod and PidTagRenderingPosition
-// when absent. Throws PstError for content the format cannot carry.
+// PidTagMessageSize (the bytes of the message's node and sub-nodes), and for each attachment PidTagAttachSize,
+// PidTagAttachMethod and PidTagRenderingPosition when absent. Throws PstError for content the format cannot carry.
 NodeData BuildMessageNode(MessageContent& content, const MessageIdSource& ids);
 
 // Reads a message node back (for the reader and the tests). Recipients get PidTagRowid, their

@@ -59,9 +59,9 @@ MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& displayNa
                                               NewFolderProperties(u"Top of Personal Folders", u""));
     top->properties.Set(tags::kSubfolders.id, PropertyValue::Boolean(true));
     auto searchRoot = std::make_unique<FolderObject>(NextFolderNid(db, 0x402), nids::kRootFolder,
-                                                      NewFolderProperties(u"Search Root", u""));
-    auto deleted = std::make_unique<FolderObject>(NextFolderNid(db, 0x403), top->nid,
-                                                  NewFolderProperties(u"Deleted Items", u""));
+                                                     NewFolderProperties(u"Search Root", u""));
+    auto deleted =
+        std::make_unique<FolderObject>(NextFolderNid(db, 0x403), top->nid, NewFolderProperties(u"Deleted Items", u""));
 
     // The spam search folder [MS-PST 2.4.8.6]: a search folder PC, its (empty) search update
     // queue, its criteria object and its contents table.
@@ -83,7 +83,8 @@ MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& displayNa
     // search, and an empty search domain.
     db.PutNode(nids::kSearchManagementQueue, NodeId(0), NodeData{});
     std::vector<std::uint8_t> activity;
-    for (int i = 0; i < 4; ++i) activity.push_back(static_cast<std::uint8_t>(nids::kSpamSearchFolder.Value() >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        activity.push_back(static_cast<std::uint8_t>(nids::kSpamSearchFolder.Value() >> (8 * i)));
     db.PutNode(nids::kSearchActivityList, NodeId(0), QueueNode(activity));
     db.PutNode(nids::kSearchDomainObject, NodeId(0), NodeData{});
 
@@ -102,7 +103,8 @@ MinimumStore BuildMinimumStore(NodeDatabase& db, const std::u16string& displayNa
 
     // Until an Inbox exists, the root receives everything.
     store.receive_folders.PutRow(1, {{tags::kReceiveMessageClass, PropertyValue::String(u"")},
-                                     {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(nids::kRootFolder.Value()))},
+                                     {tags::kReceiveFolderNid,
+                                      PropertyValue::Integer32(static_cast<std::int32_t>(nids::kRootFolder.Value()))},
                                      {kLtpRowVersionTag, PropertyValue::Integer32(1)}});
 
     // The store PC [MS-PST 2.4.3.1].

@@ -21,7 +21,6 @@ constexpr std::uint16_t kFirstBucketId = 0x1000;
 using mapi::kPsMapi;
 using mapi::kPsPublicStrings;
 
-
 const std::vector<std::uint8_t>* BinaryOf(const PropertyBag& bag, std::uint16_t id) {
     const PropertyValue* v = bag.Find(PropertyTag{id, PropertyType::Binary});
     return v ? &v->As<PropertyValue::Bytes>() : nullptr;
@@ -67,9 +66,11 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
     const auto* guids = BinaryOf(bag, kGuidStreamId);
     const auto* entries = BinaryOf(bag, kEntryStreamId);
     const auto* strings = BinaryOf(bag, kStringStreamId);
-    if (!guids || !entries || !strings) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a stream is missing");
+    if (!guids || !entries || !strings)
+        throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a stream is missing");
     if (guids->size() % 16 != 0 || entries->size() % 8 != 0)
-        throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a stream has a size that is not a whole number of records");
+        throw PstError(ErrorKind::CorruptStructure,
+                       "name-to-ID map: a stream has a size that is not a whole number of records");
     for (std::size_t i = 0; i < guids->size(); i += 16) {
         Guid g;
         for (std::size_t j = 0; j < 16; ++j) g.bytes[j] = (*guids)[i + j];
@@ -81,13 +82,18 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
         const std::uint32_t key = entry.property_id;
         const std::uint16_t wguid = entry.guid_index;
         NamedProperty p;
-        if (wguid == NameId::kPsMapiIndex) p.guid = kPsMapi;
-        else if (wguid == NameId::kPsPublicStringsIndex) p.guid = kPsPublicStrings;
+        if (wguid == NameId::kPsMapiIndex)
+            p.guid = kPsMapi;
+        else if (wguid == NameId::kPsPublicStringsIndex)
+            p.guid = kPsPublicStrings;
         else if (wguid >= NameId::kFirstStreamGuid && std::size_t{wguid} - NameId::kFirstStreamGuid < map.guids_.size())
             p.guid = map.guids_[wguid - NameId::kFirstStreamGuid];
-        else throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: an entry names a GUID that is not in the GUID stream");
+        else
+            throw PstError(ErrorKind::CorruptStructure,
+                           "name-to-ID map: an entry names a GUID that is not in the GUID stream");
         if (entry.is_string) {
-            if (std::size_t{key} + 4 > strings->size()) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name lies outside the string stream");
+            if (std::size_t{key} + 4 > strings->size())
+                throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name lies outside the string stream");
             const std::uint32_t length = le::LoadU32(strings->data() + key);
             if (length % 2 != 0 || std::size_t{key} + 4 + length > strings->size())
                 throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name runs past the string stream");
@@ -96,11 +102,13 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
         } else {
             p.number = key;
         }
-        if (!byIndex.emplace(entry.property_index, std::move(p)).second) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: two entries share a property index");
+        if (!byIndex.emplace(entry.property_index, std::move(p)).second)
+            throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: two entries share a property index");
     }
     std::uint16_t expected = 0;
     for (auto& [index, p] : byIndex) {
-        if (index != expected++) throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: the property indexes have a gap");
+        if (index != expected++)
+            throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: the property indexes have a gap");
         map.entries_.push_back(std::move(p));
         map.Index(map.entries_.size() - 1);
     }
@@ -114,8 +122,10 @@ PropertyBag NameToIdMap::Write() const {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const NamedProperty& p = entries_[i];
         std::uint16_t wguid = 0;
-        if (p.guid == kPsMapi) wguid = NameId::kPsMapiIndex;
-        else if (p.guid == kPsPublicStrings) wguid = NameId::kPsPublicStringsIndex;
+        if (p.guid == kPsMapi)
+            wguid = NameId::kPsMapiIndex;
+        else if (p.guid == kPsPublicStrings)
+            wguid = NameId::kPsPublicStringsIndex;
         else
             for (std::size_t g = 0; g < guids_.size(); ++g)
                 if (guids_[g] == p.guid) wguid = static_cast<std::uint16_t>(g + NameId::kFirstStreamGuid);
@@ -158,7 +168,8 @@ std::uint16_t NameToIdMap::GuidIndex(const Guid& guid) {
 
 void NameToIdMap::RollBack(const Checkpoint& point) {
     if (point.entries > entries_.size() || point.guids > guids_.size())
-        throw PstError(ErrorKind::InvalidArgument, "name-to-ID map: a checkpoint from a later state cannot be rolled back to");
+        throw PstError(ErrorKind::InvalidArgument,
+                       "name-to-ID map: a checkpoint from a later state cannot be rolled back to");
     for (std::size_t i = point.entries; i < entries_.size(); ++i) {
         const auto it = ids_.find(KeyOf(entries_[i]));
         if (it != ids_.end() && it->second == kFirstId + i) ids_.erase(it);
@@ -176,7 +187,8 @@ std::optional<std::uint16_t> NameToIdMap::Find(const NamedProperty& property) co
 
 std::uint16_t NameToIdMap::IdFor(const NamedProperty& property) {
     if (const auto id = Find(property)) return *id;
-    if (entries_.size() >= 0x7FFF) throw PstError(ErrorKind::LimitExceeded, "name-to-ID map: no named property IDs are left");
+    if (entries_.size() >= 0x7FFF)
+        throw PstError(ErrorKind::LimitExceeded, "name-to-ID map: no named property IDs are left");
     if (property.number.has_value() == false && property.name.empty())
         throw PstError(ErrorKind::InvalidArgument, "name-to-ID map: a named property needs a number or a name");
     GuidIndex(property.guid);

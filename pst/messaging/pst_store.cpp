@@ -47,7 +47,8 @@ std::uint32_t MaxRowVersion(const TableContext& table) {
     const auto column = table.ColumnIndex(kLtpRowVersionTag);
     if (!column) return 0;
     for (const auto& row : table.Rows())
-        if (const auto& cell = row.cells[*column]) max = std::max(max, static_cast<std::uint32_t>(cell->As<std::int32_t>()));
+        if (const auto& cell = row.cells[*column])
+            max = std::max(max, static_cast<std::uint32_t>(cell->As<std::int32_t>()));
     return max;
 }
 
@@ -73,7 +74,8 @@ struct PstStore::State {
 
     FolderObject& FolderRef(NodeId nid) {
         const auto it = folders.find(nid);
-        if (it == folders.end()) throw PstError(ErrorKind::InvalidArgument, "the store has no folder " + std::to_string(nid.Value()));
+        if (it == folders.end())
+            throw PstError(ErrorKind::InvalidArgument, "the store has no folder " + std::to_string(nid.Value()));
         return *it->second;
     }
 
@@ -82,7 +84,8 @@ struct PstStore::State {
         folder.properties_changed = true;
         if (folder.nid == folder.parent) return;  // the root has no row
         FolderObject& parent = FolderRef(folder.parent);
-        parent.hierarchy.PutRow(folder.nid.Value(), RowFromProperties(parent.hierarchy, folder.properties, row_version++));
+        parent.hierarchy.PutRow(folder.nid.Value(),
+                                RowFromProperties(parent.hierarchy, folder.properties, row_version++));
         parent.hierarchy_changed = true;
     }
 
@@ -126,7 +129,9 @@ struct PstStore::State {
     }
 
     void LoadFolder(NodeId nid, NodeId parent, std::set<NodeId>& seen, std::size_t depth) {
-        if (depth > kMaxFolderDepth) throw PstError(ErrorKind::CorruptStructure, "the folder tree is deeper than " + std::to_string(kMaxFolderDepth));
+        if (depth > kMaxFolderDepth)
+            throw PstError(ErrorKind::CorruptStructure,
+                           "the folder tree is deeper than " + std::to_string(kMaxFolderDepth));
         if (!seen.insert(nid).second) throw PstError(ErrorKind::CorruptStructure, "the folder tree has a cycle");
         PropertyBag props = ReadPropertyContext(db.ReadNode(nid));
         const auto readTable = [&](NidType type, std::vector<PropertyTag> columns) {
@@ -139,10 +144,11 @@ struct PstStore::State {
             row_version = std::max(row_version, MaxRowVersion(read) + 1);
             return PackedTable(read);
         }();
-        auto folder = std::make_unique<FolderObject>(nid, parent, std::move(props),
-                                                     readTable(NidType::HierarchyTable, HierarchyTableColumns()),
-                                                     std::move(contents),
-                                                     readTable(NidType::AssocContentsTable, AssocContentsTableColumns()));
+        auto folder =
+            std::make_unique<FolderObject>(nid, parent, std::move(props),
+                                           readTable(NidType::HierarchyTable, HierarchyTableColumns()),
+                                           std::move(contents),
+                                           readTable(NidType::AssocContentsTable, AssocContentsTableColumns()));
         row_version = std::max(row_version, MaxRowVersion(folder->hierarchy) + 1);
         std::vector<NodeId> children;
         for (const auto& row : folder->hierarchy.Rows())
@@ -171,8 +177,7 @@ PstStore::PstStore(PstStore&&) noexcept = default;
 PstStore& PstStore::operator=(PstStore&&) noexcept = default;
 PstStore::~PstStore() = default;
 
-PstStore PstStore::Create(const std::filesystem::path& path, const std::u16string& displayName,
-                          CreateOptions options) {
+PstStore PstStore::Create(const std::filesystem::path& path, const std::u16string& displayName, CreateOptions options) {
     auto state = std::make_unique<State>(NodeDatabase::Create(path, options));
     MinimumStore minimum = BuildMinimumStore(state->db, displayName);
     state->record_key = minimum.record_key;
@@ -198,14 +203,17 @@ PstStore PstStore::Open(const std::filesystem::path& path, OpenMode mode) {
     auto state = std::make_unique<State>(NodeDatabase::Open(path, mode));
     State& s = *state;
     try {
-        if (!s.db.Contains(nids::kMessageStore)) throw PstError(ErrorKind::CorruptStructure, "it has no message store object");
+        if (!s.db.Contains(nids::kMessageStore))
+            throw PstError(ErrorKind::CorruptStructure, "it has no message store object");
         s.store_properties = ReadPropertyContext(s.db.ReadNode(nids::kMessageStore));
         const PropertyValue* key = s.store_properties.Find(tags::kRecordKey);
-        if (!key || key->As<PropertyValue::Bytes>().size() != 16) throw PstError(ErrorKind::CorruptStructure, "its store has no record key");
+        if (!key || key->As<PropertyValue::Bytes>().size() != 16)
+            throw PstError(ErrorKind::CorruptStructure, "its store has no record key");
         std::copy_n(key->As<PropertyValue::Bytes>().begin(), 16, s.record_key.bytes.begin());
         if (mode == OpenMode::ReadWrite) {
             // Adding to a store needs its named properties whole; reading does not.
-            if (!s.db.Contains(nids::kNameToIdMap)) throw PstError(ErrorKind::CorruptStructure, "it has no name-to-ID map");
+            if (!s.db.Contains(nids::kNameToIdMap))
+                throw PstError(ErrorKind::CorruptStructure, "it has no name-to-ID map");
             s.names = NameToIdMap::Read(ReadPropertyContext(s.db.ReadNode(nids::kNameToIdMap)));
         }
         if (!s.db.Contains(nids::kRootFolder)) throw PstError(ErrorKind::CorruptStructure, "it has no root folder");
@@ -213,10 +221,13 @@ PstStore PstStore::Open(const std::filesystem::path& path, OpenMode mode) {
         s.LoadFolder(nids::kRootFolder, nids::kRootFolder, seen, 0);
         const PropertyValue* subtree = s.store_properties.Find(tags::kIpmSubTreeEntryId);
         const auto id = subtree ? EntryId::Decode(subtree->As<PropertyValue::Bytes>()) : std::nullopt;
-        if (!id || !s.folders.contains(id->nid)) throw PstError(ErrorKind::CorruptStructure, "its store does not name a top folder");
+        if (!id || !s.folders.contains(id->nid))
+            throw PstError(ErrorKind::CorruptStructure, "its store does not name a top folder");
         s.ipm_subtree = id->nid;
-        if (s.db.Contains(nids::kReceiveFolderTable)) s.receive_folders = TableContext::Read(s.db.ReadNode(nids::kReceiveFolderTable));
-        if (s.db.Contains(nids::kSearchManagementQueue)) s.search_queue = Concatenated(s.db.ReadNode(nids::kSearchManagementQueue));
+        if (s.db.Contains(nids::kReceiveFolderTable))
+            s.receive_folders = TableContext::Read(s.db.ReadNode(nids::kReceiveFolderTable));
+        if (s.db.Contains(nids::kSearchManagementQueue))
+            s.search_queue = Concatenated(s.db.ReadNode(nids::kSearchManagementQueue));
         s.row_version = std::max(s.row_version, MaxRowVersion(s.receive_folders) + 1);
     } catch (const PstError& e) {
         throw PstError(e.Kind(), path.string() + " cannot be used as a message store: " + e.what());
@@ -229,7 +240,9 @@ std::u16string PstStore::DisplayName() const {
     return v ? v->As<std::u16string>() : std::u16string();
 }
 
-void PstStore::SetDisplayName(const std::u16string& name) { SetStoreProperty(tags::kDisplayName, PropertyValue::String(name)); }
+void PstStore::SetDisplayName(const std::u16string& name) {
+    SetStoreProperty(tags::kDisplayName, PropertyValue::String(name));
+}
 const Guid& PstStore::RecordKey() const { return state_->record_key; }
 EntryId PstStore::StoreEntryId() const { return EntryIdOf(nids::kMessageStore); }
 const PropertyBag& PstStore::StoreProperties() const { return state_->store_properties; }
@@ -262,7 +275,8 @@ NodeId PstStore::AddFolder(NodeId parentNid, const std::u16string& name, const s
     State& s = *state_;
     FolderObject& parent = s.FolderRef(parentNid);
     if (s.DepthOf(parentNid) + 1 > kMaxFolderDepth)
-        throw PstError(ErrorKind::LimitExceeded, "the folder tree would be deeper than " + std::to_string(kMaxFolderDepth) + " levels");
+        throw PstError(ErrorKind::LimitExceeded,
+                       "the folder tree would be deeper than " + std::to_string(kMaxFolderDepth) + " levels");
     const NodeId nid = AllocateFolderNodeId(s.db);
     auto folder = std::make_unique<FolderObject>(nid, parentNid, NewFolderProperties(name, containerClass));
     FolderObject& added = *folder;
@@ -307,7 +321,8 @@ NodeId PstStore::AddMessageFrom(NodeId folderNid, MessageContent& content) {
 void PstStore::ReplaceMessage(NodeId folderNid, NodeId nid, MessageContent content) {
     State& s = *state_;
     FolderObject& folder = s.FolderRef(folderNid);
-    if (!folder.contents.HasRow(nid.Value())) throw PstError(ErrorKind::InvalidArgument, "the folder holds no such message");
+    if (!folder.contents.HasRow(nid.Value()))
+        throw PstError(ErrorKind::InvalidArgument, "the folder holds no such message");
     const auto flagsColumn = folder.contents.ColumnIndex(tags::kMessageFlags);
     const auto oldFlags = flagsColumn ? folder.contents.Cell(nid.Value(), *flagsColumn) : std::nullopt;
     const bool wasRead = oldFlags && (oldFlags->As<std::int32_t>() & kMessageFlagRead) != 0;
@@ -318,7 +333,8 @@ void PstStore::ReplaceMessage(NodeId folderNid, NodeId nid, MessageContent conte
     folder.contents_changed = true;
     const bool isRead = IsRead(content.properties);
     if (wasRead != isRead) {
-        folder.properties.Set(tags::kContentUnreadCount.id, PropertyValue::Integer32(folder.UnreadCount() + (isRead ? -1 : 1)));
+        folder.properties.Set(tags::kContentUnreadCount.id,
+                              PropertyValue::Integer32(folder.UnreadCount() + (isRead ? -1 : 1)));
         s.FolderPropertiesChanged(folder);
     }
     s.Queue(SudType::MessageModify, folderNid, nid);
@@ -337,9 +353,10 @@ void PstStore::SetReceiveFolder(const std::u16string& messageClass, NodeId folde
         }
         rowId = std::max(rowId, row.id + 1);
     }
-    table.PutRow(rowId, {{tags::kReceiveMessageClass, PropertyValue::String(messageClass)},
-                          {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(folder.Value()))},
-                          {kLtpRowVersionTag, PropertyValue::Integer32(static_cast<std::int32_t>(state_->row_version++))}});
+    table.PutRow(rowId,
+                 {{tags::kReceiveMessageClass, PropertyValue::String(messageClass)},
+                  {tags::kReceiveFolderNid, PropertyValue::Integer32(static_cast<std::int32_t>(folder.Value()))},
+                  {kLtpRowVersionTag, PropertyValue::Integer32(static_cast<std::int32_t>(state_->row_version++))}});
     state_->receive_changed = true;
 }
 

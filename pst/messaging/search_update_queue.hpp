@@ -11,8 +11,14 @@
 namespace ferrowick::pst {
 
 enum class SudType : std::uint16_t {
-    MessageAdd = 0x0001, MessageModify = 0x0002, MessageDelete = 0x0003, MessageMove = 0x0004,
-    FolderAdd = 0x0005, FolderModify = 0x0006, FolderDelete = 0x0007, FolderMove = 0x0008,
+    MessageAdd = 0x0001,
+    MessageModify = 0x0002,
+    MessageDelete = 0x0003,
+    MessageMove = 0x0004,
+    FolderAdd = 0x0005,
+    FolderModify = 0x0006,
+    FolderDelete = 0x0007,
+    FolderMove = 0x0008,
 };
 
 struct SearchUpdate {

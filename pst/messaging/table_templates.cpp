@@ -19,8 +19,8 @@ std::vector<PropertyTag> Tags(std::initializer_list<std::uint32_t> values) {
 }  // namespace
 
 std::vector<PropertyTag> HierarchyTableColumns() {
-    return Tags({0x0E300102, 0x0E330014, 0x0E340102, 0x0E380003, 0x3001001F, 0x36020003, 0x36030003,
-                 0x360A000B, 0x3613001F, 0x66350003, 0x66360003});
+    return Tags({0x0E300102, 0x0E330014, 0x0E340102, 0x0E380003, 0x3001001F, 0x36020003, 0x36030003, 0x360A000B,
+                 0x3613001F, 0x66350003, 0x66360003});
 }
 
 std::vector<PropertyTag> ContentsTableColumns() {
@@ -31,30 +31,27 @@ std::vector<PropertyTag> ContentsTableColumns() {
 }
 
 std::vector<PropertyTag> AssocContentsTableColumns() {
-    return Tags({0x001A001F, 0x0E070003, 0x0E170003, 0x3001001F, 0x6800001F, 0x6803000B, 0x68051003,
-                 0x682F001F, 0x70030003, 0x70040102, 0x70050102, 0x7006001F, 0x70070003});
+    return Tags({0x001A001F, 0x0E070003, 0x0E170003, 0x3001001F, 0x6800001F, 0x6803000B, 0x68051003, 0x682F001F,
+                 0x70030003, 0x70040102, 0x70050102, 0x7006001F, 0x70070003});
 }
 
 std::vector<PropertyTag> SearchContentsTableColumns() {
-    return Tags({0x00170003, 0x001A001F, 0x00360003, 0x0037001F, 0x0042001F, 0x0057000B, 0x0058000B,
-                 0x0E03001F, 0x0E04001F, 0x0E05001F, 0x0E060040, 0x0E070003, 0x0E080003, 0x0E170003,
-                 0x0E2A000B, 0x30080040, 0x67F10003});
+    return Tags({0x00170003, 0x001A001F, 0x00360003, 0x0037001F, 0x0042001F, 0x0057000B, 0x0058000B, 0x0E03001F,
+                 0x0E04001F, 0x0E05001F, 0x0E060040, 0x0E070003, 0x0E080003, 0x0E170003, 0x0E2A000B, 0x30080040,
+                 0x67F10003});
 }
 
 std::vector<PropertyTag> RecipientTableColumns() {
-    return Tags({0x0C150003, 0x0E0F000B, 0x0FF90102, 0x0FFE0003, 0x0FFF0102, 0x3001001F, 0x3002001F,
-                 0x3003001F, 0x300B0102, 0x39000003, 0x39FF001F, 0x3A40000B});
+    return Tags({0x0C150003, 0x0E0F000B, 0x0FF90102, 0x0FFE0003, 0x0FFF0102, 0x3001001F, 0x3002001F, 0x3003001F,
+                 0x300B0102, 0x39000003, 0x39FF001F, 0x3A40000B});
 }
 
-std::vector<PropertyTag> AttachmentTableColumns() {
-    return Tags({0x0E200003, 0x3704001F, 0x37050003, 0x370B0003});
-}
+std::vector<PropertyTag> AttachmentTableColumns() { return Tags({0x0E200003, 0x3704001F, 0x37050003, 0x370B0003}); }
 
 std::vector<PropertyTag> ReceiveFolderTableColumns() { return Tags({0x001A001F, 0x66050003}); }
 
 std::vector<PropertyTag> OutgoingQueueTableColumns() {
-    return Tags({0x000F0040, 0x00390040, 0x0E070003, 0x0E100003, 0x0E140003, 0x0E29001F, 0x0EA20003,
-                 0x67F10003});
+    return Tags({0x000F0040, 0x00390040, 0x0E070003, 0x0E100003, 0x0E140003, 0x0E29001F, 0x0EA20003, 0x67F10003});
 }
 
 std::vector<PropertyTag> SearchTableIndexColumns() { return Tags({0x0E330014, 0x0E370102, 0x0E380003}); }
@@ -74,14 +71,14 @@ TableContext WithColumn(const TableContext& table, PropertyTag tag) {
     TableContext wider(std::move(columns));
     for (const TableContext::Row& row : table.Rows()) {
         TableContext::Cells cells(wider.Columns().size());
-        for (std::size_t i = 0; i < row.cells.size(); ++i) cells[*wider.ColumnIndex(table.Columns()[i].tag)] = row.cells[i];
+        for (std::size_t i = 0; i < row.cells.size(); ++i)
+            cells[*wider.ColumnIndex(table.Columns()[i].tag)] = row.cells[i];
         wider.PutRow(row.id, std::move(cells));
     }
     return wider;
 }
 
-TableContext::Cells RowFromProperties(const TableContext& table, const PropertyBag& bag,
-                                      std::uint32_t rowVersion) {
+TableContext::Cells RowFromProperties(const TableContext& table, const PropertyBag& bag, std::uint32_t rowVersion) {
     return RowFromProperties(table.Columns(), bag, rowVersion);
 }
 

@@ -6,8 +6,8 @@
 // table itself.
 #include <vector>
 
-#include "pst/ltp/property_types.hpp"
 #include "pst/ltp/property_context.hpp"
+#include "pst/ltp/property_types.hpp"
 #include "pst/ltp/table_context.hpp"
 
 namespace ferrowick::pst {
@@ -32,7 +32,6 @@ TableContext WithColumn(const TableContext& table, PropertyTag tag);
 // an object equals the object's own properties. The row version marks each change.
 TableContext::Cells RowFromProperties(const std::vector<TableColumn>& columns, const PropertyBag& bag,
                                       std::uint32_t rowVersion);
-TableContext::Cells RowFromProperties(const TableContext& table, const PropertyBag& bag,
-                                      std::uint32_t rowVersion);
+TableContext::Cells RowFromProperties(const TableContext& table, const PropertyBag& bag, std::uint32_t rowVersion);
 
 }  // namespace ferrowick::pst

@@ -33,9 +33,11 @@ AllocationMap AllocationMap::Load(const RandomAccessFile& file, FileOffset lastA
     std::array<std::uint8_t, kPageSize> page{};
     for (std::uint64_t r = 0; r < regions; ++r) {
         const FileOffset ib(RegionStart(r));
-        if (!file.ReadAt(ib.Value(), page)) throw PstError(ErrorKind::CorruptStructure, "an AMap page lies past the end of the file");
+        if (!file.ReadAt(ib.Value(), page))
+            throw PstError(ErrorKind::CorruptStructure, "an AMap page lies past the end of the file");
         if (auto problem = PageProblem(page, PageType::AllocationMap, BlockId(ib.Value()), ib))
-            throw PstError(ErrorKind::CorruptStructure, "AMap page at 0x" + std::to_string(ib.Value()) + ": " + problem->what);
+            throw PstError(ErrorKind::CorruptStructure,
+                           "AMap page at 0x" + std::to_string(ib.Value()) + ": " + problem->what);
         std::copy_n(page.begin(), kPageDataSize, map.bits_.begin() + r * kPageDataSize);
     }
     map.regionFree_.assign(regions, 0);
@@ -156,7 +158,8 @@ std::uint64_t AllocationMap::WriteFreshPages(RandomAccessFile& file, std::uint64
         fresh.regionFree_.assign(1, kSlotsPerRegion);
         fresh.regions_ = 1;
         fresh.freeSlots_ = kSlotsPerRegion;
-        for (const MapPage& p : pages) fresh.Mark((p.ib.Value() - RegionStart(r)) / kSlotSize, kPageSize / kSlotSize, true);
+        for (const MapPage& p : pages)
+            fresh.Mark((p.ib.Value() - RegionStart(r)) / kSlotSize, kPageSize / kSlotSize, true);
         freeBytes += fresh.FreeBytes();
         for (const MapPage& p : pages) {
             std::array<std::uint8_t, kPageSize> page = PageFor(p);

@@ -52,8 +52,8 @@ private:
     void Mark(std::uint64_t firstSlot, std::uint64_t count, bool used);
     bool Test(std::uint64_t slot) const { return (bits_[slot >> 3] >> (7 - (slot & 7))) & 1; }
 
-    std::vector<std::uint8_t> bits_;  // slot 0 is the first 64 bytes at 0x4400; MSB first
-    std::vector<bool> changed_;       // per region
+    std::vector<std::uint8_t> bits_;         // slot 0 is the first 64 bytes at 0x4400; MSB first
+    std::vector<bool> changed_;              // per region
     std::vector<std::uint32_t> regionFree_;  // free slots per region, to skip full regions fast
     std::uint64_t regions_ = 0;
     std::uint64_t freeSlots_ = 0;

@@ -29,8 +29,8 @@ void SealBlock(std::span<std::uint8_t> block, std::size_t cb, BlockId bid, FileO
     le::StoreU64(block.data() + at + 8, bid.Value());
 }
 
-std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::size_t expectedCb,
-                                    BlockId expectedBid, FileOffset ib) {
+std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::size_t expectedCb, BlockId expectedBid,
+                                    FileOffset ib) {
     const BlockTrailer t = BlockTrailer::Read(block);
     char text[160];
     if (t.cb != expectedCb) {

@@ -32,7 +32,7 @@ struct BlockTrailer {
 void SealBlock(std::span<std::uint8_t> block, std::size_t cb, BlockId bid, FileOffset ib);
 
 // What is wrong with a block read from `ib`; nothing if sound.
-std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::size_t expectedCb,
-                                    BlockId expectedBid, FileOffset ib);
+std::optional<Problem> BlockProblem(std::span<const std::uint8_t> block, std::size_t expectedCb, BlockId expectedBid,
+                                    FileOffset ib);
 
 }  // namespace ferrowick::pst

@@ -54,7 +54,8 @@ void SplitChild(Node& parent, std::size_t i) {
         right->keys.reserve(full.Capacity() + 1);
         right->children.reserve(full.Capacity() + 1);
         right->keys.assign(full.keys.begin() + half, full.keys.end());
-        for (std::size_t k = half; k < full.children.size(); ++k) right->children.push_back(std::move(full.children[k]));
+        for (std::size_t k = half; k < full.children.size(); ++k)
+            right->children.push_back(std::move(full.children[k]));
         full.keys.resize(half);
         full.children.resize(half);
     }
@@ -109,8 +110,10 @@ public:
         node->level = page.cLevel;
         node->where = child.ref;
         node->dirty = false;
-        if (node->level == 0) TakeLeaves(std::move(page), child.keys, where, *node);
-        else LoadChildren(page, child, where, *node);
+        if (node->level == 0)
+            TakeLeaves(std::move(page), child.keys, where, *node);
+        else
+            LoadChildren(page, child, where, *node);
         return node;
     }
 
@@ -126,13 +129,16 @@ private:
         if (child.depth > kMaxDepth) Fail(std::string(Name()) + " is deeper than any real file's");
         if (!visited_.insert(child.ref.ib.Value()).second) Fail(where + " is reached twice (a cycle)");
         std::array<std::uint8_t, kPageSize> bytes{};
-        if (child.ref.ib.Value() % 64 != 0 || !read_(child.ref.ib, bytes)) Fail(where + " lies past the end of the file");
-        if (auto problem = PageProblem(bytes, BTreePageType<Leaf>(), child.ref.bid, child.ref.ib)) Fail(where + ": " + problem->what);
+        if (child.ref.ib.Value() % 64 != 0 || !read_(child.ref.ib, bytes))
+            Fail(where + " lies past the end of the file");
+        if (auto problem = PageProblem(bytes, BTreePageType<Leaf>(), child.ref.bid, child.ref.ib))
+            Fail(where + ": " + problem->what);
         Problem problem;
         auto page = BTreePage<Leaf>::Read(bytes, &problem);
         if (!page) Fail(where + ": " + problem.what);
         if (child.level >= 0 && page->cLevel != child.level)
-            Fail(where + " has level " + std::to_string(page->cLevel) + " where " + std::to_string(child.level) + " was expected");
+            Fail(where + " has level " + std::to_string(page->cLevel) + " where " + std::to_string(child.level) +
+                 " was expected");
         return std::move(*page);
     }
 
@@ -152,7 +158,8 @@ private:
             const auto& e = page.index[i];
             CheckKey(e.key, parent.keys, where);
             const bool last = i + 1 == page.index.size();
-            const KeyRange keys{e.key, last ? parent.keys.high : page.index[i + 1].key, last ? parent.keys.bounded : true};
+            const KeyRange keys{e.key, last ? parent.keys.high : page.index[i + 1].key,
+                                last ? parent.keys.bounded : true};
             node.keys.push_back(e.key);
             node.children.push_back(Load(ChildPage{e.child, parent.depth + 1, node.level - 1, keys}));
         }

@@ -20,9 +20,9 @@ inline constexpr std::size_t kBTreeEntryBytes = 488;
 struct NodeEntry {
     static constexpr std::size_t kSize = 32;
     NodeId nid;
-    NodeId parent;      // nidParent; zero when the node has none
-    BlockId data;       // bidData; null for a node without data
-    BlockId subnodes;   // bidSub; null for a node without sub-nodes
+    NodeId parent;     // nidParent; zero when the node has none
+    BlockId data;      // bidData; null for a node without data
+    BlockId subnodes;  // bidSub; null for a node without sub-nodes
 
     std::uint64_t Key() const { return nid.Value(); }
     void Write(std::span<std::uint8_t> at) const;
@@ -51,7 +51,9 @@ struct IndexEntry {
 };
 
 template <class Leaf>
-constexpr std::size_t LeafCapacity() { return kBTreeEntryBytes / Leaf::kSize; }
+constexpr std::size_t LeafCapacity() {
+    return kBTreeEntryBytes / Leaf::kSize;
+}
 inline constexpr std::size_t kIndexCapacity = kBTreeEntryBytes / IndexEntry::kSize;
 
 // One page, parsed. `Leaf` is NodeEntry or BlockEntry.
@@ -70,9 +72,13 @@ struct BTreePage {
 template <class Leaf>
 constexpr PageType BTreePageType();
 template <>
-constexpr PageType BTreePageType<NodeEntry>() { return PageType::NodeBTree; }
+constexpr PageType BTreePageType<NodeEntry>() {
+    return PageType::NodeBTree;
+}
 template <>
-constexpr PageType BTreePageType<BlockEntry>() { return PageType::BlockBTree; }
+constexpr PageType BTreePageType<BlockEntry>() {
+    return PageType::BlockBTree;
+}
 
 extern template struct BTreePage<NodeEntry>;
 extern template struct BTreePage<BlockEntry>;

@@ -18,8 +18,9 @@ XBlock ReadXBlock(BlockStore& store, BlockId bid, std::uint8_t level) {
     auto x = XBlock::Read(store.ReadBlock(bid), &problem);
     if (!x) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + ": " + problem.what);
     if (x->cLevel != level)
-        throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is a data tree block of level " + std::to_string(x->cLevel) +
-                       " where level " + std::to_string(level) + " was expected");
+        throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is a data tree block of level " +
+                                                        std::to_string(x->cLevel) + " where level " +
+                                                        std::to_string(level) + " was expected");
     return *x;
 }
 
@@ -40,7 +41,8 @@ BlockId WritePieces(BlockStore& store, const Pieces& pieces, const std::vector<B
         if (!isKept && pieces[i].size() > kMaxDataBlockPayload)
             throw PstError(ErrorKind::LimitExceeded, "a data piece is larger than one block can carry");
         if (isKept) {
-            if (kept[i].IsInternal()) throw PstError(ErrorKind::InvalidArgument, "a kept piece names an internal block");
+            if (kept[i].IsInternal())
+                throw PstError(ErrorKind::InvalidArgument, "a kept piece names an internal block");
             sizes[i] = store.ShareBlock(kept[i]);
             blocks[i] = kept[i];
         } else {
@@ -48,7 +50,8 @@ BlockId WritePieces(BlockStore& store, const Pieces& pieces, const std::vector<B
             blocks[i] = store.WriteBlock(pieces[i], false);
         }
         total += sizes[i];
-        if (total > 0xFFFFFFFFull) throw PstError(ErrorKind::LimitExceeded, "node data of 4 GiB or more cannot be stored");
+        if (total > 0xFFFFFFFFull)
+            throw PstError(ErrorKind::LimitExceeded, "node data of 4 GiB or more cannot be stored");
     }
     if (placed) *placed = blocks;
     if (blocks.size() == 1) return blocks[0];
@@ -90,7 +93,8 @@ BlockId WriteDataTree(BlockStore& store, const NodeData& data) {
             throw;
         } catch (const std::exception& e) {
             // The source's own error (a damaged or changed file), told as one of the store's.
-            throw PstError(ErrorKind::CorruptStructure, std::string("a value's source cannot be read to its end: ") + e.what());
+            throw PstError(ErrorKind::CorruptStructure,
+                           std::string("a value's source cannot be read to its end: ") + e.what());
         }
         return store.WriteBlock(piece, false);
     };
@@ -98,7 +102,8 @@ BlockId WriteDataTree(BlockStore& store, const NodeData& data) {
 
     const std::size_t per = XBlock::kMaxEntries;
     const std::uint64_t count = (total + kMaxDataBlockPayload - 1) / kMaxDataBlockPayload;
-    if (count > per * per) throw PstError(ErrorKind::LimitExceeded, "node data needs more blocks than an XXBLOCK tree holds");
+    if (count > per * per)
+        throw PstError(ErrorKind::LimitExceeded, "node data needs more blocks than an XXBLOCK tree holds");
     XBlock top;
     top.cLevel = 2;
     top.lcbTotal = static_cast<std::uint32_t>(total);
@@ -123,7 +128,8 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
     Pieces pieces;
     if (root.IsNull()) return pieces;
     auto visit = [&](BlockId bid) {
-        if (!seen.insert(bid.Value()).second) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is listed twice in one node");
+        if (!seen.insert(bid.Value()).second)
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is listed twice in one node");
     };
     visit(root);
     if (!root.IsInternal()) {
@@ -139,12 +145,14 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
         std::uint64_t sum = 0;
         for (BlockId child : top->children) {
             visit(child);
-            if (!child.IsInternal()) throw PstError(ErrorKind::CorruptStructure, "XXBLOCK " + Hex(root.Value()) + " lists a data block");
+            if (!child.IsInternal())
+                throw PstError(ErrorKind::CorruptStructure, "XXBLOCK " + Hex(root.Value()) + " lists a data block");
             xblocks.push_back(ReadXBlock(store, child, 1));
             sum += xblocks.back().lcbTotal;
         }
         if (sum != top->lcbTotal)
-            throw PstError(ErrorKind::CorruptStructure, "XXBLOCK " + Hex(root.Value()) + " gives a total size its XBLOCKs do not add up to");
+            throw PstError(ErrorKind::CorruptStructure,
+                           "XXBLOCK " + Hex(root.Value()) + " gives a total size its XBLOCKs do not add up to");
     } else {
         xblocks.push_back(*top);
     }
@@ -152,11 +160,14 @@ Pieces ReadDataTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& se
         std::uint64_t sum = 0;
         for (BlockId child : x.children) {
             visit(child);
-            if (child.IsInternal()) throw PstError(ErrorKind::CorruptStructure, "an XBLOCK lists an internal block " + Hex(child.Value()));
+            if (child.IsInternal())
+                throw PstError(ErrorKind::CorruptStructure, "an XBLOCK lists an internal block " + Hex(child.Value()));
             pieces.push_back(store.ReadBlock(child));
             sum += pieces.back().size();
         }
-        if (sum != x.lcbTotal) throw PstError(ErrorKind::CorruptStructure, "an XBLOCK gives a total size its data blocks do not add up to");
+        if (sum != x.lcbTotal)
+            throw PstError(ErrorKind::CorruptStructure,
+                           "an XBLOCK gives a total size its data blocks do not add up to");
     }
     return pieces;
 }

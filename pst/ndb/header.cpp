@@ -9,8 +9,8 @@
 namespace ferrowick::pst {
 namespace {
 
-constexpr std::uint32_t kMagic = 0x4E444221;       // "!BDN"
-constexpr std::uint16_t kMagicClient = 0x4D53;     // "SM"
+constexpr std::uint32_t kMagic = 0x4E444221;    // "!BDN"
+constexpr std::uint16_t kMagicClient = 0x4D53;  // "SM"
 constexpr std::size_t kRootAt = 180;
 
 BlockRef ReadRef(std::span<const std::uint8_t> b, std::size_t at) {

@@ -62,7 +62,6 @@ struct Header {
     static Header Read(std::span<const std::uint8_t> bytes);
     // Writes the 564 bytes with both CRCs computed.
     void Write(std::span<std::uint8_t> out) const;
-
 };
 
 // CRCs over the bytes from wMagicClient on [MS-PST 2.2.2.6].

@@ -13,12 +13,26 @@ namespace ferrowick::pst {
 
 // NID: 5-bit type in the low bits, 27-bit index above it [MS-PST 2.2.2.1].
 enum class NidType : std::uint8_t {
-    HID = 0x00, Internal = 0x01, NormalFolder = 0x02, SearchFolder = 0x03,
-    NormalMessage = 0x04, Attachment = 0x05, SearchUpdateQueue = 0x06,
-    SearchCriteriaObject = 0x07, AssocMessage = 0x08, ContentsTableIndex = 0x0A,
-    ReceiveFolderTable = 0x0B, OutgoingQueueTable = 0x0C, HierarchyTable = 0x0D,
-    ContentsTable = 0x0E, AssocContentsTable = 0x0F, SearchContentsTable = 0x10,
-    AttachmentTable = 0x11, RecipientTable = 0x12, SearchTableIndex = 0x13, Ltp = 0x1F,
+    HID = 0x00,
+    Internal = 0x01,
+    NormalFolder = 0x02,
+    SearchFolder = 0x03,
+    NormalMessage = 0x04,
+    Attachment = 0x05,
+    SearchUpdateQueue = 0x06,
+    SearchCriteriaObject = 0x07,
+    AssocMessage = 0x08,
+    ContentsTableIndex = 0x0A,
+    ReceiveFolderTable = 0x0B,
+    OutgoingQueueTable = 0x0C,
+    HierarchyTable = 0x0D,
+    ContentsTable = 0x0E,
+    AssocContentsTable = 0x0F,
+    SearchContentsTable = 0x10,
+    AttachmentTable = 0x11,
+    RecipientTable = 0x12,
+    SearchTableIndex = 0x13,
+    Ltp = 0x1F,
 };
 
 // Every 32-bit value is a well-formed NID, so the raw constructor takes any; Make refuses an
@@ -96,9 +110,11 @@ private:
 
 }  // namespace ferrowick::pst
 
-template <> struct std::hash<ferrowick::pst::NodeId> {
+template <>
+struct std::hash<ferrowick::pst::NodeId> {
     std::size_t operator()(ferrowick::pst::NodeId id) const noexcept { return id.Value(); }
 };
-template <> struct std::hash<ferrowick::pst::BlockId> {
+template <>
+struct std::hash<ferrowick::pst::BlockId> {
     std::size_t operator()(ferrowick::pst::BlockId id) const noexcept { return std::hash<std::uint64_t>{}(id.Value()); }
 };

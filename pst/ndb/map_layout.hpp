@@ -16,8 +16,8 @@ namespace ferrowick::pst {
 inline constexpr std::uint64_t kDensityListOffset = 0x4200;
 inline constexpr std::uint64_t kFirstAMapOffset = 0x4400;
 inline constexpr std::uint64_t kSlotSize = 64;
-inline constexpr std::uint64_t kSlotsPerRegion = kPageDataSize * 8;               // 3,968
-inline constexpr std::uint64_t kRegionSize = kSlotsPerRegion * kSlotSize;         // 253,952
+inline constexpr std::uint64_t kSlotsPerRegion = kPageDataSize * 8;        // 3,968
+inline constexpr std::uint64_t kRegionSize = kSlotsPerRegion * kSlotSize;  // 253,952
 
 constexpr std::uint64_t RegionStart(std::uint64_t region) { return kFirstAMapOffset + region * kRegionSize; }
 

@@ -146,7 +146,7 @@
 namespace ferrowick::pst {
 namespace {
 
-constexpr std::size_t kWriteBatch = 4 << 20;  // contiguous block writes are gathered up to this
+constexpr std::size_t kWriteBatch = 4 << 20;      // contiguous block writes are gathered up to this
 constexpr std::uint64_t kGrowthLimit = 16 << 20;  // the most free space one growth adds
 
 // A block or page to be freed once the header no longer points at anything using it.
@@ -215,10 +215,11 @@ struct NodeDatabase::Impl final : BlockStore {
     }
 
     void RequireWritable() const {
-        if (mode != OpenMode::ReadWrite) throw PstError(ErrorKind::InvalidArgument, path.string() + " is open for reading only");
+        if (mode != OpenMode::ReadWrite)
+            throw PstError(ErrorKind::InvalidArgument, path.string() + " is open for reading only");
         if (write_failed)
             throw PstError(ErrorKind::Io, "an earlier write to " + path.string() +
-                           " failed: nothing more is written to it, it keeps its last commit");
+                                              " failed: nothing more is written to it, it keeps its last commit");
     }
 
     // --- writing blocks ---------------------------------------------------------------
@@ -312,7 +313,8 @@ struct NodeDatabase::Impl final : BlockStore {
 
     BlockId WriteBlock(std::span<const std::uint8_t> payload, bool internal) override {
         RequireWritable();
-        if (payload.size() > kMaxBlockPayload) throw PstError(ErrorKind::LimitExceeded, "a block payload is larger than 8,176 bytes");
+        if (payload.size() > kMaxBlockPayload)
+            throw PstError(ErrorKind::LimitExceeded, "a block payload is larger than 8,176 bytes");
         const BlockId bid = NextBlockId(internal);
         const std::size_t size = BlockDiskSize(payload.size());
         const FileOffset ib = amap->Allocate(size, false);
@@ -331,9 +333,12 @@ struct NodeDatabase::Impl final : BlockStore {
     std::uint16_t ShareBlock(BlockId reference) override {
         RequireWritable();
         const BlockEntry* found = bbt.Find(reference.Lookup().Value());
-        if (!found) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(reference.Value()) + " to share is not in the block B-tree");
+        if (!found)
+            throw PstError(ErrorKind::CorruptStructure,
+                           "block " + Hex(reference.Value()) + " to share is not in the block B-tree");
         BlockEntry e = *found;
-        if (e.cRef == 0xFFFF) throw PstError(ErrorKind::LimitExceeded, "block " + Hex(reference.Value()) + " is shared too often");
+        if (e.cRef == 0xFFFF)
+            throw PstError(ErrorKind::LimitExceeded, "block " + Hex(reference.Value()) + " is shared too often");
         ++e.cRef;
         bbt.Put(e);
         // A node that fails part way gives the reference back, as it frees what it wrote.
@@ -348,18 +353,22 @@ struct NodeDatabase::Impl final : BlockStore {
         // The low bit of a BID is reserved: references may carry it set [MS-PST 2.2.2.2].
         const BlockId bid = reference.Lookup();
         const BlockEntry* entry = bbt.Find(bid.Value());
-        if (!entry) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is not in the block B-tree");
+        if (!entry)
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " is not in the block B-tree");
         if (entry->cb > kMaxBlockPayload)
-            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " claims " + std::to_string(entry->cb) + " bytes");
+            throw PstError(ErrorKind::CorruptStructure,
+                           "block " + Hex(bid.Value()) + " claims " + std::to_string(entry->cb) + " bytes");
         const std::size_t size = BlockDiskSize(entry->cb);
         FlushBatch();
         std::vector<std::uint8_t> block(size);
         if (entry->ref.ib.Value() < kFirstAMapOffset || entry->ref.ib.Value() % 64 != 0 ||
             !file.ReadAt(entry->ref.ib.Value(), block))
-            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " at " + Hex(entry->ref.ib.Value()) +
-                           " lies outside the file's data area");
+            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " at " +
+                                                            Hex(entry->ref.ib.Value()) +
+                                                            " lies outside the file's data area");
         if (auto problem = BlockProblem(block, entry->cb, bid, entry->ref.ib))
-            throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + " at " + Hex(entry->ref.ib.Value()) + ": " + problem->what);
+            throw PstError(ErrorKind::CorruptStructure,
+                           "block " + Hex(bid.Value()) + " at " + Hex(entry->ref.ib.Value()) + ": " + problem->what);
         block.resize(entry->cb);
         if (!bid.IsInternal()) DecodeBlockData(header.crypt, block);
         return block;
@@ -479,7 +488,8 @@ NodeDatabase& NodeDatabase::operator=(NodeDatabase&&) noexcept = default;
 NodeDatabase::~NodeDatabase() = default;
 
 NodeDatabase NodeDatabase::Create(const std::filesystem::path& path, CreateOptions options) {
-    const auto access = options.fill_empty_file ? RandomAccessFile::Access::FillEmpty : RandomAccessFile::Access::CreateNew;
+    const auto access =
+        options.fill_empty_file ? RandomAccessFile::Access::FillEmpty : RandomAccessFile::Access::CreateNew;
     auto impl = std::make_unique<Impl>(path, RandomAccessFile(path, access));
     impl->mode = OpenMode::ReadWrite;
     impl->header = Header::Fresh(options.crypt);
@@ -497,18 +507,24 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
     if (size < kHeaderSize || !file.ReadAt(0, bytes))
         throw PstError(ErrorKind::UnsupportedFormat, path.string() + " is too short to be a .pst file");
     switch (ClassifyFile(bytes)) {
-        case FileKind::NotPst: throw PstError(ErrorKind::UnsupportedFormat, path.string() + " is not a .pst file");
+        case FileKind::NotPst:
+            throw PstError(ErrorKind::UnsupportedFormat, path.string() + " is not a .pst file");
         case FileKind::Ansi:
-            throw PstError(ErrorKind::UnsupportedFormat, path.string() +
-                           " is an ANSI .pst file (Outlook 97-2002 format); only Unicode .pst files are supported");
-        case FileKind::Unicode4k: throw PstError(ErrorKind::UnsupportedFormat, path.string() + " uses 4K pages (an .ost-style file); not supported");
-        case FileKind::Unicode: break;
+            throw PstError(ErrorKind::UnsupportedFormat,
+                           path.string() +
+                               " is an ANSI .pst file (Outlook 97-2002 format); only Unicode .pst files are supported");
+        case FileKind::Unicode4k:
+            throw PstError(ErrorKind::UnsupportedFormat,
+                           path.string() + " uses 4K pages (an .ost-style file); not supported");
+        case FileKind::Unicode:
+            break;
     }
     Header header = Header::Read(bytes);
     if (header.dwCRCPartial != HeaderPartialCrc(bytes) || header.dwCRCFull != HeaderFullCrc(bytes))
         throw PstError(ErrorKind::CorruptStructure, path.string() + " has a damaged header (CRC mismatch)");
     if (header.crypt != CryptMethod::None && header.crypt != CryptMethod::Permute)
-        throw PstError(ErrorKind::UnsupportedFormat, path.string() + " uses an encoding other than none or permutation; not supported");
+        throw PstError(ErrorKind::UnsupportedFormat,
+                       path.string() + " uses an encoding other than none or permutation; not supported");
 
     auto impl = std::make_unique<Impl>(path, std::move(file));
     impl->mode = mode;
@@ -522,7 +538,8 @@ NodeDatabase NodeDatabase::Open(const std::filesystem::path& path, OpenMode mode
         impl->bbt = BTree<BlockEntry>::Load(read, header.root.bbt);
         if (mode == OpenMode::ReadWrite) {
             if (header.root.fAMapValid == 0)
-                throw PstError(ErrorKind::CorruptStructure, "its allocation map is marked invalid (the file needs a repair by Outlook first)");
+                throw PstError(ErrorKind::CorruptStructure,
+                               "its allocation map is marked invalid (the file needs a repair by Outlook first)");
             impl->amap = AllocationMap::Load(impl->file, header.root.ibAMapLast);
             impl->density_list_stale = true;
             impl->committed_nbt = header.root.nbt;

@@ -27,13 +27,13 @@ void SealPage(std::span<std::uint8_t> page, PageType type, BlockId bid, FileOffs
     le::StoreU64(page.data() + kPageDataSize + 8, bid.Value());
 }
 
-std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType type,
-                                       BlockId expectedBid, FileOffset ib) {
+std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType type, BlockId expectedBid,
+                                   FileOffset ib) {
     const PageTrailer t = PageTrailer::Read(page);
     char text[160];
     if (t.ptype != static_cast<std::uint8_t>(type) || t.ptypeRepeat != t.ptype) {
-        std::snprintf(text, sizeof text, "page type 0x%02X/0x%02X where 0x%02X was expected", t.ptype,
-                      t.ptypeRepeat, static_cast<unsigned>(type));
+        std::snprintf(text, sizeof text, "page type 0x%02X/0x%02X where 0x%02X was expected", t.ptype, t.ptypeRepeat,
+                      static_cast<unsigned>(type));
         return Problem{"page-type", text};
     }
     if (t.bid != expectedBid) {

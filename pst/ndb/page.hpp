@@ -15,8 +15,13 @@ inline constexpr std::size_t kPageSize = 512;
 inline constexpr std::size_t kPageDataSize = kPageSize - 16;
 
 enum class PageType : std::uint8_t {
-    BlockBTree = 0x80, NodeBTree = 0x81, FreeMap = 0x82, PageMap = 0x83,
-    AllocationMap = 0x84, FreePageMap = 0x85, DensityList = 0x86,
+    BlockBTree = 0x80,
+    NodeBTree = 0x81,
+    FreeMap = 0x82,
+    PageMap = 0x83,
+    AllocationMap = 0x84,
+    FreePageMap = 0x85,
+    DensityList = 0x86,
 };
 
 // Map pages carry a zero signature and use their own offset as BID.
@@ -39,7 +44,7 @@ struct PageTrailer {
 void SealPage(std::span<std::uint8_t> page, PageType type, BlockId bid, FileOffset ib);
 
 // What is wrong with a page read from `ib` that should be of `type` with `bid`; nothing if sound.
-std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType type,
-                                       BlockId expectedBid, FileOffset ib);
+std::optional<Problem> PageProblem(std::span<const std::uint8_t> page, PageType type, BlockId expectedBid,
+                                   FileOffset ib);
 
 }  // namespace ferrowick::pst

@@ -41,8 +41,8 @@ std::optional<SubnodeBlock> SubnodeBlock::Read(std::span<const std::uint8_t> b, 
         // Only the low 32 bits of a sub-node NID carry meaning.
         const NodeId nid(static_cast<std::uint32_t>(le::LoadU64(b.data() + 8 + size * i)));
         if (s.cLevel == 0)
-            s.leaves.push_back({nid, BlockId(le::LoadU64(b.data() + 16 + 24 * i)),
-                                BlockId(le::LoadU64(b.data() + 24 + 24 * i))});
+            s.leaves.push_back(
+                {nid, BlockId(le::LoadU64(b.data() + 16 + 24 * i)), BlockId(le::LoadU64(b.data() + 24 + 24 * i))});
         else
             s.index.push_back({nid, BlockId(le::LoadU64(b.data() + 16 + 16 * i))});
         const NodeId prev = i == 0 ? NodeId() : (s.cLevel == 0 ? s.leaves[i - 1].nid : s.index[i - 1].nid);

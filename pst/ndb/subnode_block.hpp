@@ -18,7 +18,7 @@ struct SubnodeLeafEntry {  // SLENTRY
 };
 
 struct SubnodeIndexEntry {  // SIENTRY
-    NodeId nid;  // first NID below `block`
+    NodeId nid;             // first NID below `block`
     BlockId block;
 };
 

@@ -15,7 +15,9 @@ namespace {
 constexpr int kMaxNesting = 32;
 
 SubnodeBlock ReadSubnodeBlock(BlockStore& store, BlockId bid) {
-    if (!bid.IsInternal()) throw PstError(ErrorKind::CorruptStructure, "sub-node tree BID " + Hex(bid.Value()) + " is not an internal block");
+    if (!bid.IsInternal())
+        throw PstError(ErrorKind::CorruptStructure,
+                       "sub-node tree BID " + Hex(bid.Value()) + " is not an internal block");
     Problem problem;
     auto s = SubnodeBlock::Read(store.ReadBlock(bid), &problem);
     if (!s) throw PstError(ErrorKind::CorruptStructure, "block " + Hex(bid.Value()) + ": " + problem.what);
@@ -35,7 +37,9 @@ std::vector<SubnodeLeafEntry> LeafEntries(BlockStore& store, BlockId root, std::
     for (const auto& e : top.index) {
         visit(e.block);
         SubnodeBlock leaf = ReadSubnodeBlock(store, e.block);
-        if (leaf.cLevel != 0) throw PstError(ErrorKind::CorruptStructure, "SIBLOCK " + Hex(root.Value()) + " points at a block that is no SLBLOCK");
+        if (leaf.cLevel != 0)
+            throw PstError(ErrorKind::CorruptStructure,
+                           "SIBLOCK " + Hex(root.Value()) + " points at a block that is no SLBLOCK");
         all.insert(all.end(), leaf.leaves.begin(), leaf.leaves.end());
     }
     return all;
@@ -67,11 +71,11 @@ BlockId WriteSubnodeTree(BlockStore& store, const std::map<NodeId, NodeData>& su
     return store.WriteBlock(top.Write(), true);
 }
 
-std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& seen,
-                                           int depth) {
+std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std::set<std::uint64_t>& seen, int depth) {
     std::map<NodeId, NodeData> out;
     if (root.IsNull()) return out;
-    if (depth > kMaxNesting) throw PstError(ErrorKind::CorruptStructure, "sub-nodes are nested deeper than any real file's");
+    if (depth > kMaxNesting)
+        throw PstError(ErrorKind::CorruptStructure, "sub-nodes are nested deeper than any real file's");
     for (const auto& e : LeafEntries(store, root, &seen)) {
         NodeData data;
         data.pieces = ReadDataTree(store, e.data, seen);
@@ -84,7 +88,8 @@ std::map<NodeId, NodeData> ReadSubnodeTree(BlockStore& store, BlockId root, std:
 
 void ForEachSubnodeId(BlockStore& store, BlockId root, const std::function<void(NodeId)>& visit, int depth) {
     if (root.IsNull()) return;
-    if (depth > kMaxNesting) throw PstError(ErrorKind::CorruptStructure, "sub-nodes are nested deeper than any real file's");
+    if (depth > kMaxNesting)
+        throw PstError(ErrorKind::CorruptStructure, "sub-nodes are nested deeper than any real file's");
     std::set<std::uint64_t> seen;
     for (const auto& e : LeafEntries(store, root, &seen)) {
         visit(e.nid);

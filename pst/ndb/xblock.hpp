@@ -15,7 +15,7 @@ struct XBlock {
     static constexpr std::uint8_t kType = 0x01;
     static constexpr std::size_t kMaxEntries = (8176 - 8) / 8;  // 1,021 BIDs per block
 
-    std::uint8_t cLevel = 1;  // 1: XBLOCK (lists data blocks); 2: XXBLOCK (lists XBLOCKs)
+    std::uint8_t cLevel = 1;     // 1: XBLOCK (lists data blocks); 2: XXBLOCK (lists XBLOCKs)
     std::uint32_t lcbTotal = 0;  // bytes of node data below this block
     std::vector<BlockId> children;
 

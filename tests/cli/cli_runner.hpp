@@ -46,7 +46,8 @@ public:
         std::wstring environment = Environment(env);
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         const auto open = [&](const std::filesystem::path& path, DWORD access, DWORD disposition) {
-            return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition, 0, nullptr);
+            return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition, 0,
+                               nullptr);
         };
         const HANDLE in = open(L"NUL", GENERIC_READ, OPEN_EXISTING);
         const HANDLE out = open(out_, GENERIC_WRITE, CREATE_ALWAYS);
@@ -78,7 +79,8 @@ public:
     bool WaitForErr(const std::string& text) const {
         for (int i = 0; i < 6000; ++i) {
             if (ErrSoFar().find(text) != std::string::npos) return true;
-            if (!process_ || WaitForSingleObject(process_, 10) == WAIT_OBJECT_0) return ErrSoFar().find(text) != std::string::npos;
+            if (!process_ || WaitForSingleObject(process_, 10) == WAIT_OBJECT_0)
+                return ErrSoFar().find(text) != std::string::npos;
         }
         return false;
     }
@@ -107,7 +109,8 @@ private:
             const std::u16string c = FromUtf8(change);
             const std::wstring wide(c.begin(), c.end());
             const std::wstring name = wide.substr(0, wide.find(L'=')) + L"=";
-            std::erase_if(entries, [&](const std::wstring& e) { return _wcsnicmp(e.c_str(), name.c_str(), name.size()) == 0; });
+            std::erase_if(entries,
+                          [&](const std::wstring& e) { return _wcsnicmp(e.c_str(), name.c_str(), name.size()) == 0; });
             if (wide.find(L'=') != std::wstring::npos) entries.push_back(wide);
         }
         std::wstring block;
@@ -131,8 +134,10 @@ public:
         if (pid_ == 0) {
             for (const std::string& e : env) {
                 const auto eq = e.find('=');
-                if (eq == std::string::npos) ::unsetenv(e.c_str());
-                else ::setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+                if (eq == std::string::npos)
+                    ::unsetenv(e.c_str());
+                else
+                    ::setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
             }
             const int in = ::open("/dev/null", O_RDONLY);
             const int out = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

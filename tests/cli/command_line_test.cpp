@@ -27,9 +27,14 @@ protected:
 };
 
 TEST_F(CommandLineTest, HelpOfEveryCommandGoesToStandardOutputWithExitZero) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--help"}, {"-h"}, {"convert", "--help"}, {"inspect", "--help"},
-          {"check", "--help"}, {"scan", "--help"}, {"sample", "--help"}, {"check", "-h"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"},
+                                                 {"-h"},
+                                                 {"convert", "--help"},
+                                                 {"inspect", "--help"},
+                                                 {"check", "--help"},
+                                                 {"scan", "--help"},
+                                                 {"sample", "--help"},
+                                                 {"check", "-h"}}) {
         const CliResult r = Run(args);
         const std::string shown = args.size() > 1 ? args[0] : "ferrowick";
         EXPECT_EQ(r.status, 0) << shown;
@@ -51,7 +56,7 @@ TEST_F(CommandLineTest, UsageErrorsAndMissingInputsGoToStandardErrorWithExitTwo)
              {"convert", P("missing"), P("o.pst")},
              {"convert", "--bogus", P("src"), P("o.pst")},
              {"convert", "--multiple", P("src")},
-             {"convert", "--jobs", "2", P("src"), P("o.pst")},   // --jobs needs --multiple
+             {"convert", "--jobs", "2", P("src"), P("o.pst")},  // --jobs needs --multiple
              {"convert", "--multiple", "--jobs", "0", P("src"), P("src")},
              {"convert", "--multiple", P("src"), P("missing-out")},
              {"inspect"},
@@ -111,12 +116,14 @@ TEST_F(CommandLineTest, NamesOutsideAsciiReachEveryCommandAsTheyAre) {
     EXPECT_EQ(scan.status, 0) << scan.err;
     EXPECT_NE(scan.out.find("Grüße aus Budapest.msg"), std::string::npos) << scan.out;
 
-    const CliResult convert = Run({"convert", utf8("Ärger/Mail"), utf8("Ärger/Straße.pst"), "--report", utf8("Ärger/Bericht.json")});
+    const CliResult convert =
+        Run({"convert", utf8("Ärger/Mail"), utf8("Ärger/Straße.pst"), "--report", utf8("Ärger/Bericht.json")});
     EXPECT_EQ(convert.status, 0) << convert.out << convert.err;
     EXPECT_TRUE(std::filesystem::is_regular_file(dir_.Native("Ärger/Straße.pst")));
     EXPECT_TRUE(std::filesystem::is_regular_file(dir_.Native("Ärger/Bericht.json")));
 
-    const CliResult again = Run({"convert", utf8("Ärger/Mail"), utf8("Ärger/Other.pst"), "--report", utf8("Ärger/Bericht.json")});
+    const CliResult again =
+        Run({"convert", utf8("Ärger/Mail"), utf8("Ärger/Other.pst"), "--report", utf8("Ärger/Bericht.json")});
     EXPECT_EQ(again.status, 2);
     EXPECT_NE(again.err.find("Path already exists"), std::string::npos) << again.err;
     EXPECT_FALSE(std::filesystem::exists(dir_.Native("Ärger/Other.pst")));
@@ -128,7 +135,8 @@ TEST_F(CommandLineTest, NamesOutsideAsciiReachEveryCommandAsTheyAre) {
     EXPECT_NE(inspect.out.find("Inbox (7)"), std::string::npos) << inspect.out;
 
     dir_.Folder("Ärger/Stores");
-    const CliResult multiple = Run({"convert", "--multiple", utf8("Ärger/Mail"), utf8("Ärger/Stores"), "--only", "Inbox"});
+    const CliResult multiple =
+        Run({"convert", "--multiple", utf8("Ärger/Mail"), utf8("Ärger/Stores"), "--only", "Inbox"});
     EXPECT_EQ(multiple.status, 0) << multiple.out << multiple.err;
     EXPECT_TRUE(std::filesystem::is_regular_file(dir_.Native("Ärger/Stores/Inbox.pst")));
 }

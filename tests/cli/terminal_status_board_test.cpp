@@ -19,8 +19,10 @@ void SetColumns(const char* value) {
 #ifdef _WIN32
     _putenv_s("COLUMNS", value ? value : "");  // an empty value removes it
 #else
-    if (value) ::setenv("COLUMNS", value, 1);
-    else ::unsetenv("COLUMNS");
+    if (value)
+        ::setenv("COLUMNS", value, 1);
+    else
+        ::unsetenv("COLUMNS");
 #endif
 }
 
@@ -49,7 +51,8 @@ TEST(TerminalStatusBoard, KeepsEveryUpdateAndShowsTheLast) {
         ASSERT_NE(sink, nullptr);
         TerminalStatusBoard board(sink, terminal, 200);
         for (int i = 1; i <= 10000; ++i) {
-            board.SetFrameConversion(u"Reading Messages && Email Metadata - (" + DecimalText(i) + u" of 10000) File(s)");
+            board.SetFrameConversion(u"Reading Messages && Email Metadata - (" + DecimalText(i) +
+                                     u" of 10000) File(s)");
             const float percent = ProgressPercent(i, 10000);
             board.SetProgressValue(percent);
             board.SetProgressText(PercentCompleteText(percent));
@@ -59,7 +62,8 @@ TEST(TerminalStatusBoard, KeepsEveryUpdateAndShowsTheLast) {
         EXPECT_EQ(board.FrameConversion(), u"Reading Messages && Email Metadata - (10000 of 10000) File(s)");
         board.Finish();
         const std::string shown = Shown(sink);
-        EXPECT_NE(shown.find("100% Complete"), std::string::npos) << shown.substr(shown.size() > 300 ? shown.size() - 300 : 0);
+        EXPECT_NE(shown.find("100% Complete"), std::string::npos)
+            << shown.substr(shown.size() > 300 ? shown.size() - 300 : 0);
         EXPECT_NE(shown.find("Reading Messages & Email Metadata - (10000 of 10000) File(s)"), std::string::npos);
         EXPECT_EQ(shown.find("&&"), std::string::npos) << "a label's && shows as one &";
         std::fclose(sink);

@@ -32,8 +32,8 @@ TEST_F(FolderMapping, InboxItselfIsNotCreatedItsSubFoldersGoIntoTheTopInbox) {
 
 TEST_F(FolderMapping, DefaultFolderEndingsAreNeverCreatedAtAnyDepth) {
     MigrateFolders({"Archive", "Archive/Calendar", "Archive/Inbox", "Archive/Contacts", "Archive/Tasks",
-                    "Archive/Notebook", "Archive/Conversations", "Archive/Emailed Contacts", "Archive/Sent",
-                    "Deep", "Deep/A", "Deep/A/Calendar", "Calendar"});
+                    "Archive/Notebook", "Archive/Conversations", "Archive/Emailed Contacts", "Archive/Sent", "Deep",
+                    "Deep/A", "Deep/A/Calendar", "Calendar"});
     EXPECT_EQ(Created(), (Folders{u"Archive", u"Archive\\Inbox", u"Deep", u"Deep\\A"}));
 }
 
@@ -48,8 +48,8 @@ TEST_F(FolderMapping, ARootEndingInItsSeparatorMapsInboxAndSentToTheStoresOwnFol
     store_.sentItemsName = u"Gesendete Elemente";
     MigrateFolders({"Inbox", "Inbox/Old", "Sent", "Sent/2014", "Sent/2014/Q1", "Emailed Contacts", "Notes"},
                    /*rootWithSeparator=*/true);
-    EXPECT_EQ(Created(), (Folders{u"Posteingang\\Old", u"Notes", u"Gesendete Elemente\\2014",
-                                  u"Gesendete Elemente\\2014\\Q1"}));
+    EXPECT_EQ(Created(),
+              (Folders{u"Posteingang\\Old", u"Notes", u"Gesendete Elemente\\2014", u"Gesendete Elemente\\2014\\Q1"}));
 }
 
 TEST_F(FolderMapping, TopLevelNamesAreMatchedCaseSensitivelyAgainstExistingFolders) {
@@ -130,7 +130,8 @@ TEST_F(FolderMapping, AMissingParentThatCannotBeAddedLeavesTheEntryUncreatedAndE
 
     EXPECT_EQ(Created(), (Folders{u"Later"}));
     ASSERT_EQ(state_.Report.NotConvertedCount(), 1u);
-    EXPECT_EQ(U8(state_.Report.folders[0].notConverted[0].reason), "Folder \"Sent\" does not exist (The folder could not be created)");
+    EXPECT_EQ(U8(state_.Report.folders[0].notConverted[0].reason),
+              "Folder \"Sent\" does not exist (The folder could not be created)");
     EXPECT_EQ(Out().SavedCount(), 0u);
     EXPECT_EQ(Out().messages.size(), 0u);
 }

@@ -110,7 +110,8 @@ TEST_F(ImportMessages, FilesThatAreNotMessagesAreCountedButNotImported) {
     Queue({}, {txt, msg, bare});
     Migrate(u"Src", tree_.Path("Src"));
     EXPECT_EQ(Out().messages.size(), 1u);
-    EXPECT_EQ(board_.Writes("lblProgress"), (std::vector<std::string>{"33% Complete", "67% Complete", "100% Complete"}));
+    EXPECT_EQ(board_.Writes("lblProgress"),
+              (std::vector<std::string>{"33% Complete", "67% Complete", "100% Complete"}));
 }
 
 TEST_F(ImportMessages, ReadFlagAlwaysAttachmentFlagOnlyWithAttachmentsDraftsStayDrafts) {
@@ -124,7 +125,7 @@ TEST_F(ImportMessages, ReadFlagAlwaysAttachmentFlagOnlyWithAttachmentsDraftsStay
     EXPECT_EQ(Out().messages[0]->flags, 0x01);
     EXPECT_EQ(Out().messages[1]->flags, 0x11);
     EXPECT_EQ(Out().messages[2]->flags, 0x29);
-    EXPECT_EQ(Out().messages[3]->flags, 0x01);  // mailbox state is not carried, attachments are counted
+    EXPECT_EQ(Out().messages[3]->flags, 0x01);    // mailbox state is not carried, attachments are counted
     EXPECT_EQ(Out().messages[4]->flags, 0x2091);  // Internet origin and resend stay; read receipts, FAI do not
 }
 
@@ -178,7 +179,8 @@ TEST_F(ImportMessages, AMessageWhoseFolderCannotBeMadeIsReportedWithTheStoresWor
     Migrate(u"Src", tree_.Path("Src"));
     EXPECT_TRUE(Out().messages.empty());
     ASSERT_EQ(state_.Report.NotConvertedCount(), 1u);
-    EXPECT_EQ(U8(state_.Report.folders[0].notConverted[0].reason), "Folder \"Proj\" does not exist (The folder could not be created)");
+    EXPECT_EQ(U8(state_.Report.folders[0].notConverted[0].reason),
+              "Folder \"Proj\" does not exist (The folder could not be created)");
 }
 
 TEST_F(ImportMessages, TheNormalEndClosesTheStoreAndDropsTheQueues) {

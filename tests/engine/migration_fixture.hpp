@@ -65,9 +65,7 @@ protected:
         state_.Settings.MessageCount = number - 1;
     }
 
-    void Migrate(const std::u16string& name, const std::u16string& path) {
-        StartMigration(state_, seams_, name, path);
-    }
+    void Migrate(const std::u16string& name, const std::u16string& path) { StartMigration(state_, seams_, name, path); }
 
     FakeStoreFile& Out() { return store_.Store(0); }
     static std::string U8(const std::u16string& t) { return ToUtf8(t); }

@@ -35,8 +35,7 @@ TEST(StoreFolderNames, ARenderedNameNeverMergesIntoASiblingsFolder) {
     // Latin-1 name in another parent, and a name that already holds the stand-in.
     const std::u16string latin = FromNative("caf\xE9");
     StoreFolderNames names;
-    names.Learn({u"/" + latin, u"/CAF\u00C9", u"/" + latin + u"/sub", u"/other/" + latin, u"/x\uFF3Cy",
-                 u"/x\\y"},
+    names.Learn({u"/" + latin, u"/CAF\u00C9", u"/" + latin + u"/sub", u"/other/" + latin, u"/x\uFF3Cy", u"/x\\y"},
                 u'/');
     EXPECT_EQ(names.StorePath(u"/CAF\u00C9", u'/'), u"\\CAF\u00C9");  // a valid name keeps its own
     EXPECT_EQ(names.StorePath(u"/" + latin, u'/'), u"\\caf\u00E9 (2)");

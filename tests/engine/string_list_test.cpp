@@ -39,8 +39,7 @@ TEST(StringList, OrdersByUtf16CodeUnitsNotCodePoints) {
 }
 
 TEST(StringList, RunsOfThreeOrMoreCollapseToOne) {
-    EXPECT_EQ(SortedAndCleaned({u"a", u"a", u"a", u"b", u"b", u"c", u"c", u"c", u"c"}),
-              (StringList{u"a", u"b", u"c"}));
+    EXPECT_EQ(SortedAndCleaned({u"a", u"a", u"a", u"b", u"b", u"c", u"c", u"c", u"c"}), (StringList{u"a", u"b", u"c"}));
 }
 
 TEST(StringList, QuickSortSortsOnlyTheGivenSlice) {
@@ -71,8 +70,7 @@ TEST(StringList, LongListsOfAnyShapeSort) {
         StringList list(50000);
         for (std::size_t k = 0; k < list.size(); ++k) {
             const std::size_t key = shape == 0 ? list.size() - k : shape == 1 ? 7 : (k * 7919) % 1000;
-            list[k] = u"f" + std::u16string(1, static_cast<char16_t>(u'a' + key % 26)) +
-                      std::u16string(key % 5, u'x');
+            list[k] = u"f" + std::u16string(1, static_cast<char16_t>(u'a' + key % 26)) + std::u16string(key % 5, u'x');
         }
         StringList expected = list;
         std::sort(expected.begin(), expected.end());

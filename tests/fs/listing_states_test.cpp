@@ -15,9 +15,7 @@ namespace {
 
 using testing::TempFolder;
 
-std::u16string Under(const TempFolder& temp, const std::u16string& rest) {
-    return temp.Text() + kPathSeparator + rest;
-}
+std::u16string Under(const TempFolder& temp, const std::u16string& rest) { return temp.Text() + kPathSeparator + rest; }
 
 TEST(Listing, StepsThroughTheStatesOfTheEntry) {
     TempFolder temp;

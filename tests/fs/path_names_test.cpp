@@ -45,7 +45,7 @@ TEST(ParsePath, ParentFolderKeepsItsSeparator) {
     EXPECT_EQ(ParentOf(P(u"C:\\Mail\\")), P(u"C:\\"));  // a trailing separator is ignored
     EXPECT_EQ(ParentOf(P(u"C:\\")), u"");
     EXPECT_EQ(ParentOf(P(u"\\\\server\\share\\*")), P(u"\\\\server\\share\\"));
-    EXPECT_EQ(ParentOf(P(u"\\\\server")), u"");      // the leading pair never counts
+    EXPECT_EQ(ParentOf(P(u"\\\\server")), u"");  // the leading pair never counts
     EXPECT_EQ(ParentOf(P(u"\\\\server\\")), u"");
     EXPECT_EQ(ParentOf(u"name.msg"), u"");
     EXPECT_EQ(ParentOf(u""), u"");

@@ -265,7 +265,8 @@ BombFile ManyValueStreams(int count) {
         const std::uint32_t tag = 0x70000102u + (static_cast<std::uint32_t>(i) << 16);
         char name[32];
         std::snprintf(name, sizeof name, "__substg1.0_%08X", tag);
-        w.AddStream(CompoundFileWriter::kRoot, std::u16string(name, name + std::strlen(name)), std::vector<std::uint8_t>(4096, 2));
+        w.AddStream(CompoundFileWriter::kRoot, std::u16string(name, name + std::strlen(name)),
+                    std::vector<std::uint8_t>(4096, 2));
     }
     BombFile f{w.Finish(), 2, {}};  // entries in the order added: root, properties, big, small ones
     for (int i = 0; i < count; ++i) f.smallEntries.push_back(3 + static_cast<std::uint32_t>(i));

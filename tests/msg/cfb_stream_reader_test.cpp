@@ -52,7 +52,9 @@ TEST(CfbStreamReader, AMiniChainOutOfFileOrderIsReadInChainOrder) {
     le::StoreU32(&bytes[miniFatAt + 8], 1);
     le::StoreU32(&bytes[miniFatAt + 4], 0xFFFFFFFE);
 
-    auto mini = [&](std::uint32_t k) { return bytes.begin() + static_cast<std::ptrdiff_t>((miniStream + 1) * sector + 64 * k); };
+    auto mini = [&](std::uint32_t k) {
+        return bytes.begin() + static_cast<std::ptrdiff_t>((miniStream + 1) * sector + 64 * k);
+    };
     std::vector<std::uint8_t> expected(mini(0), mini(0) + 64);
     expected.insert(expected.end(), mini(2), mini(2) + 64);
     expected.insert(expected.end(), mini(1), mini(1) + 2);

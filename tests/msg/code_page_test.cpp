@@ -29,7 +29,10 @@ TEST(CodePage, InternetEncodingsStandForTheirLanguagesWindowsCodePage) {
 TEST(CodePage, UnknownCodePagesAndBadBytesDoNotFail) {
     EXPECT_FALSE(IsKnownCodePage(4242));
     EXPECT_EQ(DecodeCodePage("abc\xE9", 4242), u"abcé");  // the 1252 fallback
-    EXPECT_EQ(DecodeCodePage("a\xff" "b", 65001), u"a\uFFFDb");
+    EXPECT_EQ(DecodeCodePage("a\xff"
+                             "b",
+                             65001),
+              u"a\uFFFDb");
     EXPECT_EQ(DecodeCodePage("\x93", 932), u"\uFFFD");  // a lead byte without its trail
     EXPECT_EQ(DecodeCodePage("", 1252), u"");
 }
@@ -51,7 +54,8 @@ TEST(CodePage, EightBitStringsOfAWrittenFileComeBackAsUnicode) {
     m.properties.Set(PropertyTag(0x0037, PropertyType::String8), PropertyValue::String8("\xCF\xF0\xE8\xE2\xE5\xF2"));
     m.properties.Set(PropertyTag(0x1000, PropertyType::String8), PropertyValue::String8("8-bit body"));
     m.properties.Set(PropertyTag(0x1000, PropertyType::String), std::u16string(u"Unicode body"));
-    m.properties.Set(PropertyTag(0x8000, PropertyType::MultipleString8), PropertyValue::Multiple(PropertyType::MultipleString8, std::vector<std::string>{"\xE0", "b"}));
+    m.properties.Set(PropertyTag(0x8000, PropertyType::MultipleString8),
+                     PropertyValue::Multiple(PropertyType::MultipleString8, std::vector<std::string>{"\xE0", "b"}));
     m.namedProperties[0x8000] = NamedProperty{mapi::kPsPublicStrings, std::u16string(u"Keywords")};
     Recipient r;
     r.properties.Set(PropertyTag(0x3001, PropertyType::String8), PropertyValue::String8("\xC8\xE2\xE0\xED"));
@@ -85,8 +89,10 @@ std::vector<std::uint8_t> UncompressedRtf(const std::string& rtf) {
 TEST(CodePage, TextTheDeclaredCodePageCannotDecodeGoesToTheNextCandidate) {
     Message m;
     m.properties.Set(tags::kInternetCodepage, std::int32_t{65001});
-    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), PropertyValue::String8("Sch\xF6ne Gr\xFC\xDF" "e"));
-    m.properties.Set(PropertyTag(0x0E04, PropertyType::String8), PropertyValue::String8("J\xC3\xBCrgen"));  // real UTF-8 stays so
+    m.properties.Set(PropertyTag(0x0037, PropertyType::String8), PropertyValue::String8("Sch\xF6ne Gr\xFC\xDF"
+                                                                                        "e"));
+    m.properties.Set(PropertyTag(0x0E04, PropertyType::String8),
+                     PropertyValue::String8("J\xC3\xBCrgen"));  // real UTF-8 stays so
     Recipient r;
     r.properties.Set(PropertyTag(0x3001, PropertyType::String8), PropertyValue::String8("M\xFCller"));
     m.recipients.push_back(r);
@@ -109,17 +115,20 @@ TEST(CodePage, TextTheDeclaredCodePageCannotDecodeGoesToTheNextCandidate) {
     EXPECT_EQ(*back.properties.Get<std::u16string>(tags::kSubject), u"日本");
 
     EXPECT_EQ(DecodeByFirstFitting("\xE9t\xE9", {65001, 4242, 1252}), u"été");  // unknown ones are passed over
-    EXPECT_EQ(DecodeByFirstFitting("a\xFF" "b", {65001}), u"a\uFFFDb");  // none fits: as the declared one
+    EXPECT_EQ(DecodeByFirstFitting("a\xFF"
+                                   "b",
+                                   {65001}),
+              u"a\uFFFDb");  // none fits: as the declared one
 }
 
 TEST(CompressedRtf, LiteralsReferencesAndTheEndMarker) {
     // A reference to the dictionary's first five bytes, then the end marker (a reference to the
     // write position, 207 + 5), then a literal that must not be read.
-    const std::vector<std::uint8_t> lzfu{17, 0, 0, 0, 5, 0, 0, 0, 0x4C, 0x5A, 0x46, 0x75, 0, 0, 0, 0,
-                                         0x03, 0x00, 0x03, 0x0D, 0x40, 'X'};
+    const std::vector<std::uint8_t> lzfu{17,   0, 0, 0, 5, 0,    0,    0,    0x4C, 0x5A, 0x46,
+                                         0x75, 0, 0, 0, 0, 0x03, 0x00, 0x03, 0x0D, 0x40, 'X'};
     EXPECT_EQ(DecompressRtfStart(lzfu, 100), "{\\rtf");
-    const std::vector<std::uint8_t> literals{21, 0, 0, 0, 8, 0, 0, 0, 0x4C, 0x5A, 0x46, 0x75, 0, 0, 0, 0,
-                                             0x00, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
+    const std::vector<std::uint8_t> literals{21, 0, 0, 0,    8,   0,   0,   0,   0x4C, 0x5A, 0x46, 0x75, 0,
+                                             0,  0, 0, 0x00, 'a', 'b', 'c', 'd', 'e',  'f',  'g',  'h'};
     EXPECT_EQ(DecompressRtfStart(literals, 100), "abcdefgh");
     EXPECT_EQ(DecompressRtfStart(literals, 3), "abc");
     EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi\\ansicpg1250 x}")), 1250u);
@@ -139,8 +148,10 @@ TEST(CompressedRtf, TheCodePageIsFoundWhereverTheHeaderPutsItWithinItsFirst8KB) 
         const std::string rtf = "{\\rtf1\\ansi" + std::string(before, ' ') + "\\ansicpg1251\\deff0 text}";
         const std::size_t digitsEnd = std::string("{\\rtf1\\ansi").size() + before + 12;
         const auto found = RtfAnsiCodePage(UncompressedRtf(rtf));
-        if (digitsEnd < 8192) EXPECT_EQ(found, 1251u) << before << " spaces before";
-        else if (digitsEnd - 4 >= 8192) EXPECT_FALSE(found) << before << " spaces before";
+        if (digitsEnd < 8192)
+            EXPECT_EQ(found, 1251u) << before << " spaces before";
+        else if (digitsEnd - 4 >= 8192)
+            EXPECT_FALSE(found) << before << " spaces before";
     }
     EXPECT_EQ(RtfAnsiCodePage(UncompressedRtf("{\\rtf1\\ansi" + std::string(497, ' ') + "\\ansicpg1252")),
               1252u);  // the file ends with the number
@@ -175,8 +186,7 @@ TEST(CodePage, CorpusFilesInJapaneseCyrillicAndChinese) {
         const char* subject;
     } cases[] = {
         {"hiraoka-msgreader/nonUnicodeCP932.msg", "日本語 Non Unicode タイトル"},
-        {"apache-poi/cyrillic_message.msg",
-         "Автоматический ответ подсистемы обмена данными ФГУП \"Почта России\"."},
+        {"apache-poi/cyrillic_message.msg", "Автоматический ответ подсистемы обмена данными ФГУП \"Почта России\"."},
         {"apache-poi/ASCII_CP1251_LCID1049.msg", "Subject автоматически Subject"},
         {"apache-poi/chinese-traditional.msg", "Alfresco MSG format testing ( MSG 格式測試 )"},
     };

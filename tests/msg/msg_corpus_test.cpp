@@ -107,8 +107,10 @@ TEST(MsgCorpus, SubjectsAndCountsMatchOlefile) {
         "    top=[e for e in o.listdir(streams=True,storages=True) if len(e)==1]\n"
         "    r=sum(1 for e in top if e[0].startswith('__recip_version1.0_'))\n"
         "    a=sum(1 for e in top if e[0].startswith('__attach_version1.0_'))\n"
-        "    s=o.openstream('__substg1.0_0037001F').read().decode('utf-16-le','replace').rstrip('\\x00') if o.exists('__substg1.0_0037001F') else None\n"
-        "    print(p+'\\t'+str(r)+'\\t'+str(a)+'\\t'+(s.replace('\\t',' ').replace('\\n',' ').replace('\\r',' ') if s is not None else '<none>'))\n",
+        "    s=o.openstream('__substg1.0_0037001F').read().decode('utf-16-le','replace').rstrip('\\x00') if "
+        "o.exists('__substg1.0_0037001F') else None\n"
+        "    print(p+'\\t'+str(r)+'\\t'+str(a)+'\\t'+(s.replace('\\t',' ').replace('\\n',' ').replace('\\r',' ') if s "
+        "is not None else '<none>'))\n",
         {(CorpusDir() / "msg").string()});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     std::stringstream lines(run.output);
@@ -178,7 +180,8 @@ TEST(MsgCorpus, TruncatedCorpusFilesNeverCrash) {
                                  whole.size() - 1}) {
             if (size > whole.size()) continue;
             try {
-                ReadMessage(std::vector<std::uint8_t>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)));
+                ReadMessage(
+                    std::vector<std::uint8_t>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)));
             } catch (const MsgError&) {
             }
         }

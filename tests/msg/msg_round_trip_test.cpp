@@ -27,9 +27,19 @@ PropertySet EveryType(std::uint16_t firstId) {
     using T = PropertyType;
     using Bytes = V::Bytes;
     const std::vector<PropertyValue> values{
-        V::Integer16(-2), V::Integer32(-70000), V::Floating32(1.5f), V::Floating64(2.25), V::Currency(123456789),
-        V::FloatingTime(41000.5), V::ErrorCode(0x8004010F), V::Boolean(true), V::Integer64(-5000000000),
-        V::String(u"ünïcode ✓"), V::Time(130000000000000000), V::MakeGuid(g), V::Binary({0, 1, 2, 255}),
+        V::Integer16(-2),
+        V::Integer32(-70000),
+        V::Floating32(1.5f),
+        V::Floating64(2.25),
+        V::Currency(123456789),
+        V::FloatingTime(41000.5),
+        V::ErrorCode(0x8004010F),
+        V::Boolean(true),
+        V::Integer64(-5000000000),
+        V::String(u"ünïcode ✓"),
+        V::Time(130000000000000000),
+        V::MakeGuid(g),
+        V::Binary({0, 1, 2, 255}),
         V::Multiple(T::MultipleInteger16, std::vector<std::int16_t>{1, -1}),
         V::Multiple(T::MultipleInteger32, std::vector<std::int32_t>{7, 8, 9}),
         V::Multiple(T::MultipleFloating32, std::vector<float>{0.5f}),
@@ -82,7 +92,8 @@ TEST(MsgRoundTrip, NamedPropertiesOfEveryKind) {
     m.namedProperties[0x8001] = NamedProperty{mapi::kPsMapi, std::uint32_t{0x8501}};
     m.namedProperties[0x8005] = NamedProperty{custom, std::u16string(u"x-custom-header")};
     m.namedProperties[0x8006] = NamedProperty{custom, std::uint32_t{42}};
-    m.properties.Set(0x8000, PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>{u"one"}));
+    m.properties.Set(0x8000,
+                     PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>{u"one"}));
     m.properties.Set(0x8005, PropertyValue::String(u"value"));
     EXPECT_EQ(ReadMessage(WriteMessage(m)), m);
 }
@@ -102,7 +113,8 @@ TEST(MsgRoundTrip, NestedEmbeddedMessagesKeepTheirOrderAndContent) {
     const Message* m = &back;
     for (int i = 5; i >= 1; --i) {
         ASSERT_EQ(m->attachments.size(), 3u);
-        EXPECT_EQ(*m->attachments[2].properties.Get<PropertyValue::Bytes>(tags::kAttachDataBinary), std::vector<std::uint8_t>{'b'});
+        EXPECT_EQ(*m->attachments[2].properties.Get<PropertyValue::Bytes>(tags::kAttachDataBinary),
+                  std::vector<std::uint8_t>{'b'});
         m = m->attachments[1].embedded.get();
         ASSERT_TRUE(m);
     }
@@ -122,7 +134,8 @@ TEST(MsgRoundTrip, OlefileReadsWhatTheWriterWrote) {
         "print(s('__substg1.0_0037001F'))\n"
         "h=o.openstream('__properties_version1.0').read()\n"
         "print(struct.unpack_from('<IIII', h, 8))\n"
-        "print(sorted(s(e[0]+'/__substg1.0_3001001F') for e in o.listdir(storages=True, streams=False) if e[0].startswith('__recip')))\n"
+        "print(sorted(s(e[0]+'/__substg1.0_3001001F') for e in o.listdir(storages=True, streams=False) if "
+        "e[0].startswith('__recip')))\n"
         "d=o.openstream('__attach_version1.0_#00000000/__substg1.0_37010102').read()\n"
         "print(len(d), d[:3].hex())\n"
         "print(s('__attach_version1.0_#00000001/__substg1.0_3701000D/__substg1.0_0037001F'))\n"

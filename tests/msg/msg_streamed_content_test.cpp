@@ -47,7 +47,6 @@ TEST(MsgStreamedContent, ContentAboveTheBoundIsAStreamOfTheSameBytesAndSmallerCo
     EXPECT_EQ(whole.attachments[0].data, nullptr);
 }
 
-
 // The bytes a store keeps for a text value: UTF-16LE without a terminator.
 std::vector<std::uint8_t> Utf16le(const std::u16string& text) {
     std::vector<std::uint8_t> bytes(2 * text.size());
@@ -92,11 +91,16 @@ TEST(MsgStreamedContent, LargeValuesOfMessagesAttachmentsAndAttachedMessagesAreS
     MessageBuilder inner;
     inner.Subject(u"inner")
         .Property(tags::kMessageCodepage, std::int32_t{932})
-        .Property(PropertyTag{tags::kBody.id, PropertyType::String8}, ShiftJis(50000, 0) + "\r\n" + ShiftJis(30000, 997) + std::string(3, '\0'));
+        .Property(PropertyTag{tags::kBody.id, PropertyType::String8},
+                  ShiftJis(50000, 0) + "\r\n" + ShiftJis(30000, 997) + std::string(3, '\0'));
     MessageBuilder outer;
-    outer.Subject(u"outer").Body(body + u'\0').Property(tags::kRtfCompressed, rtf).Html("<p>small</p>")
+    outer.Subject(u"outer")
+        .Body(body + u'\0')
+        .Property(tags::kRtfCompressed, rtf)
+        .Html("<p>small</p>")
         .AttachFile(u"small.bin", {1, 2, 3})
-        .Property(PropertyTag{tags::kBody.id, PropertyType::String8}, std::string("8-bit text the Unicode body wins over"))
+        .Property(PropertyTag{tags::kBody.id, PropertyType::String8},
+                  std::string("8-bit text the Unicode body wins over"))
         .AttachMessage(inner.Build(), u"inner");
     Message built = outer.Build();
     built.attachments[0].properties.Set(PropertyTag{0x3709, PropertyType::Binary}, rendering);  // PidTagAttachRendering
@@ -148,7 +152,8 @@ TEST(MsgStreamedContent, EightBitTextThatNoCandidateDecodesCleanlyStreamsAsTheWh
     std::string text;
     for (int i = 0; i < 40000; ++i) text += i % 1000 == 999 ? std::string("\x81\n") : std::string("\x82\xA0 ");
     MessageBuilder builder;
-    builder.Subject(u"bad").Property(tags::kMessageCodepage, std::int32_t{932})
+    builder.Subject(u"bad")
+        .Property(tags::kMessageCodepage, std::int32_t{932})
         .Property(PropertyTag{tags::kBody.id, PropertyType::String8}, text);
     const std::vector<std::uint8_t> file = WriteMessage(builder.Build());
     const Message whole = ReadMessage(file);

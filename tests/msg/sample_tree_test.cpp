@@ -7,7 +7,6 @@
 #include "fs/text.hpp"
 #include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
-#include "fs/text.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/run_command.hpp"
 #include "support/run_program.hpp"
@@ -56,10 +55,13 @@ TEST(SampleTree, HasTheFoldersAndVarietyItPromises) {
                 break;
             }
         if (m.properties.Find(tags::kHtml)) ++html;
-        for (const Recipient& r : m.recipients) recipientTypes.insert(*r.properties.Get<std::int32_t>(tags::kRecipientType));
+        for (const Recipient& r : m.recipients)
+            recipientTypes.insert(*r.properties.Get<std::int32_t>(tags::kRecipientType));
         for (const Attachment& a : m.attachments) {
-            if (a.embedded) ++embedded;
-            else if (a.properties.Find(tags::kAttachDataBinary)) ++byValue;
+            if (a.embedded)
+                ++embedded;
+            else if (a.properties.Find(tags::kAttachDataBinary))
+                ++byValue;
         }
         const bool flagged = (*m.properties.Get<std::int32_t>(tags::kMessageFlags) & 0x10) != 0;
         EXPECT_EQ(flagged, !m.attachments.empty());
@@ -105,9 +107,7 @@ TEST(SampleTree, OlefileReadsEveryMessageStrictly) {
 }
 #endif
 
-TEST(SampleTree, WithoutAFolderItExplainsItsUse) {
-    EXPECT_EQ(testing::RunFerrowick({"sample"}).status, 2);
-}
+TEST(SampleTree, WithoutAFolderItExplainsItsUse) { EXPECT_EQ(testing::RunFerrowick({"sample"}).status, 2); }
 
 }  // namespace
 }  // namespace ferrowick::msg

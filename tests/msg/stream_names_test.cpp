@@ -37,8 +37,8 @@ TEST(StreamNames, DirectoryEntryNamesEndAtNulFieldOrGivenLength) {
     };
     EXPECT_EQ(parse(EntryBytes(u"__substg1.0_0037001F", 42)), u"__substg1.0_0037001F");
     EXPECT_EQ(parse(EntryBytes(std::u16string(u"ab\0cd", 5), 12)), u"ab");
-    EXPECT_EQ(parse(EntryBytes(u"abcdef", 6)), u"abc");   // the length given cuts it
-    EXPECT_EQ(parse(EntryBytes(u"abcdef", 7)), u"abc");   // an odd length: no half unit
+    EXPECT_EQ(parse(EntryBytes(u"abcdef", 6)), u"abc");  // the length given cuts it
+    EXPECT_EQ(parse(EntryBytes(u"abcdef", 7)), u"abc");  // an odd length: no half unit
     EXPECT_EQ(parse(EntryBytes(u"abcdef", 0)), u"");
     const std::u16string full(32, u'x');  // no NUL at all, and a length past the field
     EXPECT_EQ(parse(EntryBytes(full, 200)), full);

@@ -10,14 +10,14 @@
 #include "bytes/little_endian.hpp"
 #include "ndb_test_support.hpp"
 #include "pst/check/pst_checker.hpp"
+#include "pst/ltp/property_context.hpp"
+#include "pst/messaging/pst_store.hpp"
 #include "pst/ndb/block.hpp"
 #include "pst/ndb/btree_page.hpp"
 #include "pst/ndb/file_io.hpp"
 #include "pst/ndb/header.hpp"
 #include "pst/ndb/map_layout.hpp"
 #include "pst/ndb/node_database.hpp"
-#include "pst/ltp/property_context.hpp"
-#include "pst/messaging/pst_store.hpp"
 #include "pst/ndb/xblock.hpp"
 
 namespace ferrowick::pst {
@@ -74,7 +74,8 @@ public:
     }
     std::vector<BlockEntry> Blocks() {
         std::vector<BlockEntry> all;
-        for (auto& [ref, page] : Pages<BlockEntry>(ReadHeader().root.bbt)) all.insert(all.end(), page.leaves.begin(), page.leaves.end());
+        for (auto& [ref, page] : Pages<BlockEntry>(ReadHeader().root.bbt))
+            all.insert(all.end(), page.leaves.begin(), page.leaves.end());
         return all;
     }
     BlockEntry Block(BlockId bid) {
@@ -152,10 +153,10 @@ protected:
 ScratchDir* CheckerTest::dir_ = nullptr;
 
 #define EXPECT_FINDING(findings, kind) EXPECT_TRUE(Has(findings, kind)) << Dump(findings)
-#define EXPECT_LEAK(findings, kind)                                                   \
-    do {                                                                              \
-        EXPECT_TRUE(Has(findings, kind, Severity::Leak)) << Dump(findings);            \
-        EXPECT_TRUE(IsSound(findings)) << Dump(findings);                            \
+#define EXPECT_LEAK(findings, kind)                                         \
+    do {                                                                    \
+        EXPECT_TRUE(Has(findings, kind, Severity::Leak)) << Dump(findings); \
+        EXPECT_TRUE(IsSound(findings)) << Dump(findings);                   \
     } while (0)
 
 TEST_F(CheckerTest, WhatTheWriterMakesHasNoFindingsAtAll) {
@@ -241,7 +242,8 @@ TEST_F(CheckerTest, BTreeDamage) {
                    }),
                    "btree-order");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
-                       s.EditBTreePage(s.ReadHeader().root.nbt, PageType::NodeBTree, [](std::span<std::uint8_t> b) { b[491] = 2; });
+                       s.EditBTreePage(s.ReadHeader().root.nbt, PageType::NodeBTree,
+                                       [](std::span<std::uint8_t> b) { b[491] = 2; });
                    }),
                    "btree-level");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
@@ -251,11 +253,13 @@ TEST_F(CheckerTest, BTreeDamage) {
                    }),
                    "btree-cycle");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
-                       s.EditBTreePage(s.ReadHeader().root.bbt, PageType::BlockBTree, [](std::span<std::uint8_t> b) { b[488] = 30; });
+                       s.EditBTreePage(s.ReadHeader().root.bbt, PageType::BlockBTree,
+                                       [](std::span<std::uint8_t> b) { b[488] = 30; });
                    }),
                    "btree-count");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
-                       s.EditBTreePage(s.ReadHeader().root.bbt, PageType::BlockBTree, [](std::span<std::uint8_t> b) { b[490] = 16; });
+                       s.EditBTreePage(s.ReadHeader().root.bbt, PageType::BlockBTree,
+                                       [](std::span<std::uint8_t> b) { b[490] = 16; });
                    }),
                    "btree-entry-size");
 }
@@ -304,12 +308,14 @@ void EditBlockEntry(Surgeon& s, BlockId bid, const std::function<void(BlockEntry
 }
 
 TEST_F(CheckerTest, ReferenceAndSpaceDamage) {
-    EXPECT_FINDING(Damaged([](Surgeon& s) { EditBlockEntry(s, s.Node(Msg(5)).data, [](BlockEntry& e) { e.cRef = 1; }); }),
+    EXPECT_FINDING(Damaged(
+                       [](Surgeon& s) { EditBlockEntry(s, s.Node(Msg(5)).data, [](BlockEntry& e) { e.cRef = 1; }); }),
                    "block-refcount");
     EXPECT_LEAK(Damaged([](Surgeon& s) { EditBlockEntry(s, s.Node(Msg(5)).data, [](BlockEntry& e) { e.cRef = 7; }); }),
                 "block-refcount");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
-                       EditBlockEntry(s, s.Node(Msg(5)).data, [](BlockEntry& e) { e.ref.bid = BlockId(e.ref.bid.Value() + 0x100000); });
+                       EditBlockEntry(s, s.Node(Msg(5)).data,
+                                      [](BlockEntry& e) { e.ref.bid = BlockId(e.ref.bid.Value() + 0x100000); });
                    }),
                    "block-missing");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
@@ -326,13 +332,15 @@ TEST_F(CheckerTest, ReferenceAndSpaceDamage) {
                        auto p = s.Page(FileOffset(kFirstAMapOffset));
                        const auto slot = (b.ref.ib.Value() - kFirstAMapOffset) / 64;
                        p[slot / 8] &= static_cast<std::uint8_t>(~(0x80 >> (slot % 8)));
-                       s.PutPage(FileOffset(kFirstAMapOffset), p, true, PageType::AllocationMap, BlockId(kFirstAMapOffset));
+                       s.PutPage(FileOffset(kFirstAMapOffset), p, true, PageType::AllocationMap,
+                                 BlockId(kFirstAMapOffset));
                    }),
                    "amap-unmarked");
     EXPECT_LEAK(Damaged([](Surgeon& s) {  // the AMap marks free space in use
                     auto p = s.Page(FileOffset(kFirstAMapOffset));
                     p[kPageDataSize - 1] |= 1;
-                    s.PutPage(FileOffset(kFirstAMapOffset), p, true, PageType::AllocationMap, BlockId(kFirstAMapOffset));
+                    s.PutPage(FileOffset(kFirstAMapOffset), p, true, PageType::AllocationMap,
+                              BlockId(kFirstAMapOffset));
                 }),
                 "amap-leak");
     EXPECT_LEAK(Damaged([](Surgeon& s) {  // a node entry dropped: its block is used by nothing
@@ -355,7 +363,8 @@ TEST_F(CheckerTest, TreeDamage) {
     EXPECT_FINDING(Damaged([&](Surgeon& s) { editX(s, [](auto& b) { b[0] = 7; }); }), "xblock");
     EXPECT_FINDING(Damaged([&](Surgeon& s) { editX(s, [](auto& b) { le::StoreU32(b.data() + 4, 12345); }); }),
                    "data-tree-size");
-    EXPECT_FINDING(Damaged([&](Surgeon& s) { editX(s, [](auto& b) { std::copy_n(b.begin() + 8, 8, b.begin() + 16); }); }),
+    EXPECT_FINDING(Damaged(
+                       [&](Surgeon& s) { editX(s, [](auto& b) { std::copy_n(b.begin() + 8, 8, b.begin() + 16); }); }),
                    "block-cycle");
     EXPECT_FINDING(Damaged([](Surgeon& s) {
                        auto b = s.Block(s.Node(kSubNode).subnodes);
@@ -374,7 +383,8 @@ TEST_F(CheckerTest, PropertyContextsOfTheWriterPassTheListsAndTablesChecksToo) {
             PropertyBag bag;
             bag.Set(0x0037, PropertyValue::String(u"subject " + std::u16string(i + 1, u'x')));
             bag.Set(0x0E07, PropertyValue::Integer32(17));
-            bag.Set(0x1000, PropertyValue::Binary(std::vector<std::uint8_t>(i * 2000, 0x41)));  // up to 38 KB: a sub-node
+            bag.Set(0x1000,
+                    PropertyValue::Binary(std::vector<std::uint8_t>(i * 2000, 0x41)));  // up to 38 KB: a sub-node
             db.PutNode(db.AllocateNodeId(NidType::NormalMessage), NodeId(0x8022), WritePropertyContext(bag));
         }
         db.Commit();
@@ -413,7 +423,8 @@ TEST_F(CheckerTest, EveryNidCounterBelowANidInUseIsReported) {
         const std::string counter = "rgnid[0x" + std::string(1, "0123456789ABCDEF"[static_cast<int>(type) & 0xF]) + "]";
         bool named = false;
         for (const Finding& f : findings)
-            named |= f.kind == "nid-counter" && f.severity == Severity::Corruption && f.what.find(counter) != std::string::npos;
+            named |= f.kind == "nid-counter" && f.severity == Severity::Corruption &&
+                     f.what.find(counter) != std::string::npos;
         EXPECT_TRUE(named) << counter << "\n" << Dump(findings);
         EXPECT_FALSE(IsSound(findings));
     }

@@ -11,7 +11,8 @@ le::Bytes Records(std::size_t count, std::size_t keySize, std::size_t dataSize) 
     for (std::size_t i = 0; i < count; ++i) {
         le::Bytes key(keySize, 0);
         const std::uint64_t k = i * 3 + 1;
-        for (std::size_t b = 0; b < std::min<std::size_t>(keySize, 8); ++b) key[b] = static_cast<std::uint8_t>(k >> (8 * b));
+        for (std::size_t b = 0; b < std::min<std::size_t>(keySize, 8); ++b)
+            key[b] = static_cast<std::uint8_t>(k >> (8 * b));
         out.insert(out.end(), key.begin(), key.end());
         for (std::size_t b = 0; b < dataSize; ++b) out.push_back(static_cast<std::uint8_t>(i + b));
     }
@@ -33,7 +34,11 @@ Written Write(const le::Bytes& records, std::uint8_t keySize, std::uint8_t dataS
 }
 
 TEST(Bth, RoundTripsAtEveryKeySizeAndDepth) {
-    struct Case { std::size_t count; std::uint8_t key, data; std::uint8_t levels; };
+    struct Case {
+        std::size_t count;
+        std::uint8_t key, data;
+        std::uint8_t levels;
+    };
     for (const Case c : {Case{0, 2, 6, 0}, Case{1, 4, 4, 0}, Case{447, 4, 4, 0}, Case{448, 4, 4, 1},
                          Case{3000, 8, 8, 1}, Case{200000, 4, 4, 2}, Case{500, 16, 32, 1}}) {
         const le::Bytes records = Records(c.count, c.key, c.data);
@@ -85,13 +90,17 @@ TEST(Bth, DamageGivesAClearError) {
     expectError(patch(w.header, 3, {9}), "too many levels");
     expectError(patch(firstLeaf, 0, {0xFF, 0xFF, 0xFF, 0x7F}), "a leaf key out of order");
     // The second index entry points at the first leaf again.
-    expectError(patch(header.root, 12, {static_cast<std::uint8_t>(firstLeaf.value), static_cast<std::uint8_t>(firstLeaf.value >> 8),
-                                          static_cast<std::uint8_t>(firstLeaf.value >> 16), static_cast<std::uint8_t>(firstLeaf.value >> 24)}),
-                 "a node reached twice");
+    expectError(patch(header.root, 12,
+                      {static_cast<std::uint8_t>(firstLeaf.value), static_cast<std::uint8_t>(firstLeaf.value >> 8),
+                       static_cast<std::uint8_t>(firstLeaf.value >> 16),
+                       static_cast<std::uint8_t>(firstLeaf.value >> 24)}),
+                "a node reached twice");
     // The index entry points at the header: a node of the wrong size.
-    expectError(patch(header.root, 4, {static_cast<std::uint8_t>(w.header.value), static_cast<std::uint8_t>(w.header.value >> 8),
-                                         static_cast<std::uint8_t>(w.header.value >> 16), static_cast<std::uint8_t>(w.header.value >> 24)}),
-                 "a node of the wrong size");
+    expectError(patch(header.root, 4,
+                      {static_cast<std::uint8_t>(w.header.value), static_cast<std::uint8_t>(w.header.value >> 8),
+                       static_cast<std::uint8_t>(w.header.value >> 16),
+                       static_cast<std::uint8_t>(w.header.value >> 24)}),
+                "a node of the wrong size");
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ struct Tally {
 };
 
 void Visit(NodeId nid, const NodeData& node, const std::string& where, Tally& tally) {
-    if (!node.pieces.empty() && node.pieces[0].size() >= HeapHeader::kSize && HeapHeader::Read(node.pieces[0]).signature == kHeapSignature) {
+    if (!node.pieces.empty() && node.pieces[0].size() >= HeapHeader::kSize &&
+        HeapHeader::Read(node.pieces[0]).signature == kHeapSignature) {
         const std::uint8_t client = node.pieces[0][3];
         if (client == 0xBC) {
             ++tally.property_contexts;
@@ -66,7 +67,8 @@ void Visit(NodeId nid, const NodeData& node, const std::string& where, Tally& ta
             tally.rows += static_cast<int>(table->RowCount());
             const TableContext again = TableContext::Read(table->Write(node.subnodes));
             ASSERT_EQ(again.RowCount(), table->RowCount()) << where;
-            for (std::size_t i = 0; i < again.RowCount(); ++i) EXPECT_EQ(again.Rows()[i].cells, table->Rows()[i].cells) << where;
+            for (std::size_t i = 0; i < again.RowCount(); ++i)
+                EXPECT_EQ(again.Rows()[i].cells, table->Rows()[i].cells) << where;
             // Held packed, Outlook's table writes the same bytes as decoded.
             const NodeData decoded = table->Write(node.subnodes);
             const NodeData packed = PackedTable(*table).Write(node.subnodes);
@@ -78,7 +80,8 @@ void Visit(NodeId nid, const NodeData& node, const std::string& where, Tally& ta
             ++tally.other_heaps;
         }
     }
-    for (const auto& [sub_nid, sub] : node.subnodes) Visit(sub_nid, sub, where + " sub-node " + Hex(sub_nid.Value()), tally);
+    for (const auto& [sub_nid, sub] : node.subnodes)
+        Visit(sub_nid, sub, where + " sub-node " + Hex(sub_nid.Value()), tally);
     (void)nid;
 }
 
@@ -98,7 +101,8 @@ TEST(LtpCorpus, EveryHeapOfEveryUnicodeStoreParsesChecksAndRoundTrips) {
                 continue;
             }
             const std::string where = path.filename().string() + " node " + Hex(e.nid.Value());
-            for (const Finding& f : CheckLtpNode(e.nid, node, where)) ADD_FAILURE() << f.kind << " at " << f.where << ": " << f.what;
+            for (const Finding& f : CheckLtpNode(e.nid, node, where))
+                ADD_FAILURE() << f.kind << " at " << f.where << ": " << f.what;
             Visit(e.nid, node, where, tally);
         }
         ++stores;

@@ -33,7 +33,8 @@ PropertyBag Message(std::uint32_t n) {
     std::mt19937 random(n);
     for (auto& b : body) b = static_cast<std::uint8_t>(random());
     bag.Set(0x1000, PropertyValue::Binary(std::move(body)));
-    bag.Set(0x8005, PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>(n % 4, u"keyword")));
+    bag.Set(0x8005,
+            PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>(n % 4, u"keyword")));
     return bag;
 }
 
@@ -43,8 +44,9 @@ TEST_F(LtpFileRoundTrip, ContextsSurviveTheFile) {
     constexpr PropertyTag kSize{0x0E08, PropertyType::Integer32};
     TableContext contents({kSubject, kSize});
     for (std::uint32_t i = 0; i < 100000; ++i)
-        contents.PutRow(0x200024 + 32 * i, {{kSubject, PropertyValue::String(u"Subject " + std::u16string(i % 13, u's'))},
-                                            {kSize, PropertyValue::Integer32(static_cast<std::int32_t>(i))}});
+        contents.PutRow(0x200024 + 32 * i,
+                        {{kSubject, PropertyValue::String(u"Subject " + std::u16string(i % 13, u's'))},
+                         {kSize, PropertyValue::Integer32(static_cast<std::int32_t>(i))}});
     const NodeId tableNid = NodeId::Make(NidType::ContentsTable, 0x401);
     {
         auto db = NodeDatabase::Create(path_);

@@ -53,7 +53,8 @@ TEST(Heap, ItemsSpreadOverManyBlocksReadBackAtTheirHids) {
     }
     // Fill levels recorded in HNHDR and the bitmap headers match each block's free space.
     for (std::size_t b = 0; b < reader.BlockCount(); ++b)
-        EXPECT_EQ(reader.Summary(b).recorded_fill_level, FillLevelFor(kMaxDataBlockPayload - node.pieces[b].size())) << b;
+        EXPECT_EQ(reader.Summary(b).recorded_fill_level, FillLevelFor(kMaxDataBlockPayload - node.pieces[b].size()))
+            << b;
 }
 
 TEST(HeapHeader, FieldsOfTheFirstBlockReadBackAsWritten) {

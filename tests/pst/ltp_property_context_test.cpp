@@ -97,11 +97,12 @@ TEST(PropertyContext, SmallFixedValuesSitInTheRecordItself) {
 TEST(PropertyContext, LargeValuesGoToSubnodesAndOtherSubnodesStay) {
     PropertyBag bag;
     bag.Set(0x1000, PropertyValue::String(std::u16string(1790, u'x')));  // 3,580 bytes: still the heap
-    bag.Set(0x1001, PropertyValue::Binary(Pattern(3581, 2)));             // one byte more: a sub-node
-    bag.Set(0x1002, PropertyValue::Binary(Pattern(100000, 3)));           // many blocks
+    bag.Set(0x1001, PropertyValue::Binary(Pattern(3581, 2)));            // one byte more: a sub-node
+    bag.Set(0x1002, PropertyValue::Binary(Pattern(100000, 3)));          // many blocks
     std::vector<std::u16string> many(3000, u"recipient name");
     bag.Set(0x1003, PropertyValue::Multiple(PropertyType::MultipleString, many));
-    for (std::uint16_t i = 0; i < 600; ++i) bag.Set(static_cast<std::uint16_t>(0x3000 + i), PropertyValue::Integer64(i));
+    for (std::uint16_t i = 0; i < 600; ++i)
+        bag.Set(static_cast<std::uint16_t>(0x3000 + i), PropertyValue::Integer64(i));
 
     std::map<NodeId, NodeData> others;
     others[NodeId::Make(NidType::Ltp, 1)].pieces.push_back(Bytes{42});  // an ID the writer must not reuse

@@ -23,7 +23,9 @@ constexpr PropertyTag kClass{0x001A, PropertyType::String8};
 constexpr PropertyTag kKeywords{0x8001, PropertyType::MultipleString};
 constexpr PropertyTag kGuid{0x8002, PropertyType::Guid};
 
-std::vector<PropertyTag> Columns() { return {kSubject, kSize, kDelivered, kImportance, kRead, kKey, kClass, kKeywords, kGuid}; }
+std::vector<PropertyTag> Columns() {
+    return {kSubject, kSize, kDelivered, kImportance, kRead, kKey, kClass, kKeywords, kGuid};
+}
 
 TableContext::Cells SampleRow(const TableContext& table, std::uint32_t n) {
     TableContext::Cells cells(table.Columns().size());
@@ -36,7 +38,9 @@ TableContext::Cells SampleRow(const TableContext& table, std::uint32_t n) {
     put(kRead, PropertyValue::Boolean(n % 2 == 0));
     if (n % 10 == 0) put(kKey, PropertyValue::Binary(PropertyValue::Bytes(n % 4000 + 1, static_cast<std::uint8_t>(n))));
     put(kClass, PropertyValue::String8("IPM.Note"));
-    if (n % 50 == 0) put(kKeywords, PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>{u"red", u"blue"}));
+    if (n % 50 == 0)
+        put(kKeywords,
+            PropertyValue::Multiple(PropertyType::MultipleString, std::vector<std::u16string>{u"red", u"blue"}));
     return cells;
 }
 
@@ -99,7 +103,8 @@ TEST(TableContext, RowsAreAddedReplacedAndRemovedById) {
 TEST(TableContext, HundredThousandRowsRoundTrip) {
     TableContext table(Columns());
     constexpr std::uint32_t kRows = 100000;
-    for (std::uint32_t n = 0; n < kRows; ++n) table.PutRow(0x200000 + (n * 2654435761u) % 0x1000000, SampleRow(table, n));
+    for (std::uint32_t n = 0; n < kRows; ++n)
+        table.PutRow(0x200000 + (n * 2654435761u) % 0x1000000, SampleRow(table, n));
     ASSERT_EQ(table.RowCount(), kRows);
     const NodeData node = table.Write();
     const TableContext back = TableContext::Read(node);
@@ -169,7 +174,8 @@ TEST(TcInfo, RefusesWhatIsNotATcInfo) {
 
 TEST(TableContext, RowIndexAndRowMatrixMustAgree) {
     TableContext table({kSize});
-    for (std::uint32_t n = 1; n <= 3; ++n) table.PutRow(n, {{kSize, PropertyValue::Integer32(static_cast<std::int32_t>(n))}});
+    for (std::uint32_t n = 1; n <= 3; ++n)
+        table.PutRow(n, {{kSize, PropertyValue::Integer32(static_cast<std::int32_t>(n))}});
     const NodeData good = table.Write();
     const HeapReader heap(good);
     const le::ByteView infoBytes = heap.Item(heap.UserRoot());
@@ -223,7 +229,8 @@ TEST(TableContext, DamagedTablesNeverCrash) {
         NodeData bad = good;
         auto& piece = bad.pieces[std::uniform_int_distribution<std::size_t>(0, bad.pieces.size() - 1)(random)];
         for (int f = 0; f < 1 + round % 3; ++f)
-            piece[std::uniform_int_distribution<std::size_t>(0, piece.size() - 1)(random)] = static_cast<std::uint8_t>(random());
+            piece[std::uniform_int_distribution<std::size_t>(0, piece.size() - 1)(random)] =
+                static_cast<std::uint8_t>(random());
         if (round % 40 == 0) {
             auto& matrix = bad.subnodes.begin()->second.pieces;
             matrix.front().resize(matrix.front().size() / 3);

@@ -56,8 +56,8 @@ TEST(MessagingNameToIdRollback, ACheckpointFromALaterStateIsRefused) {
 
 TEST(MessagingNameToIdRollback, LookupsTellApartNamesThatDifferOnlySlightly) {
     NameToIdMap map;
-    const NamedProperty cases[] = {Numbered(1, 0x10), Numbered(1, 0x1000), Numbered(2, 0x10), Named(1, u"a"),
-                                   Named(1, u"A"), Named(1, u"\u0100"), Named(1, u"\u0001"), Named(1, u"ab")};
+    const NamedProperty cases[] = {Numbered(1, 0x10), Numbered(1, 0x1000), Numbered(2, 0x10),   Named(1, u"a"),
+                                   Named(1, u"A"),    Named(1, u"\u0100"), Named(1, u"\u0001"), Named(1, u"ab")};
     for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(map.IdFor(cases[i]), 0x8000 + i);
     for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(map.Find(cases[i]), 0x8000 + i);
     // A store read back answers the same, by the first ID of each name.

@@ -19,10 +19,10 @@
 #include "pst/messaging/entry_id.hpp"
 #include "pst/messaging/property_tags.hpp"
 #include "pst/messaging/pst_store.hpp"
+#include "support/run_command.hpp"
 #include "support/run_program.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
-#include "support/run_command.hpp"
 
 namespace ferrowick::pst {
 namespace {
@@ -33,12 +33,18 @@ enum class Object { Store, RootFolder, TopFolder, SearchRoot, DeletedItems, Reci
 
 const char* Name(Object o) {
     switch (o) {
-        case Object::Store: return "store";
-        case Object::RootFolder: return "root folder";
-        case Object::TopFolder: return "top folder";
-        case Object::SearchRoot: return "search root";
-        case Object::DeletedItems: return "Deleted Items";
-        case Object::Recipient: return "recipient row";
+        case Object::Store:
+            return "store";
+        case Object::RootFolder:
+            return "root folder";
+        case Object::TopFolder:
+            return "top folder";
+        case Object::SearchRoot:
+            return "search root";
+        case Object::DeletedItems:
+            return "Deleted Items";
+        case Object::Recipient:
+            return "recipient row";
     }
     return "?";
 }
@@ -111,10 +117,12 @@ void ExpectSameProperties(Object object, const PropertyBag& outlook, const Guid&
         const PropertyValue* theirs = outlook.Find(id);
         const PropertyValue* mine = ours.Find(id);
         if (!theirs || !mine) {
-            ADD_FAILURE() << Name(object) << ": property " << Hex(id) << " only in " << (theirs ? "Outlook's" : "our") << " store";
+            ADD_FAILURE() << Name(object) << ": property " << Hex(id) << " only in " << (theirs ? "Outlook's" : "our")
+                          << " store";
             continue;
         }
-        EXPECT_TRUE(Comparable(*theirs, outlookKey) == Comparable(*mine, ourKey)) << Name(object) << ": property " << Hex(id);
+        EXPECT_TRUE(Comparable(*theirs, outlookKey) == Comparable(*mine, ourKey))
+            << Name(object) << ": property " << Hex(id);
     }
 }
 
@@ -165,8 +173,11 @@ void ExpectOutlookRowNumbering(const TableContext& table, const std::string& who
         const auto& row = table.Rows()[i];
         EXPECT_GE(row.id, 0x10u) << whose << " row " << i;
         ASSERT_TRUE(row.cells[*version]) << whose;
-        EXPECT_EQ(static_cast<std::uint32_t>(row.cells[*version]->As<std::int32_t>()), row.id + 2) << whose << " row " << i;
-        if (i > 0) { EXPECT_EQ(row.id, table.Rows()[i - 1].id + 3) << whose << " row " << i; }
+        EXPECT_EQ(static_cast<std::uint32_t>(row.cells[*version]->As<std::int32_t>()), row.id + 2)
+            << whose << " row " << i;
+        if (i > 0) {
+            EXPECT_EQ(row.id, table.Rows()[i - 1].id + 3) << whose << " row " << i;
+        }
     }
 }
 
@@ -181,7 +192,8 @@ protected:
         fsys::create_directories(temp_.Native("in"));
         fsys::copy_file(msg, temp_.Native("in") / (name + ".msg"));
         ourPath_ = temp_.Native(name + ".pst");
-        ASSERT_EQ(testing::RunFerrowick({"convert", ToUtf8(temp_.Native("in").u16string()), ToUtf8(ourPath_.u16string())})
+        ASSERT_EQ(testing::RunFerrowick(
+                      {"convert", ToUtf8(temp_.Native("in").u16string()), ToUtf8(ourPath_.u16string())})
                       .status,
                   0);
         outlook_ = std::make_unique<Side>(outlookPath_);
@@ -199,7 +211,8 @@ TEST_P(OutlookParityTest, StoreAndDefaultFolderPropertiesAreOutlooks) {
     ExpectSameProperties(Object::Store, ol.StoreProperties(), ol.RecordKey(), us.StoreProperties(), us.RecordKey());
     const auto folder = [&](Object object, NodeId theirs, NodeId mine) {
         ASSERT_TRUE(ol.HasFolder(theirs) && us.HasFolder(mine)) << Name(object);
-        ExpectSameProperties(object, ol.Folder(theirs).properties, ol.RecordKey(), us.Folder(mine).properties, us.RecordKey());
+        ExpectSameProperties(object, ol.Folder(theirs).properties, ol.RecordKey(), us.Folder(mine).properties,
+                             us.RecordKey());
     };
     folder(Object::RootFolder, ol.RootFolder(), us.RootFolder());
     folder(Object::TopFolder, ol.IpmSubtree(), us.IpmSubtree());
@@ -220,7 +233,8 @@ TEST_P(OutlookParityTest, NodesWithFixedNidsAreOutlooks) {
     std::set<std::uint32_t> theirs = fixed(*outlook_->db);
     const std::set<std::uint32_t> mine = fixed(*ours_->db);
     for (std::uint32_t nid : kOutlookOnlyNodes) theirs.erase(nid);
-    for (std::uint32_t nid : theirs) EXPECT_TRUE(mine.contains(nid)) << "node " << Hex(nid) << " only in Outlook's store";
+    for (std::uint32_t nid : theirs)
+        EXPECT_TRUE(mine.contains(nid)) << "node " << Hex(nid) << " only in Outlook's store";
     for (std::uint32_t nid : mine) EXPECT_TRUE(theirs.contains(nid)) << "node " << Hex(nid) << " only in our store";
 }
 
@@ -233,7 +247,8 @@ TEST_P(OutlookParityTest, NidCountersCoverTheSameIdsAsOutlooks) {
                 if (nid.Type() == NidType::Attachment) nids.push_back(nid.Value());
         return nids;
     };
-    EXPECT_EQ(attachments(ours_->db->ReadNode(ours_->Message())), attachments(outlook_->db->ReadNode(outlook_->Message())));
+    EXPECT_EQ(attachments(ours_->db->ReadNode(ours_->Message())),
+              attachments(outlook_->db->ReadNode(outlook_->Message())));
     // Both files pass the checker, which holds every counter to the NIDs in use.
     for (const fsys::path& path : {outlookPath_, ourPath_})
         for (const Finding& f : CheckPstFile(path))
@@ -272,7 +287,9 @@ TEST_P(OutlookParityTest, RecipientTablesAreOutlooks) {
                 const auto& a = ol->Rows()[r].cells[*i];
                 const auto& b = us->Rows()[r].cells[*j];
                 EXPECT_EQ(a.has_value(), b.has_value()) << whose << " row " << r << " column " << Hex(column.tag.id);
-                if (a && b) { EXPECT_TRUE(*a == *b) << whose << " row " << r << " column " << Hex(column.tag.id); }
+                if (a && b) {
+                    EXPECT_TRUE(*a == *b) << whose << " row " << r << " column " << Hex(column.tag.id);
+                }
             }
             ++rowsCompared;
         }
@@ -280,12 +297,14 @@ TEST_P(OutlookParityTest, RecipientTablesAreOutlooks) {
     RecordProperty("recipient_rows_compared", static_cast<int>(rowsCompared));
 }
 
-INSTANTIATE_TEST_SUITE_P(RubyMsgImports, OutlookParityTest, ::testing::Values("200_recipients", "attachAndInline", "msgInMsg"));
+INSTANTIATE_TEST_SUITE_P(RubyMsgImports, OutlookParityTest,
+                         ::testing::Values("200_recipients", "attachAndInline", "msgInMsg"));
 
 // The default folders' container classes and comments as an English Outlook 2010 makes them.
 TEST(OutlookParity, DefaultFoldersCarryOutlooksClassesAndComments) {
     FERROWICK_REQUIRE_CORPUS();
-    const PstStore outlook = PstStore::Open(testing::CorpusDir() / "pst" / "process-pst" / "unsent_email.pst", OpenMode::ReadOnly);
+    const PstStore outlook =
+        PstStore::Open(testing::CorpusDir() / "pst" / "process-pst" / "unsent_email.pst", OpenMode::ReadOnly);
     testing::TempFolder temp;
     {
         PstStore store = PstStore::Create(temp.Native("ours.pst"), u"S");
@@ -293,9 +312,10 @@ TEST(OutlookParity, DefaultFoldersCarryOutlooksClassesAndComments) {
         store.Commit();
     }
     const PstStore ours = PstStore::Open(temp.Native("ours.pst"), OpenMode::ReadOnly);
-    for (DefaultFolder which : {DefaultFolder::Inbox, DefaultFolder::Outbox, DefaultFolder::SentItems, DefaultFolder::DeletedItems,
-                                DefaultFolder::Drafts, DefaultFolder::Calendar, DefaultFolder::Contacts, DefaultFolder::Journal,
-                                DefaultFolder::Notes, DefaultFolder::Tasks, DefaultFolder::JunkEmail}) {
+    for (DefaultFolder which :
+         {DefaultFolder::Inbox, DefaultFolder::Outbox, DefaultFolder::SentItems, DefaultFolder::DeletedItems,
+          DefaultFolder::Drafts, DefaultFolder::Calendar, DefaultFolder::Contacts, DefaultFolder::Journal,
+          DefaultFolder::Notes, DefaultFolder::Tasks, DefaultFolder::JunkEmail}) {
         const auto theirs = FindDefaultFolder(outlook, which);
         const auto mine = FindDefaultFolder(ours, which);
         ASSERT_TRUE(theirs && mine) << static_cast<int>(which);
@@ -305,7 +325,9 @@ TEST(OutlookParity, DefaultFoldersCarryOutlooksClassesAndComments) {
         EXPECT_EQ(ours.Folder(*mine).DisplayName(), outlook.Folder(*theirs).DisplayName());
         for (PropertyTag tag : {tags::kContainerClass, tags::kComment}) {
             ASSERT_EQ(a.Find(tag) != nullptr, b.Find(tag) != nullptr) << name << " " << Hex(tag.id);
-            if (a.Find(tag)) { EXPECT_TRUE(*a.Find(tag) == *b.Find(tag)) << name << " " << Hex(tag.id); }
+            if (a.Find(tag)) {
+                EXPECT_TRUE(*a.Find(tag) == *b.Find(tag)) << name << " " << Hex(tag.id);
+            }
         }
     }
 }

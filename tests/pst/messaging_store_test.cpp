@@ -49,9 +49,9 @@ TEST_F(MessagingStoreTest, NewStoreHoldsTheMandatoryNodesAndMinimumFolders) {
     { PstStore::Create(path_, u"Fresh"); }
     const PstStore store = PstStore::Open(path_, OpenMode::ReadOnly);
     NodeDatabase db = NodeDatabase::Open(path_);
-    for (std::uint32_t nid : {0x21u, 0x61u, 0x122u, 0x12Du, 0x12Eu, 0x12Fu, 0x1E1u, 0x201u, 0x261u, 0x60Du, 0x60Eu,
-                              0x60Fu, 0x610u, 0x62Bu, 0x64Cu, 0x671u, 0x692u, 0x6B6u, 0x6D7u, 0x6F8u, 0xC01u, 0x2223u,
-                              0x2226u, 0x2227u, 0x2230u})
+    for (std::uint32_t nid :
+         {0x21u,  0x61u,  0x122u, 0x12Du, 0x12Eu, 0x12Fu, 0x1E1u, 0x201u, 0x261u,  0x60Du,  0x60Eu,  0x60Fu, 0x610u,
+          0x62Bu, 0x64Cu, 0x671u, 0x692u, 0x6B6u, 0x6D7u, 0x6F8u, 0xC01u, 0x2223u, 0x2226u, 0x2227u, 0x2230u})
         EXPECT_TRUE(db.Contains(NodeId(nid))) << std::hex << nid;
     EXPECT_EQ(store.DisplayName(), u"Fresh");
     EXPECT_EQ(store.IpmSubtree(), NodeId(0x8022));
@@ -119,7 +119,9 @@ TEST_F(MessagingStoreTest, TablesAndCountsFollowTheObjectsAcrossCommits) {
                 if (tag == kLtpRowIdTag || tag == kLtpRowVersionTag) continue;
                 const PropertyValue* v = own.Find(tag);
                 EXPECT_EQ(row->cells[c].has_value(), v != nullptr) << std::hex << tag.Value();
-                if (v && row->cells[c]) { EXPECT_EQ(*row->cells[c], *v) << std::hex << tag.Value(); }
+                if (v && row->cells[c]) {
+                    EXPECT_EQ(*row->cells[c], *v) << std::hex << tag.Value();
+                }
             }
         }
     }
@@ -172,7 +174,8 @@ TEST_F(MessagingStoreTest, MessagesKeepRecipientsAttachmentsAndTheirSizes) {
     EXPECT_EQ(back.attachments[1].embedded->properties.Find(tags::kSubject)->As<std::u16string>(), u"inner");
     // PidTagMessageSize is the size of the message's node with everything below it.
     const NodeData node = store.Database().ReadNode(nid);
-    EXPECT_EQ(static_cast<std::uint64_t>(back.properties.Find(tags::kMessageSize)->As<std::int32_t>()), TotalNodeBytes(node));
+    EXPECT_EQ(static_cast<std::uint64_t>(back.properties.Find(tags::kMessageSize)->As<std::int32_t>()),
+              TotalNodeBytes(node));
     ExpectNoCorruption(path_);
 }
 
@@ -238,26 +241,31 @@ TEST_F(MessagingStoreTest, DefaultFoldersAreCreatedOnceAndRecorded) {
     EXPECT_EQ(store.ReceiveFolder(u"IPC"), store.RootFolder());
     // As Outlook makes them: no container class on the four mail folders, a comment on those
     // four and an empty one on the others.
-    const struct { DefaultFolder which; const char16_t* name; const char16_t* cls; const char16_t* comment; } expected[] = {
-        {DefaultFolder::SentItems, u"Sent Items", nullptr, u"Sent Items folder"},
-        {DefaultFolder::Calendar, u"Calendar", u"IPF.Appointment", u""},
-        {DefaultFolder::Contacts, u"Contacts", u"IPF.Contact", u""},
-        {DefaultFolder::Journal, u"Journal", u"IPF.Journal", u""},
-        {DefaultFolder::Notes, u"Notes", u"IPF.StickyNote", u""},
-        {DefaultFolder::Tasks, u"Tasks", u"IPF.Task", u""},
-        {DefaultFolder::JunkEmail, u"Junk E-mail", u"IPF.Note", u""},
-        {DefaultFolder::Drafts, u"Drafts", u"IPF.Note", u""},
-        {DefaultFolder::Outbox, u"Outbox", nullptr, u"Outbox folder"},
-        {DefaultFolder::Inbox, u"Inbox", nullptr, u"Inbox folder"},
-        {DefaultFolder::DeletedItems, u"Deleted Items", nullptr, u"Deleted Items folder"}};
+    const struct {
+        DefaultFolder which;
+        const char16_t* name;
+        const char16_t* cls;
+        const char16_t* comment;
+    } expected[] = {{DefaultFolder::SentItems, u"Sent Items", nullptr, u"Sent Items folder"},
+                    {DefaultFolder::Calendar, u"Calendar", u"IPF.Appointment", u""},
+                    {DefaultFolder::Contacts, u"Contacts", u"IPF.Contact", u""},
+                    {DefaultFolder::Journal, u"Journal", u"IPF.Journal", u""},
+                    {DefaultFolder::Notes, u"Notes", u"IPF.StickyNote", u""},
+                    {DefaultFolder::Tasks, u"Tasks", u"IPF.Task", u""},
+                    {DefaultFolder::JunkEmail, u"Junk E-mail", u"IPF.Note", u""},
+                    {DefaultFolder::Drafts, u"Drafts", u"IPF.Note", u""},
+                    {DefaultFolder::Outbox, u"Outbox", nullptr, u"Outbox folder"},
+                    {DefaultFolder::Inbox, u"Inbox", nullptr, u"Inbox folder"},
+                    {DefaultFolder::DeletedItems, u"Deleted Items", nullptr, u"Deleted Items folder"}};
     for (const auto& e : expected) {
         const auto nid = FindDefaultFolder(store, e.which);
-        ASSERT_TRUE(nid) ;
+        ASSERT_TRUE(nid);
         const PropertyBag& properties = store.Folder(*nid).properties;
         EXPECT_EQ(store.Folder(*nid).DisplayName(), e.name);
         const PropertyValue* cls = properties.Find(tags::kContainerClass);
         if (e.cls) {
-            ASSERT_TRUE(cls) << "no container class on " << std::string(e.name, e.name + std::char_traits<char16_t>::length(e.name));
+            ASSERT_TRUE(cls) << "no container class on "
+                             << std::string(e.name, e.name + std::char_traits<char16_t>::length(e.name));
             EXPECT_EQ(cls->As<std::u16string>(), e.cls);
         } else {
             EXPECT_EQ(cls, nullptr);
@@ -324,7 +332,8 @@ TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
         }
         for (const auto& [nid, sub] : message.subnodes) {
             if (nid.Type() == NidType::Attachment) {
-                EXPECT_TRUE(attachmentNids.insert(nid).second) << "attachment NID " << std::hex << nid.Value() << " used twice";
+                EXPECT_TRUE(attachmentNids.insert(nid).second)
+                    << "attachment NID " << std::hex << nid.Value() << " used twice";
                 for (const auto& [inner, data] : sub.subnodes)
                     if (inner.Type() == NidType::NormalMessage) walk(data);
             }
@@ -346,7 +355,8 @@ TEST_F(MessagingStoreTest, AttachmentAndRecipientIdsAreUniqueInTheStore) {
     const PstStore store = PstStore::Open(path_, OpenMode::ReadOnly);
     const MessageContent read = store.ReadMessage(NodeId::Make(NidType::NormalMessage, 0x10001));
     ASSERT_EQ(read.recipients.size(), 3u);
-    for (std::int32_t i = 0; i < 3; ++i) EXPECT_EQ(read.recipients[i].Find(PropertyTag{0x3000, PropertyType::Integer32})->As<std::int32_t>(), i);
+    for (std::int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(read.recipients[i].Find(PropertyTag{0x3000, PropertyType::Integer32})->As<std::int32_t>(), i);
 }
 
 TEST(NameToIdMap, RegistersFrom0x8000AndReadsBackWhatItWrote) {

@@ -62,7 +62,8 @@ TEST_F(StreamedValueTest, ContentOfOneBlockAnXBlockAndAnXXBlockReadsBackByteForB
     {
         PstStore store = PstStore::Create(path_, u"Streamed");
         for (std::uint64_t size : sizes)
-            messages.push_back(store.AddMessage(store.IpmSubtree(), WithAttachment(std::make_shared<PatternStream>(size))));
+            messages.push_back(
+                store.AddMessage(store.IpmSubtree(), WithAttachment(std::make_shared<PatternStream>(size))));
         store.Commit();
     }
     for (const Finding& f : CheckPstFile(path_)) ADD_FAILURE() << f.kind << " " << f.where << ": " << f.what;
@@ -89,7 +90,8 @@ TEST_F(StreamedValueTest, AStreamThatFailsPartWayLeavesNoMessageAndNoBlocks) {
     const NodeId folder = store.IpmSubtree();
     store.AddMessage(folder, WithAttachment(std::make_shared<PatternStream>(20000)));
     // Fails inside the second XBLOCK's blocks, after some thousand blocks are written.
-    EXPECT_THROW(store.AddMessage(folder, WithAttachment(std::make_shared<PatternStream>(8176ull * 1500, 8176ull * 1100))),
+    EXPECT_THROW(store.AddMessage(folder,
+                                  WithAttachment(std::make_shared<PatternStream>(8176ull * 1500, 8176ull * 1100))),
                  PstError);
     store.AddMessage(folder, WithAttachment(std::make_shared<PatternStream>(30000)));
     store.Commit();

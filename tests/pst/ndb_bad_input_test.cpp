@@ -50,7 +50,8 @@ protected:
 };
 
 TEST_F(BadInput, TruncatedFilesAreRefusedOrReportedAtEveryLength) {
-    for (std::uint64_t length : std::vector<std::uint64_t>{0, 10, 563, 564, 0x4400, 0x4500, 0x6000, good_ / 2, good_ - 1}) {
+    for (std::uint64_t length :
+         std::vector<std::uint64_t>{0, 10, 563, 564, 0x4400, 0x4500, 0x6000, good_ / 2, good_ - 1}) {
         SCOPED_TRACE(length);
         const auto path = Copy();
         RandomAccessFile(path, RandomAccessFile::Access::ReadWrite).Resize(length);

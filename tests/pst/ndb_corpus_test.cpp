@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "ndb_test_support.hpp"
 #include "pst/check/pst_checker.hpp"
 #include "pst/ndb/node_database.hpp"
-#include "ndb_test_support.hpp"
 #include "support/shared_corpus.hpp"
 
 namespace ferrowick::pst {

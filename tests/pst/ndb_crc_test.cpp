@@ -73,7 +73,7 @@ TEST(NdbCrc, MatchesTheHeaderCrcsOfStoresOutlookWrote) {
         const std::uint16_t version = static_cast<std::uint16_t>(h[10] | h[11] << 8);
         if (version < 23) continue;  // the Unicode header only
         const std::span<const std::uint8_t> bytes(h);
-        EXPECT_EQ(ComputeCrc(bytes.subspan(8, 471)), le32(4)) << e.path();   // dwCRCPartial
+        EXPECT_EQ(ComputeCrc(bytes.subspan(8, 471)), le32(4)) << e.path();    // dwCRCPartial
         EXPECT_EQ(ComputeCrc(bytes.subspan(8, 516)), le32(524)) << e.path();  // dwCRCFull
         ++checked;
     }

@@ -55,7 +55,8 @@ TEST(NdbDurability, EveryCommitLeavesASoundFileWithoutLeaks) {
     const auto path = dir / "a.pst";
     auto db = NodeDatabase::Create(path);
     for (int round = 0; round < 5; ++round) {
-        for (std::uint32_t i = 0; i < 30; ++i) db.PutNode(Msg(i * 5 + round), NodeId(), Noise(1 + i % 3, 700, round * 100 + i));
+        for (std::uint32_t i = 0; i < 30; ++i)
+            db.PutNode(Msg(i * 5 + round), NodeId(), Noise(1 + i % 3, 700, round * 100 + i));
         for (std::uint32_t i = 0; i < 30; i += 3) db.RemoveNode(Msg(i * 5 + (round + 4) % 5));
         db.Commit();
         const Findings findings = CheckPstFile(path, CheckOptions{false});

@@ -37,7 +37,8 @@ TEST(NdbEncoding, WholeBuffersAgreeWithSingleBytesAndDecodeBack) {
             std::vector<std::uint8_t> bytes(plain.begin() + offset, plain.begin() + offset + n);
             EncodeBlockData(CryptMethod::Permute, bytes);
             for (std::size_t i = 0; i < n; ++i)
-                ASSERT_EQ(bytes[i], EncodeOne(plain[offset + i])) << "length " << n << " offset " << offset << " at " << i;
+                ASSERT_EQ(bytes[i], EncodeOne(plain[offset + i]))
+                    << "length " << n << " offset " << offset << " at " << i;
             DecodeBlockData(CryptMethod::Permute, bytes);
             ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), plain.begin() + offset)) << "length " << n;
         }

@@ -31,8 +31,7 @@ TEST(NdbIds, NodeIdRefusesAnIndexBeyondTwentySevenBits) {
     // Dropping the high bits would alias index 0x08000001 onto index 1.
     EXPECT_EQ(KindThrownBy([] { NodeId::Make(NidType::NormalMessage, NodeId::kMaxIndex + 1); }),
               ErrorKind::LimitExceeded);
-    EXPECT_EQ(KindThrownBy([] { NodeId::Make(NidType::NormalFolder, 0xFFFFFFFFu); }),
-              ErrorKind::LimitExceeded);
+    EXPECT_EQ(KindThrownBy([] { NodeId::Make(NidType::NormalFolder, 0xFFFFFFFFu); }), ErrorKind::LimitExceeded);
 }
 
 TEST(NdbIds, BlockIdCounterNeverWrapsToZero) {

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "ndb_test_support.hpp"
 #include "pst/ndb/file_io.hpp"
 #include "pst/ndb/header.hpp"
 #include "pst/ndb/node_database.hpp"
-#include "ndb_test_support.hpp"
 
 namespace ferrowick::pst {
 namespace {
@@ -31,11 +31,11 @@ TEST(NdbNodeDatabase, NewFileIsEmptyAndReopens) {
 TEST(NdbNodeDatabase, DataOfEveryShapeReadsBackAsGiven) {
     ScratchDir dir("shapes");
     std::map<NodeId, NodeData> written;
-    written[Msg(1)] = {};                        // no data block at all
-    written[Msg(2)] = Noise(1, 10, 2);           // one small block
-    written[Msg(3)] = Noise(1, 8176, 3);         // one full block
-    written[Msg(4)] = Noise(7, 3000, 4);         // XBLOCK over short pieces, kept as given
-    written[Msg(5)] = Noise(1100, 8176, 5);      // XXBLOCK
+    written[Msg(1)] = {};                    // no data block at all
+    written[Msg(2)] = Noise(1, 10, 2);       // one small block
+    written[Msg(3)] = Noise(1, 8176, 3);     // one full block
+    written[Msg(4)] = Noise(7, 3000, 4);     // XBLOCK over short pieces, kept as given
+    written[Msg(5)] = Noise(1100, 8176, 5);  // XXBLOCK
     NodeData nested = Noise(2, 100, 6);
     nested.subnodes[NodeId(0x1F)] = Noise(3, 500, 7);
     nested.subnodes[NodeId(0x1F)].subnodes[NodeId(0x3F)] = Noise(1, 9, 8);  // a sub-node's own sub-node

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "fs/text.hpp"
+#include "support/run_command.hpp"
 #include "support/run_program.hpp"
 #include "support/temp_folder.hpp"
-#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
@@ -35,16 +35,31 @@ TEST(ScanCommand, PrintsBothQueuesAndTheCount) {
     const std::string s = kSep;
     const testing::ProgramRun out = RunScan({mail});
     EXPECT_EQ(out.status, 0);
-    EXPECT_EQ(out.out, "FolderQueue\n"
-                       "0Z\t" + mail + s + "X\n"
-                       "1Z\t" + mail + s + "Y\n"
-                       "2Z\t" + mail + s + "Y" + s + "Z\n"
-                       "MessageQueue\n"
-                       "1K\t" + mail + s + "a.msg\n"
-                       "2K\t" + mail + s + "b.txt\n"
-                       "3K\t" + mail + s + "X" + s + "x.msg\n"
-                       "4K\t" + mail + s + "Y" + s + "Z" + s + "z.msg\n"
-                       "MessageCount 4\n");
+    EXPECT_EQ(out.out,
+              "FolderQueue\n"
+              "0Z\t" +
+                  mail + s +
+                  "X\n"
+                  "1Z\t" +
+                  mail + s +
+                  "Y\n"
+                  "2Z\t" +
+                  mail + s + "Y" + s +
+                  "Z\n"
+                  "MessageQueue\n"
+                  "1K\t" +
+                  mail + s +
+                  "a.msg\n"
+                  "2K\t" +
+                  mail + s +
+                  "b.txt\n"
+                  "3K\t" +
+                  mail + s + "X" + s +
+                  "x.msg\n"
+                  "4K\t" +
+                  mail + s + "Y" + s + "Z" + s +
+                  "z.msg\n"
+                  "MessageCount 4\n");
 }
 
 // A folder that is not there is a missing input, not an empty tree.

@@ -81,7 +81,7 @@ TEST_F(DiscoveryExample, GivesTheTableOfKeysAndPaths) {
 TEST_F(DiscoveryExample, CountsUpOnTheLabelOncePerFile) {
     scan_.Run(temp_.Text("Mail"));
     EXPECT_EQ(scan_.board.log, (std::vector<std::string>{"lblCount1=" + Queued(1), "lblCount1=" + Queued(2),
-                                                        "lblCount1=" + Queued(3), "lblCount1=" + Queued(4)}));
+                                                         "lblCount1=" + Queued(3), "lblCount1=" + Queued(4)}));
 }
 
 TEST_F(DiscoveryExample, YieldsAtEveryStep) {

@@ -21,8 +21,7 @@ protected:
         for (const int i : checked) selection_.rows[i - 1].Checked = true;
     }
     void Messages(int row, int count) {
-        for (int k = 1; k <= count; ++k)
-            tree_.File("Root/r" + std::to_string(row) + "/m" + std::to_string(k) + ".msg");
+        for (int k = 1; k <= count; ++k) tree_.File("Root/r" + std::to_string(row) + "/m" + std::to_string(k) + ".msg");
     }
 };
 
@@ -91,7 +90,8 @@ TEST_F(MultipleFolderRun, AStopAnsweredNoDoesNotEndTheRun) {
     Messages(1, 2);
     Messages(2, 1);
     yielder_.onYield = [this, fired = false](long) mutable {
-        if (!fired && board_.currentDbx.ends_with(PlatformPath(u"r1/m1.msg)"))) state_.Flags.StopRequested = fired = true;
+        if (!fired && board_.currentDbx.ends_with(PlatformPath(u"r1/m1.msg)")))
+            state_.Flags.StopRequested = fired = true;
     };
     prompts_.answers = {MessageAnswer::No};
     Run();
@@ -106,7 +106,8 @@ TEST_F(MultipleFolderRun, ASkippedFolderDoesNotEndTheRunAndTheRequestIsClearedBe
     Messages(1, 3);
     Messages(2, 2);
     yielder_.onYield = [this, fired = false](long) mutable {
-        if (!fired && board_.currentDbx.ends_with(PlatformPath(u"r1/m1.msg)"))) state_.Flags.SkipRequested = fired = true;
+        if (!fired && board_.currentDbx.ends_with(PlatformPath(u"r1/m1.msg)")))
+            state_.Flags.SkipRequested = fired = true;
     };
     Run();
 

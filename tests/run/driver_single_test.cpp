@@ -156,8 +156,9 @@ TEST_F(SingleFolderRun, LinkedFoldersAreListedInTheCompletionBox) {
     const auto& listed = state_.Report.folders[0].notConverted;
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].kind, NotConvertedKind::Folder);
-    EXPECT_EQ(U8(CompletionBox().text), "1 message converted, 1 folder could not be converted.\r\n"
-                                            "Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages.");
+    EXPECT_EQ(U8(CompletionBox().text),
+              "1 message converted, 1 folder could not be converted.\r\n"
+              "Open Converted Outlook Data file in Microsoft Outlook to View Converted Messages.");
     EXPECT_EQ(U8(CompletionBox().details), U8(tree_.Path("Mail")) + " (1 not converted):\r\n" +
                                                U8(tree_.Path("Mail/Link")) +
                                                ": symbolic link to a folder, not followed");

@@ -46,7 +46,8 @@ TEST(ConversationIdTest, EveryRowOfOutlooksStoresFollowsTheRule) {
                 const pst::PropertyBag message = store->ReadMessage(pst::NodeId(row.id)).properties;
                 const auto ours = ConversationIdOf(message);
                 ASSERT_TRUE(ours) << entry.path() << " row " << row.id;
-                EXPECT_EQ(Bytes(*ours), row.cells[*idColumn]->As<PropertyValue::Bytes>()) << entry.path() << " row " << row.id;
+                EXPECT_EQ(Bytes(*ours), row.cells[*idColumn]->As<PropertyValue::Bytes>())
+                    << entry.path() << " row " << row.id;
                 ASSERT_TRUE(statusColumn && row.cells[*statusColumn]);
                 EXPECT_EQ(row.cells[*statusColumn]->As<std::int32_t>(), 0);
                 const PropertyValue* tracking = message.Find(PropertyTag{0x3016, PropertyType::Boolean});

@@ -33,8 +33,10 @@ bool CopyWithout(const CompoundFile& file, DirectoryEntryId from, CompoundFileWr
             dropped = true;
             continue;
         }
-        if (entry.IsStorage()) dropped |= CopyWithout(file, id, to, to.AddStorage(into, entry.name), path + u"/", drop);
-        else to.AddStream(into, entry.name, file.OpenStream(id).ReadAll());
+        if (entry.IsStorage())
+            dropped |= CopyWithout(file, id, to, to.AddStorage(into, entry.name), path + u"/", drop);
+        else
+            to.AddStream(into, entry.name, file.OpenStream(id).ReadAll());
     }
     return dropped;
 }

@@ -17,8 +17,8 @@
 #include "store/outlook_message_form.hpp"
 #include "store/pst_message.hpp"
 #include "support/msg_fixtures.hpp"
-#include "support/shared_corpus.hpp"
 #include "support/run_command.hpp"
+#include "support/shared_corpus.hpp"
 
 namespace ferrowick {
 namespace {
@@ -43,7 +43,8 @@ msg::Message InnerMostMessage() {
 
 msg::Message EveryKindMessage() {
     using T = msg::PropertyType;
-    msg::Message middle = msg::MessageBuilder().Subject(u"Level one").AttachMessage(InnerMostMessage(), u"Level two").Build();
+    msg::Message middle =
+        msg::MessageBuilder().Subject(u"Level one").AttachMessage(InnerMostMessage(), u"Level two").Build();
     std::vector<std::uint8_t> data(70000);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 13 + 1);
     return msg::MessageBuilder()
@@ -58,7 +59,8 @@ msg::Message EveryKindMessage() {
         .AttachFile(u"data.bin", data)
         .AttachMessage(middle, u"Level one")
         .Named(msg::NamedProperty{mapi::kPsPublicStrings, std::u16string(u"Keywords")},
-               msg::PropertyValue::Multiple(msg::PropertyType::MultipleString, std::vector<std::u16string>{u"red", u"blue"}))
+               msg::PropertyValue::Multiple(msg::PropertyType::MultipleString,
+                                            std::vector<std::u16string>{u"red", u"blue"}))
         .Named(msg::NamedProperty{kCustomSet, std::uint32_t{0x8233}}, msg::PropertyValue::Integer32(77))
         .Property(msg::tags::kMessageCodepage, std::int32_t{1251})
         .Property(msg::PropertyTag{0x690D, T::String8}, std::string(kCyrillic1251))
@@ -115,16 +117,21 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
     const pst::PropertyBag& p = m.properties;
     using T = pst::PropertyType;
 
-    EXPECT_EQ(Text(p, 0x0037), u"\x01\x01" u"Every kind");
+    EXPECT_EQ(Text(p, 0x0037),
+              u"\x01\x01"
+              u"Every kind");
     EXPECT_EQ(Text(p, 0x1000), u"Plain body.");
     EXPECT_EQ(Text(p, 0x690D), u"Привет");  // 8-bit, decoded by cp1251
     EXPECT_EQ(p.Find(pst::PropertyTag{0x690A, T::MultipleString})->As<std::vector<std::u16string>>(),
               (std::vector<std::u16string>{u"Привет", u"abc"}));
     const auto html = p.Find(pst::PropertyTag{0x1013, T::Binary})->As<pst::PropertyValue::Bytes>();
     EXPECT_EQ(std::string(html.begin(), html.end()), "<p>HTML body</p>");
-    EXPECT_EQ(p.Find(pst::PropertyTag{0x0039, T::Time})->As<std::uint64_t>(), msg::FileTimeFromUtc(2014, 5, 2, 14, 0, 0));
-    EXPECT_EQ(p.Find(pst::PropertyTag{0x0E06, T::Time})->As<std::uint64_t>(), msg::FileTimeFromUtc(2014, 5, 2, 14, 2, 0));
-    EXPECT_EQ(p.Find(pst::PropertyTag{0x3007, T::Time})->As<std::uint64_t>(), msg::FileTimeFromUtc(2014, 5, 2, 14, 2, 0));
+    EXPECT_EQ(p.Find(pst::PropertyTag{0x0039, T::Time})->As<std::uint64_t>(),
+              msg::FileTimeFromUtc(2014, 5, 2, 14, 0, 0));
+    EXPECT_EQ(p.Find(pst::PropertyTag{0x0E06, T::Time})->As<std::uint64_t>(),
+              msg::FileTimeFromUtc(2014, 5, 2, 14, 2, 0));
+    EXPECT_EQ(p.Find(pst::PropertyTag{0x3007, T::Time})->As<std::uint64_t>(),
+              msg::FileTimeFromUtc(2014, 5, 2, 14, 2, 0));
     EXPECT_EQ(p.Find(pst::PropertyTag{0x6900, T::Integer16})->As<std::int16_t>(), -3);
     EXPECT_EQ(p.Find(pst::PropertyTag{0x6901, T::Floating32})->As<float>(), 1.5f);
     EXPECT_EQ(p.Find(pst::PropertyTag{0x6902, T::Floating64})->As<double>(), 2.25);
@@ -136,7 +143,8 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
     EXPECT_EQ(p.Find(pst::PropertyTag{0x6908, T::Guid})->As<pst::Guid>().bytes, kCustomSet.bytes);
     EXPECT_EQ(p.Find(pst::PropertyTag{0x6909, T::MultipleInteger32})->As<std::vector<std::int32_t>>(),
               (std::vector<std::int32_t>{1, 2, 3}));
-    EXPECT_EQ(p.Find(pst::PropertyTag{0x690B, T::MultipleBinary})->As<std::vector<pst::PropertyValue::Bytes>>().size(), 2u);
+    EXPECT_EQ(p.Find(pst::PropertyTag{0x690B, T::MultipleBinary})->As<std::vector<pst::PropertyValue::Bytes>>().size(),
+              2u);
     EXPECT_EQ(p.Find(pst::PropertyTag{0x690C, T::MultipleTime})->As<std::vector<std::uint64_t>>(),
               (std::vector<std::uint64_t>{5, 6}));
     // What the store owns is its own.
@@ -145,7 +153,8 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
     EXPECT_EQ(p.Find(pst::tags::kMessageFlags)->As<std::int32_t>(), 0x11);
 
     // Named properties through the store's map.
-    const auto keywords = store.NamedProperties().Find(pst::NamedProperty{mapi::kPsPublicStrings, std::nullopt, u"Keywords"});
+    const auto keywords =
+        store.NamedProperties().Find(pst::NamedProperty{mapi::kPsPublicStrings, std::nullopt, u"Keywords"});
     const auto custom = store.NamedProperties().Find(pst::NamedProperty{kCustomSet, 0x8233u, {}});
     ASSERT_TRUE(keywords);
     ASSERT_TRUE(custom);
@@ -172,18 +181,22 @@ TEST_F(ImportTest, EveryPropertyRecipientAttachmentAndNameComesBack) {
     EXPECT_GE(file.Find(pst::tags::kAttachSize)->As<std::int32_t>(), 70000);
     ASSERT_TRUE(m.attachments[1].embedded);
     const pst::MessageContent& one = *m.attachments[1].embedded;
-    EXPECT_EQ(Text(one.properties, 0x0037), u"\x01\x01" u"Level one");
+    EXPECT_EQ(Text(one.properties, 0x0037),
+              u"\x01\x01"
+              u"Level one");
     ASSERT_EQ(one.attachments.size(), 1u);
     ASSERT_TRUE(one.attachments[0].embedded);
-    EXPECT_EQ(Text(one.attachments[0].embedded->properties, 0x0037), u"\x01\x01" u"Level two");
+    EXPECT_EQ(Text(one.attachments[0].embedded->properties, 0x0037),
+              u"\x01\x01"
+              u"Level two");
     EXPECT_EQ(Text(one.attachments[0].embedded->properties, 0x6910), u"日本");  // its own cp932
 
     // The folder's cached row says what the message says.
     const pst::PackedTable& contents = store.Folder(store.IpmSubtree()).contents;
     ASSERT_EQ(contents.RowCount(), 1u);
-    for (const pst::PropertyTag tag : {pst::tags::kSubject, pst::tags::kMessageFlags, pst::tags::kMessageSize,
-                                       pst::tags::kMessageClass, pst::tags::kClientSubmitTime,
-                                       pst::tags::kMessageDeliveryTime, pst::tags::kSentRepresentingName}) {
+    for (const pst::PropertyTag tag :
+         {pst::tags::kSubject, pst::tags::kMessageFlags, pst::tags::kMessageSize, pst::tags::kMessageClass,
+          pst::tags::kClientSubmitTime, pst::tags::kMessageDeliveryTime, pst::tags::kSentRepresentingName}) {
         const auto column = contents.ColumnIndex(tag);
         ASSERT_TRUE(column);
         const auto& cell = contents.Rows()[0].cells[*column];
@@ -224,10 +237,12 @@ TEST_F(ImportTest, MessagesAreStoredInOutlooksForm) {
     const pst::PropertyBag& p = m.properties;
 
     EXPECT_EQ(Text(p, 0x0037), u"\x01\x05RE: Lunch");
-    EXPECT_EQ(Text(store.ReadMessage(bare).properties, 0x0037), u"\x01\x06" u"Fwd: plain");  // prefix found by rule
+    EXPECT_EQ(Text(store.ReadMessage(bare).properties, 0x0037),
+              u"\x01\x06"
+              u"Fwd: plain");  // prefix found by rule
     for (std::uint16_t gone : {0x003D, 0x0E1D, 0x0E02, 0x0E03, 0x0E1B, 0x0E1F})
         EXPECT_EQ(p.Find(gone), nullptr) << std::hex << gone;
-    EXPECT_EQ(Text(p, 0x0E04), u"Bob Baker");  // a display list that says something stays
+    EXPECT_EQ(Text(p, 0x0E04), u"Bob Baker");             // a display list that says something stays
     EXPECT_EQ(Text(p, 0x6619), longBody.substr(0, 254));  // never half a character
     EXPECT_EQ(p.Find(0x300B)->As<pst::PropertyValue::Bytes>(), (pst::PropertyValue::Bytes{1, 2, 3, 4}));
     EXPECT_EQ(store.ReadMessage(bare).properties.Find(0x300B)->As<pst::PropertyValue::Bytes>().size(), 16u);
@@ -274,9 +289,11 @@ TEST_F(ImportTest, ABadFileFailsClearlyAndLeavesNothingBehind) {
     std::vector<fsys::path> truncated, hostile;
     const fsys::path good = WriteMsgFile(dir_.Path(), "good.msg", EveryKindMessage());
     const auto bytes = testing::ReadBytes(good);
-    for (std::size_t cut : {std::size_t{0}, std::size_t{100}, std::size_t{512}, bytes.size() / 2, bytes.size() - 1000}) {
+    for (std::size_t cut :
+         {std::size_t{0}, std::size_t{100}, std::size_t{512}, bytes.size() / 2, bytes.size() - 1000}) {
         truncated.push_back(dir_ / ("cut" + std::to_string(cut) + ".msg"));
-        testing::WriteBytes(truncated.back(), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
+        testing::WriteBytes(truncated.back(),
+                            std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
     }
     if (testing::CorpusAvailable())
         for (const auto& e : fsys::recursive_directory_iterator(testing::CorpusDir() / "msg-malformed"))
@@ -297,7 +314,9 @@ TEST_F(ImportTest, ABadFileFailsClearlyAndLeavesNothingBehind) {
             EXPECT_EQ(m->Content().properties.Size(), 1u) << path;  // only the class it was made with
         }
     }
-    if (hostile.empty()) { EXPECT_EQ(store_->Store().NamedProperties().Size(), namesBefore); }
+    if (hostile.empty()) {
+        EXPECT_EQ(store_->Store().NamedProperties().Size(), namesBefore);
+    }
     const pst::PstStore reopened = Reopened();
     EXPECT_EQ(reopened.Folder(reopened.IpmSubtree()).contents.RowCount(), 0u);
 }
@@ -311,11 +330,13 @@ std::string Slurp(const fsys::path& p) {
 }
 
 TEST_F(ImportTest, PffexportReadsTheImportedMessage) {
-    ASSERT_TRUE(testing::Installed("pffexport")) << "pffexport (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(testing::Installed("pffexport"))
+        << "pffexport (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
     Imported(EveryKindMessage(), "every.msg");
     Reopened();
     const fsys::path target = dir_ / "export";
-    const auto exported = testing::RunCommand("pffexport -q -m all -t '" + target.string() + "' '" + (dir_ / "out.pst").string() + "' 2>&1");
+    const auto exported = testing::RunCommand("pffexport -q -m all -t '" + target.string() + "' '" +
+                                              (dir_ / "out.pst").string() + "' 2>&1");
     ASSERT_EQ(exported.exitCode, 0) << exported.output;
     const fsys::path message = target.string() + ".export/Top of Personal Folders/Message00001";
     const std::string headers = Slurp(message / "OutlookHeaders.txt");
@@ -329,7 +350,8 @@ TEST_F(ImportTest, PffexportReadsTheImportedMessage) {
     EXPECT_EQ(static_cast<std::uint8_t>(data[1]), 14);
     bool sawLevelTwo = false;
     for (const auto& e : fsys::recursive_directory_iterator(message / "Attachments"))
-        if (e.path().filename() == "OutlookHeaders.txt" && Slurp(e.path()).find("Level two") != std::string::npos) sawLevelTwo = true;
+        if (e.path().filename() == "OutlookHeaders.txt" && Slurp(e.path()).find("Level two") != std::string::npos)
+            sawLevelTwo = true;
     EXPECT_TRUE(sawLevelTwo);
 }
 #endif

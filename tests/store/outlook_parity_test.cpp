@@ -16,10 +16,10 @@
 #include "fs/text.hpp"
 #include "pst/messaging/property_tags.hpp"
 #include "pst/messaging/pst_store.hpp"
-#include "support/shared_corpus.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/run_command.hpp"
 #include "support/run_program.hpp"
+#include "support/shared_corpus.hpp"
 
 namespace ferrowick {
 namespace {
@@ -52,10 +52,14 @@ const Allowed kAllowed[] = {
 
 const char* PlaceName(Place p) {
     switch (p) {
-        case Place::Message: return "message";
-        case Place::Recipient: return "recipient";
-        case Place::Attachment: return "attachment";
-        case Place::Row: return "contents row";
+        case Place::Message:
+            return "message";
+        case Place::Recipient:
+            return "recipient";
+        case Place::Attachment:
+            return "attachment";
+        case Place::Row:
+            return "contents row";
     }
     return "?";
 }
@@ -91,7 +95,8 @@ public:
     pst::NodeId OnlyMessage() {
         std::vector<std::pair<pst::NodeId, pst::NodeId>> found;
         std::function<void(pst::NodeId)> walk = [&](pst::NodeId folder) {
-            for (const auto& row : store_.Folder(folder).contents.Rows()) found.emplace_back(folder, pst::NodeId(row.id));
+            for (const auto& row : store_.Folder(folder).contents.Rows())
+                found.emplace_back(folder, pst::NodeId(row.id));
             for (pst::NodeId child : store_.Subfolders(folder)) walk(child);
         };
         walk(store_.RootFolder());
@@ -112,7 +117,8 @@ using Keyed = std::map<std::pair<std::string, std::uint16_t>, std::pair<std::uin
 Keyed KeyedBag(KeyedStore& store, const PropertyBag& bag) {
     Keyed out;
     for (const auto& [tag, value] : bag)
-        out.emplace(std::make_pair(store.Key(tag.id), static_cast<std::uint16_t>(value.Type())), std::make_pair(tag.id, value));
+        out.emplace(std::make_pair(store.Key(tag.id), static_cast<std::uint16_t>(value.Type())),
+                    std::make_pair(tag.id, value));
     return out;
 }
 
@@ -214,7 +220,8 @@ TEST_P(OutlookParityTest, OurStoreOfTheMessageIsOutlooksButForTheListedDifferenc
     EXPECT_EQ(compare.Differences(), "") << "differences not in the allowed list:\n" << compare.Differences();
 }
 
-INSTANTIATE_TEST_SUITE_P(CorpusPairs, OutlookParityTest, ::testing::Values("200_recipients", "attachAndInline", "msgInMsg"));
+INSTANTIATE_TEST_SUITE_P(CorpusPairs, OutlookParityTest,
+                         ::testing::Values("200_recipients", "attachAndInline", "msgInMsg"));
 
 }  // namespace
 }  // namespace ferrowick

@@ -26,7 +26,8 @@ TEST(StreamedImport, LargeValuesTheStoreReadsAreHeldWholeAndBodiesStayStreams) {
 
     pst::NameToIdMap wholeNames, streamedNames;
     const pst::MessageContent whole = ImportedContent(msg::ReadMessage(file), wholeNames);
-    pst::MessageContent streamed = ImportedContent(msg::ReadMessage(msg::cfb::CompoundFile::FromBytes(file), 1000), streamedNames);
+    pst::MessageContent streamed =
+        ImportedContent(msg::ReadMessage(msg::cfb::CompoundFile::FromBytes(file), 1000), streamedNames);
 
     ASSERT_EQ(streamed.streamed.size(), 1u);
     ASSERT_TRUE(streamed.streamed.contains(pst::tags::kBody.id));

@@ -109,8 +109,7 @@ public:
         if (type != kMailFolderType) throw StoreFailure(u"Unsupported folder type");
         if (name.empty()) throw StoreFailure(u"A folder needs a name");
         if (service_.addFailsFor.count(name)) throw StoreFailure(u"The folder could not be created");
-        if (node_.Child(name))
-            throw StoreFailure(u"A folder named \"" + name + u"\" already exists");
+        if (node_.Child(name)) throw StoreFailure(u"A folder named \"" + name + u"\" already exists");
         auto child = std::make_unique<FakeFolderNode>();
         child->name = name;
         child->parent = &node_;
@@ -125,9 +124,7 @@ private:
     FakeFolderNode& node_;
 };
 
-std::shared_ptr<StoreFolders> FakeFolder::Folders() {
-    return std::make_shared<FakeFolders>(service_, file_, node_);
-}
+std::shared_ptr<StoreFolders> FakeFolder::Folders() { return std::make_shared<FakeFolders>(service_, file_, node_); }
 
 class FakeStore : public MessageStore {
 public:
@@ -136,8 +133,7 @@ public:
     void ValidateIPMTree() override {
         file_.validated = true;
         std::vector<std::u16string> standard{service_.inboxName, service_.sentItemsName};
-        standard.insert(standard.end(), service_.otherStandardFolders.begin(),
-                        service_.otherStandardFolders.end());
+        standard.insert(standard.end(), service_.otherStandardFolders.begin(), service_.otherStandardFolders.end());
         for (const auto& name : standard) {
             if (file_.root.Child(name)) continue;
             auto child = std::make_unique<FakeFolderNode>();

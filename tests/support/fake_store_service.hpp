@@ -28,7 +28,7 @@ struct FakeFolderNode {
     std::u16string name;
     std::vector<std::unique_ptr<FakeFolderNode>> children;
     FakeFolderNode* parent = nullptr;
-    std::u16string Path() const;  // "\"-separated below the top folder
+    std::u16string Path() const;                              // "\"-separated below the top folder
     FakeFolderNode* Child(const std::u16string& name) const;  // any letter case
 };
 
@@ -39,8 +39,8 @@ struct FakeStoreFile {
     std::u16string entryId;
     bool validated = false;
     bool loggedOff = false;
-    FakeFolderNode root;                          // the top folder
-    std::vector<std::u16string> createdFolders;   // paths of folders made by Add, in order
+    FakeFolderNode root;                         // the top folder
+    std::vector<std::u16string> createdFolders;  // paths of folders made by Add, in order
     std::vector<std::shared_ptr<FakeMessageRecord>> messages;
 
     FakeFolderNode* FindPath(const std::u16string& path, std::u16string* firstMissing) const;
@@ -60,12 +60,12 @@ public:
     std::optional<std::u16string> sessionFailure;  // CreateSession fails with it
     std::optional<std::u16string> logonFailure;    // LogonPstStore fails with it
     std::optional<std::u16string> logoffFailure;
-    std::set<std::u16string> importFailsFor;       // .msg paths whose Import fails
-    std::set<std::u16string> importOutOfMemoryFor; // .msg paths whose Import throws std::bad_alloc
+    std::set<std::u16string> importFailsFor;                // .msg paths whose Import fails
+    std::set<std::u16string> importOutOfMemoryFor;          // .msg paths whose Import throws std::bad_alloc
     std::map<std::u16string, std::string> importThrowsFor;  // Import throws std::runtime_error(text)
-    std::set<std::u16string> addFailsFor;          // folder names whose Add fails
-    std::set<std::u16string> hasAttachments;       // .msg paths that carry attachments
-    std::map<std::u16string, std::int32_t> importedFlags;  // .msg paths -> the flags they hold
+    std::set<std::u16string> addFailsFor;                   // folder names whose Add fails
+    std::set<std::u16string> hasAttachments;                // .msg paths that carry attachments
+    std::map<std::u16string, std::int32_t> importedFlags;   // .msg paths -> the flags they hold
 
     // --- what happened ---
     std::vector<std::string> calls;  // "CreateSession", "LogonPstStore <path>", "Logoff", "SessionReleased", ...

@@ -25,22 +25,53 @@ public:
     float progressValue = 0;
     bool skipEnabled = false, stopEnabled = false, stopVisible = false, locateEnabled = false;
 
-    void SetWindowCaption(const std::u16string& t) override { caption = t; Log("Caption", t); }
-    void SetCount1(const std::u16string& t) override { count1 = t; Log("lblCount1", t); }
-    void SetCurrentDbx(const std::u16string& t) override { currentDbx = t; Log("LblCurrentDBX", t); }
-    void SetProgressText(const std::u16string& t) override { progressText = t; Log("lblProgress", t); }
+    void SetWindowCaption(const std::u16string& t) override {
+        caption = t;
+        Log("Caption", t);
+    }
+    void SetCount1(const std::u16string& t) override {
+        count1 = t;
+        Log("lblCount1", t);
+    }
+    void SetCurrentDbx(const std::u16string& t) override {
+        currentDbx = t;
+        Log("LblCurrentDBX", t);
+    }
+    void SetProgressText(const std::u16string& t) override {
+        progressText = t;
+        Log("lblProgress", t);
+    }
     std::u16string ProgressText() const override { return progressText; }
-    void SetFrameConversion(const std::u16string& t) override { frameConversion = t; Log("FrameConversion", t); }
+    void SetFrameConversion(const std::u16string& t) override {
+        frameConversion = t;
+        Log("FrameConversion", t);
+    }
     void SetProgressRange(int lo, int hi) override {
-        progressMin = lo; progressMax = hi;
+        progressMin = lo;
+        progressMax = hi;
         log.push_back("ProgressRange=" + std::to_string(lo) + ".." + std::to_string(hi));
     }
-    void SetProgressValue(float v) override { progressValue = v; log.push_back("ProgressValue=" + FloatText(v)); }
+    void SetProgressValue(float v) override {
+        progressValue = v;
+        log.push_back("ProgressValue=" + FloatText(v));
+    }
     float ProgressValue() const override { return progressValue; }
-    void SetSkipEnabled(bool b) override { skipEnabled = b; LogBool("CmdSkip.Enabled", b); }
-    void SetStopEnabled(bool b) override { stopEnabled = b; LogBool("CmdStopMigration.Enabled", b); }
-    void SetStopVisible(bool b) override { stopVisible = b; LogBool("CmdStopMigration.Visible", b); }
-    void SetLocateEnabled(bool b) override { locateEnabled = b; LogBool("CmdLocate.Enabled", b); }
+    void SetSkipEnabled(bool b) override {
+        skipEnabled = b;
+        LogBool("CmdSkip.Enabled", b);
+    }
+    void SetStopEnabled(bool b) override {
+        stopEnabled = b;
+        LogBool("CmdStopMigration.Enabled", b);
+    }
+    void SetStopVisible(bool b) override {
+        stopVisible = b;
+        LogBool("CmdStopMigration.Visible", b);
+    }
+    void SetLocateEnabled(bool b) override {
+        locateEnabled = b;
+        LogBool("CmdLocate.Enabled", b);
+    }
 
     // The log entries that start with "Control=".
     std::vector<std::string> Writes(const std::string& control) const {
@@ -76,9 +107,9 @@ public:
 class ScriptedPrompts : public Prompts {
 public:
     std::vector<MessageBoxRequest> shown;
-    std::deque<MessageAnswer> answers;                      // for Yes/No boxes; default Yes
-    std::function<void(const MessageBoxRequest&)> onShow;   // e.g. to look at the board
-    std::deque<std::optional<std::u16string>> savePaths;    // empty optional: cancelled
+    std::deque<MessageAnswer> answers;                                    // for Yes/No boxes; default Yes
+    std::function<void(const MessageBoxRequest&)> onShow;                 // e.g. to look at the board
+    std::deque<std::optional<std::u16string>> savePaths;                  // empty optional: cancelled
     std::vector<std::pair<std::u16string, std::u16string>> saveRequests;  // filter, proposed
     int singleWindowCloses = 0;
 
@@ -91,8 +122,7 @@ public:
         answers.pop_front();
         return a;
     }
-    std::optional<std::u16string> AskSavePath(const std::u16string& filter,
-                                              const std::u16string& proposed) override {
+    std::optional<std::u16string> AskSavePath(const std::u16string& filter, const std::u16string& proposed) override {
         saveRequests.emplace_back(filter, proposed);
         if (savePaths.empty()) return std::nullopt;
         auto p = savePaths.front();

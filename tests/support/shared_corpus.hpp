@@ -14,10 +14,9 @@ inline bool CorpusAvailable() { return std::filesystem::is_directory(CorpusDir()
 
 }  // namespace ferrowick::testing
 
-#define FERROWICK_REQUIRE_CORPUS()                                                         \
-    do {                                                                                   \
-        if (!::ferrowick::testing::CorpusAvailable())                                      \
-            GTEST_SKIP() << "shared corpus not found at "                                 \
-                         << ::ferrowick::testing::CorpusDir().string()                     \
-                         << " (it sits beside the checkout in CI; a fresh clone has none)"; \
+#define FERROWICK_REQUIRE_CORPUS()                                                                      \
+    do {                                                                                                \
+        if (!::ferrowick::testing::CorpusAvailable())                                                   \
+            GTEST_SKIP() << "shared corpus not found at " << ::ferrowick::testing::CorpusDir().string() \
+                         << " (it sits beside the checkout in CI; a fresh clone has none)";             \
     } while (0)

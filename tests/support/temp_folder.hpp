@@ -28,8 +28,8 @@ public:
     }
     ~TempFolder() {
         std::error_code ignored;
-        std::filesystem::permissions(root_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::permissions(root_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     ignored);
         std::filesystem::remove_all(root_, ignored);
     }
     TempFolder(const TempFolder&) = delete;

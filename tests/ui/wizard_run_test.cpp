@@ -7,8 +7,8 @@
 #include <QTest>
 #include <memory>
 
-#include "support/fake_store_service.hpp"
 #include "modal_answerer.hpp"
+#include "support/fake_store_service.hpp"
 #include "ui/frm_migate_all.hpp"
 #include "ui/frm_multiple.hpp"
 #include "ui/frm_single.hpp"
@@ -120,9 +120,9 @@ private slots:
         exits_.clear();
         logoffsAtExit_ = -1;
         wizard_ = std::make_unique<Wizard>(WizardHooks{store_.get(), RunDriver(), [this](int code) {
-                                                          exits_.push_back(code);
-                                                          logoffsAtExit_ = store_->CallCount("Logoff");
-                                                      }});
+                                                           exits_.push_back(code);
+                                                           logoffsAtExit_ = store_->CallCount("Logoff");
+                                                       }});
         wizard_->ShowStart();
     }
     void cleanup() {
@@ -140,11 +140,13 @@ private slots:
         answers.Choose(pst);
         answers.Press(QMessageBox::Ok);
         bool lockedDuringRun = false;
-        DuringRun probe([&] { return FrameText().contains(QStringLiteral("(1 of")); }, [&] {
-            lockedDuringRun = !single.CmdNext->isEnabled() && !single.CmdAddFolder->isEnabled() &&
-                              single.txtSourceMailbox->isReadOnly() && !wizard_->Start().OptMultiple->isEnabled();
-            wizard_->RunFrom(single);  // a second start during the run is ignored
-        });
+        DuringRun probe([&] { return FrameText().contains(QStringLiteral("(1 of")); },
+                        [&] {
+                            lockedDuringRun = !single.CmdNext->isEnabled() && !single.CmdAddFolder->isEnabled() &&
+                                              single.txtSourceMailbox->isReadOnly() &&
+                                              !wizard_->Start().OptMultiple->isEnabled();
+                            wizard_->RunFrom(single);  // a second start during the run is ignored
+                        });
         single.CmdNext->click();
 
         QVERIFY(answers.problems.empty());
@@ -169,7 +171,8 @@ private slots:
         QCOMPARE(status.size(), QSize(491, 258));
         QCOMPARE(status.lblCount1->text(), "Migrating 5 items from " + source + "/");
         QCOMPARE(status.lblProgress->text(), QStringLiteral("100% Complete"));
-        QCOMPARE(status.FrameConversion->text(), QStringLiteral("Reading Messages & Email Metadata - (5 of 5) File(s)"));
+        QCOMPARE(status.FrameConversion->text(),
+                 QStringLiteral("Reading Messages & Email Metadata - (5 of 5) File(s)"));
         QCOMPARE(status.ProgressBar1->value(), 100);
         QVERIFY(!status.CmdSkip->isEnabled());
         QVERIFY(!status.CmdStopMigration->isEnabled());
@@ -268,8 +271,11 @@ private slots:
         FrmMultiple& multiple = PickMultiple(answers, root, {"A", "B"});
         answers.Press(QMessageBox::Yes);
         answers.Press(QMessageBox::Ok);
-        DuringRun stop([&] { return wizard_->Status() && Status().CmdStopMigration->isVisible() && FrameText().contains("(1 of 4)"); },
-                       [&] { Status().CmdStopMigration->click(); });
+        DuringRun stop(
+            [&] {
+                return wizard_->Status() && Status().CmdStopMigration->isVisible() && FrameText().contains("(1 of 4)");
+            },
+            [&] { Status().CmdStopMigration->click(); });
         multiple.CmdNext->click();
         QVERIFY(answers.problems.empty());
         QCOMPARE(Titles(answers), (QStringList{"Confirm Stop", "Completed"}));
@@ -294,10 +300,11 @@ private slots:
         answers.Press(QMessageBox::No);  // Confirm Skip
         answers.Press(QMessageBox::No);  // Confirm Stop
         answers.Press(QMessageBox::Ok);
-        DuringRun both([&] { return FrameText().contains(QStringLiteral("(1 of 4)")); }, [&] {
-            Status().CmdSkip->click();
-            Status().CmdStopMigration->click();
-        });
+        DuringRun both([&] { return FrameText().contains(QStringLiteral("(1 of 4)")); },
+                       [&] {
+                           Status().CmdSkip->click();
+                           Status().CmdStopMigration->click();
+                       });
         single.CmdNext->click();
         QVERIFY(answers.problems.empty());
         QCOMPARE(Titles(answers), (QStringList{"Halvernook Ferrowick", "Confirm Skip", "Confirm Stop", "Completed"}));
@@ -322,13 +329,14 @@ private slots:
         // The next run loads it afresh.
         QString progress, count, dbx, frame;
         int bar = -1;
-        DuringRun look([&] { return Status().isVisible(); }, [&] {
-            progress = Status().lblProgress->text();
-            count = Status().lblCount1->text();
-            dbx = Status().LblCurrentDBX->text();
-            frame = Status().FrameConversion->text();
-            bar = Status().ProgressBar1->value();
-        });
+        DuringRun look([&] { return Status().isVisible(); },
+                       [&] {
+                           progress = Status().lblProgress->text();
+                           count = Status().lblCount1->text();
+                           dbx = Status().LblCurrentDBX->text();
+                           frame = Status().FrameConversion->text();
+                           bar = Status().ProgressBar1->value();
+                       });
         answers.Choose(tree_->filePath("out/Mail2.pst"));
         answers.Press(QMessageBox::Ok);
         single.CmdNext->click();

@@ -1,11 +1,11 @@
 // The wizard's windows driven as a user would: the flow between them, the pickers, the
 // striped list with Select All, the refusal, the links and the close confirmations.
 #include <QCheckBox>
-#include <QRadioButton>
-#include <QScrollBar>
 #include <QDesktopServices>
-#include <QTemporaryDir>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -39,8 +39,10 @@ QStringList ClippedCaptions(QWidget& window, bool bold) {
     const auto texts = window.findChildren<QWidget*>();
     for (QWidget* w : texts) {
         QString text;
-        if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
-        else if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+        if (auto* label = qobject_cast<QLabel*>(w))
+            text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
         if (text.trimmed().isEmpty() || w->window() != &window || !w->isVisibleTo(&window)) continue;
         const QFont original = w->font();
         QFont font = original;
@@ -59,14 +61,18 @@ QStringList ClippedCaptions(QWidget& window, bool bold) {
         for (QWidget* other : texts) {
             if (other == w || other->parentWidget() != w->parentWidget() || !other->isVisibleTo(&window)) continue;
             const bool textual = qobject_cast<QLabel*>(other) || qobject_cast<QAbstractButton*>(other);
-            const int shared = std::min(w->y() + w->height(), other->y() + other->height()) - std::max(w->y(), other->y());
+            const int shared =
+                std::min(w->y() + w->height(), other->y() + other->height()) - std::max(w->y(), other->y());
             const bool sameBand = shared >= 4;
             if (textual && sameBand && other->x() > w->x() && other->x() < w->x() + room) room = other->x() - w->x();
         }
         if (need.width() > room || need.height() > w->height())
             clipped << QStringLiteral("%1 '%2' %3: needs %4x%5, has %6x%7")
                            .arg(w->objectName(), text, bold ? QStringLiteral("bold") : QStringLiteral("regular"))
-                           .arg(need.width()).arg(need.height()).arg(room).arg(w->height());
+                           .arg(need.width())
+                           .arg(need.height())
+                           .arg(room)
+                           .arg(w->height());
     }
     return clipped;
 }
@@ -79,9 +85,7 @@ class WizardWindowsTest : public QObject {
     QTemporaryDir tree_;
     LinkCatcher links_;
 
-    void WaitUntil(const std::function<bool()>& done, int ms = 5000) {
-        QTRY_VERIFY_WITH_TIMEOUT(done(), ms);
-    }
+    void WaitUntil(const std::function<bool()>& done, int ms = 5000) { QTRY_VERIFY_WITH_TIMEOUT(done(), ms); }
     QString MakeFolders(const QString& root, const QStringList& names) {
         QDir().mkpath(tree_.filePath(root));
         for (const QString& n : names) QDir().mkpath(tree_.filePath(root + QLatin1Char('/') + n));
@@ -139,10 +143,10 @@ private slots:
         QCOMPARE(multiple.lblSelectRootFolder->toolTip(), QStringLiteral("Click to Know More..."));
         QTest::mouseClick(multiple.lblSelectRootFolder, Qt::LeftButton);
         const QString base = Q(HelpAddress(""));
-        QCOMPARE(links_.opened, (QStringList{base + "/ferrowick/", base + "/h/ferrowick/#single-folder",
-                                            base + "/h/ferrowick/#multiple-folders",
-                                            base + "/h/ferrowick/#select-folder",
-                                            base + "/h/ferrowick/#select-root-folder"}));
+        QCOMPARE(links_.opened,
+                 (QStringList{base + "/ferrowick/", base + "/h/ferrowick/#single-folder",
+                              base + "/h/ferrowick/#multiple-folders", base + "/h/ferrowick/#select-folder",
+                              base + "/h/ferrowick/#select-root-folder"}));
         OpenLink(u"");
         QCOMPARE(links_.opened.size(), 5);
         OpenLink(u"/tmp/some folder/");

@@ -42,13 +42,12 @@ public:
 private:
     void Grab() {
         FrmMigateAll* status = wizard_.Status();
-        if (!wizard_.RunInProgress() || !status || !status->isVisible() || QApplication::activeModalWidget())
-            return;
+        if (!wizard_.RunInProgress() || !status || !status->isVisible() || QApplication::activeModalWidget()) return;
         const QImage picture = status->screen()->grabWindow(status->winId()).toImage();
         if (picture.isNull()) return;
         ++grabs;
-        pictures.insert(QCryptographicHash::hash(
-            QByteArrayView(picture.constBits(), picture.sizeInBytes()), QCryptographicHash::Md5));
+        pictures.insert(QCryptographicHash::hash(QByteArrayView(picture.constBits(), picture.sizeInBytes()),
+                                                 QCryptographicHash::Md5));
     }
 
     Wizard& wizard_;
@@ -81,9 +80,9 @@ class WizardX11Test : public QObject {
         fsys::create_directories(path);
         for (int i = 1; i <= count; ++i) {
             if (i <= 20) {
-                ferrowick::testing::WriteMsgFile(
-                    path, "m" + std::to_string(i) + ".msg",
-                    ferrowick::testing::PlainMessage(u"Note " + FromUtf8(std::to_string(i))));
+                ferrowick::testing::WriteMsgFile(path, "m" + std::to_string(i) + ".msg",
+                                                 ferrowick::testing::PlainMessage(u"Note " +
+                                                                                  FromUtf8(std::to_string(i))));
             } else {
                 fsys::copy_file(path / ("m" + std::to_string((i - 1) % 20 + 1) + ".msg"),
                                 path / ("m" + std::to_string(i) + ".msg"));
@@ -124,10 +123,10 @@ private slots:
         QCOMPARE(answers.boxes.size(), size_t(1));
         qInfo("%zu distinct pictures in %d grabs", grabber.pictures.size(), grabber.grabs);
         QVERIFY2(grabber.grabs >= 8, qPrintable(QString::number(grabber.grabs)));
-        QVERIFY2(grabber.pictures.size() * 2 >= size_t(grabber.grabs),
-                 qPrintable(QStringLiteral("%1 distinct pictures in %2 grabs")
-                                .arg(grabber.pictures.size())
-                                .arg(grabber.grabs)));
+        QVERIFY2(
+            grabber.pictures.size() * 2 >= size_t(grabber.grabs),
+            qPrintable(
+                QStringLiteral("%1 distinct pictures in %2 grabs").arg(grabber.pictures.size()).arg(grabber.grabs)));
     }
 
     // Twice: the second run's freshly loaded window must not keep the first run's picture.

@@ -26,8 +26,7 @@ public:
         if (offset > size_ || out.size() > size_ - offset) ThrowOutside(offset, out.size(), size_);
         std::size_t done = 0;
         while (done < out.size()) {
-            const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
-                                      static_cast<off_t>(offset + done));
+            const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) throw CfbError(ErrorKind::Io, std::string("read failed: ") + std::strerror(errno));
             if (n == 0) ThrowOutside(offset, out.size(), size_);
@@ -45,7 +44,8 @@ private:
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path) {
     // The kind is checked before opening: a named pipe would block the open for ever.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) throw CfbError(ErrorKind::Io, "cannot open " + path.string() + ": " + std::strerror(errno));
+    if (::stat(path.c_str(), &st) != 0)
+        throw CfbError(ErrorKind::Io, "cannot open " + path.string() + ": " + std::strerror(errno));
     if (!S_ISREG(st.st_mode)) throw CfbError(ErrorKind::Io, "not a regular file: " + path.string());
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) throw CfbError(ErrorKind::Io, "cannot open " + path.string() + ": " + std::strerror(errno));

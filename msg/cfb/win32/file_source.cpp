@@ -12,21 +12,26 @@ namespace {
 
 std::string SystemMessage(DWORD code) {
     char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string message = n > 0 ? std::string(text, n) : "error " + std::to_string(code);
     if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) message.pop_back();
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
     return message;
 }
 
 // Reads through the handle; closes the C runtime descriptor it came from, or the handle.
 class HandleSource final : public ByteSource {
 public:
-    HandleSource(HANDLE handle, int descriptor, std::uint64_t size) : handle_(handle), descriptor_(descriptor), size_(size) {}
+    HandleSource(HANDLE handle, int descriptor, std::uint64_t size)
+        : handle_(handle), descriptor_(descriptor), size_(size) {}
     ~HandleSource() override {
-        if (descriptor_ >= 0) _close(descriptor_);
-        else CloseHandle(handle_);
+        if (descriptor_ >= 0)
+            _close(descriptor_);
+        else
+            CloseHandle(handle_);
     }
     HandleSource(const HandleSource&) = delete;
     HandleSource& operator=(const HandleSource&) = delete;
@@ -64,8 +69,9 @@ private:
 
 std::unique_ptr<ByteSource> OpenFileSource(const std::filesystem::path& path) {
     // Others may go on reading, writing or renaming it; a folder does not open at all.
-    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw CfbError(ErrorKind::Io, "cannot open " + path.string() + ": " + SystemMessage(GetLastError()));
     LARGE_INTEGER size{};

@@ -31,7 +31,7 @@ RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Access acc
     fd_ = ::open(path.c_str(), flags, 0666);
     if (fd_ < 0 && errno == EEXIST) throw FileExists(path.string() + " already exists");
     if (fd_ < 0) Fail(path, "cannot open");
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd_, &st) == 0 && !S_ISREG(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;
@@ -49,7 +49,7 @@ RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Access acc
 // writer is refused even inside the same process; it goes when the file is closed, also
 // when the process dies.
 void RandomAccessFile::LockForWriting() {
-    struct flock lock{};
+    struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     int result = ::fcntl(fd_, F_OFD_SETLK, &lock);
@@ -67,7 +67,7 @@ void RandomAccessFile::LockForWriting() {
 bool IsLockedForWriting(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    struct flock lock{};
+    struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     bool locked = false;
@@ -97,7 +97,7 @@ RandomAccessFile::~RandomAccessFile() {
 }
 
 std::uint64_t RandomAccessFile::Size() const {
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd_, &st) != 0) Fail(path_, "cannot stat");
     return static_cast<std::uint64_t>(st.st_size);
 }
@@ -117,8 +117,7 @@ bool RandomAccessFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out)
 void RandomAccessFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n =
-            ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) Fail(path_, "cannot write");
         done += static_cast<std::size_t>(n);

@@ -1,9 +1,9 @@
 // The store file on Win32 handles.
 #include "pst/ndb/file_io.hpp"
 
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include <cerrno>
 #include <cstdlib>

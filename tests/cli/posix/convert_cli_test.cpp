@@ -13,11 +13,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli_runner.hpp"
 #include "cli/line_fitting.hpp"
-#include "pst/messaging/pst_store.hpp"
-#include "pst/messaging/property_tags.hpp"
+#include "cli_runner.hpp"
 #include "msg/msg_writer.hpp"
+#include "pst/messaging/property_tags.hpp"
+#include "pst/messaging/pst_store.hpp"
 #include "support/msg_fixtures.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/temp_folder.hpp"
@@ -27,8 +27,8 @@ namespace {
 
 namespace fsys = std::filesystem;
 using Json = nlohmann::json;
-using testing::CliResult;
 using testing::CliProcess;
+using testing::CliResult;
 using testing::ReadText;
 
 constexpr const char* kSingleSuccess =
@@ -54,7 +54,8 @@ protected:
     std::vector<fsys::path> SampleMessages() {
         if (sampleMessages_.empty()) {
             for (const auto& e : fsys::recursive_directory_iterator(Sample(".sample")))
-                if (e.path().extension() == ".msg" || e.path().extension() == ".MSG") sampleMessages_.push_back(e.path());
+                if (e.path().extension() == ".msg" || e.path().extension() == ".MSG")
+                    sampleMessages_.push_back(e.path());
         }
         return sampleMessages_;
     }
@@ -90,7 +91,8 @@ TEST_F(ConvertCliTest, EveryFileConvertedEndsWithTheSuccessLinesAndASoundStore) 
     EXPECT_EQ(tree["messages"], 20);
     EXPECT_EQ(Run({"check", P("out/Mail.pst")}).status, 0);
     const Json& top = tree["root"]["folders"];
-    EXPECT_TRUE(std::any_of(top.begin(), top.end(), [](const Json& f) { return f["name"] == "Projects"; })) << tree.dump(1);
+    EXPECT_TRUE(std::any_of(top.begin(), top.end(), [](const Json& f) { return f["name"] == "Projects"; }))
+        << tree.dump(1);
 }
 
 TEST_F(ConvertCliTest, FilesNotConvertedAreCountedAndListedInsteadOfSuccess) {
@@ -180,8 +182,12 @@ TEST_F(ConvertCliTest, TheReportRecordsEveryMessageFileWithItsStoreFolderOrReaso
         } else {
             EXPECT_EQ(f["converted"], true) << f.dump();
         }
-        if (f["path"] == P("s/Mail/Projects/2014/Status week 12.msg")) { EXPECT_EQ(f["store_folder"], "Projects\\2014"); }
-        if (f["path"] == P("s/Mail/Welcome.msg")) { EXPECT_EQ(f["store_folder"], ""); }
+        if (f["path"] == P("s/Mail/Projects/2014/Status week 12.msg")) {
+            EXPECT_EQ(f["store_folder"], "Projects\\2014");
+        }
+        if (f["path"] == P("s/Mail/Welcome.msg")) {
+            EXPECT_EQ(f["store_folder"], "");
+        }
     }
     EXPECT_EQ(recorded, messageFiles);
 }
@@ -202,7 +208,8 @@ TEST_F(ConvertCliTest, FoldersDeeperThanAStoreOpensAreRefusedWhenMadeAndTheStore
         folder /= "d";
         if (n == pst::kMaxFolderDepth - 1 || n == pst::kMaxFolderDepth) {
             fsys::create_directories(folder);
-            ferrowick::testing::WriteMsgFile(folder, "m" + std::to_string(n) + ".msg", ferrowick::testing::PlainMessage(u"Deep"));
+            ferrowick::testing::WriteMsgFile(folder, "m" + std::to_string(n) + ".msg",
+                                             ferrowick::testing::PlainMessage(u"Deep"));
         }
     }
     const CliResult convert = Run({"convert", P("Mail"), P("deep.pst")});
@@ -242,7 +249,7 @@ def walk(folder):
         walk(sub)
 walk(f.get_root_folder())
 )",
-                                         {P("names.pst")});
+                                                    {P("names.pst")});
     ASSERT_EQ(read.exitCode, 0) << read.output;
     const auto hex = [](const std::string& utf8) {
         std::string out;
@@ -264,8 +271,8 @@ TEST_F(ConvertCliTest, MultipleModeMakesOneStorePerChosenSubfolder) {
     Messages("Root/Beta", 2);
     Messages("Root/Gamma", 1);
     dir_.Folder("out");
-    const CliResult r = Run({"convert", "--multiple", P("Root"), P("out"), "--only", "Alpha", "--only", "Gamma",
-                             "--report", P("r.json")});
+    const CliResult r = Run(
+        {"convert", "--multiple", P("Root"), P("out"), "--only", "Alpha", "--only", "Gamma", "--report", P("r.json")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, kMultipleSuccess);
     EXPECT_EQ(Inspect(P("out/Alpha.pst"))["messages"], 3);
@@ -300,7 +307,8 @@ TEST_F(ConvertCliTest, TwoJobsMakeTheSameStoresAndReportAsOne) {
         EXPECT_EQ(b, a) << name;
     }
     std::string reportOne = Report("one.json").dump(1), reportTwo = Report("two.json").dump(1);
-    for (std::size_t at; (at = reportTwo.find(P("two/"))) != std::string::npos;) reportTwo.replace(at, P("two/").size(), P("one/"));
+    for (std::size_t at; (at = reportTwo.find(P("two/"))) != std::string::npos;)
+        reportTwo.replace(at, P("two/").size(), P("one/"));
     EXPECT_EQ(reportTwo, reportOne);
 }
 
@@ -430,7 +438,7 @@ def walk(folder):
         walk(folder.get_sub_folder(i))
 walk(f.get_root_folder())
 )",
-                                             {P("large.pst"), P("data.bin")});
+                                                    {P("large.pst"), P("data.bin")});
     ASSERT_EQ(read.exitCode, 0) << read.output;
     EXPECT_EQ(read.output, "Large 40000000 same\n");
 }
@@ -453,7 +461,10 @@ TEST_F(ConvertCliTest, ALargeBodyArrivesWholeAndACopyCutShortIsNotConverted) {
     for (char16_t& c : body) {
         x ^= x << 13, x ^= x >> 17, x ^= x << 5;
         const std::uint32_t r = x % 80;
-        c = r < 52 ? static_cast<char16_t>(u'a' + r % 26) : r < 70 ? u' ' : r < 75 ? static_cast<char16_t>(0x3041 + r) : u'\n';
+        c = r < 52   ? static_cast<char16_t>(u'a' + r % 26)
+            : r < 70 ? u' '
+            : r < 75 ? static_cast<char16_t>(0x3041 + r)
+                     : u'\n';
     }
     {
         std::ofstream out(dir_.Native("body.txt"), std::ios::binary);
@@ -488,7 +499,8 @@ TEST_F(ConvertCliTest, ALargeBodyArrivesWholeAndACopyCutShortIsNotConverted) {
                 const std::u16string* text = m.properties.Get<std::u16string>(pst::tags::kBody);
                 bodies.push_back(text ? *text : u"(none)");
                 // Its preview is the text's start, as for a body held whole.
-                const std::u16string* preview = m.properties.Get<std::u16string>(pst::PropertyTag{0x6619, pst::PropertyType::String});
+                const std::u16string* preview =
+                    m.properties.Get<std::u16string>(pst::PropertyTag{0x6619, pst::PropertyType::String});
                 EXPECT_TRUE(preview && *preview == expected.substr(0, 255));
             }
         }
@@ -513,7 +525,7 @@ def walk(folder):
         walk(folder.get_sub_folder(i))
 walk(f.get_root_folder())
 )",
-                                             {P("long.pst"), P("body.txt")});
+                                                    {P("long.pst"), P("body.txt")});
     ASSERT_EQ(read.exitCode, 0) << read.output;
     EXPECT_EQ(read.output, "Long 20000000 same\n");
 }

@@ -2,9 +2,9 @@
 // pipes, devices, links, folders that cannot be listed, paths beyond the kernel's limit.
 // Each run is a real child process, killed if it outlives a generous bound, so a run that
 // hangs fails the test instead of stopping the suite.
-#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -37,7 +37,7 @@ class SpecialInputTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fsys::temp_directory_path() / ("ferrowick-special-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         testing::RunCommand("rm -rf '" + dir_.string() + "'");
         fsys::create_directories(dir_ / "out");
         fsys::permissions(dir_, fsys::perms::owner_all | fsys::perms::group_exec | fsys::perms::others_exec |
@@ -106,7 +106,8 @@ protected:
 };
 
 TEST_F(SpecialInputTest, PipesAndDevicesAreNamedAndEveryMessageIsKept) {
-    for (int i = 1; i <= 5; ++i) Message("Mail/m" + std::to_string(i) + ".msg", u"Message " + std::u16string(1, char16_t(u'0' + i)));
+    for (int i = 1; i <= 5; ++i)
+        Message("Mail/m" + std::to_string(i) + ".msg", u"Message " + std::u16string(1, char16_t(u'0' + i)));
     Message("Mail/Sub/later.msg", u"Later");
     // The pipe comes after messages that are already in the store when it is reached.
     ASSERT_EQ(::mkfifo(Path("Mail/Sub/pipe.msg").c_str(), 0644), 0);
@@ -118,7 +119,8 @@ TEST_F(SpecialInputTest, PipesAndDevicesAreNamedAndEveryMessageIsKept) {
     EXPECT_NE(run.output.find(Path("Mail/Sub/pipe.msg") + " is not a regular file: named pipe"), std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find(Path("Mail/Sub/zero.msg") + " is not a regular file: character device"),
-              std::string::npos) << run.output;
+              std::string::npos)
+        << run.output;
     EXPECT_NE(run.output.find("7 files converted, 2 files not converted."), std::string::npos) << run.output;
     EXPECT_EQ(run.output.find("alias.msg:"), std::string::npos) << run.output;
     EXPECT_EQ(MessageCountOf(dir_ / "out/Mail.pst"), "7 messages");
@@ -146,7 +148,6 @@ TEST_F(SpecialInputTest, MessagesBeyondTheKernelPathLimitAreConverted) {
     EXPECT_EQ(MessageCountOf(dir_ / "out/Deep.pst"), "2 messages");
 }
 
-
 TEST_F(SpecialInputTest, FoldersThatAreNotListedAreNamedAndTheRunFails) {
     Message("Mail/a.msg", u"A");
     Message("Mail/Locked/secret.msg", u"Secret");
@@ -173,10 +174,10 @@ TEST_F(SpecialInputTest, MultipleFolderRunsNameThemTooEvenWithNothingElseToConve
 
     const ChildRun run = Ferrowick({"convert", "--multiple", Path("Root"), Path("out")}, true);
     ASSERT_EQ(run.status, 1) << run.output;
-    EXPECT_NE(run.output.find(Path("Root/One/Link") + ": symbolic link to a folder, not followed"),
-              std::string::npos) << run.output;
-    EXPECT_NE(run.output.find(Path("Root/Two/Locked") + ": could not be listed: Permission denied"),
-              std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(Path("Root/One/Link") + ": symbolic link to a folder, not followed"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find(Path("Root/Two/Locked") + ": could not be listed: Permission denied"), std::string::npos)
+        << run.output;
     EXPECT_NE(run.output.find("1 file converted, 2 folders not converted."), std::string::npos) << run.output;
     EXPECT_EQ(MessageCountOf(dir_ / "out/One.pst"), "1 messages");
 }

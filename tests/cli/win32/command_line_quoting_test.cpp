@@ -24,9 +24,16 @@ std::vector<std::u16string> ParsedBack(const std::vector<std::u16string>& argume
 }
 
 TEST(CommandLineQuoting, SpacesQuotesAndBackslashesComeBackAsTheyWere) {
-    const std::vector<std::u16string> arguments{
-        u"convert", u"C:\\Mail\\Old mail", u"D:\\", u"\\\\server\\share\\pst out\\", u"say \"hi\"",
-        u"ends with \\\\", u"", u"tab\there", u"Ünïcödé 日本", u"a\\\\\"b"};
+    const std::vector<std::u16string> arguments{u"convert",
+                                                u"C:\\Mail\\Old mail",
+                                                u"D:\\",
+                                                u"\\\\server\\share\\pst out\\",
+                                                u"say \"hi\"",
+                                                u"ends with \\\\",
+                                                u"",
+                                                u"tab\there",
+                                                u"Ünïcödé 日本",
+                                                u"a\\\\\"b"};
     EXPECT_EQ(ParsedBack(arguments), arguments);
     EXPECT_EQ(QuoteArgument(u"plain"), u"plain");  // nothing to protect: left bare
 }

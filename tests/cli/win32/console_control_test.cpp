@@ -71,9 +71,7 @@ TEST(ConsoleControl, ClosingTheConsoleWaitsForTheRunToLetGo) {
     EXPECT_TRUE(returned);
 }
 
-TEST(ConsoleControl, NothingIsTakenWhileNoRunGuards) {
-    EXPECT_FALSE(Deliver(CTRL_C_EVENT));
-}
+TEST(ConsoleControl, NothingIsTakenWhileNoRunGuards) { EXPECT_FALSE(Deliver(CTRL_C_EVENT)); }
 
 TEST(ConsoleControl, AParentsStopEventStopsAChildRun) {
     const wchar_t* name = L"ferrowick-test-stop-event";

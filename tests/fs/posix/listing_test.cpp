@@ -19,9 +19,7 @@ namespace {
 
 using testing::TempFolder;
 
-std::u16string Under(const TempFolder& temp, const std::u16string& rest) {
-    return temp.Text() + kPathSeparator + rest;
-}
+std::u16string Under(const TempFolder& temp, const std::u16string& rest) { return temp.Text() + kPathSeparator + rest; }
 
 // Every name a listing hands out, in order; the search must end by itself.
 std::vector<std::string> ListNames(const std::u16string& pattern, ListingDetail detail = ListingDetail::Full) {
@@ -37,12 +35,11 @@ std::vector<std::string> ListNames(const std::u16string& pattern, ListingDetail 
 
 TEST(Listing, DotsFirstThenNamesIgnoringCaseOnEveryFileSystem) {
     TempFolder temp;
-    for (const char* name : {"b.msg", "A.msg", "a.msg", "_x", "!bang", "Zeta", "élan", "Émile", "c"})
-        temp.File(name);
+    for (const char* name : {"b.msg", "A.msg", "a.msg", "_x", "!bang", "Zeta", "élan", "Émile", "c"}) temp.File(name);
     temp.Folder("B");
     // "_" comes after the letters once they are upper-cased; ties go to the name itself.
-    const std::vector<std::string> expected = {".", "..", "!bang", "A.msg", "a.msg", "B", "b.msg",
-                                               "c", "Zeta", "_x", "élan", "Émile"};
+    const std::vector<std::string> expected = {".",     "..", "!bang", "A.msg", "a.msg", "B",
+                                               "b.msg", "c",  "Zeta",  "_x",    "élan",  "Émile"};
     EXPECT_EQ(ListNames(Under(temp, u"*")), expected);
     EXPECT_EQ(ListNames(Under(temp, u"*.*")), expected);  // "*.*" also takes names without a dot
     EXPECT_EQ(ListNames(Under(temp, u"*"), ListingDetail::NameAndKind), expected);
@@ -134,8 +131,8 @@ TEST(Listing, NameAndKindListingsFillNamesAndKindsOnly) {
         EXPECT_EQ(entry.LastWritten.Raw, 0u);
         EXPECT_EQ(entry.FullPath, Under(temp, entry.Name));
     } while (FindNextEntry(entry));
-    const std::vector<std::pair<std::string, std::uint32_t>> expected = {
-        {".", 0x10}, {"..", 0x10}, {".h", 0x02}, {"d", 0x10}, {"f.msg", 0x80}, {"link", 0x410}};
+    const std::vector<std::pair<std::string, std::uint32_t>> expected = {{".", 0x10}, {"..", 0x10},    {".h", 0x02},
+                                                                         {"d", 0x10}, {"f.msg", 0x80}, {"link", 0x410}};
     EXPECT_EQ(seen, expected);
 }
 

@@ -1,7 +1,7 @@
 // Long paths are looked up by name on every call: a folder renamed or replaced between two
 // calls is never reached under its old name.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,7 +1,7 @@
 // The capability probe: which form of the file functions it picks, down every branch of
 // its version query, on made-up exports and on the real kernel32.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include "fs/path_attributes.hpp"
 #include "fs/win32/api_support.hpp"

@@ -1,7 +1,7 @@
 // The narrow forms of the file functions (names in the ANSI code page), forced through the
 // capability set as the probe would leave it on a system outside the NT family.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>

@@ -1,6 +1,6 @@
 // Which paths the wide calls get in the extended-length form, and which as they are.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // The layer on Windows: what the file system says of an item (attributes, letter case),
 // drive roots, UNC paths, paths beyond 260 characters, devices and the system's error codes.
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <io.h>
-#include <windows.h>
 #include <winioctl.h>
 
 #include <algorithm>

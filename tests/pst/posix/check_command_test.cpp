@@ -2,9 +2,9 @@
 // 2 for usage errors and files it cannot check.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
-#include <sys/wait.h>
 #include <string>
 
 #include "ndb_test_support.hpp"

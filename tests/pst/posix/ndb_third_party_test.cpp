@@ -3,11 +3,11 @@
 // the messaging layer; here the file holds only a message store property context.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 #include "ndb_test_support.hpp"
 #include "pst/ltp/property_context.hpp"
@@ -18,7 +18,8 @@ namespace ferrowick::pst {
 namespace {
 
 TEST(NdbThirdParty, PffinfoOpensOurFilesInBothEncodings) {
-    ASSERT_TRUE(ferrowick::testing::Installed("pffinfo")) << "pffinfo (pff-tools) is missing (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(ferrowick::testing::Installed("pffinfo"))
+        << "pffinfo (pff-tools) is missing (scripts/install-deps.sh installs it)";
     testing::ScratchDir dir("pffinfo");
     for (CryptMethod crypt : {CryptMethod::Permute, CryptMethod::None}) {
         const auto path = dir / (crypt == CryptMethod::None ? "none.pst" : "permute.pst");
@@ -28,7 +29,8 @@ TEST(NdbThirdParty, PffinfoOpensOurFilesInBothEncodings) {
             store.Set(0x3001, PropertyValue::String(u"Ferrowick test store"));
             db.PutNode(NodeId(0x21), NodeId(), WritePropertyContext(store));
             for (std::uint32_t i = 0; i < 50; ++i)  // enough for a node B-tree over several pages
-                db.PutNode(NodeId::Make(NidType::NormalMessage, 0x10000 + i), NodeId(0x8022), testing::Noise(1, 200, i));
+                db.PutNode(NodeId::Make(NidType::NormalMessage, 0x10000 + i), NodeId(0x8022),
+                           testing::Noise(1, 200, i));
             db.Commit();
         }
         const auto [code, output] = ferrowick::testing::RunCommand("pffinfo '" + path.string() + "' 2>&1");

@@ -1,7 +1,7 @@
 // The store file on Win32 handles: one writer at a time by share mode, readers beside it,
 // offsets past 4 GiB, and new names that never replace a file.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <winioctl.h>
 
 #include <cerrno>

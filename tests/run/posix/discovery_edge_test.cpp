@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -106,8 +106,7 @@ TEST(DiscoveryEdges, FoldersOnlyAndEmptySubFolders) {
     temp.File("C/two.msg");
     Scan scan;
     scan.Run(temp.Text());
-    EXPECT_EQ(Relative(scan.folderQueue, temp),
-              (std::vector<std::string>{"A", "C", "A/B", "A/empty"}));
+    EXPECT_EQ(Relative(scan.folderQueue, temp), (std::vector<std::string>{"A", "C", "A/B", "A/empty"}));
     EXPECT_EQ(Relative(scan.messageQueue, temp), (std::vector<std::string>{"A/B/one.msg", "C/two.msg"}));
 }
 
@@ -189,8 +188,8 @@ TEST(DiscoveryEdges, UnlistableFolderIsQueuedAndNamedButContributesNothing) {
     const std::string seen = AsUnprivilegedUser([&] {
         Scan scan;
         scan.Run(temp.Text());
-        return Lines(Relative(scan.folderQueue, temp)) + "--\n" + Lines(Relative(scan.messageQueue, temp)) +
-               "--\n" + Lines(PassedOver(scan.passedOver, temp));
+        return Lines(Relative(scan.folderQueue, temp)) + "--\n" + Lines(Relative(scan.messageQueue, temp)) + "--\n" +
+               Lines(PassedOver(scan.passedOver, temp));
     });
     EXPECT_EQ(seen, "Locked\n--\nopen.msg\n--\nLocked: could not be listed: Permission denied\n");
 }

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
-#include <cstdint>
 #include <map>
 #include <sstream>
 
@@ -17,8 +17,8 @@
 #include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
 #include "support/msg_fixtures.hpp"
-#include "support/shared_corpus.hpp"
 #include "support/run_command.hpp"
+#include "support/shared_corpus.hpp"
 
 namespace ferrowick {
 namespace {
@@ -71,7 +71,8 @@ bool SameSubject(const std::string& ours, const std::string& theirs) {
 // The header fields of an exported item: messages have OutlookHeaders.txt, appointments,
 // contacts, tasks and notes a text file named after their kind.
 std::map<std::string, std::string> HeadersOf(const fsys::path& item) {
-    for (const char* name : {"OutlookHeaders.txt", "Appointment.txt", "Contact.txt", "Task.txt", "Note.txt", "Meeting.txt"})
+    for (const char* name :
+         {"OutlookHeaders.txt", "Appointment.txt", "Contact.txt", "Task.txt", "Note.txt", "Meeting.txt"})
         if (fsys::exists(item / name)) return Fields(Slurp(item / name));
     return {};
 }
@@ -115,8 +116,10 @@ struct Comparison {
             // The store stamps creation and modification times a file lacks.
             const auto* t = p.Get<std::uint64_t>(tag);
             if (!isMessage) break;  // other kinds of item print no dates of this form
-            if (t) Field(dir, headers, key, PffDate(*t));
-            else if (tag == msg::tags::kClientSubmitTime || tag == msg::tags::kMessageDeliveryTime) Field(dir, headers, key, "");
+            if (t)
+                Field(dir, headers, key, PffDate(*t));
+            else if (tag == msg::tags::kClientSubmitTime || tag == msg::tags::kMessageDeliveryTime)
+                Field(dir, headers, key, "");
         }
         // Recipients, in order, with their types.
         std::string theirs;
@@ -124,7 +127,8 @@ struct Comparison {
             std::istringstream in(Slurp(dir / "Recipients.txt"));
             for (std::string line; std::getline(in, line);) {
                 if (line.rfind("Display name:", 0) == 0) theirs += line.substr(line.find_first_not_of('\t', 13)) + "/";
-                if (line.rfind("Recipient type:", 0) == 0) theirs += line.substr(line.find_first_not_of('\t', 15)) + ";";
+                if (line.rfind("Recipient type:", 0) == 0)
+                    theirs += line.substr(line.find_first_not_of('\t', 15)) + ";";
             }
         }
         std::string ours;
@@ -139,12 +143,14 @@ struct Comparison {
         // The plain-text body, as pffexport writes the first body it finds.
         if (const auto* body = p.Get<std::u16string>(msg::tags::kBody); body && fsys::exists(dir / "Message.txt")) {
             const auto trimmed = [](std::string t) {
-                while (!t.empty() && (t.back() == '\0' || std::isspace(static_cast<unsigned char>(t.back())))) t.pop_back();
+                while (!t.empty() && (t.back() == '\0' || std::isspace(static_cast<unsigned char>(t.back()))))
+                    t.pop_back();
                 return t;
             };
             if (trimmed(Slurp(dir / "Message.txt")) != trimmed(ToUtf8(*body)))
                 Differs(dir, "plain-text body", ToUtf8(*body), Slurp(dir / "Message.txt"));
-        } else if (const auto* html = p.Get<msg::PropertyValue::Bytes>(msg::tags::kHtml); html && !body && fsys::exists(dir / "Message.html")) {
+        } else if (const auto* html = p.Get<msg::PropertyValue::Bytes>(msg::tags::kHtml);
+                   html && !body && fsys::exists(dir / "Message.html")) {
             if (Slurp(dir / "Message.html") != std::string(html->begin(), html->end()))
                 Differs(dir, "HTML body", "", "");
         }
@@ -169,8 +175,9 @@ struct Comparison {
         // pffexport numbers attachment files "1_name", zero-padded when a message has ten or more.
         const auto numberOf = [](const std::string& name) {
             const auto underscore = name.find('_');
-            return underscore == 0 || underscore == std::string::npos ? std::size_t{0}
-                                                                       : std::size_t(std::strtoul(name.c_str(), nullptr, 10));
+            return underscore == 0 || underscore == std::string::npos
+                       ? std::size_t{0}
+                       : std::size_t(std::strtoul(name.c_str(), nullptr, 10));
         };
         fsys::path found;
         if (fsys::is_directory(dir))
@@ -196,16 +203,19 @@ TEST(ImportCorpus, EveryMsgConvertsAndPffexportReadsWhatOurReaderHolds) {
     const fsys::path source = testing::CorpusDir() / "msg";
     testing::ScratchDir dir("import-corpus");
     const fsys::path pst = dir / "corpus.pst";
-    const auto converted = testing::RunCommand("'" FERROWICK_BINARY "' convert '" + source.string() + "' '" + pst.string() + "' 2>&1");
+    const auto converted =
+        testing::RunCommand("'" FERROWICK_BINARY "' convert '" + source.string() + "' '" + pst.string() + "' 2>&1");
     EXPECT_EQ(converted.exitCode, 0) << converted.output;  // every file converted
     ASSERT_TRUE(fsys::exists(pst)) << converted.output;
     const auto checked = testing::RunCommand("'" FERROWICK_BINARY "' check '" + pst.string() + "' 2>&1");
     EXPECT_EQ(checked.exitCode, 0) << checked.output;
     EXPECT_NE(checked.output.find("sound"), std::string::npos) << checked.output;
 
-    ASSERT_TRUE(testing::Installed("pffexport")) << "pffexport (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(testing::Installed("pffexport"))
+        << "pffexport (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
     const fsys::path target = dir / "export";
-    const auto exportRun = testing::RunCommand("pffexport -q -m items -t '" + target.string() + "' '" + pst.string() + "' 2>&1");
+    const auto exportRun =
+        testing::RunCommand("pffexport -q -m items -t '" + target.string() + "' '" + pst.string() + "' 2>&1");
     ASSERT_EQ(exportRun.exitCode, 0) << exportRun.output;
     const fsys::path top = target.string() + ".export/Top of Personal Folders";
 

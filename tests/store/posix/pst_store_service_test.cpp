@@ -16,9 +16,9 @@
 #include "store/pst_message.hpp"
 #include "store/pst_session.hpp"
 #include "store/pst_store_service.hpp"
+#include "support/run_command.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/store_failure.hpp"
-#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
@@ -30,7 +30,7 @@ class PstStoreServiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fsys::temp_directory_path() / ("ferrowick-store-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fsys::remove_all(dir_);
         fsys::create_directories(dir_);
         path_ = FromNative((dir_ / "out.pst").string());
@@ -46,7 +46,7 @@ protected:
     void SaveMessage(StoreFolder& folder, const std::u16string& subject) {
         auto message = folder.Items()->Add(kMailMessageType);
         static_cast<PstMessage&>(*message).Content().properties.Set(pst::tags::kSubject.id,
-                                                                     pst::PropertyValue::String(subject));
+                                                                    pst::PropertyValue::String(subject));
         service_.CreateUtility()->HrSetOneProp(*message, kTagMessageFlags, 0x11, true);
         message->Save();
     }
@@ -102,7 +102,7 @@ TEST_F(PstStoreServiceTest, AnExistingStoreOfOursIsAddedToAndKeepsItsName) {
     EXPECT_EQ(session_->GetFolderFromPath(u"\\\\First\\Inbox")->Name(), u"Inbox");
     session_->Logoff();
     const pst::PstStore reread = pst::PstStore::Open(ToNative(path_), pst::OpenMode::ReadOnly);
-    EXPECT_EQ(reread.DisplayName(), u"First");  // the user's store is not renamed by an addition
+    EXPECT_EQ(reread.DisplayName(), u"First");                      // the user's store is not renamed by an addition
     EXPECT_EQ(reread.Subfolders(reread.IpmSubtree()).size(), 11u);  // no second set of standard folders
     std::size_t messages = 0;
     for (pst::NodeId f : reread.Subfolders(reread.IpmSubtree())) messages += reread.Folder(f).contents.RowCount();
@@ -204,7 +204,8 @@ TEST_F(PstStoreServiceTest, ASavedMessageKeepsItsContentAndASecondSaveReplacesIt
     EXPECT_TRUE(message->HasAttachments());
     EXPECT_FALSE(pstMessage.Content().properties.Find(pst::tags::kSearchKey));
     const pst::NodeId saved = *pstMessage.SavedAs();
-    const auto firstKey = static_cast<PstMessageStore&>(*store).Open()->Store().ReadMessage(saved).properties.Find(pst::tags::kSearchKey);
+    const auto firstKey =
+        static_cast<PstMessageStore&>(*store).Open()->Store().ReadMessage(saved).properties.Find(pst::tags::kSearchKey);
     ASSERT_TRUE(firstKey);
     const pst::PropertyValue firstSearchKey = *firstKey;
 
@@ -220,7 +221,8 @@ TEST_F(PstStoreServiceTest, ASavedMessageKeepsItsContentAndASecondSaveReplacesIt
     EXPECT_EQ(back.properties.Find(pst::tags::kSubject)->As<std::u16string>(), u"second");
     EXPECT_NE(*back.properties.Find(pst::tags::kSearchKey), firstSearchKey);
     ASSERT_EQ(back.attachments.size(), 1u);
-    EXPECT_TRUE(back.attachments[0].properties.Find(pst::tags::kAttachDataBinary)->As<pst::PropertyValue::Bytes>() == data);
+    EXPECT_TRUE(back.attachments[0].properties.Find(pst::tags::kAttachDataBinary)->As<pst::PropertyValue::Bytes>() ==
+                data);
 }
 
 // Killing the process at any moment leaves no file or a sound one with every message of
@@ -239,8 +241,9 @@ TEST_F(PstStoreServiceTest, AKilledWriterLeavesNoFileOrASoundCommittedStore) {
             auto folder = store->IPMRootFolder()->Folders()->Add(u"Bulk", kMailFolderType);
             for (int i = 0;; ++i) {
                 auto m = folder->Items()->Add(kMailMessageType);
-                static_cast<PstMessage&>(*m).Content().properties.Set(
-                    pst::tags::kBody.id, pst::PropertyValue::String(std::u16string(2000, u'k')));
+                static_cast<PstMessage&>(*m).Content().properties.Set(pst::tags::kBody.id,
+                                                                      pst::PropertyValue::String(
+                                                                          std::u16string(2000, u'k')));
                 m->Save();
             }
         }

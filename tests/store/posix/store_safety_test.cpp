@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include <array>
-#include <functional>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <thread>
 
@@ -23,10 +23,10 @@
 #include "store/pst_message.hpp"
 #include "store/pst_session.hpp"
 #include "store/pst_store_service.hpp"
+#include "support/run_command.hpp"
 #include "support/shared_corpus.hpp"
 #include "support/store_failure.hpp"
 #include "support/temp_folder.hpp"
-#include "support/run_command.hpp"
 
 namespace ferrowick {
 namespace {
@@ -163,7 +163,8 @@ TEST_F(StoreSafetyTest, TwoConvertRunsAtOnceNeverShareTheStore) {
         const int exitA = ExitCode(a), exitB = ExitCode(b);
         int succeeded = 0;
         for (const auto& [code, errors] : {std::pair{exitA, errorsA}, std::pair{exitB, errorsB}}) {
-            if (code == 0) ++succeeded;
+            if (code == 0)
+                ++succeeded;
             else if (code == 2) {
                 ++refused;
                 EXPECT_NE(Text(errors).find(path_.string() + " is in use by another program."), std::string::npos)
@@ -225,7 +226,8 @@ TEST_F(StoreSafetyTest, AStoreRefusedLateInTheLogonIsNeitherRenamedNorCommitted)
     {
         auto session = NewSession();
         auto store = session->LogonPstStore(shown_, kUnicodePstFormat, u"Renamed");
-        EXPECT_EQ(FailureOf([&] { store->ValidateIPMTree(); }).rfind(u"The standard folders could not be created", 0), 0u);
+        EXPECT_EQ(FailureOf([&] { store->ValidateIPMTree(); }).rfind(u"The standard folders could not be created", 0),
+                  0u);
         // The engine ends the call here without logging off; the session goes with it.
     }
     EXPECT_EQ(Bytes(path_), before);
@@ -243,8 +245,9 @@ TEST_F(StoreSafetyTest, AStoreRefusedLateInTheLogonIsNeitherRenamedNorCommitted)
     auto folder = store->IPMRootFolder()->Folders()->Add(u"Bulk", kMailFolderType);
     for (int i = 0; i < count; ++i) {
         auto m = folder->Items()->Add(kMailMessageType);
-        static_cast<PstMessage&>(*m).Content().properties.Set(
-            pst::tags::kBody.id, pst::PropertyValue::String(std::u16string(3000 + i % 5000, u'k')));
+        static_cast<PstMessage&>(*m).Content().properties.Set(pst::tags::kBody.id,
+                                                              pst::PropertyValue::String(
+                                                                  std::u16string(3000 + i % 5000, u'k')));
         m->Save();
     }
     session->Logoff();
@@ -294,7 +297,9 @@ TEST_F(StoreSafetyTest, AKilledWriterLeavesTheLastCommitWithItsSizeAndTotals) {
             ++stores;
             EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << where;
             EXPECT_EQ(Faults(path_), "") << where;
-            if (append) { EXPECT_GE(MessagesIn(path_), outlookMessages) << where; }
+            if (append) {
+                EXPECT_GE(MessagesIn(path_), outlookMessages) << where;
+            }
         }
     }
     EXPECT_GT(kills, 20);
@@ -316,7 +321,9 @@ TEST_F(StoreSafetyTest, NoTemporaryFileOutlivesItsWriter) {
         ::waitpid(child, nullptr, 0);
         for (const auto& entry : fsys::directory_iterator(dir_.Root()))
             EXPECT_EQ(entry.path(), path_) << "round " << round << ": left behind";
-        if (fsys::exists(path_)) { EXPECT_EQ(Corruption(path_), "") << "round " << round; }
+        if (fsys::exists(path_)) {
+            EXPECT_EQ(Corruption(path_), "") << "round " << round;
+        }
     }
     fsys::remove(path_);
     const fsys::path stale = dir_.Native(".out.pst.0123456789abcdef.tmp");
@@ -353,8 +360,9 @@ TEST_F(StoreSafetyTest, WriteFailuresNameTheOutputFile) {
                 auto folder = store->IPMRootFolder();
                 for (int i = 0; i < 400; ++i) {
                     auto m = folder->Items()->Add(kMailMessageType);
-                    static_cast<PstMessage&>(*m).Content().properties.Set(
-                        pst::tags::kBody.id, pst::PropertyValue::String(std::u16string(4000, u'f')));
+                    static_cast<PstMessage&>(*m).Content().properties.Set(pst::tags::kBody.id,
+                                                                          pst::PropertyValue::String(
+                                                                              std::u16string(4000, u'f')));
                     m->Save();
                 }
                 session->Logoff();
@@ -369,7 +377,9 @@ TEST_F(StoreSafetyTest, WriteFailuresNameTheOutputFile) {
         EXPECT_NE(failure.find(path_.string()), std::string::npos) << failure;
         EXPECT_EQ(failure.find(".tmp"), std::string::npos) << failure;
         EXPECT_EQ(failure.find("/proc/"), std::string::npos) << failure;
-        if (fsys::exists(path_)) { EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << failure; }
+        if (fsys::exists(path_)) {
+            EXPECT_EQ(fsys::file_size(path_), EofInHeader(path_)) << failure;
+        }
     }
 }
 

@@ -13,8 +13,8 @@
 #include "msg/message.hpp"
 #include "msg/msg_reader.hpp"
 #include "support/msg_fixtures.hpp"
-#include "support/shared_corpus.hpp"
 #include "support/run_command.hpp"
+#include "support/shared_corpus.hpp"
 
 namespace ferrowick {
 namespace {

@@ -43,7 +43,10 @@ protected:
         std::vector<std::pair<std::shared_ptr<StoreFolder>, std::string>> targets = {
             {store->GetDefaultFolder(kDefaultFolderInbox), "Inbox"},
             {store->GetDefaultFolder(kDefaultFolderSentItems), "Sent Items"},
-            {projects, "Projects"}, {year, "2014"}, {quarter, "Q1"}, {archive, "Archive"}};
+            {projects, "Projects"},
+            {year, "2014"},
+            {quarter, "Q1"},
+            {archive, "Archive"}};
         for (auto& [f, name] : targets) (*expected_)[name] = {0, 0};
         (*expected_)["Projects"].second = 1;
         (*expected_)["2014"].second = 1;
@@ -91,16 +94,19 @@ TEST_F(ThirdPartyReadersTest, OurCheckerAndReaderAgree) {
 }
 
 TEST_F(ThirdPartyReadersTest, PffinfoOpensIt) {
-    ASSERT_TRUE(testing::Installed("pffinfo")) << "pffinfo (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(testing::Installed("pffinfo"))
+        << "pffinfo (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
     const auto info = testing::RunCommand("pffinfo '" + path_.string() + "' 2>&1");
     EXPECT_EQ(info.exitCode, 0) << info.output;
     EXPECT_NE(info.output.find("Message store"), std::string::npos) << info.output;
 }
 
 TEST_F(ThirdPartyReadersTest, PffexportFindsTheSameFoldersAndMessages) {
-    ASSERT_TRUE(testing::Installed("pffexport")) << "pffexport (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(testing::Installed("pffexport"))
+        << "pffexport (Debian pff-tools) is missing (scripts/install-deps.sh installs it)";
     const fsys::path target = dir_ / "export";
-    const auto exported = testing::RunCommand("pffexport -q -t '" + target.string() + "' '" + path_.string() + "' 2>&1");
+    const auto exported =
+        testing::RunCommand("pffexport -q -t '" + target.string() + "' '" + path_.string() + "' 2>&1");
     ASSERT_EQ(exported.exitCode, 0) << exported.output;
     std::map<std::string, int> found;
     for (const auto& entry : fsys::recursive_directory_iterator(target.string() + ".export")) {
@@ -115,7 +121,8 @@ TEST_F(ThirdPartyReadersTest, PffexportFindsTheSameFoldersAndMessages) {
 }
 
 TEST_F(ThirdPartyReadersTest, ReadpstFindsTheSameFoldersAndMessages) {
-    ASSERT_TRUE(testing::Installed("readpst")) << "readpst (Debian pst-utils) is missing (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(testing::Installed("readpst"))
+        << "readpst (Debian pst-utils) is missing (scripts/install-deps.sh installs it)";
     const fsys::path target = dir_ / "readpst";
     fsys::create_directories(target);
     const auto read = testing::RunCommand("readpst -j0 -o '" + target.string() + "' '" + path_.string() + "' 2>&1");
@@ -126,7 +133,8 @@ TEST_F(ThirdPartyReadersTest, ReadpstFindsTheSameFoldersAndMessages) {
     const std::regex line("\"([^\"]+)\" - ([0-9]+) items done");
     for (std::sregex_iterator it(out.begin(), out.end(), line), end; it != end; ++it)
         items[(*it)[1].str()] = std::stoi((*it)[2].str());
-    for (const auto& [name, counts] : *expected_) EXPECT_EQ(items[name], counts.first + counts.second) << name << "\n" << out;
+    for (const auto& [name, counts] : *expected_)
+        EXPECT_EQ(items[name], counts.first + counts.second) << name << "\n" << out;
 }
 
 }  // namespace

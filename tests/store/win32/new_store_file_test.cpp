@@ -1,7 +1,7 @@
 // A new store on Windows: made under a temporary name beside the output, moved to its name
 // only when whole, never over a file that is there, and no temporary left behind.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
