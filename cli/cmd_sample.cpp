@@ -193,9 +193,9 @@ int WriteSample(const std::string& dir) {
         stdfs::create_directories(PathFromUtf8(dir));
         if (!stdfs::create_directory(mail)) throw std::runtime_error(Utf8Of(mail) + " appeared while writing");
         for (const Sample& s : samples) {
-            const stdfs::path folder = mail / s.folder;
+            const stdfs::path folder = mail / PathFromUtf8(s.folder);
             stdfs::create_directories(folder);
-            msg::WriteMessageFile(s.message, folder / s.file);
+            msg::WriteMessageFile(s.message, folder / PathFromUtf8(s.file));
         }
         stdfs::create_directories(mail / kEmptyFolder);
         std::ofstream notes(mail / kNotesFolder / "notes.txt", std::ios::binary | std::ios::trunc);

@@ -160,7 +160,10 @@ TEST(MsgStreamedContent, EightBitTextThatNoCandidateDecodesCleanlyStreamsAsTheWh
     const Message streamed = ReadMessage(cfb::CompoundFile::FromBytes(file), 1000);
     const std::u16string* body = whole.properties.Get<std::u16string>(tags::kBody);
     ASSERT_NE(body, nullptr);
+#ifndef _WIN32
+    // (Windows' converter puts the code page's own default character there instead.)
     EXPECT_NE(body->find(u'\uFFFD'), std::u16string::npos);
+#endif
     ASSERT_TRUE(streamed.streamed.contains(tags::kBody.id));
     EXPECT_EQ(ReadStream(*streamed.streamed.at(tags::kBody.id)), Utf16le(*body));
 }
