@@ -174,6 +174,18 @@ PackedTable PackedTable::WithColumn(PropertyTag tag) const {
     return wider;
 }
 
+void PackedTable::AppendStoredRow(std::size_t index, le::Bytes& piece, ValueStore& values) const {
+    const RowLayout& layout = Layout();
+    const std::size_t at = piece.size();
+    piece.insert(piece.end(), RowBytes(index), RowBytes(index) + layout.row_size);
+    std::uint8_t* row = piece.data() + at;
+    const std::uint8_t* bitmap = row + layout.end_1b;
+    for (const TableColumn& col : Columns()) {
+        if (!BitSet(bitmap, col.bit) || StoredInlineInTableCell(col.tag.type)) continue;
+        le::StoreU32(row + col.offset, values.Store(Value(le::LoadU32(row + col.offset))).value);
+    }
+}
+
 NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
     const auto& columns = Columns();
     const RowLayout& layout = Layout();
@@ -201,15 +213,7 @@ NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
             if (!stream.pieces.empty()) stream.pieces.back().resize(kMaxDataBlockPayload, 0);
             stream.pieces.emplace_back().reserve(std::min(rowsPerBlock, rowIds_.size() - r) * rowSize);
         }
-        le::Bytes& piece = stream.pieces.back();
-        const std::size_t at = piece.size();
-        piece.insert(piece.end(), RowBytes(r), RowBytes(r) + rowSize);
-        std::uint8_t* row = piece.data() + at;
-        const std::uint8_t* bitmap = row + layout.end_1b;
-        for (const TableColumn& col : columns) {
-            if (!BitSet(bitmap, col.bit) || StoredInlineInTableCell(col.tag.type)) continue;
-            le::StoreU32(row + col.offset, values.Store(Value(le::LoadU32(row + col.offset))).value);
-        }
+        AppendStoredRow(r, stream.pieces.back(), values);
     }
 
     const std::size_t matrixSize = rowIds_.size() * rowSize;
@@ -300,15 +304,7 @@ NodeData PackedTable::WriteChanges() {
             matrix.pieces.emplace_back().reserve(std::min(rowsPerBlock, rowIds_.size() - r) * rowSize);
             matrix.kept.emplace_back();
         }
-        le::Bytes& piece = matrix.pieces.back();
-        const std::size_t at = piece.size();
-        piece.insert(piece.end(), RowBytes(r), RowBytes(r) + rowSize);
-        std::uint8_t* row = piece.data() + at;
-        const std::uint8_t* bitmap = row + layout.end_1b;
-        for (const TableColumn& col : columns) {
-            if (!BitSet(bitmap, col.bit) || StoredInlineInTableCell(col.tag.type)) continue;
-            le::StoreU32(row + col.offset, values.Store(Value(le::LoadU32(row + col.offset))).value);
-        }
+        AppendStoredRow(r, matrix.pieces.back(), values);
     }
 
     // The row index after every value, so that it never lies in a kept block.

@@ -74,6 +74,9 @@ private:
     }
     std::uint32_t AddValue(le::ByteView bytes);
     le::ByteView Value(std::uint32_t slot) const;
+    // Appends row `index` as the row matrix stores it: each large cell's slot replaced by the
+    // HNID of its value, stored through `values`.
+    void AppendStoredRow(std::size_t index, le::Bytes& piece, ValueStore& values) const;
 
     // Where the last write (WriteChanges) put things. The rows come in segments: each starts
     // a row-matrix block and a heap block, so a segment's blocks hold its own rows and values
