@@ -4,29 +4,42 @@
 #include <bit>
 #include <cstring>
 
+#include "bytes/little_endian.hpp"
+
 namespace ferrowick::mapi {
 namespace {
 
-static_assert(std::endian::native == std::endian::little, "values are copied as stored");
-
+// A value's bits through the little-endian helper of its width, so that the host's own byte
+// order does not matter; floating-point values keep their IEEE 754 bits.
 template <typename T>
 T Load(const std::uint8_t* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
+    if constexpr (sizeof(T) == 2) {
+        return std::bit_cast<T>(le::LoadU16(p));
+    } else if constexpr (sizeof(T) == 4) {
+        return std::bit_cast<T>(le::LoadU32(p));
+    } else {
+        static_assert(sizeof(T) == 8);
+        return std::bit_cast<T>(le::LoadU64(p));
+    }
 }
 
 template <typename T>
 std::vector<T> LoadArray(std::span<const std::uint8_t> b) {
     std::vector<T> out(b.size() / sizeof(T));
-    if (!out.empty()) std::memcpy(out.data(), b.data(), out.size() * sizeof(T));
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = Load<T>(b.data() + i * sizeof(T));
     return out;
 }
 
 template <typename T>
-void AppendRaw(std::vector<std::uint8_t>& out, const T* p, std::size_t count) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(p);
-    out.insert(out.end(), bytes, bytes + count * sizeof(T));
+void Append(std::vector<std::uint8_t>& out, T v) {
+    if constexpr (sizeof(T) == 2) {
+        le::AppendU16(out, std::bit_cast<std::uint16_t>(v));
+    } else if constexpr (sizeof(T) == 4) {
+        le::AppendU32(out, std::bit_cast<std::uint32_t>(v));
+    } else {
+        static_assert(sizeof(T) == 8);
+        le::AppendU64(out, std::bit_cast<std::uint64_t>(v));
+    }
 }
 
 }  // namespace
@@ -92,7 +105,7 @@ bool AppendFixedSize(const PropertyValue& value, std::vector<std::uint8_t>& out)
             if constexpr (std::is_same_v<T, bool>) {
                 out.push_back(v ? 1 : 0);
             } else if constexpr (std::is_arithmetic_v<T>) {
-                AppendRaw(out, &v, 1);
+                Append(out, v);
             } else if constexpr (std::is_same_v<T, Guid>) {
                 out.insert(out.end(), v.bytes.begin(), v.bytes.end());
             } else if constexpr (std::is_same_v<T, std::vector<Guid>>) {
@@ -100,7 +113,8 @@ bool AppendFixedSize(const PropertyValue& value, std::vector<std::uint8_t>& out)
             } else if constexpr (requires { v.data(); } && !std::is_same_v<T, std::u16string> &&
                                  !std::is_same_v<T, std::string> && !std::is_same_v<T, PropertyValue::Bytes>) {
                 using E = typename T::value_type;
-                if constexpr (std::is_arithmetic_v<E>) AppendRaw(out, v.data(), v.size());
+                if constexpr (std::is_arithmetic_v<E>)
+                    for (const E& e : v) Append(out, e);
             }
         },
         value.Content());

@@ -74,9 +74,21 @@ TEST(FixedSizeValues, EveryFixedTypeReadsBackWhatItWrites) {
         ASSERT_TRUE(back.has_value()) << PropertyTypeName(v.Type());
         EXPECT_EQ(*back, v) << PropertyTypeName(v.Type());
     }
-    Bytes little;
-    AppendFixedSize(PropertyValue::Integer32(0x01020304), little);
-    EXPECT_EQ(little, (Bytes{4, 3, 2, 1}));
+    // Stored least significant byte first, floating point as its IEEE 754 bits.
+    const std::pair<PropertyValue, Bytes> stored[] = {
+        {PropertyValue::Integer32(0x01020304), {4, 3, 2, 1}},
+        {PropertyValue::Floating64(1.0), {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}},
+        {PropertyValue::Floating32(-2.0f), {0, 0, 0, 0xC0}},
+        {PropertyValue::Multiple(T::MultipleInteger16, std::vector<std::int16_t>{0x0102, -2}), {2, 1, 0xFE, 0xFF}},
+        {PropertyValue::Multiple(T::MultipleTime, std::vector<std::uint64_t>{0x0102030405060708}),
+         {8, 7, 6, 5, 4, 3, 2, 1}},
+    };
+    for (const auto& [value, bytes] : stored) {
+        Bytes out;
+        AppendFixedSize(value, out);
+        EXPECT_EQ(out, bytes) << PropertyTypeName(value.Type());
+        EXPECT_EQ(DecodeFixedSize(value.Type(), bytes), value) << PropertyTypeName(value.Type());
+    }
 }
 
 TEST(FixedSizeValues, WrongSizesAndVariableTypesAreNotRead) {
