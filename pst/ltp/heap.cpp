@@ -6,6 +6,7 @@
 #include <string>
 
 #include "pst/ltp/heap_header.hpp"
+#include "pst/ltp/heap_page_map.hpp"
 #include "pst/pst_error.hpp"
 
 namespace ferrowick::pst {
@@ -15,7 +16,7 @@ namespace {
     throw PstError(ErrorKind::CorruptStructure, "heap block " + std::to_string(block) + ": " + what);
 }
 
-constexpr std::size_t PageMapSize(std::size_t items) { return 4 + 2 * (items + 1); }  // cAlloc, cFree, rgibAlloc
+constexpr std::size_t PageMapSize(std::size_t items) { return HeapPageMap::SizeFor(items); }
 constexpr std::size_t AlignTwo(std::size_t n) { return (n + 1) & ~std::size_t{1}; }
 
 }  // namespace
@@ -60,16 +61,18 @@ HeapReader::HeapReader(const NodeData& node) {
         if (ibHnpm < header || ibHnpm + 4 > piece.size())
             Fail(b, "page map offset " + std::to_string(ibHnpm) + " outside the block of " +
                         std::to_string(piece.size()) + " bytes");
-        const std::size_t allocCount = le::LoadU16(piece.data() + ibHnpm);
-        block.free_count = le::LoadU16(piece.data() + ibHnpm + 2);
-        if (ibHnpm + PageMapSize(allocCount) > piece.size())
-            Fail(b, "page map of " + std::to_string(allocCount) + " allocations runs past the block's end");
+        const le::ByteView mapBytes = le::ByteView(piece).subspan(ibHnpm);
+        if (!HeapPageMap::Fits(mapBytes))
+            Fail(b, "page map of " + std::to_string(le::LoadU16(mapBytes.data())) +
+                        " allocations runs past the block's end");
+        HeapPageMap map = HeapPageMap::Read(mapBytes);
+        const std::size_t allocCount = map.AllocCount();
+        block.free_count = map.free_count;
         if (allocCount > kMaxItemsPerHeapBlock)
             Fail(b, std::to_string(allocCount) + " allocations, more than a HID can name");
         if (block.free_count > allocCount)
             Fail(b, "cFree " + std::to_string(block.free_count) + " exceeds cAlloc " + std::to_string(allocCount));
-        block.offsets.resize(allocCount + 1);
-        for (std::size_t i = 0; i <= allocCount; ++i) block.offsets[i] = le::LoadU16(piece.data() + ibHnpm + 4 + 2 * i);
+        block.offsets = std::move(map.alloc_offsets);
         if (block.offsets[0] < header)
             Fail(b, "first allocation at " + std::to_string(block.offsets[0]) + " overlaps the block header");
         for (std::size_t i = 0; i < allocCount; ++i)
@@ -267,16 +270,17 @@ std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
             case HeapBlockKind::Page:
                 break;
         }
-        std::uint8_t* map = out.data() + ibHnpm;
-        le::StoreU16(map, static_cast<std::uint16_t>(block.items.size()));
-        le::StoreU16(map + 2, static_cast<std::uint16_t>(block.free_slots.size()));
+        HeapPageMap map;
+        map.free_count = static_cast<std::uint16_t>(block.free_slots.size());
+        map.alloc_offsets.reserve(block.items.size() + 1);
         std::size_t offset = header;
         for (std::size_t i = 0; i < block.items.size(); ++i) {
-            le::StoreU16(map + 4 + 2 * i, static_cast<std::uint16_t>(offset));
+            map.alloc_offsets.push_back(static_cast<std::uint16_t>(offset));
             if (!block.items[i].empty()) std::memcpy(out.data() + offset, block.items[i].data(), block.items[i].size());
             offset += block.items[i].size();
         }
-        le::StoreU16(map + 4 + 2 * block.items.size(), static_cast<std::uint16_t>(offset));
+        map.alloc_offsets.push_back(static_cast<std::uint16_t>(offset));
+        map.Write(out.data() + ibHnpm);
     }
     return pieces;
 }

@@ -5,6 +5,7 @@
 #include "pst/check/ltp_checks.hpp"
 #include "pst/ltp/heap.hpp"
 #include "pst/ltp/heap_header.hpp"
+#include "pst/ltp/heap_page_map.hpp"
 #include "pst/pst_error.hpp"
 
 namespace ferrowick::pst {
@@ -55,6 +56,21 @@ TEST(Heap, ItemsSpreadOverManyBlocksReadBackAtTheirHids) {
     for (std::size_t b = 0; b < reader.BlockCount(); ++b)
         EXPECT_EQ(reader.Summary(b).recorded_fill_level, FillLevelFor(kMaxDataBlockPayload - node.pieces[b].size()))
             << b;
+}
+
+TEST(HeapPageMap, FieldsSitAtTheirOffsetsAndAShortMapIsRefused) {
+    HeapPageMap map;
+    map.free_count = 1;
+    map.alloc_offsets = {12, 20, 26};
+    le::Bytes out(HeapPageMap::SizeFor(map.AllocCount()), 0xAA);
+    map.Write(out.data());
+    EXPECT_EQ(out, (le::Bytes{2, 0, 1, 0, 12, 0, 20, 0, 26, 0}));  // cAlloc, cFree, rgibAlloc
+    ASSERT_TRUE(HeapPageMap::Fits(out));
+    const HeapPageMap back = HeapPageMap::Read(out);
+    EXPECT_EQ(back.free_count, 1);
+    EXPECT_EQ(back.alloc_offsets, map.alloc_offsets);
+    EXPECT_FALSE(HeapPageMap::Fits(le::ByteView(out).first(out.size() - 1)));
+    EXPECT_FALSE(HeapPageMap::Fits(le::ByteView(out).first(3)));
 }
 
 TEST(HeapHeader, FieldsOfTheFirstBlockReadBackAsWritten) {
