@@ -52,11 +52,9 @@ HeapReader::HeapReader(const NodeData& node) {
             userRoot_ = h.user_root;
             fillLevels_.assign(h.fill_levels.begin(), h.fill_levels.end());
         } else if (HeapBlockKindOf(b) == HeapBlockKind::Bitmap) {
+            const HeapBitmapHeader h = HeapBitmapHeader::Read(piece);
             fillLevels_.resize(b);
-            for (std::size_t i = 0; i < 64; ++i) {
-                fillLevels_.push_back(piece[2 + i] & 0x0F);
-                fillLevels_.push_back(piece[2 + i] >> 4);
-            }
+            fillLevels_.insert(fillLevels_.end(), h.fill_levels.begin(), h.fill_levels.end());
         }
         if (ibHnpm < header || ibHnpm + 4 > piece.size())
             Fail(b, "page map offset " + std::to_string(ibHnpm) + " outside the block of " +
@@ -241,12 +239,10 @@ std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
     std::vector<std::vector<std::uint8_t>> pieces(blocks_.size());
     std::vector<std::uint8_t> fillLevels(blocks_.size());
     for (std::size_t b = 0; b < blocks_.size(); ++b) fillLevels[b] = FillLevel(b);
-    auto packLevels = [&](std::uint8_t* out, std::size_t first, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::size_t b = first + i;
-            const std::uint8_t level = b < blocks_.size() ? fillLevels[b] : 0;
-            out[i / 2] |= static_cast<std::uint8_t>(i % 2 == 0 ? level : level << 4);
-        }
+    // The fill levels a header records: of its block and the ones after it, 0 past the last.
+    auto levelsFrom = [&](std::size_t first, auto& levels) {
+        for (std::size_t i = 0; i < levels.size(); ++i)
+            levels[i] = first + i < fillLevels.size() ? fillLevels[first + i] : 0;
     };
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
         const Block& block = blocks_[b];
@@ -259,14 +255,16 @@ std::vector<std::vector<std::uint8_t>> HeapWriter::Finish() const {
         switch (HeapBlockKindOf(b)) {
             case HeapBlockKind::First: {
                 HeapHeader h{static_cast<std::uint16_t>(ibHnpm), kHeapSignature, clientSignature_, userRoot_, {}};
-                for (std::size_t i = 0; i < h.fill_levels.size(); ++i)
-                    h.fill_levels[i] = i < blocks_.size() ? fillLevels[i] : 0;
+                levelsFrom(0, h.fill_levels);
                 h.Write(out.data());
                 break;
             }
-            case HeapBlockKind::Bitmap:
-                packLevels(out.data() + 2, b, 128);
+            case HeapBlockKind::Bitmap: {
+                HeapBitmapHeader h{static_cast<std::uint16_t>(ibHnpm), {}};
+                levelsFrom(b, h.fill_levels);
+                h.Write(out.data());
                 break;
+            }
             case HeapBlockKind::Page:
                 break;
         }

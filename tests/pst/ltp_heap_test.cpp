@@ -73,6 +73,21 @@ TEST(HeapPageMap, FieldsSitAtTheirOffsetsAndAShortMapIsRefused) {
     EXPECT_FALSE(HeapPageMap::Fits(le::ByteView(out).first(3)));
 }
 
+TEST(HeapBitmapHeader, FillLevelsArePackedTwoToAByteLowNibbleFirst) {
+    HeapBitmapHeader h;
+    h.page_map_offset = 0x1234;
+    h.fill_levels[0] = 0x3;
+    h.fill_levels[1] = 0xA;
+    h.fill_levels[127] = 0xF;
+    le::Bytes out(HeapBitmapHeader::kSize, 0);
+    h.Write(out.data());
+    EXPECT_EQ(out[0], 0x34);  // ibHnpm
+    EXPECT_EQ(out[1], 0x12);
+    EXPECT_EQ(out[2], 0xA3);   // rgbFillLevel: blocks 0 and 1
+    EXPECT_EQ(out[65], 0xF0);  // block 127 in the last byte's high nibble
+    EXPECT_EQ(HeapBitmapHeader::Read(out), h);
+}
+
 TEST(HeapHeader, FieldsOfTheFirstBlockReadBackAsWritten) {
     HeapWriter writer(HeapClient::PropertyContext);
     const HeapId root = writer.Allocate(le::Bytes(40, 7));
