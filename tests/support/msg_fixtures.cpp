@@ -1,9 +1,9 @@
 #include "msg_fixtures.hpp"
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "msg/msg_writer.hpp"
@@ -14,11 +14,18 @@ namespace ferrowick::testing {
 using namespace ferrowick::msg;
 
 ScratchDir::ScratchDir(const std::string& label) {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("ferrowick-" + label + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
+    // A random name, made with create_directory, which refuses one that exists: a name made
+    // of the process ID meets a folder another test left behind where IDs are soon reused
+    // (Windows), and removing that one can fail while its files are still being let go.
+    static thread_local std::mt19937_64 engine{std::random_device{}()};
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const std::filesystem::path candidate =
+            base / ("ferrowick-" + label + "-" + std::to_string(engine() % 1000000000));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    }
+    if (path_.empty()) throw std::runtime_error("no scratch folder could be made");
 }
 
 ScratchDir::~ScratchDir() {
