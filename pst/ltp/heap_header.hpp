@@ -35,16 +35,28 @@ struct HeapBitmapHeader {
     bool operator==(const HeapBitmapHeader&) const = default;
 };
 
+// rgbFillLevel: four bits a block, the first block in the low nibble of each byte.
+template <std::size_t N>
+void UnpackFillLevels(const std::uint8_t* packed, std::array<std::uint8_t, N>& levels) {
+    for (std::size_t i = 0; i < N / 2; ++i) {
+        levels[2 * i] = packed[i] & 0x0F;
+        levels[2 * i + 1] = packed[i] >> 4;
+    }
+}
+
+template <std::size_t N>
+void PackFillLevels(const std::array<std::uint8_t, N>& levels, std::uint8_t* packed) {
+    for (std::size_t i = 0; i < N / 2; ++i)
+        packed[i] = static_cast<std::uint8_t>((levels[2 * i] & 0x0F) | (levels[2 * i + 1] << 4));
+}
+
 inline HeapHeader HeapHeader::Read(le::ByteView bytes) {
     HeapHeader h;
     h.page_map_offset = le::LoadU16(bytes.data());
     h.signature = bytes[2];
     h.client_signature = bytes[3];
     h.user_root = HeapId(le::LoadU32(bytes.data() + 4));
-    for (std::size_t i = 0; i < 4; ++i) {
-        h.fill_levels[2 * i] = bytes[8 + i] & 0x0F;
-        h.fill_levels[2 * i + 1] = bytes[8 + i] >> 4;
-    }
+    UnpackFillLevels(bytes.data() + 8, h.fill_levels);
     return h;
 }
 
@@ -53,24 +65,19 @@ inline void HeapHeader::Write(std::uint8_t* out) const {
     out[2] = signature;
     out[3] = client_signature;
     le::StoreU32(out + 4, user_root.value);
-    for (std::size_t i = 0; i < 4; ++i)
-        out[8 + i] = static_cast<std::uint8_t>((fill_levels[2 * i] & 0x0F) | (fill_levels[2 * i + 1] << 4));
+    PackFillLevels(fill_levels, out + 8);
 }
 
 inline HeapBitmapHeader HeapBitmapHeader::Read(le::ByteView bytes) {
     HeapBitmapHeader h;
     h.page_map_offset = le::LoadU16(bytes.data());
-    for (std::size_t i = 0; i < 64; ++i) {
-        h.fill_levels[2 * i] = bytes[2 + i] & 0x0F;
-        h.fill_levels[2 * i + 1] = bytes[2 + i] >> 4;
-    }
+    UnpackFillLevels(bytes.data() + 2, h.fill_levels);
     return h;
 }
 
 inline void HeapBitmapHeader::Write(std::uint8_t* out) const {
     le::StoreU16(out, page_map_offset);
-    for (std::size_t i = 0; i < 64; ++i)
-        out[2 + i] = static_cast<std::uint8_t>((fill_levels[2 * i] & 0x0F) | (fill_levels[2 * i + 1] << 4));
+    PackFillLevels(fill_levels, out + 2);
 }
 
 }  // namespace ferrowick::pst
