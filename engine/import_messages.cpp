@@ -1,3 +1,5 @@
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,7 +36,16 @@ std::vector<std::u16string> QueuedPaths(const KeyedQueue& queue) {
 MigrationCall::ImportEnd MigrationCall::ImportMessages() {
     messageNumber_ = 1;
     // A copy: the status window may drop the queues while the loop yields.
-    for (const auto& item : QueuedPaths(state_.MessageQueue)) {
+    const auto queued = std::make_shared<const std::vector<std::u16string>>(QueuedPaths(state_.MessageQueue));
+    if (session_)
+        session_->ExpectImports([queued, at = std::size_t{0}]() mutable -> std::optional<std::u16string> {
+            while (at < queued->size()) {
+                const std::u16string& path = (*queued)[at++];
+                if (IsMessageFile(path)) return path;
+            }
+            return std::nullopt;
+        });
+    for (const auto& item : *queued) {
         if (IsMessageFile(item)) ImportMessage(item);
 
         const std::int32_t count = state_.Settings.MessageCount;

@@ -7,7 +7,9 @@
 // file there.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -109,6 +111,12 @@ public:
     virtual std::shared_ptr<StoreFolder> GetFolderFromPath(const std::u16string& path) = 0;
     // Ends the session; everything saved is on disk afterwards.
     virtual void Logoff() = 0;
+    // The message files the run is about to import, in order: `next` gives one path a call
+    // and nothing after the last. A service may read them ahead while it stores the one
+    // before; it opens nothing else, and a file's errors still come from its own import.
+    // Each call replaces the one before.
+    using NextImport = std::function<std::optional<std::u16string>()>;
+    virtual void ExpectImports(NextImport next) { (void)next; }
 };
 
 class StoreUtility {

@@ -260,31 +260,56 @@ pst::MessageContent ImportedContent(msg::Message&& message, pst::NameToIdMap& na
     }
 }
 
-pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameToIdMap& names) {
-    const std::u16string where = FromPath(path);
-    // Opened by name relative to its folder, like the listing that found it, so no length
-    // of path is too long; anything but a regular file is refused without being opened.
-    fs::ReadableFile file = fs::ReadableFile::Open(where);
-    if (!file.IsOpen()) throw StoreFailure(where + u" " + file.Problem());
-    msg::Message message;
+namespace {
+
+msg::Message ReadOpened(fs::ReadableFile& file, const std::u16string& where) {
     try {
-        message = ReadWhole(file);
+        return ReadWhole(file);
     } catch (const std::bad_alloc&) {
         throw StoreFailure(where + u" could not be read: out of memory.");
     } catch (const std::exception& e) {
         throw StoreFailure(where + u" is not a readable .msg file: " + FromNative(e.what()));
     }
+}
+
+// Opened by name relative to its folder, like the listing that found it, so no length of path
+// is too long; anything but a regular file is refused without being opened.
+fs::ReadableFile OpenMsgFile(const std::u16string& where) {
+    fs::ReadableFile file = fs::ReadableFile::Open(where);
+    if (!file.IsOpen()) throw StoreFailure(where + u" " + file.Problem());
+    return file;
+}
+
+}  // namespace
+
+msg::Message ReadMsgFile(const std::u16string& path) {
+    fs::ReadableFile file = OpenMsgFile(path);
+    return ReadOpened(file, path);
+}
+
+std::optional<msg::Message> ReadMsgFileHeldWhole(const std::u16string& path) {
+    fs::ReadableFile file = OpenMsgFile(path);
+    if (file.Size() > kReadWholeUpTo) return std::nullopt;
+    return ReadOpened(file, path);
+}
+
+pst::MessageContent ImportReadMessage(const std::u16string& path, msg::Message&& message, pst::NameToIdMap& names) {
     // A failure takes back the names this message registered, so it leaves none in the store.
     const pst::NameToIdMap::Checkpoint before = names.Save();
     try {
         return ImportedContent(std::move(message), names);
     } catch (const StoreFailure& e) {
         names.RollBack(before);
-        throw StoreFailure(where + u" could not be imported: " + e.Description());
+        throw StoreFailure(path + u" could not be imported: " + e.Description());
     } catch (...) {
         names.RollBack(before);
         throw;
     }
+}
+
+pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameToIdMap& names) {
+    const std::u16string where = FromPath(path);
+    return ImportReadMessage(where, ReadMsgFile(where), names);
 }
 
 }  // namespace ferrowick

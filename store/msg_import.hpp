@@ -3,6 +3,8 @@
 // the file carries except those the store owns, named properties re-numbered through the
 // store's name-to-ID map, recipients, attachments and attached messages to any depth.
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "msg/message.hpp"
 #include "pst/messaging/message_object.hpp"
@@ -14,6 +16,18 @@ namespace ferrowick {
 // are left out. Throws StoreFailure for content the
 // store cannot take.
 pst::MessageContent ImportedContent(msg::Message&& message, pst::NameToIdMap& names);
+
+// Reads the file; throws StoreFailure naming the file and the damage.
+msg::Message ReadMsgFile(const std::u16string& path);
+
+// The same for a file small enough to be read whole, so that the message holds all its values
+// and the file is closed again; nothing (and the file left closed) for a larger one, whose
+// large values are streamed from the open file when it is imported.
+std::optional<msg::Message> ReadMsgFileHeldWhole(const std::u16string& path);
+
+// Converts a message read from the file at the path; throws StoreFailure naming the file. The
+// name-to-ID map learns new names only once the whole message has been converted.
+pst::MessageContent ImportReadMessage(const std::u16string& path, msg::Message&& message, pst::NameToIdMap& names);
 
 // Reads the file and converts it; throws StoreFailure naming the file and the damage. The
 // name-to-ID map learns new names only once the whole file has been read and converted.

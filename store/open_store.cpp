@@ -93,9 +93,13 @@ void OpenStore::CommitIfPending() {
     if (store_) Commit();
 }
 
-void OpenStore::Refuse() { store_.reset(); }
+void OpenStore::Refuse() {
+    readAhead_.Stop();
+    store_.reset();
+}
 
 void OpenStore::Close() {
+    readAhead_.Stop();
     if (!store_) return;
     Commit();
     store_.reset();

@@ -1,5 +1,6 @@
 #pragma once
-// One .pst opened by a session: the store itself and when it commits. A saved message
+// One .pst opened by a session: the store itself, when it commits, and the message files
+// read ahead for it. A saved message
 // reaches the disk at the next commit: after 1,000 messages, 2 seconds after the last
 // commit, at Close() (Logoff) and when the last handle lets go (a release after Stop).
 // What a commit does and what a crash leaves: the top of pst/ndb/node_database.cpp.
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "pst/messaging/pst_store.hpp"
+#include "store/message_read_ahead.hpp"
 
 namespace ferrowick {
 
@@ -34,11 +36,13 @@ public:
     void Close();            // commits and closes the file
     // The logon failed after the file was opened: closes it without writing anything.
     void Refuse();
+    MessageReadAhead& ReadAhead() { return readAhead_; }
 
 private:
     void Commit();
     std::optional<pst::PstStore> store_;
     std::chrono::steady_clock::time_point lastCommit_;
+    MessageReadAhead readAhead_;
 };
 
 }  // namespace ferrowick

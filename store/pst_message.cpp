@@ -16,7 +16,8 @@ PstMessage::PstMessage(std::shared_ptr<OpenStore> store, pst::NodeId folder)
 // The content is replaced only once the whole file has been read and converted: a file that
 // fails leaves the message as it was.
 void PstMessage::Import(const std::u16string& msgPath, int) {
-    pst::MessageContent imported = ImportMsgFile(ToPath(msgPath), store_->Store().NamedProperties());
+    pst::NameToIdMap& names = store_->Store().NamedProperties();
+    pst::MessageContent imported = ImportReadMessage(msgPath, store_->ReadAhead().Take(msgPath), names);
     content_ = std::move(imported);
     changed_ = true;
 }

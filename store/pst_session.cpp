@@ -141,6 +141,14 @@ std::shared_ptr<StoreFolder> PstSession::GetFolderFromPath(const std::u16string&
     return std::make_shared<PstFolder>(open, folder);
 }
 
+// Only a hint: when it cannot be taken, every file is read as it is imported.
+void PstSession::ExpectImports(NextImport next) {
+    try {
+        if (store_) Current()->ReadAhead().Expect(std::move(next));
+    } catch (...) {
+    }
+}
+
 void PstSession::Logoff() {
     if (!store_) return;
     const std::shared_ptr<OpenStore> open = Current();

@@ -29,6 +29,7 @@ public:
     std::shared_ptr<StoreCollection> Stores() override;
     std::shared_ptr<StoreFolder> GetFolderFromPath(const std::u16string& path) override;
     void Logoff() override;
+    void ExpectImports(NextImport next) override;
 
 private:
     std::shared_ptr<OpenStore> Current();

@@ -114,6 +114,18 @@ TEST_F(ImportMessages, FilesThatAreNotMessagesAreCountedButNotImported) {
               (std::vector<std::string>{"33% Complete", "67% Complete", "100% Complete"}));
 }
 
+TEST_F(ImportMessages, TheStoreIsToldOfTheMessageFilesToComeInTheirOrder) {
+    const auto txt = tree_.File("Src/b.txt");
+    const auto first = tree_.File("Src/z.msg");
+    const auto bare = tree_.File("Src/msg");
+    const auto second = tree_.File("Src/Deep/a.MSG");
+    Queue({tree_.Path("Src/Deep")}, {txt, first, bare, second});
+    Migrate(u"Src", tree_.Path("Src"));
+    ASSERT_EQ(store_.expectedImports.size(), 1u);
+    EXPECT_EQ(store_.expectedImports[0], (Paths{first, second}));
+    EXPECT_EQ(Out().messages.size(), 2u);
+}
+
 TEST_F(ImportMessages, ReadFlagAlwaysAttachmentFlagOnlyWithAttachmentsDraftsStayDrafts) {
     const auto files = MessageFiles(5);
     store_.hasAttachments = {files[1], files[4]};

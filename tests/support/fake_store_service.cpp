@@ -211,6 +211,10 @@ public:
         if (!node) throw StoreFailure(u"Folder \"" + missing + u"\" does not exist");
         return std::make_shared<FakeFolder>(service_, *file_, *node);
     }
+    void ExpectImports(NextImport next) override {
+        auto& paths = service_.expectedImports.emplace_back();
+        while (auto path = next()) paths.push_back(*path);
+    }
     void Logoff() override {
         service_.calls.push_back("Logoff");
         if (service_.logoffFailure) throw StoreFailure(*service_.logoffFailure);

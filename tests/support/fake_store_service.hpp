@@ -69,7 +69,8 @@ public:
 
     // --- what happened ---
     std::vector<std::string> calls;  // "CreateSession", "LogonPstStore <path>", "Logoff", "SessionReleased", ...
-    std::vector<std::unique_ptr<FakeStoreFile>> stores;  // one per successful logon
+    std::vector<std::unique_ptr<FakeStoreFile>> stores;        // one per successful logon
+    std::vector<std::vector<std::u16string>> expectedImports;  // the paths of each ExpectImports
     FakeStoreFile& Store(std::size_t index = 0) { return *stores.at(index); }
     int CallCount(const std::string& call) const;
 
