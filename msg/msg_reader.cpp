@@ -6,6 +6,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "bytes/little_endian.hpp"
 #include "msg/cfb/entry_name.hpp"
@@ -72,6 +73,23 @@ bool IsStreamable(PropertyTag tag) {
 // Enough compressed RTF for the decompressed header RtfAnsiCodePage looks at (8 KB): at worst
 // nine bytes give eight.
 constexpr std::size_t kRtfStartBytes = 16 * 1024;
+
+// The tags of one object read so far: a few dozen, kept sorted in one vector, which costs far
+// less than a tree's node for each.
+class TagsSeen {
+public:
+    explicit TagsSeen(std::size_t expected) { tags_.reserve(expected); }
+    // False when the tag was there already.
+    bool Insert(PropertyTag tag) {
+        const auto at = std::lower_bound(tags_.begin(), tags_.end(), tag);
+        if (at != tags_.end() && *at == tag) return false;
+        tags_.insert(at, tag);
+        return true;
+    }
+
+private:
+    std::vector<PropertyTag> tags_;
+};
 
 class Reader {
 public:
@@ -317,9 +335,9 @@ private:
     PropertySet ReadProperties(const StorageIndex& index, const PropertyStream& stream, const CodePages& codePages,
                                mapi::StreamedValues* streamed = nullptr) {
         PropertySet set;
-        std::set<PropertyTag> listed;
+        TagsSeen listed(stream.entries.size());
         for (const PropertyEntry& e : stream.entries) {
-            if (!listed.insert(e.tag).second) continue;  // a repeated entry is read once
+            if (!listed.Insert(e.tag)) continue;  // a repeated entry is read once
             if (auto v = DecodeFixed(e.tag.type, e.value))
                 set.Set(e.tag, std::move(*v));
             else
@@ -332,7 +350,7 @@ private:
             if (index.IsStorage(id) || !names::ParseValueStreamName(index.UpperName(id), tag)) continue;
             const PropertyType t = tag.type;
             if (t != PropertyType::String && t != PropertyType::String8 && t != PropertyType::Binary) continue;
-            if (!listed.insert(tag).second) continue;
+            if (!listed.Insert(tag)) continue;
             ReadValue(index, tag, codePages, set, streamed);
         }
         return set;

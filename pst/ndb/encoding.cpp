@@ -2,6 +2,7 @@
 // substitution. The table below maps a stored byte to the plain byte; encoding uses its inverse.
 #include "pst/ndb/encoding.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace ferrowick::pst {
@@ -40,6 +41,14 @@ void Substitute(std::span<std::uint8_t> bytes, const std::array<std::uint8_t, 25
 
 void EncodeBlockData(CryptMethod method, std::span<std::uint8_t> bytes) {
     if (method == CryptMethod::Permute) Substitute(bytes, kEncode);
+}
+
+void EncodeBlockDataInto(CryptMethod method, std::span<const std::uint8_t> from, std::span<std::uint8_t> to) {
+    if (method != CryptMethod::Permute) {
+        std::copy(from.begin(), from.end(), to.begin());
+        return;
+    }
+    for (std::size_t i = 0; i < from.size(); ++i) to[i] = kEncode[from[i]];
 }
 
 void DecodeBlockData(CryptMethod method, std::span<std::uint8_t> bytes) {

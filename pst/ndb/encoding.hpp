@@ -10,5 +10,7 @@ namespace ferrowick::pst {
 
 void EncodeBlockData(CryptMethod method, std::span<std::uint8_t> bytes);
 void DecodeBlockData(CryptMethod method, std::span<std::uint8_t> bytes);
+// Encodes `from` into `to` (of the same size) in one pass: a block is copied and encoded at once.
+void EncodeBlockDataInto(CryptMethod method, std::span<const std::uint8_t> from, std::span<std::uint8_t> to);
 
 }  // namespace ferrowick::pst

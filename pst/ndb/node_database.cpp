@@ -320,8 +320,7 @@ struct NodeDatabase::Impl final : BlockStore {
         const FileOffset ib = amap->Allocate(size, false);
         std::array<std::uint8_t, kMaxBlockSize> buffer;
         std::span<std::uint8_t> block(buffer.data(), size);
-        std::copy(payload.begin(), payload.end(), block.begin());
-        if (!internal) EncodeBlockData(header.crypt, block.first(payload.size()));
+        EncodeBlockDataInto(internal ? CryptMethod::None : header.crypt, payload, block.first(payload.size()));
         SealBlock(block, payload.size(), bid, ib);
         WriteGathered(ib.Value(), block);
         // Outlook counts one reference more than there are [pst-notes: cRef].

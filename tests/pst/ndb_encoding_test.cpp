@@ -35,10 +35,13 @@ TEST(NdbEncoding, WholeBuffersAgreeWithSingleBytesAndDecodeBack) {
     for (std::size_t offset : {0u, 1u, 5u, 31u}) {
         for (std::size_t n = 0; offset + n <= plain.size(); ++n) {
             std::vector<std::uint8_t> bytes(plain.begin() + offset, plain.begin() + offset + n);
+            std::vector<std::uint8_t> copied(n, 0);
+            EncodeBlockDataInto(CryptMethod::Permute, bytes, copied);
             EncodeBlockData(CryptMethod::Permute, bytes);
             for (std::size_t i = 0; i < n; ++i)
                 ASSERT_EQ(bytes[i], EncodeOne(plain[offset + i]))
                     << "length " << n << " offset " << offset << " at " << i;
+            ASSERT_EQ(copied, bytes) << "length " << n << " offset " << offset;
             DecodeBlockData(CryptMethod::Permute, bytes);
             ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), plain.begin() + offset)) << "length " << n;
         }
@@ -49,6 +52,9 @@ TEST(NdbEncoding, NoEncodingLeavesBytesAsTheyAre) {
     std::vector<std::uint8_t> bytes(100, 0x5A);
     EncodeBlockData(CryptMethod::None, bytes);
     EXPECT_EQ(bytes, std::vector<std::uint8_t>(100, 0x5A));
+    std::vector<std::uint8_t> copied(100, 0);
+    EncodeBlockDataInto(CryptMethod::None, bytes, copied);
+    EXPECT_EQ(copied, bytes);
 }
 
 }  // namespace
