@@ -15,7 +15,9 @@ void FrmStart::Build() {
     AddBand({{0, 0, 10695, 1335}, kWhite, kLightGrey});
     AddBand({{-240, 6480, 10695, 855}, kWhite, kLightGrey});
     AddRule({3960, 240, 3960, 1080, kLightGrey});
-    AddRule({2520, 1800, 8880, 1800, kGrey});
+    // The rule starts a little right of where it was designed (2520): the bold Tahoma that
+    // Wine and some Windows installations substitute is wider, and the heading must end before it.
+    AddRule({2760, 1800, 8880, 1800, kGrey});
 
     Add(OptSingle, L"BUTTON", L"Single Folder", WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, {720, 2280, 2055, 495},
         {L"Verdana", 11.25, true});
@@ -36,7 +38,7 @@ void FrmStart::Build() {
     AddLabel(lblTitle, L"Ferrowick", {4200, 360, 5415, 495}, {L"Verdana", 21.75}, kLightGrey, kWhite);
     // Up to where the rule starts (2175 twips wide as designed): Tahoma substitutes need a
     // little more room than Tahoma itself for "convert".
-    AddLabel(Label3, L"I want to convert", {240, 1640, 2280, 255}, {L"Tahoma", 12, true}, kGrey);
+    AddLabel(Label3, L"I want to convert", {240, 1640, 2490, 255}, {L"Tahoma", 12, true}, kGrey);
     // The logo: the product icon and the maker's name, left of the rule.
     AddIcon({240, 240, 840, 840});
     AddLabel(lblProduct, L"Halvernook", {1200, 480, 2640, 420}, {L"Verdana", 14.25, true}, RGB(64, 64, 64), kWhite);
