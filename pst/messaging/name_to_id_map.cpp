@@ -6,6 +6,7 @@
 
 #include "bytes/little_endian.hpp"
 #include "pst/messaging/name_id.hpp"
+#include "pst/messaging/name_string.hpp"
 #include "pst/ndb/crc.hpp"
 #include "pst/pst_error.hpp"
 
@@ -24,12 +25,6 @@ using mapi::kPsPublicStrings;
 const std::vector<std::uint8_t>* BinaryOf(const PropertyBag& bag, std::uint16_t id) {
     const PropertyValue* v = bag.Find(PropertyTag{id, PropertyType::Binary});
     return v ? &v->As<PropertyValue::Bytes>() : nullptr;
-}
-
-std::vector<std::uint8_t> NameBytes(const std::u16string& name) {
-    std::vector<std::uint8_t> bytes;
-    for (char16_t c : name) le::AppendU16(bytes, static_cast<std::uint16_t>(c));
-    return bytes;
 }
 
 // Equal for equal named properties and only for them.
@@ -92,13 +87,7 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
             throw PstError(ErrorKind::CorruptStructure,
                            "name-to-ID map: an entry names a GUID that is not in the GUID stream");
         if (entry.is_string) {
-            if (std::size_t{key} + 4 > strings->size())
-                throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name lies outside the string stream");
-            const std::uint32_t length = le::LoadU32(strings->data() + key);
-            if (length % 2 != 0 || std::size_t{key} + 4 + length > strings->size())
-                throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name runs past the string stream");
-            for (std::uint32_t k = 0; k < length; k += 2)
-                p.name.push_back(static_cast<char16_t>(le::LoadU16(strings->data() + key + 4 + k)));
+            p.name = NameString::Read(*strings, key).name;
         } else {
             p.number = key;
         }
@@ -132,12 +121,9 @@ PropertyBag NameToIdMap::Write() const {
         const bool isString = !p.number.has_value();
         std::uint32_t key = 0, hashKey = 0;
         if (isString) {
-            key = static_cast<std::uint32_t>(stringStream.size());
-            const std::vector<std::uint8_t> bytes = NameBytes(p.name);
-            le::AppendU32(stringStream, static_cast<std::uint32_t>(bytes.size()));
-            stringStream.insert(stringStream.end(), bytes.begin(), bytes.end());
-            while (stringStream.size() % 4 != 0) stringStream.push_back(0);  // each name is 4-byte aligned
-            hashKey = ComputeCrc(bytes);
+            const NameString name{p.name};
+            key = name.AppendTo(stringStream);
+            hashKey = ComputeCrc(name.NameBytes());
         } else {
             key = hashKey = *p.number;
         }
