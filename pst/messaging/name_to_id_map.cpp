@@ -5,6 +5,7 @@
 #include <map>
 
 #include "bytes/little_endian.hpp"
+#include "pst/messaging/name_guid_stream.hpp"
 #include "pst/messaging/name_id.hpp"
 #include "pst/messaging/name_string.hpp"
 #include "pst/ndb/crc.hpp"
@@ -18,9 +19,6 @@ constexpr std::uint16_t kGuidStreamId = 0x0002;
 constexpr std::uint16_t kEntryStreamId = 0x0003;
 constexpr std::uint16_t kStringStreamId = 0x0004;
 constexpr std::uint16_t kFirstBucketId = 0x1000;
-
-using mapi::kPsMapi;
-using mapi::kPsPublicStrings;
 
 const std::vector<std::uint8_t>* BinaryOf(const PropertyBag& bag, std::uint16_t id) {
     const PropertyValue* v = bag.Find(PropertyTag{id, PropertyType::Binary});
@@ -63,34 +61,19 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
     const auto* strings = BinaryOf(bag, kStringStreamId);
     if (!guids || !entries || !strings)
         throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a stream is missing");
-    if (guids->size() % 16 != 0 || entries->size() % 8 != 0)
+    if (entries->size() % NameId::kSize != 0)
         throw PstError(ErrorKind::CorruptStructure,
-                       "name-to-ID map: a stream has a size that is not a whole number of records");
-    for (std::size_t i = 0; i < guids->size(); i += 16) {
-        Guid g;
-        for (std::size_t j = 0; j < 16; ++j) g.bytes[j] = (*guids)[i + j];
-        map.guids_.push_back(g);
-    }
+                       "name-to-ID map: the entry stream is not a whole number of records");
+    map.guids_ = NameGuidStream::Read(*guids);
     std::map<std::uint16_t, NamedProperty> byIndex;
     for (std::size_t i = 0; i < entries->size(); i += NameId::kSize) {
         const NameId entry = NameId::Read(le::ByteView(*entries).subspan(i, NameId::kSize));
-        const std::uint32_t key = entry.property_id;
-        const std::uint16_t wguid = entry.guid_index;
         NamedProperty p;
-        if (wguid == NameId::kPsMapiIndex)
-            p.guid = kPsMapi;
-        else if (wguid == NameId::kPsPublicStringsIndex)
-            p.guid = kPsPublicStrings;
-        else if (wguid >= NameId::kFirstStreamGuid && std::size_t{wguid} - NameId::kFirstStreamGuid < map.guids_.size())
-            p.guid = map.guids_[wguid - NameId::kFirstStreamGuid];
+        p.guid = map.guids_.GuidAt(entry.guid_index);
+        if (entry.is_string)
+            p.name = NameString::Read(*strings, entry.property_id).name;
         else
-            throw PstError(ErrorKind::CorruptStructure,
-                           "name-to-ID map: an entry names a GUID that is not in the GUID stream");
-        if (entry.is_string) {
-            p.name = NameString::Read(*strings, key).name;
-        } else {
-            p.number = key;
-        }
+            p.number = entry.property_id;
         if (!byIndex.emplace(entry.property_index, std::move(p)).second)
             throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: two entries share a property index");
     }
@@ -105,29 +88,21 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
 }
 
 PropertyBag NameToIdMap::Write() const {
-    std::vector<std::uint8_t> guidStream, entryStream, stringStream;
-    for (const Guid& g : guids_) guidStream.insert(guidStream.end(), g.bytes.begin(), g.bytes.end());
-    std::map<std::uint32_t, std::vector<std::uint8_t>> buckets;
+    le::Bytes entryStream, stringStream;
+    std::map<std::uint32_t, le::Bytes> buckets;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const NamedProperty& p = entries_[i];
-        std::uint16_t wguid = 0;
-        if (p.guid == kPsMapi)
-            wguid = NameId::kPsMapiIndex;
-        else if (p.guid == kPsPublicStrings)
-            wguid = NameId::kPsPublicStringsIndex;
-        else
-            for (std::size_t g = 0; g < guids_.size(); ++g)
-                if (guids_[g] == p.guid) wguid = static_cast<std::uint16_t>(g + NameId::kFirstStreamGuid);
-        const bool isString = !p.number.has_value();
-        std::uint32_t key = 0, hashKey = 0;
-        if (isString) {
+        const std::optional<std::uint16_t> wguid = guids_.IndexOf(p.guid);
+        if (!wguid) throw PstError(ErrorKind::InvalidArgument, "name-to-ID map: a name's GUID was never registered");
+        NameId entry{0, !p.number.has_value(), *wguid, static_cast<std::uint16_t>(i)};
+        std::uint32_t hashKey = 0;
+        if (entry.is_string) {
             const NameString name{p.name};
-            key = name.AppendTo(stringStream);
+            entry.property_id = name.AppendTo(stringStream);
             hashKey = ComputeCrc(name.NameBytes());
         } else {
-            key = hashKey = *p.number;
+            entry.property_id = hashKey = *p.number;
         }
-        const NameId entry{key, isString, wguid, static_cast<std::uint16_t>(i)};
         entry.AppendTo(entryStream);
         NameId hashed = entry;
         hashed.property_id = hashKey;
@@ -135,7 +110,7 @@ PropertyBag NameToIdMap::Write() const {
     }
     PropertyBag bag;
     bag.Set(kBucketCountId, PropertyValue::Integer32(static_cast<std::int32_t>(kBucketCount)));
-    bag.Set(kGuidStreamId, PropertyValue::Binary(std::move(guidStream)));
+    bag.Set(kGuidStreamId, PropertyValue::Binary(guids_.Write()));
     bag.Set(kEntryStreamId, PropertyValue::Binary(std::move(entryStream)));
     bag.Set(kStringStreamId, PropertyValue::Binary(std::move(stringStream)));
     for (auto& [index, bytes] : buckets)
@@ -144,16 +119,15 @@ PropertyBag NameToIdMap::Write() const {
 }
 
 std::uint16_t NameToIdMap::GuidIndex(const Guid& guid) {
-    if (guid == kPsMapi) return NameId::kPsMapiIndex;
-    if (guid == kPsPublicStrings) return NameId::kPsPublicStringsIndex;
-    for (std::size_t g = 0; g < guids_.size(); ++g)
-        if (guids_[g] == guid) return static_cast<std::uint16_t>(g + NameId::kFirstStreamGuid);
-    guids_.push_back(guid);
-    return static_cast<std::uint16_t>(guids_.size() - 1 + NameId::kFirstStreamGuid);
+    if (const auto index = guids_.IndexOf(guid)) return *index;
+    if (guids_.guids.size() + NameId::kFirstStreamGuid > NameId::kMaxGuidIndex)
+        throw PstError(ErrorKind::LimitExceeded, "name-to-ID map: no GUID indexes are left");
+    guids_.guids.push_back(guid);
+    return static_cast<std::uint16_t>(guids_.guids.size() - 1 + NameId::kFirstStreamGuid);
 }
 
 void NameToIdMap::RollBack(const Checkpoint& point) {
-    if (point.entries > entries_.size() || point.guids > guids_.size())
+    if (point.entries > entries_.size() || point.guids > guids_.guids.size())
         throw PstError(ErrorKind::InvalidArgument,
                        "name-to-ID map: a checkpoint from a later state cannot be rolled back to");
     for (std::size_t i = point.entries; i < entries_.size(); ++i) {
@@ -161,7 +135,7 @@ void NameToIdMap::RollBack(const Checkpoint& point) {
         if (it != ids_.end() && it->second == kFirstId + i) ids_.erase(it);
     }
     entries_.resize(point.entries);
-    guids_.resize(point.guids);
+    guids_.guids.resize(point.guids);
     changed_ = point.changed;
 }
 

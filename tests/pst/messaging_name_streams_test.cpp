@@ -1,9 +1,10 @@
-// The name-to-ID map's string stream: each field where the format puts it, the padding
-// between names, and damaged streams refused with a corrupt-structure error.
+// The name-to-ID map's string and GUID streams: each field where the format puts it, the
+// padding between names, and damaged streams refused with a corrupt-structure error.
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "pst/messaging/name_guid_stream.hpp"
 #include "pst/messaging/name_id.hpp"
 #include "pst/messaging/name_string.hpp"
 #include "pst/messaging/name_to_id_map.hpp"
@@ -108,6 +109,50 @@ TEST(NameString, TheMapsReaderRefusesANameOffTheFourByteGrid) {
     entries[0] = 2;
     bag.Set(std::uint16_t{0x0003}, PropertyValue::Binary(std::move(entries)));
     EXPECT_EQ(KindThrown([&] { NameToIdMap::Read(bag); }), ErrorKind::CorruptStructure);
+}
+
+TEST(NameGuidStream, HoldsSixteenBytesPerGuidAfterTheTwoFixedOnes) {
+    const mapi::Guid first{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}};
+    const mapi::Guid second{
+        {0xF0, 0xE1, 0xD2, 0xC3, 0xB4, 0xA5, 0x96, 0x87, 0x78, 0x69, 0x5A, 0x4B, 0x3C, 0x2D, 0x1E, 0x0F}};
+    const NameGuidStream stream{{first, second}};
+    const le::Bytes bytes = stream.Write();
+    ASSERT_EQ(bytes.size(), 32u);
+    EXPECT_EQ(le::Bytes(bytes.begin(), bytes.begin() + 16), le::Bytes(first.bytes.begin(), first.bytes.end()));
+    EXPECT_EQ(le::Bytes(bytes.begin() + 16, bytes.end()), le::Bytes(second.bytes.begin(), second.bytes.end()));
+    EXPECT_EQ(NameGuidStream::Read(bytes), stream);
+
+    EXPECT_EQ(stream.GuidAt(1), mapi::kPsMapi);
+    EXPECT_EQ(stream.GuidAt(2), mapi::kPsPublicStrings);
+    EXPECT_EQ(stream.GuidAt(3), first);
+    EXPECT_EQ(stream.GuidAt(4), second);
+    EXPECT_EQ(stream.IndexOf(mapi::kPsMapi), 1);
+    EXPECT_EQ(stream.IndexOf(mapi::kPsPublicStrings), 2);
+    EXPECT_EQ(stream.IndexOf(second), 4);
+    EXPECT_EQ(stream.IndexOf(mapi::Guid{}), std::nullopt);
+
+    EXPECT_EQ(KindThrown([&] { stream.GuidAt(0); }), ErrorKind::CorruptStructure);
+    EXPECT_EQ(KindThrown([&] { stream.GuidAt(5); }), ErrorKind::CorruptStructure);
+    EXPECT_EQ(KindThrown([&] { NameGuidStream::Read(le::ByteView(bytes).first(20)); }), ErrorKind::CorruptStructure);
+}
+
+TEST(NameGuidStream, TheMapRunsOutOfGuidIndexesBeforeWGuidOverflows) {
+    // wGuid has 15 bits: GUIDs 3 to 0x7FFF fit, one more would lose its top bit and name another.
+    const auto guidNumber = [](std::uint32_t n) {
+        mapi::Guid g{};
+        for (int i = 0; i < 4; ++i) g.bytes[i] = static_cast<std::uint8_t>(n >> (8 * i));
+        g.bytes[15] = 0x5A;
+        return g;
+    };
+    NameToIdMap map;
+    constexpr std::uint32_t kRoom = NameId::kMaxGuidIndex - NameId::kFirstStreamGuid + 1;
+    for (std::uint32_t n = 0; n < kRoom; ++n) map.IdFor(NamedProperty{guidNumber(n), n, {}});
+    EXPECT_EQ(KindThrown([&] { map.IdFor(NamedProperty{guidNumber(kRoom), 1u, {}}); }), ErrorKind::LimitExceeded);
+    EXPECT_EQ(map.Size(), kRoom);
+    const NameToIdMap back = NameToIdMap::Read(map.Write());
+    const std::uint16_t last = static_cast<std::uint16_t>(NameToIdMap::kFirstId + kRoom - 1);
+    ASSERT_NE(back.Named(last), nullptr);
+    EXPECT_EQ(back.Named(last)->guid, guidNumber(kRoom - 1));
 }
 
 }  // namespace
