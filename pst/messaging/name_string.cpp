@@ -13,17 +13,17 @@ namespace {
 }  // namespace
 
 NameString NameString::Read(le::ByteView stream, std::uint32_t offset) {
-    const std::string where = "the name at offset " + std::to_string(offset) + " of the " +
-                              std::to_string(stream.size()) + "-byte string stream";
-    if (offset % kAlignment != 0) Fail(ErrorKind::CorruptStructure, where + " is not on a 4-byte boundary");
-    if (stream.size() < kLengthSize || offset > stream.size() - kLengthSize)
-        Fail(ErrorKind::CorruptStructure, where + " lies outside the stream");
+    // The message is made only for damaged input: a store's names are read on every open.
+    const auto damaged = [&](const std::string& what) {
+        Fail(ErrorKind::CorruptStructure, "the name at offset " + std::to_string(offset) + " of the " +
+                                              std::to_string(stream.size()) + "-byte string stream " + what);
+    };
+    if (offset % kAlignment != 0) damaged("is not on a 4-byte boundary");
+    if (stream.size() < kLengthSize || offset > stream.size() - kLengthSize) damaged("lies outside the stream");
     const std::uint32_t length = le::LoadU32(stream.data() + offset);
-    if (length % 2 != 0)
-        Fail(ErrorKind::CorruptStructure, where + " has an odd byte length (" + std::to_string(length) + ")");
+    if (length % 2 != 0) damaged("has an odd byte length (" + std::to_string(length) + ")");
     if (length > stream.size() - offset - kLengthSize)
-        Fail(ErrorKind::CorruptStructure,
-             where + " is " + std::to_string(length) + " bytes long: it runs past the end");
+        damaged("is " + std::to_string(length) + " bytes long: it runs past the end");
     NameString entry;
     entry.name.reserve(length / 2);
     const std::uint8_t* units = stream.data() + offset + kLengthSize;

@@ -2,11 +2,7 @@
 // reads back the same names, with Outlook's entry stream, buckets and string offsets.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
+#include <algorithm>
 
 #include "pst/ltp/property_context.hpp"
 #include "pst/messaging/name_id.hpp"
@@ -22,20 +18,6 @@ namespace {
 constexpr std::uint16_t kEntryStreamId = 0x0003;
 constexpr std::uint16_t kStringStreamId = 0x0004;
 
-std::vector<std::filesystem::path> UnicodeStores() {
-    std::vector<std::filesystem::path> files;
-    std::ifstream manifest(testing::CorpusDir() / "pst" / "MANIFEST.tsv");
-    std::string line;
-    std::getline(manifest, line);
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> cols;
-        std::stringstream fields(line);
-        for (std::string col; std::getline(fields, col, '\t');) cols.push_back(col);
-        if (cols.size() >= 8 && cols[7] == "unicode") files.push_back(testing::CorpusDir() / cols[0]);
-    }
-    return files;
-}
-
 const le::Bytes& Stream(const PropertyBag& bag, std::uint16_t id) {
     return bag.Find(PropertyTag{id, PropertyType::Binary})->As<PropertyValue::Bytes>();
 }
@@ -43,7 +25,7 @@ const le::Bytes& Stream(const PropertyBag& bag, std::uint16_t id) {
 TEST(NameStreamsCorpus, OutlooksNamesReadBackTheSameAfterOurRewrite) {
     FERROWICK_REQUIRE_CORPUS();
     int stores = 0, stringNames = 0;
-    for (const auto& path : UnicodeStores()) {
+    for (const auto& path : testing::UnicodeCorpusStores()) {
         SCOPED_TRACE(path.filename().string());
         const PropertyBag outlooks = ReadPropertyContext(NodeDatabase::Open(path).ReadNode(nids::kNameToIdMap));
         const NameToIdMap map = NameToIdMap::Read(outlooks);
