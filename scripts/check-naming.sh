@@ -9,7 +9,8 @@
 #
 # --fix reads every translation unit, so that a rename reaches each file that uses the name,
 # in any folder, and renames only names that are declared in FOLDERs. Build again and run
-# the tests afterwards: a rename can clash with a name that already exists.
+# the tests afterwards: a rename can clash with a name that already exists. BUILD may be the
+# MinGW cross build (build-win), whose database alone holds winui/.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -62,8 +63,20 @@ if [ $fix -eq 1 ]; then
 else
   units=$headers
 fi
+units="$units.*\.cpp\$"   # C++ only: a Windows build's database lists its resource scripts too
 args=(-p "$build" -j 2 -quiet -clang-tidy-binary "$(command -v "$tidy")"
       -checks='-*,readability-identifier-naming' -header-filter="$headers" -line-filter="$line_filter")
+# A MinGW cross build's database (build-win): clang reads it as the Windows target, with the
+# cross compiler's C++ library headers, which clang does not find under GCC's "12-posix".
+cxx=$(grep -m1 -oE '"(command|arguments)": *\[? *"?[^ ",]+' "$build/compile_commands.json" | grep -oE '[^ "\[]+$')
+if [[ "$cxx" == *mingw32-* ]]; then
+  target=$(basename "$cxx" | grep -oE '^[a-z0-9_]+-w64-mingw32')
+  args+=(-extra-arg-before="--target=$target" -extra-arg=-nostdinc++)
+  while read -r dir; do
+    args+=(-extra-arg="-isystem$dir")
+  done < <(echo | "$cxx" -xc++ -E -v - 2>&1 | sed -n '/#include <...> search starts/,/End of search/p' |
+           sed -n 's/^ \(.*\/c++.*\)$/\1/p')
+fi
 if [ $fix -eq 1 ]; then
   args+=(-fix -clang-apply-replacements-binary "$(command -v "$apply")")
 fi

@@ -12,6 +12,7 @@ struct NameId {
     static constexpr std::uint16_t kPsMapiIndex = 1;           // wGuid of PS_MAPI
     static constexpr std::uint16_t kPsPublicStringsIndex = 2;  // wGuid of PS_PUBLIC_STRINGS
     static constexpr std::uint16_t kFirstStreamGuid = 3;       // wGuid of the GUID stream's first GUID
+    static constexpr std::uint16_t kMaxGuidIndex = 0x7FFF;     // wGuid has 15 bits beside N
 
     // dwPropertyID: the number of a numeric name; of a string name, its offset in the string
     // stream (in the entry stream) or its CRC (in a hash bucket).

@@ -5,7 +5,9 @@
 #include <map>
 
 #include "bytes/little_endian.hpp"
+#include "pst/messaging/name_guid_stream.hpp"
 #include "pst/messaging/name_id.hpp"
+#include "pst/messaging/name_string.hpp"
 #include "pst/ndb/crc.hpp"
 #include "pst/pst_error.hpp"
 
@@ -18,18 +20,9 @@ constexpr std::uint16_t kEntryStreamId = 0x0003;
 constexpr std::uint16_t kStringStreamId = 0x0004;
 constexpr std::uint16_t kFirstBucketId = 0x1000;
 
-using mapi::kPsMapi;
-using mapi::kPsPublicStrings;
-
 const std::vector<std::uint8_t>* BinaryOf(const PropertyBag& bag, std::uint16_t id) {
     const PropertyValue* v = bag.Find(PropertyTag{id, PropertyType::Binary});
     return v ? &v->As<PropertyValue::Bytes>() : nullptr;
-}
-
-std::vector<std::uint8_t> NameBytes(const std::u16string& name) {
-    std::vector<std::uint8_t> bytes;
-    for (char16_t c : name) le::AppendU16(bytes, static_cast<std::uint16_t>(c));
-    return bytes;
 }
 
 // Equal for equal named properties and only for them.
@@ -68,40 +61,19 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
     const auto* strings = BinaryOf(bag, kStringStreamId);
     if (!guids || !entries || !strings)
         throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a stream is missing");
-    if (guids->size() % 16 != 0 || entries->size() % 8 != 0)
+    if (entries->size() % NameId::kSize != 0)
         throw PstError(ErrorKind::CorruptStructure,
-                       "name-to-ID map: a stream has a size that is not a whole number of records");
-    for (std::size_t i = 0; i < guids->size(); i += 16) {
-        Guid g;
-        for (std::size_t j = 0; j < 16; ++j) g.bytes[j] = (*guids)[i + j];
-        map.guids_.push_back(g);
-    }
+                       "name-to-ID map: the entry stream is not a whole number of records");
+    map.guids_ = NameGuidStream::Read(*guids);
     std::map<std::uint16_t, NamedProperty> byIndex;
     for (std::size_t i = 0; i < entries->size(); i += NameId::kSize) {
         const NameId entry = NameId::Read(le::ByteView(*entries).subspan(i, NameId::kSize));
-        const std::uint32_t key = entry.property_id;
-        const std::uint16_t wguid = entry.guid_index;
         NamedProperty p;
-        if (wguid == NameId::kPsMapiIndex)
-            p.guid = kPsMapi;
-        else if (wguid == NameId::kPsPublicStringsIndex)
-            p.guid = kPsPublicStrings;
-        else if (wguid >= NameId::kFirstStreamGuid && std::size_t{wguid} - NameId::kFirstStreamGuid < map.guids_.size())
-            p.guid = map.guids_[wguid - NameId::kFirstStreamGuid];
+        p.guid = map.guids_.GuidAt(entry.guid_index);
+        if (entry.is_string)
+            p.name = NameString::Read(*strings, entry.property_id).name;
         else
-            throw PstError(ErrorKind::CorruptStructure,
-                           "name-to-ID map: an entry names a GUID that is not in the GUID stream");
-        if (entry.is_string) {
-            if (std::size_t{key} + 4 > strings->size())
-                throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name lies outside the string stream");
-            const std::uint32_t length = le::LoadU32(strings->data() + key);
-            if (length % 2 != 0 || std::size_t{key} + 4 + length > strings->size())
-                throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: a name runs past the string stream");
-            for (std::uint32_t k = 0; k < length; k += 2)
-                p.name.push_back(static_cast<char16_t>(le::LoadU16(strings->data() + key + 4 + k)));
-        } else {
-            p.number = key;
-        }
+            p.number = entry.property_id;
         if (!byIndex.emplace(entry.property_index, std::move(p)).second)
             throw PstError(ErrorKind::CorruptStructure, "name-to-ID map: two entries share a property index");
     }
@@ -116,32 +88,21 @@ NameToIdMap NameToIdMap::Read(const PropertyBag& bag) {
 }
 
 PropertyBag NameToIdMap::Write() const {
-    std::vector<std::uint8_t> guidStream, entryStream, stringStream;
-    for (const Guid& g : guids_) guidStream.insert(guidStream.end(), g.bytes.begin(), g.bytes.end());
-    std::map<std::uint32_t, std::vector<std::uint8_t>> buckets;
+    le::Bytes entryStream, stringStream;
+    std::map<std::uint32_t, le::Bytes> buckets;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const NamedProperty& p = entries_[i];
-        std::uint16_t wguid = 0;
-        if (p.guid == kPsMapi)
-            wguid = NameId::kPsMapiIndex;
-        else if (p.guid == kPsPublicStrings)
-            wguid = NameId::kPsPublicStringsIndex;
-        else
-            for (std::size_t g = 0; g < guids_.size(); ++g)
-                if (guids_[g] == p.guid) wguid = static_cast<std::uint16_t>(g + NameId::kFirstStreamGuid);
-        const bool isString = !p.number.has_value();
-        std::uint32_t key = 0, hashKey = 0;
-        if (isString) {
-            key = static_cast<std::uint32_t>(stringStream.size());
-            const std::vector<std::uint8_t> bytes = NameBytes(p.name);
-            le::AppendU32(stringStream, static_cast<std::uint32_t>(bytes.size()));
-            stringStream.insert(stringStream.end(), bytes.begin(), bytes.end());
-            while (stringStream.size() % 4 != 0) stringStream.push_back(0);  // each name is 4-byte aligned
-            hashKey = ComputeCrc(bytes);
+        const std::optional<std::uint16_t> wguid = guids_.IndexOf(p.guid);
+        if (!wguid) throw PstError(ErrorKind::InvalidArgument, "name-to-ID map: a name's GUID was never registered");
+        NameId entry{0, !p.number.has_value(), *wguid, static_cast<std::uint16_t>(i)};
+        std::uint32_t hashKey = 0;
+        if (entry.is_string) {
+            const NameString name{p.name};
+            entry.property_id = name.AppendTo(stringStream);
+            hashKey = ComputeCrc(name.NameBytes());
         } else {
-            key = hashKey = *p.number;
+            entry.property_id = hashKey = *p.number;
         }
-        const NameId entry{key, isString, wguid, static_cast<std::uint16_t>(i)};
         entry.AppendTo(entryStream);
         NameId hashed = entry;
         hashed.property_id = hashKey;
@@ -149,7 +110,7 @@ PropertyBag NameToIdMap::Write() const {
     }
     PropertyBag bag;
     bag.Set(kBucketCountId, PropertyValue::Integer32(static_cast<std::int32_t>(kBucketCount)));
-    bag.Set(kGuidStreamId, PropertyValue::Binary(std::move(guidStream)));
+    bag.Set(kGuidStreamId, PropertyValue::Binary(guids_.Write()));
     bag.Set(kEntryStreamId, PropertyValue::Binary(std::move(entryStream)));
     bag.Set(kStringStreamId, PropertyValue::Binary(std::move(stringStream)));
     for (auto& [index, bytes] : buckets)
@@ -158,16 +119,15 @@ PropertyBag NameToIdMap::Write() const {
 }
 
 std::uint16_t NameToIdMap::GuidIndex(const Guid& guid) {
-    if (guid == kPsMapi) return NameId::kPsMapiIndex;
-    if (guid == kPsPublicStrings) return NameId::kPsPublicStringsIndex;
-    for (std::size_t g = 0; g < guids_.size(); ++g)
-        if (guids_[g] == guid) return static_cast<std::uint16_t>(g + NameId::kFirstStreamGuid);
-    guids_.push_back(guid);
-    return static_cast<std::uint16_t>(guids_.size() - 1 + NameId::kFirstStreamGuid);
+    if (const auto index = guids_.IndexOf(guid)) return *index;
+    if (guids_.guids.size() + NameId::kFirstStreamGuid > NameId::kMaxGuidIndex)
+        throw PstError(ErrorKind::LimitExceeded, "name-to-ID map: no GUID indexes are left");
+    guids_.guids.push_back(guid);
+    return static_cast<std::uint16_t>(guids_.guids.size() - 1 + NameId::kFirstStreamGuid);
 }
 
 void NameToIdMap::RollBack(const Checkpoint& point) {
-    if (point.entries > entries_.size() || point.guids > guids_.size())
+    if (point.entries > entries_.size() || point.guids > guids_.guids.size())
         throw PstError(ErrorKind::InvalidArgument,
                        "name-to-ID map: a checkpoint from a later state cannot be rolled back to");
     for (std::size_t i = point.entries; i < entries_.size(); ++i) {
@@ -175,7 +135,7 @@ void NameToIdMap::RollBack(const Checkpoint& point) {
         if (it != ids_.end() && it->second == kFirstId + i) ids_.erase(it);
     }
     entries_.resize(point.entries);
-    guids_.resize(point.guids);
+    guids_.guids.resize(point.guids);
     changed_ = point.changed;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pst/ltp/property_context.hpp"
+#include "pst/messaging/name_guid_stream.hpp"
 
 namespace ferrowick::pst {
 
@@ -47,13 +48,13 @@ public:
         std::size_t guids = 0;
         bool changed = false;
     };
-    Checkpoint Save() const { return Checkpoint{entries_.size(), guids_.size(), changed_}; }
+    Checkpoint Save() const { return Checkpoint{entries_.size(), guids_.guids.size(), changed_}; }
     // Forgets every name registered since `point` was saved.
     void RollBack(const Checkpoint& point);
 
 private:
     std::uint16_t GuidIndex(const Guid& guid);  // wGuid: 1 PS_MAPI, 2 PS_PUBLIC_STRINGS, 3+ stream
-    std::vector<Guid> guids_;
+    NameGuidStream guids_;
     std::vector<NamedProperty> entries_;  // entries_[i] has the ID 0x8000 + i
     // Every name's first ID, by the name's bytes: a message looks up dozens of names.
     std::unordered_map<std::string, std::uint16_t> ids_;
