@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "pst/ltp/bth.hpp"
 #include "pst/ltp/heap.hpp"
+#include "pst/ltp/tc_info.hpp"
 #include "pst/ltp/value_storage.hpp"
 #include "pst/pst_error.hpp"
 
@@ -19,6 +21,10 @@ void SetBit(std::uint8_t* bitmap, std::size_t bit) { bitmap[bit / 8] |= static_c
 
 [[noreturn]] void Fail(const std::string& what) {
     throw PstError(ErrorKind::InvalidArgument, "table context: " + what);
+}
+
+[[noreturn]] void Damaged(const std::string& what) {
+    throw PstError(ErrorKind::CorruptStructure, "table context read back: " + what);
 }
 
 std::vector<PropertyTag> CallerColumns(const std::vector<TableColumn>& columns) {
@@ -59,18 +65,13 @@ void PackedTable::Put(std::uint32_t rowId, const Cells& cells, bool idCell) {
     std::size_t index;
     if (const auto it = position_.find(rowId); it != position_.end()) {
         index = it->second;  // the old row's large values stay unused in the arena
+        if (index < released_) ReadBackReleased();
         firstChangedRow_ = std::min(firstChangedRow_, index);
     } else {
         index = rowIds_.size();
+        AppendRowSlot();
         position_.emplace(rowId, index);
         rowIds_.push_back(rowId);
-        // A table past its first chunk is a large one: its later chunks are made whole
-        // instead of grown by doubling, which leaves freed copies behind.
-        if (index % kRowsPerChunk == 0) {
-            rowChunks_.emplace_back();
-            if (index != 0) rowChunks_.back().reserve(kRowsPerChunk * Layout().row_size);
-        }
-        rowChunks_.back().resize(rowChunks_.back().size() + Layout().row_size);
     }
     decodedValid_ = false;
     decoded_.clear();
@@ -107,7 +108,126 @@ void PackedTable::Put(std::uint32_t rowId, const Cells& cells, bool idCell) {
     }
 }
 
-std::uint32_t PackedTable::AddValue(le::ByteView bytes) {
+std::uint8_t* PackedTable::AppendRowSlot() const {
+    const std::size_t rowSize = Layout().row_size;
+    // Past its first chunk a table is a large one: its later chunks are made whole instead
+    // of grown by doubling, which leaves freed copies behind.
+    if (heldRows_ % kRowsPerChunk == 0) {
+        rowChunks_.emplace_back();
+        if (heldRows_ != 0) rowChunks_.back().reserve(kRowsPerChunk * rowSize);
+    }
+    le::Bytes& chunk = rowChunks_.back();
+    chunk.resize(chunk.size() + rowSize);
+    ++heldRows_;
+    return chunk.data() + chunk.size() - rowSize;
+}
+
+void PackedTable::AppendHeldRow(const std::uint8_t* from,
+                                const std::function<le::ByteView(std::uint32_t)>& valueOf) const {
+    std::uint8_t* row = AppendRowSlot();
+    std::memcpy(row, from, Layout().row_size);
+    const std::uint8_t* bitmap = row + Layout().end_1b;
+    for (const TableColumn& col : Columns()) {
+        if (!BitSet(bitmap, col.bit) || StoredInlineInTableCell(col.tag.type)) continue;
+        le::StoreU32(row + col.offset, AddValue(valueOf(le::LoadU32(row + col.offset))));
+    }
+}
+
+bool PackedTable::AllWritten() const {
+    return written_.valid && !written_.segments.empty() && firstChangedRow_ >= rowIds_.size();
+}
+
+void PackedTable::ReleaseWrittenRows(ReadBack readBack) {
+    // Right after a growing write was put; its last segment is written again next time.
+    if (!AllWritten() || !readBack) return;
+    readBack_ = std::move(readBack);
+    Release(written_.segments.back().firstRow);
+}
+
+void PackedTable::ReleaseAllRows() {
+    if (AllWritten() && readBack_) Release(rowIds_.size());
+}
+
+void PackedTable::Release(std::size_t keep) {
+    if (keep <= released_) return;
+    auto oldRows = std::exchange(rowChunks_, {});
+    auto oldValueChunks = std::exchange(valueChunks_, {});
+    auto oldValues = std::exchange(values_, {});
+    const std::size_t oldReleased = released_;
+    const std::size_t rowSize = Layout().row_size;
+    const auto oldValue = [&](std::uint32_t slot) {
+        const ValueSlot& v = oldValues[slot];
+        return le::ByteView(oldValueChunks[v.chunk].data() + v.offset, v.size);
+    };
+    heldRows_ = 0;
+    for (std::size_t i = keep; i < rowIds_.size(); ++i) {
+        const std::size_t held = i - oldReleased;
+        AppendHeldRow(oldRows[held / kRowsPerChunk].data() + (held % kRowsPerChunk) * rowSize, oldValue);
+    }
+    released_ = keep;
+    decodedValid_ = false;
+    decoded_ = {};
+}
+
+void PackedTable::ReadBackReleased() const {
+    if (released_ == 0) return;
+    if (!readBack_) Damaged("rows left memory with no way back");
+    const NodeData node = readBack_();
+    const HeapReader heap(node);
+    if (heap.ClientSignature() != TcInfo::kSignature) Damaged("the node is no table context");
+    const TcInfo info = TcInfo::Read(heap.Item(heap.UserRoot()));
+    const RowLayout& layout = Layout();
+    if (!(info.layout == layout) || info.columns.size() != Columns().size())
+        Damaged("the table in the file has another row layout");
+    for (const TableColumn& col : Columns())
+        if (std::find(info.columns.begin(), info.columns.end(), col) == info.columns.end())
+            Damaged("the table in the file has other columns");
+    const std::size_t rowSize = layout.row_size;
+    const auto matrix =
+        info.rows.IsNull() || info.rows.IsHeapId() ? node.subnodes.end() : node.subnodes.find(info.rows.AsNodeId());
+    const std::size_t rowsPerBlock = rowSize ? kMaxDataBlockPayload / rowSize : 0;
+    if (matrix == node.subnodes.end() || rowsPerBlock == 0 || matrix->second.pieces.size() * rowsPerBlock < released_)
+        Damaged("the row matrix holds fewer rows than left memory");
+    for (std::size_t b = 0; b * rowsPerBlock < released_; ++b)
+        if (matrix->second.pieces[b].size() < std::min(rowsPerBlock, released_ - b * rowsPerBlock) * rowSize)
+            Damaged("row matrix block " + std::to_string(b) + " is short");
+
+    auto oldRows = std::exchange(rowChunks_, {});
+    auto oldValueChunks = std::exchange(valueChunks_, {});
+    auto oldValues = std::exchange(values_, {});
+    const std::size_t oldReleased = released_, oldHeld = heldRows_;
+    try {
+        heldRows_ = 0;
+        StoredValue loaded;
+        const auto fileValue = [&](std::uint32_t hnid) {
+            loaded = LoadValue(heap, node, HeapOrNodeId(hnid));
+            return loaded.view;
+        };
+        for (std::size_t i = 0; i < oldReleased; ++i) {
+            const std::uint8_t* row = matrix->second.pieces[i / rowsPerBlock].data() + (i % rowsPerBlock) * rowSize;
+            if (le::LoadU32(row) != rowIds_[i])
+                Damaged("row " + std::to_string(i) + " holds row ID " + std::to_string(le::LoadU32(row)) + ", not " +
+                        std::to_string(rowIds_[i]));
+            AppendHeldRow(row, fileValue);
+        }
+        const auto oldValue = [&](std::uint32_t slot) {
+            const ValueSlot& v = oldValues[slot];
+            return le::ByteView(oldValueChunks[v.chunk].data() + v.offset, v.size);
+        };
+        for (std::size_t held = 0; held < oldHeld; ++held)
+            AppendHeldRow(oldRows[held / kRowsPerChunk].data() + (held % kRowsPerChunk) * rowSize, oldValue);
+        released_ = 0;
+    } catch (...) {
+        rowChunks_ = std::move(oldRows);
+        valueChunks_ = std::move(oldValueChunks);
+        values_ = std::move(oldValues);
+        heldRows_ = oldHeld;
+        released_ = oldReleased;
+        throw;
+    }
+}
+
+std::uint32_t PackedTable::AddValue(le::ByteView bytes) const {
     if (bytes.size() > 0xFFFFFFFFu) throw PstError(ErrorKind::LimitExceeded, "a value of more than 4 GiB");
     if (bytes.size() > kMaxHeapAllocation) hasLargeValue_ = true;
     if (valueChunks_.empty() ||
@@ -130,6 +250,7 @@ le::ByteView PackedTable::Value(std::uint32_t slot) const {
 std::optional<PropertyValue> PackedTable::Cell(std::uint32_t rowId, std::size_t column) const {
     const auto it = position_.find(rowId);
     if (it == position_.end() || column >= Columns().size()) return std::nullopt;
+    if (it->second < released_) ReadBackReleased();
     const std::uint8_t* row = RowBytes(it->second);
     const TableColumn& col = Columns()[column];
     if (!BitSet(row + Layout().end_1b, col.bit)) return std::nullopt;
@@ -146,6 +267,7 @@ PackedTable::Cells PackedTable::DecodeRow(std::size_t index) const {
 
 const std::vector<PackedTable::Row>& PackedTable::Rows() const {
     if (!decodedValid_) {
+        ReadBackReleased();
         decoded_.clear();
         decoded_.reserve(rowIds_.size());
         for (std::size_t i = 0; i < rowIds_.size(); ++i) decoded_.push_back(Row{rowIds_[i], DecodeRow(i)});
@@ -161,6 +283,7 @@ const PackedTable::Row* PackedTable::FindRow(std::uint32_t rowId) const {
 
 PackedTable PackedTable::WithColumn(PropertyTag tag) const {
     if (ColumnIndex(tag)) return *this;
+    ReadBackReleased();
     std::vector<PropertyTag> tags = CallerColumns(Columns());
     tags.push_back(tag);
     PackedTable wider(std::move(tags));
@@ -187,6 +310,7 @@ void PackedTable::AppendStoredRow(std::size_t index, le::Bytes& piece, ValueStor
 }
 
 NodeData PackedTable::Write(std::map<NodeId, NodeData> subnodes) const {
+    ReadBackReleased();
     const auto& columns = Columns();
     const RowLayout& layout = Layout();
     HeapWriter heap(HeapClient::TableContext);
@@ -264,6 +388,7 @@ NodeData PackedTable::WriteChanges() {
         keptSegments = 0;
     const std::size_t firstRow = keptSegments ? written_.segments[keptSegments].firstRow : 0;
     const std::size_t firstHeapBlock = keptSegments ? written_.segments[keptSegments].firstHeapBlock : 0;
+    if (firstRow < released_) ReadBackReleased();  // the node as last put is still the file's
 
     HeapWriter heap(HeapClient::TableContext);
     heap.LeaveBitmapBlocksEmpty();

@@ -3,8 +3,11 @@
 // (TCINFO layout, cell existence bitmap) and the values too large for a cell in one shared
 // arena. A folder's contents table grows by a row per message; held this way a row costs
 // its stored size instead of a decoded value per column, and writing it decodes nothing.
-// Writes the same bytes TableContext::Write does for the same rows.
+// Writes the same bytes TableContext::Write does for the same rows. Rows whose blocks the
+// next write keeps may leave memory (ReleaseWrittenRows); they are read back from the file
+// when something needs them again.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -55,6 +58,19 @@ public:
     NodeData WriteChanges();
     void MarkWritten(const NodeData& node);
 
+    // The node as last put, read from the file.
+    using ReadBack = std::function<NodeData()>;
+    // After MarkWritten: the rows the next WriteChanges keeps as written leave memory, but for
+    // their IDs. Anything that needs them again (a replaced row, Cell, Rows, WithColumn, a
+    // whole Write) first reads them back through `readBack`, which must give the node as last
+    // put until the next MarkWritten.
+    void ReleaseWrittenRows(ReadBack readBack);
+    // The same for the rows the next write would write again too, once the table has stayed
+    // as last put for a while (a folder done with): a further change reads them back first.
+    void ReleaseAllRows();
+    // Rows held only in the file.
+    std::size_t ReleasedRows() const { return released_; }
+
 private:
     // Rows and values live in chunks of a bounded size, so a growing table never holds a
     // second copy of itself while a vector moves (only its last chunk moves).
@@ -66,13 +82,23 @@ private:
     // `id_cell`: the row ID cell is set to the row's ID, as PutRow does.
     void Put(std::uint32_t rowId, const Cells& cells, bool idCell);
     Cells DecodeRow(std::size_t index) const;
-    std::uint8_t* RowBytes(std::size_t index) {
-        return rowChunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
+    // Row `index` (at or past released_) in memory.
+    std::uint8_t* RowBytes(std::size_t index) const {
+        const std::size_t held = index - released_;
+        return rowChunks_[held / kRowsPerChunk].data() + (held % kRowsPerChunk) * Layout().row_size;
     }
-    const std::uint8_t* RowBytes(std::size_t index) const {
-        return rowChunks_[index / kRowsPerChunk].data() + (index % kRowsPerChunk) * Layout().row_size;
-    }
-    std::uint32_t AddValue(le::ByteView bytes);
+    // Room for one more row at the end of the rows held.
+    std::uint8_t* AppendRowSlot() const;
+    // Copies a row in its stored form to the end of the rows held, each large cell's value
+    // (a slot or an HNID, as `valueOf` takes it) copied to the arena.
+    void AppendHeldRow(const std::uint8_t* from, const std::function<le::ByteView(std::uint32_t)>& valueOf) const;
+    // Nothing changed since a growing write was put.
+    bool AllWritten() const;
+    // Rows before `keep` leave memory; the rest are held anew, tightly.
+    void Release(std::size_t keep);
+    // Brings every released row back from the file.
+    void ReadBackReleased() const;
+    std::uint32_t AddValue(le::ByteView bytes) const;
     le::ByteView Value(std::uint32_t slot) const;
     // Appends row `index` as the row matrix stores it: each large cell's slot replaced by the
     // HNID of its value, stored through `values`.
@@ -98,14 +124,19 @@ private:
 
     TableContext schema_;                // columns and layout only, never rows
     std::vector<std::uint32_t> rowIds_;  // in row-matrix order
-    std::vector<le::Bytes> rowChunks_;   // the rows; a large cell holds its value's slot
-    std::vector<le::Bytes> valueChunks_;
-    std::vector<ValueSlot> values_;
+    // The rows from released_ on; a large cell holds its value's slot. Mutable: rows come
+    // back from the file for readers too.
+    mutable std::vector<le::Bytes> rowChunks_;
+    mutable std::vector<le::Bytes> valueChunks_;
+    mutable std::vector<ValueSlot> values_;
+    mutable std::size_t released_ = 0;  // the rows before this one live only in the file
+    mutable std::size_t heldRows_ = 0;  // rows from released_ on
+    ReadBack readBack_;
     std::unordered_map<std::uint32_t, std::size_t> position_;  // row ID -> index
     WrittenLayout written_;
     WrittenLayout pending_;
-    std::size_t firstChangedRow_ = 0;  // rows from here on changed since the last write
-    bool hasLargeValue_ = false;       // a value the heap cannot hold: never kept
+    std::size_t firstChangedRow_ = 0;     // rows from here on changed since the last write
+    mutable bool hasLargeValue_ = false;  // a value the heap cannot hold: never kept
     mutable std::vector<Row> decoded_;
     mutable bool decodedValid_ = false;
 };

@@ -166,6 +166,8 @@ struct PstStore::State {
             const NodeData node = f.contents.WriteChanges();
             db.PutNode(f.ContentsTableNid(), NodeId(0), node);
             f.contents.MarkWritten(node);
+            // Rows the next write keeps as they are need not stay in memory.
+            f.contents.ReleaseWrittenRows([this, table = f.ContentsTableNid()] { return db.ReadNode(table); });
         }
         if (f.assoc_changed) db.PutNode(f.AssocContentsTableNid(), NodeId(0), f.assoc_contents.Write());
         f.properties_changed = f.hierarchy_changed = f.contents_changed = f.assoc_changed = false;
@@ -378,8 +380,12 @@ NameToIdMap& PstStore::NamedProperties() { return state_->names; }
 
 void PstStore::Commit() {
     State& s = *state_;
-    for (auto& [nid, folder] : s.folders)
-        if (folder->AnythingChanged()) s.WriteFolder(*folder);
+    for (auto& [nid, folder] : s.folders) {
+        if (folder->AnythingChanged())
+            s.WriteFolder(*folder);
+        else
+            folder->contents.ReleaseAllRows();  // unchanged since the last commit: likely done with
+    }
     if (s.store_changed) s.db.PutNode(nids::kMessageStore, NodeId(0), WritePropertyContext(s.store_properties));
     if (s.names.Changed()) s.db.PutNode(nids::kNameToIdMap, NodeId(0), WritePropertyContext(s.names.Write()));
     if (s.receive_changed) s.db.PutNode(nids::kReceiveFolderTable, NodeId(0), s.receive_folders.Write());
