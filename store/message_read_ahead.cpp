@@ -16,7 +16,7 @@ void MessageReadAhead::Expect(NextPath next) {
         next_ = std::move(next);
         Refill();
     }
-    changed_.notify_all();
+    readerWake_.notify_one();
     if (worker_.joinable()) return;
     try {
         worker_ = std::thread([this] { Work(); });
@@ -40,7 +40,7 @@ msg::Message MessageReadAhead::Take(const std::u16string& path) {
     if (!expected_.empty()) {
         const std::uint64_t id = expected_.front().id;
         if (expected_.front().state == State::Reading)
-            changed_.wait(lock, [&] {
+            fileRead_.wait(lock, [&] {
                 const Entry* entry = Find(id);
                 return !entry || entry->state == State::Read;
             });
@@ -51,8 +51,9 @@ msg::Message MessageReadAhead::Take(const std::u16string& path) {
             Refill();
         }
     }
+    const bool wake = WorthWaking();
     lock.unlock();
-    changed_.notify_all();
+    if (wake) readerWake_.notify_one();
 
     if (taken && taken->state == State::Read) {
         if (taken->failure) std::rethrow_exception(taken->failure);
@@ -68,7 +69,8 @@ void MessageReadAhead::Stop() {
         expected_.clear();
         next_ = nullptr;
     }
-    changed_.notify_all();
+    readerWake_.notify_one();
+    fileRead_.notify_one();
     if (worker_.joinable()) worker_.join();
 }
 
@@ -90,6 +92,14 @@ MessageReadAhead::Entry* MessageReadAhead::Find(std::uint64_t id) {
     return nullptr;
 }
 
+bool MessageReadAhead::WorthWaking() const {
+    std::size_t waiting = 0;
+    for (std::size_t i = 0; i < expected_.size() && i < kWindow; ++i)
+        if (expected_[i].state == State::Waiting) ++waiting;
+    // The last files of a list are read however few they are.
+    return waiting >= kWakeAt || (waiting > 0 && !next_);
+}
+
 MessageReadAhead::Entry* MessageReadAhead::NextToRead() {
     for (std::size_t i = 0; i < expected_.size() && i < kWindow; ++i)
         if (expected_[i].state == State::Waiting) return &expected_[i];
@@ -99,9 +109,13 @@ MessageReadAhead::Entry* MessageReadAhead::NextToRead() {
 void MessageReadAhead::Work() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        Entry* next = nullptr;
-        changed_.wait(lock, [&] { return stopping_ || (next = NextToRead()) != nullptr; });
         if (stopping_) return;
+        Entry* next = NextToRead();
+        if (!next) {
+            // Once awake it reads on while there is anything to read; asleep, it waits for more.
+            readerWake_.wait(lock, [&] { return stopping_ || WorthWaking(); });
+            continue;
+        }
         next->state = State::Reading;
         const std::uint64_t id = next->id;
         const std::u16string path = next->path;
@@ -120,7 +134,7 @@ void MessageReadAhead::Work() {
             entry->message = std::move(message);
             entry->failure = failure;
             entry->state = State::Read;
-            changed_.notify_all();
+            fileRead_.notify_one();
         } else {
             // Dropped while it was read: let it go without holding the import up.
             lock.unlock();

@@ -25,7 +25,10 @@ namespace ferrowick {
 class MessageReadAhead {
 public:
     // Files read and waiting to be taken, and the one being read, together.
-    static constexpr std::size_t kWindow = 3;
+    static constexpr std::size_t kWindow = 4;
+    // A sleeping reader is woken once this many files wait to be read, not for each one: every
+    // wake costs both threads a system call.
+    static constexpr std::size_t kWakeAt = 2;
 
     MessageReadAhead() = default;
     ~MessageReadAhead();
@@ -57,10 +60,12 @@ private:
     void Refill();                  // under the lock
     Entry* Find(std::uint64_t id);  // under the lock; null once the entry is gone
     Entry* NextToRead();            // under the lock
+    bool WorthWaking() const;       // under the lock
 
     std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Entry> expected_;  // the front is the next file the import takes
+    std::condition_variable readerWake_;  // for the reading thread: files to read, or stop
+    std::condition_variable fileRead_;    // for the import: the file it waits for is read
+    std::deque<Entry> expected_;          // the front is the next file the import takes
     NextPath next_;
     std::uint64_t nextId_ = 1;
     bool stopping_ = false;
