@@ -34,14 +34,6 @@ namespace {
 using pst::PropertyType;
 using pst::PropertyValue;
 
-// Values the store reads to shape a message; the subject is in the tag list.
-constexpr std::uint16_t kSubjectPrefix = 0x003D;
-constexpr std::uint16_t kNormalizedSubject = 0x0E1D;
-constexpr std::uint16_t kDisplayBcc = 0x0E02;
-constexpr std::uint16_t kDisplayCc = 0x0E03;
-constexpr std::uint16_t kDisplayTo = 0x0E04;
-constexpr std::uint16_t kConversationIndex = 0x0071;
-
 // The message's property sets move into the store's message as they are: what changes on the
 // way is taken out or renumbered in place.
 class Importer {
@@ -111,9 +103,10 @@ private:
     // in any real file, so held whole whatever the reader streamed.
     static const std::set<std::uint16_t>& MessageValuesHeldWhole() {
         static const std::set<std::uint16_t> ids = [] {
-            std::set<std::uint16_t> out{
-                pst::tags::kSubject.id, kSubjectPrefix, kNormalizedSubject, kDisplayBcc, kDisplayCc, kDisplayTo,
-                kConversationIndex};
+            std::set<std::uint16_t> out{pst::tags::kSubject.id,           pst::tags::kSubjectPrefix.id,
+                                        pst::tags::kNormalizedSubject.id, pst::tags::kDisplayBcc.id,
+                                        pst::tags::kDisplayCc.id,         pst::tags::kDisplayTo.id,
+                                        pst::tags::kConversationIndex.id};
             for (const pst::PropertyTag& tag : pst::ContentsTableColumns()) out.insert(tag.id);
             return out;
         }();
@@ -305,11 +298,6 @@ pst::MessageContent ImportReadMessage(const std::u16string& path, msg::Message&&
         names.RollBack(before);
         throw;
     }
-}
-
-pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameToIdMap& names) {
-    const std::u16string where = FromPath(path);
-    return ImportReadMessage(where, ReadMsgFile(where), names);
 }
 
 }  // namespace ferrowick

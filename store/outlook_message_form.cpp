@@ -12,18 +12,9 @@ namespace ferrowick {
 namespace {
 
 using pst::PropertyValue;
+namespace tags = pst::tags;
 
-constexpr std::uint16_t kSubject = 0x0037;
-constexpr std::uint16_t kSubjectPrefix = 0x003D;
-constexpr std::uint16_t kNormalizedSubject = 0x0E1D;
-constexpr std::uint16_t kBody = 0x1000;
 constexpr std::uint16_t kBodyPreview = 0x6619;  // PidTagPstBodyPrefix
-constexpr std::uint16_t kDisplayBcc = 0x0E02;
-constexpr std::uint16_t kDisplayCc = 0x0E03;
-constexpr std::uint16_t kDisplayTo = 0x0E04;
-constexpr std::uint16_t kHasAttachments = 0x0E1B;
-constexpr std::uint16_t kRtfInSync = 0x0E1F;
-constexpr std::uint16_t kObjectType = 0x0FFE;
 
 constexpr char16_t kSubjectMarker = 0x0001;
 constexpr std::size_t kBodyPreviewLength = 255;
@@ -88,34 +79,34 @@ std::u16string StreamedBodyStart(const mapi::ByteStream& body) {
 }  // namespace
 
 void ShapeMessageProperties(pst::PropertyBag& message, const pst::StreamedValues& streamed) {
-    const std::u16string* subject = StringOf(message, kSubject);
-    const std::u16string* prefix = StringOf(message, kSubjectPrefix);
-    const std::u16string* normalized = StringOf(message, kNormalizedSubject);
+    const std::u16string* subject = StringOf(message, tags::kSubject.id);
+    const std::u16string* prefix = StringOf(message, tags::kSubjectPrefix.id);
+    const std::u16string* normalized = StringOf(message, tags::kNormalizedSubject.id);
     if (subject || normalized) {
         std::u16string full = subject ? WithoutMarker(*subject) : (prefix ? *prefix : u"") + *normalized;
         // The source's own prefix counts when the subject begins with it; otherwise the rule decides.
         std::u16string p = prefix && full.starts_with(*prefix) ? *prefix : ComputedSubjectPrefix(full);
         if (p.size() + 1 > 0xFFFF) p.clear();
-        message.Set(kSubject, PropertyValue::String(MarkedSubject(p, full.substr(p.size()))));
+        message.Set(tags::kSubject.id, PropertyValue::String(MarkedSubject(p, full.substr(p.size()))));
     }
-    message.Remove(kSubjectPrefix);
-    message.Remove(kNormalizedSubject);
+    message.Remove(tags::kSubjectPrefix.id);
+    message.Remove(tags::kNormalizedSubject.id);
 
-    const auto streamedBody = streamed.find(kBody);
-    if (const std::u16string* body = StringOf(message, kBody))
+    const auto streamedBody = streamed.find(tags::kBody.id);
+    if (const std::u16string* body = StringOf(message, tags::kBody.id))
         message.Set(kBodyPreview,
                     PropertyValue::String(BodyPreview(streamedBody != streamed.end() && streamedBody->second
                                                           ? StreamedBodyStart(*streamedBody->second)
                                                           : *body)));
 
     // Outlook recomputes these when a message is opened and stores none of them on import.
-    message.Remove(kDisplayBcc);
-    message.Remove(kHasAttachments);
-    message.Remove(kRtfInSync);
-    for (std::uint16_t id : {kDisplayCc, kDisplayTo})
+    message.Remove(tags::kDisplayBcc.id);
+    message.Remove(tags::kHasAttachments.id);
+    message.Remove(tags::kRtfInSync.id);
+    for (std::uint16_t id : {tags::kDisplayCc.id, tags::kDisplayTo.id})
         if (const std::u16string* s = StringOf(message, id); s && s->empty()) message.Remove(id);
 }
 
-void ShapeAttachmentProperties(pst::PropertyBag& attachment) { attachment.Remove(kObjectType); }
+void ShapeAttachmentProperties(pst::PropertyBag& attachment) { attachment.Remove(tags::kObjectType.id); }
 
 }  // namespace ferrowick
