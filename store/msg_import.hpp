@@ -2,7 +2,6 @@
 // Turns a message read from a .msg file into the content of a store message: every property
 // the file carries except those the store owns, named properties re-numbered through the
 // store's name-to-ID map, recipients, attachments and attached messages to any depth.
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -28,9 +27,5 @@ std::optional<msg::Message> ReadMsgFileHeldWhole(const std::u16string& path);
 // Converts a message read from the file at the path; throws StoreFailure naming the file. The
 // name-to-ID map learns new names only once the whole message has been converted.
 pst::MessageContent ImportReadMessage(const std::u16string& path, msg::Message&& message, pst::NameToIdMap& names);
-
-// Reads the file and converts it; throws StoreFailure naming the file and the damage. The
-// name-to-ID map learns new names only once the whole file has been read and converted.
-pst::MessageContent ImportMsgFile(const std::filesystem::path& path, pst::NameToIdMap& names);
 
 }  // namespace ferrowick

@@ -13,6 +13,7 @@
 #include "pst/messaging/pst_store.hpp"
 #include "pst/ndb/node_database.hpp"
 #include "pst/pst_error.hpp"
+#include "support/msg_fixtures.hpp"
 
 namespace ferrowick::pst {
 namespace {
@@ -47,16 +48,6 @@ void ExpectSameRows(const std::vector<TableContext::Row>& got, const std::vector
 
 class ReleasedRows : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("ferrowick-released-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        path_ = dir_ / "store.pst";
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     // Writes the table as the store does at a commit, then lets its written rows go.
     void Put(NodeDatabase& db, PackedTable& table) {
         const NodeData node = table.WriteChanges();
@@ -77,7 +68,8 @@ protected:
         }
     }
 
-    std::filesystem::path dir_, path_;
+    ferrowick::testing::ScratchDir dir_{"released"};
+    std::filesystem::path path_ = dir_ / "store.pst";
 };
 
 TEST_F(ReleasedRows, ReadReplacedAndWrittenTheyEqualATableThatKeptThem) {

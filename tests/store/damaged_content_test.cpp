@@ -60,7 +60,8 @@ protected:
     std::string ImportOutcome(const fsys::path& path) {
         pst::NameToIdMap names;
         try {
-            const pst::MessageContent content = ImportMsgFile(path, names);
+            const std::u16string where = FromPath(path);
+            const pst::MessageContent content = ImportReadMessage(where, ReadMsgFile(where), names);
             return "imported";
         } catch (const StoreFailure& failure) {
             return ToUtf8(failure.Description());

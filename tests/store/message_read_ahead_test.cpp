@@ -11,7 +11,7 @@
 #include "fs/text.hpp"
 #include "msg/message_builder.hpp"
 #include "seams/store_service.hpp"
-#include "tests/support/msg_fixtures.hpp"
+#include "support/msg_fixtures.hpp"
 
 namespace ferrowick {
 namespace {

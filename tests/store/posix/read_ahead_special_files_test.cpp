@@ -8,7 +8,7 @@
 #include "fs/text.hpp"
 #include "seams/store_service.hpp"
 #include "store/message_read_ahead.hpp"
-#include "tests/support/msg_fixtures.hpp"
+#include "support/msg_fixtures.hpp"
 
 namespace ferrowick {
 namespace {
